@@ -1,0 +1,17 @@
+#pragma once
+// Text encodings at the file boundary. Inside the program every text is UTF-8; files that hold
+// Chinese text in GB2312 are decoded and encoded here (as GB18030, a superset of GB2312 and GBK
+// that can also encode every other character, so saving never loses text).
+#include <string>
+#include <string_view>
+
+namespace velm {
+
+// Decodes GB2312/GBK/GB18030 bytes to UTF-8. Undecodable bytes become U+FFFD.
+std::string GbToUtf8(std::string_view bytes);
+
+// Encodes UTF-8 text as GB18030 (identical to GB2312 for every GB2312 character).
+// Invalid UTF-8 input bytes are replaced by '?'.
+std::string Utf8ToGb(std::string_view text);
+
+}  // namespace velm
