@@ -1,0 +1,85 @@
+#include "units/ComboBoxU.h"
+
+#include <QAbstractItemView>
+#include <QFontDatabase>
+
+#include "base/Errors.h"
+#include "units/EditD.h"
+#include "units/UnitEntry.h"
+
+namespace velm {
+
+namespace {
+bool* GModified = nullptr;
+}  // namespace
+
+void SetModifiedHook(bool* flag) { GModified = flag; }
+bool* ModifiedHook() { return GModified; }
+
+TComboBoxU::TComboBoxU(QWidget* parent) : QComboBox(parent) {
+  setEditable(false);
+  setFocusPolicy(Qt::ClickFocus);  // taken by a click, skipped by Tab
+  // The entries are padded with blanks so that their bars line up: show them fixed-pitch.
+  view()->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  connect(this, qOverload<int>(&QComboBox::activated), this, &TComboBoxU::UserSelected);
+}
+
+QObject* TComboBoxU::AssociatedObject() const { return FAssociated.data(); }
+
+void TComboBoxU::SetAssociatedObject(QObject* field) {
+  FAssociated = qobject_cast<TEditD*>(field);
+}
+
+void TComboBoxU::SetEntries(const std::vector<std::string>& entries) {
+  clear();
+  for (const std::string& e : entries) addItem(QString::fromStdString(e));
+}
+
+QString TComboBoxU::GetUnit() const {
+  return QString::fromStdString(UnitDisplayName(currentText().toStdString()));
+}
+
+void TComboBoxU::SetItemIndex(int index) {
+  setCurrentIndex(index);
+  emit Change(this);
+}
+
+void TComboBoxU::Loaded() {
+  if (count() == 0) return;
+  setCurrentIndex(0);
+  if (FAssociated) FAssociated->SetKb(itemText(0));
+}
+
+void TComboBoxU::showPopup() {
+  QComboBox::showPopup();
+  FRemembered = currentText();
+}
+
+void TComboBoxU::UserSelected(int index) {
+  emit Change(this);
+  // A unit change must not run the window's edit handler; the field still raises NeedsRecalc
+  // itself. Guarded here because this is the selector's own event handler.
+  // Re-attaches the field's edit handler on every way out, also when adopting the entry failed.
+  struct TReattach {
+    QPointer<TEditD> FField;
+    ~TReattach() {
+      if (FField) FField->AttachChangeHandler();
+    }
+  };
+  try {
+    TReattach reattach{FAssociated};
+    if (reattach.FField) {
+      reattach.FField->DetachChangeHandler();
+      reattach.FField->SetKb(itemText(index));
+    }
+    if (itemText(index) != FRemembered) {
+      if (GModified) *GModified = true;
+      emit OnRelChange(this);
+    }
+  } catch (const TSilentAbort&) {
+  } catch (const std::exception& e) {
+    ReportError(QString::fromStdString(e.what()));
+  }
+}
+
+}  // namespace velm

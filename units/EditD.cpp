@@ -1,0 +1,233 @@
+#include "units/EditD.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <cmath>
+#include <string>
+
+#include "base/Decimal.h"
+#include "base/Errors.h"
+#include "base/NumberFormat.h"
+#include "units/ColorTable.h"
+#include "units/UnitEntry.h"
+
+namespace velm {
+
+namespace {
+
+bool* GNeedsRecalc = nullptr;
+TFieldMessageHook GMessageHook;
+TErrorReportHook GErrorHook;
+
+void ShowFieldMessage(const QString& text, QWidget* parent) {
+  if (GMessageHook) {
+    GMessageHook(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                  QMessageBox::Ok, parent ? parent->window() : nullptr);
+  box.exec();
+}
+
+QString NumberText(double x) {
+  if (std::isnan(x)) return QStringLiteral("NaN");
+  if (std::isinf(x)) return x > 0 ? QStringLiteral("+INF") : QStringLiteral("-INF");
+  return QString::fromStdString(FormatField(x));
+}
+
+}  // namespace
+
+void SetNeedsRecalcHook(bool* flag) { GNeedsRecalc = flag; }
+bool* NeedsRecalcHook() { return GNeedsRecalc; }
+void SetFieldMessageHook(TFieldMessageHook hook) { GMessageHook = std::move(hook); }
+void SetErrorReportHook(TErrorReportHook hook) { GErrorHook = std::move(hook); }
+
+void ReportError(const QString& text) {
+  if (GErrorHook) {
+    GErrorHook(text);
+    return;
+  }
+  QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(), text);
+}
+
+TEditD::TEditD(QWidget* parent) : QLineEdit(parent), FColor(kColorWindow) {
+  connect(this, &QLineEdit::textChanged, this, &TEditD::TextChanged);
+  ApplyPalette();
+}
+
+void TEditD::TextChanged() {
+  if (FDetached == 0) emit Change(this);
+  if (GNeedsRecalc) *GNeedsRecalc = true;
+}
+
+void TEditD::SetKb(const QString& entry) {
+  const std::optional<TUnitConversion> conv = ParseUnitEntry(entry.toStdString());
+  if (!conv) return;  // a blank entry carries no conversion
+  const std::string shown = text().toStdString();
+  if (Trim(shown).empty()) {
+    FK = conv->FK;
+    FB = conv->FB;
+    FKb = entry;
+    return;
+  }
+  const double a = StrToFloat(shown);
+  const double x = (FK * a + FB - conv->FB) / conv->FK;
+  if (!std::isfinite(x))
+    throw TCalcError("“" + DisplayName().toStdString() + "”换算单位失败：" +
+                     NumberText(x).toStdString() + "（单位“" + UnitDisplayName(entry.toStdString()) +
+                     "”）");
+  setText(QString::fromStdString(FormatField(x)));
+  FK = conv->FK;
+  FB = conv->FB;
+  FKb = entry;
+}
+
+void TEditD::SetMyLabel(QObject* label) { FMyLabel = label; }
+
+QString TEditD::DisplayName() const {
+  if (FMyLabel) return FMyLabel->property("text").toString();
+  return objectName();
+}
+
+void TEditD::SetMyResolved(bool resolved) {
+  FMyResolved = resolved;
+  setFrame(resolved);  // a required input is drawn flat
+  ApplyPalette();
+  update();
+}
+
+std::optional<QString> TEditD::ShortText() const {
+  const QString t = text();
+  const std::string s = t.toStdString();
+  // Leading blanks are skipped; a trailing blank makes the text invalid.
+  size_t i = 0;
+  while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
+  const std::optional<double> v = ParseNumber(std::string_view(s).substr(i));
+  if (!v) return std::nullopt;
+  if (t.size() >= 8) return QString::fromStdString(FormatGeneral(*v, 7, 4));
+  return t;
+}
+
+QString TEditD::FloatStr() {
+  const std::optional<QString> s = ShortText();
+  if (!s) {
+    if (!text().isEmpty()) clear();
+    return QString();
+  }
+  return *s;
+}
+
+QString TEditD::DisplayText() const {
+  QString s = ShortText().value_or(QString());
+  if (!FMyResolved && s.isEmpty() && !isReadOnly()) s = QStringLiteral("[Must input]");
+  return s == text() ? QString() : s;
+}
+
+double TEditD::Value() {
+  const std::string shown = text().toStdString();
+  const std::string_view t = Trim(shown);
+  const std::optional<double> v = ParseNumber(t);
+  if (!v) {
+    const QString name = DisplayName();
+    const QString msg = t.empty() ? QStringLiteral("警告:“") + name + QStringLiteral("”是空白,请补充.")
+                                  : name + QStringLiteral("是错误数据");
+    ShowFieldMessage(msg, this);
+    setFocus(Qt::OtherFocusReason);
+    setText(QStringLiteral(" "));
+    selectAll();
+    throw TSilentAbort{};
+  }
+  const double x = FK * *v + FB;
+  if (!std::isfinite(x))
+    throw TCalcError("“" + DisplayName().toStdString() + "”的数值超出范围：" + shown);
+  return x;
+}
+
+void TEditD::SetValue(double x) {
+  const double shown = (x - FB) / FK;
+  if (!std::isfinite(x) || !std::isfinite(shown))
+    throw TCalcError("“" + DisplayName().toStdString() + "”不能显示数值 " +
+                     NumberText(x).toStdString() + "（k=" + NumberText(FK).toStdString() + "）");
+  setText(QString::fromStdString(FormatField(shown)));
+}
+
+void TEditD::SetColor(int number) {
+  FColor = number;
+  ApplyPalette();
+  update();
+}
+
+void TEditD::SetCursorNumber(int number) {
+  FCursor = number;
+  if (const std::optional<Qt::CursorShape> shape = CursorFromNumber(number))
+    setCursor(*shape);
+  else
+    setCursor(Qt::IBeamCursor);  // the edit control's own cursor
+}
+
+void TEditD::ApplyPalette() {
+  QPalette p = palette();
+  const QPalette app = QApplication::palette(this);
+  QColor base = ColorFromNumber(FColor, app);
+  if (!base.isValid()) base = app.color(QPalette::Active, QPalette::Base);
+  p.setColor(QPalette::Base, base);
+  const QColor blue(0, 0, 255);
+  p.setColor(QPalette::Active, QPalette::Text, blue);
+  p.setColor(QPalette::Inactive, QPalette::Text, blue);
+  setPalette(p);
+}
+
+void TEditD::paintEvent(QPaintEvent* event) {
+  QLineEdit::paintEvent(event);
+  if (!hasFocus()) DrawDisplayText();
+  if (!FMyResolved) {
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+void TEditD::DrawDisplayText() {
+  if (!ShortText() && !text().isEmpty() && !FClearQueued) {
+    // Not a number: the text goes, without a message. Changing the text inside a paint event
+    // would run the change handlers from there, so it is done right after.
+    FClearQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          FClearQueued = false;
+          if (!hasFocus()) FloatStr();
+        },
+        Qt::QueuedConnection);
+  }
+  const QString s = DisplayText();
+  if (s.isEmpty()) return;
+  QPainter painter(this);
+  painter.fillRect(rect().adjusted(1, 1, -1, -1), palette().base());
+  painter.setFont(font());
+  painter.setPen(isEnabled() ? palette().color(QPalette::Text) : QColor(128, 128, 128));
+  painter.drawText(rect().adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                   s);
+}
+
+void TEditD::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  const Qt::FocusReason reason = event->reason();
+  if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+    try {
+      emit Exit(this);
+    } catch (const TSilentAbort&) {
+    } catch (const std::exception& e) {
+      ReportError(QString::fromStdString(e.what()));
+    }
+  }
+  // A handler may have given the focus back (a field that could not deliver its value).
+  if (!hasFocus()) {
+    FloatStr();
+    update();
+  }
+}
+
+}  // namespace velm
