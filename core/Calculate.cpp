@@ -1,0 +1,288 @@
+#include "core/Calculate.h"
+
+#include <cmath>
+#include <memory>
+
+#include "base/Decimal.h"
+#include "core/CheckedMath.h"
+#include "core/Correlations.h"
+#include "core/UnitAitken.h"
+
+namespace velm {
+
+namespace {
+
+constexpr const char* kFieldNames[kFieldCount] = {
+    "LD",  "DlD", "MlD", "SLD", "DlfD", "VD",  "DvD",     "MvD",   "DvfD",  "LmdD",   "KfD",  "KpD",
+    "UfD", "UpD", "dpD", "dD",  "UvsD", "UlsD", "HTD",    "UmD",   "dPwaterD", "HTUVD", "HTULD",
+    "HTUOVD", "HETPD"};
+
+constexpr double kTolerance = 0.0001;  // absolute change of X [m3/(m2 h)]
+constexpr int kStepLimit = 200;
+constexpr int kAccelLimit = 1000;
+
+// The packing record's numbers, converted when the run starts.
+struct TPackingNumbers {
+  double NominalSize;  // [m]
+  double SpecificArea;  // [m2/m3]
+  bool KpLogForm;
+  double KpA, KpB;
+  bool KfLogForm;
+  double KfA, KfB;
+  double CriticalSurfaceTension;  // [N/m]
+};
+
+TPackingNumbers ReadPacking(const TPackingRecord& p) {
+  TPackingNumbers n{};
+  // Only the first two characters of the size text count: "50" and "50mm" are 50 mm.
+  n.NominalSize = StrToFloat(p.F[2].substr(0, 2)) / 1000.0;
+  n.SpecificArea = StrToFloat(p.F[4]);
+  n.KpLogForm = StrToFloat(p.F[6]) == 0.0;
+  n.KpA = StrToFloat(p.F[7]);
+  n.KpB = StrToFloat(p.F[8]);
+  n.KfLogForm = StrToFloat(p.F[9]) != 0.0;
+  n.KfA = StrToFloat(p.F[10]);
+  n.KfB = StrToFloat(p.F[11]);
+  n.CriticalSurfaceTension = StrToFloat(p.F[13]) * 0.001;
+  return n;
+}
+
+void Write(TFieldAccess& fields, TField f, double v) {
+  checked::Finite(v, FieldName(f));
+  fields.SetValue(f, v);
+}
+
+// Places a point of capacity x on the used curves by the cubic through the four curves around
+// it, and returns its wet pressure drop [Pa/m].
+double PlacePoint(const mnMatrix& curves, int used, double x, const char* resultName,
+                  const char* varName, mnMatrix& window, mnMatrix& coef, TMessageLog& log) {
+  SelectWindow(curves, 1, used, 3, x, window);
+  return checked::Finite(PolyFitEval(window, 1, 0, 4, 3, coef, x, varName, resultName, &log),
+                         resultName);
+}
+
+int EckertCurvesUsed(double FP) {
+  if (FP <= 0.25) return 11;
+  if (FP <= 1.0) return 9;
+  return 8;
+}
+
+}  // namespace
+
+const char* FieldName(TField f) {
+  const int i = static_cast<int>(f);
+  return i >= 0 && i < kFieldCount ? kFieldNames[i] : "?";
+}
+
+std::optional<TField> FieldByName(std::string_view name) {
+  for (int i = 0; i < kFieldCount; ++i)
+    if (name == kFieldNames[i]) return static_cast<TField>(i);
+  return std::nullopt;
+}
+
+bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
+  for (TField f : list)
+    if (!fields.IsFilled(f)) return false;
+  return true;
+}
+
+void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
+               TFieldAccess& fields) {
+  using namespace checked;
+  if (!packing) return;
+
+  dc.HydraulicsDone = false;
+  const TPackingNumbers pk = ReadPacking(*packing);
+  const bool kister = dc.FloodMethod != kEckertOrvik;
+
+  // The Kister-type method takes Kp from the packing's measured packing factor.
+  double Kp = 0.0;
+  if (dc.CalcKp && kister) {
+    const std::string experimental(Trim(packing->F[14]));
+    if (experimental.empty()) {
+      fields.ShowMessage(kNoExperimentalFactorMessage);
+      fields.ResetFloodMethod();
+      return;
+    }
+    Kp = StrToFloat(LeadingNumber(experimental));
+    dc.Kp = Kp;
+    Write(fields, TField::KpD, Kp);
+  }
+
+  // ---- Hydraulic stage -------------------------------------------------------------------
+  if (!AllFilled(fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD})) return;
+
+  const double L = fields.Value(TField::LD);
+  const double V = fields.Value(TField::VD);
+  const double rhoL = fields.Value(TField::DlD);
+  const double rhoV = fields.Value(TField::DvD);
+  const double muL = fields.Value(TField::MlD);
+  dc.LiquidFlow = L;
+  dc.GasFlow = V;
+  dc.LiquidDensity = rhoL;
+  dc.GasDensity = rhoV;
+  dc.LiquidViscosity = muL;
+  dc.FloodPercent = StrToFloat(dc.FloodPercentText);
+  dc.FoamingFactor = StrToFloat(dc.FoamingFactorText);
+  const double f = dc.FloodPercent * dc.FoamingFactor / 100.0;
+  const double f80 = 80.0 * dc.FoamingFactor / 100.0;
+
+  // Liquid load that a gas velocity U [m/s] would give: (L/V)(rhoV/rhoL) U 3600 [m3/(m2 h)].
+  const double loadPerVelocity = Finite(Div(L, V, "L/V") * Div(rhoV, rhoL, "ρV/ρL"), "L/V·ρV/ρL");
+
+  double X = loadPerVelocity * 0.001 * 3600.0;
+  double Kf = 0.0, Uf = 0.0, Up = 0.0;
+  int counter = 0;
+  mnMatrix window, coef;
+  dc.Curves.resize(2);
+  {
+    auto accel = std::make_unique<TAitken>(counter, X, kAccelLimit,
+                                           static_cast<std::uint8_t>(dc.AccelMethod), false);
+    double change = 0.0;
+    do {
+      if (dc.CalcKp && !kister) {
+        Kp = WetPackingFactor(pk.KpA, pk.KpB, pk.KpLogForm, X);
+        Write(fields, TField::KpD, Kp);
+      } else if (!dc.CalcKp) {
+        Kp = fields.Value(TField::KpD);
+      }
+      if (dc.CalcKf) {
+        Kf = WetPackingFactor(pk.KfA, pk.KfB, pk.KfLogForm, X);
+        Write(fields, TField::KfD, Kf);
+      } else {
+        Kf = fields.Value(TField::KfD);
+      }
+      Write(fields, TField::KpD, Kp);
+      dc.Kf = Kf;
+      dc.Kp = Kp;
+
+      const double FP = Finite(Div(L, V, "L/V") * Sqrt(Div(rhoV, rhoL, "ρV/ρL"), "√(ρV/ρL)"), "FP");
+      dc.FlowParameter = FP;
+
+      if (!kister) {
+        dc.CurveCount = kEckertCurves;
+        const double Yflood = EckertCurves(FP, dc.Curves);
+        const double ordinatePerU2 =
+            Kf * Div(1000.0, rhoL, "1000/ρL") / 9.807 * (rhoV / rhoL) * Pow(muL, 0.2, "μL^0.2");
+        Uf = Sqrt(Div(Yflood, ordinatePerU2, "泛点气速 Uf²"), "泛点气速 Uf");
+        dc.FloodPoint.Capacity = Finite(Div(Yflood * Kp, Kf, "Yf·Kp/Kf"), "Yf");
+        const int used = EckertCurvesUsed(FP);
+        dc.FloodPoint.PressureDrop =
+            PlacePoint(dc.Curves, used, dc.FloodPoint.Capacity, "△Pf", "Yf", window, coef, log);
+        dc.DesignPoint.Capacity = f * f * dc.FloodPoint.Capacity;
+        dc.DesignPoint.PressureDrop =
+            PlacePoint(dc.Curves, used, dc.DesignPoint.Capacity, "△P", "Y", window, coef, log);
+        dc.Load80Point.Capacity = f80 * f80 * dc.FloodPoint.Capacity;
+        dc.Load80Point.PressureDrop =
+            PlacePoint(dc.Curves, used, dc.Load80Point.Capacity, "△Pm", "Ym", window, coef, log);
+      } else {
+        dc.CurveCount = kKisterCurves;
+        KisterCurves(FP, dc.Curves);
+        dc.FloodPoint.PressureDrop = KisterFloodPressureDrop(Kp);
+        SelectWindow(dc.Curves, 0, kKisterCurves, 1, dc.FloodPoint.PressureDrop, window);
+        const double CPflood = Finite(PolyFitEval(window, 0, 1, 2, 1, coef,
+                                                  dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
+                                      "Yf");
+        dc.FloodPoint.Capacity = CPflood;
+        if (rhoL - rhoV <= 0.0)
+          throw TCalcError("计算错误: Kister-Orvik 算法要求液相密度大于气相密度 (ρL=" +
+                           FormatGeneral(rhoL, 15) + ", ρV=" + FormatGeneral(rhoV, 15) + ")");
+        Uf = Finite(CPflood * Pow(Kp * rhoV / (rhoL - rhoV), -0.5, "(Kp ρV/(ρL-ρV))^-0.5") *
+                        Pow(muL, -0.05, "μL^-0.05"),
+                    "泛点气速 Uf");
+        dc.DesignPoint.Capacity = f * CPflood;
+        dc.DesignPoint.PressureDrop = PlacePoint(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity,
+                                                 "△P", "Y", window, coef, log);
+        dc.Load80Point.Capacity = f80 * CPflood;
+        dc.Load80Point.PressureDrop = PlacePoint(dc.Curves, kKisterCurves,
+                                                 dc.Load80Point.Capacity, "△Pm", "Ym", window, coef,
+                                                 log);
+      }
+
+      X = Finite(loadPerVelocity * Uf * 3600.0, "泛点液相负荷 X");
+      Up = f * Uf;
+      change = accel->Step(X, counter);
+    } while (change > kTolerance && counter < kStepLimit);
+  }
+  dc.IterationCount = counter;
+  dc.Converged = counter < kStepLimit;
+  dc.FloodLiquidLoad = X;
+
+  log.Add("RN=" + std::to_string(counter));
+  if (!*dc.Converged) {
+    log.Add("计算未收敛！");
+    return;
+  }
+
+  // Diameter and loads of the rounded column.
+  dc.DesignVelocity = Up;
+  dc.FloodVelocity = Uf;
+  Write(fields, TField::UpD, Up);
+  Write(fields, TField::UfD, Uf);
+  const double dp = Sqrt(Div(4.0 * V, M_PI * Up * rhoV, "4V/(π Up ρV)"), "理论塔径");
+  dc.TheoreticalDiameter = dp;
+  Write(fields, TField::dpD, dp);
+  const double D = RoundDiameter(dp);
+  if (D <= 0.0)
+    throw TCalcError("理论塔径 " + FormatGeneral(dp * 1000.0, 4) +
+                     " mm 太小，圆整后的塔径为 0，无法计算气相负荷。请检查流量和物性数据。");
+  dc.Diameter = D;
+  Write(fields, TField::dD, D);
+  const double Uvs = Div(4.0 * V, M_PI * D * D * rhoV, "气相负荷");
+  dc.GasLoad = Uvs;
+  Write(fields, TField::UvsD, Uvs);
+  dc.FloodFraction = Div(Uvs, Uf, "Uvs/Uf");
+  const double Uls = Finite(loadPerVelocity * Uvs, "液相负荷");
+  dc.LiquidLoad = Uls;
+  Write(fields, TField::UlsD, Uls);
+
+  // Holdup, wetting and the design point's pressure drop.
+  const double holdup = LiquidHoldup(muL, Uls, rhoL, pk.NominalSize);
+  dc.Holdup = holdup;
+  Write(fields, TField::HTD, holdup);
+  const double wetting = WettingPercent(Uls, pk.SpecificArea, pk.NominalSize);
+  dc.WettingPercent = wetting;
+  Write(fields, TField::UmD, wetting);
+  dc.WetPressureDrop = dc.DesignPoint.PressureDrop;
+  Write(fields, TField::dPwaterD, dc.DesignPoint.PressureDrop);
+  dc.WettingSufficient = wetting >= 100.0;
+  fields.SetWettingCaption(WettingCaption(*dc.WettingSufficient));
+  dc.HydraulicsDone = true;
+
+  // ---- Mass-transfer stage ---------------------------------------------------------------
+  if (!AllFilled(fields, {TField::SLD, TField::LD, TField::VD, TField::MlD, TField::MvD,
+                          TField::DlfD, TField::LmdD}))
+    return;
+  const double sigmaL = fields.Value(TField::SLD);
+  const double muV = fields.Value(TField::MvD);
+  const double DL = fields.Value(TField::DlfD);
+  const double DV = fields.Value(TField::DvfD);
+  const double lambda = fields.Value(TField::LmdD);
+  dc.SurfaceTension = sigmaL;
+  dc.GasViscosity = muV;
+  dc.LiquidDiffusivity = DL;
+  dc.GasDiffusivity = DV;
+  dc.Lambda = lambda;
+
+  // Mass velocities at the flooding point [kg/(m2 s)].
+  const double Lw = X / 3600.0 * rhoL;
+  const double Gw = Div(V, L, "V/L") * Lw;
+  TOndaResult onda = OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize,
+                                      pk.CriticalSurfaceTension, sigmaL, muL, rhoL, DL, muV, rhoV,
+                                      DV);
+  const double F = *dc.FloodFraction;
+  onda.kL *= LiquidFilmEnhancement(F);
+  onda.kG *= GasFilmEnhancement(F);
+  const THeights h =
+      TransferHeights(V, L, D, onda.kG, onda.kL, pk.SpecificArea, rhoV, rhoL, lambda);
+  dc.HTUV = h.HTUV;
+  dc.HTUL = h.HTUL;
+  dc.HTUOV = h.HTUOV;
+  dc.HETP = h.HETP;
+  Write(fields, TField::HTUVD, h.HTUV);
+  Write(fields, TField::HTULD, h.HTUL);
+  Write(fields, TField::HTUOVD, h.HTUOV);
+  Write(fields, TField::HETPD, h.HETP);
+}
+
+}  // namespace velm

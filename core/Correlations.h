@@ -1,0 +1,74 @@
+#pragma once
+// The correlations of the hydraulic and mass-transfer design, one function each, SI units unless
+// stated in brackets.
+#include "core/OTVMahlib.h"
+
+namespace velm {
+
+// Number of rows of the two curve tables.
+constexpr int kEckertRows = 12;       // rows 0..10 constant pressure drop, row 11 flooding line
+constexpr int kEckertCurves = 11;
+constexpr int kKisterCurves = 6;
+
+// Wet packing factor [1/m] from a packing's fit: t = B log10(X) (logarithmic form) or B X
+// (linear form), K = 10^(A + sign(t) min(A/2, |t|)); X is the liquid load at flooding
+// [m3/(m2 h)]. The correction of the exponent is limited to half of A in either direction.
+double WetPackingFactor(double A, double B, bool logForm, double X);
+
+// Standard column diameter [m] for a theoretical diameter dp [m]: 10 mm steps below 100 mm,
+// 50 mm steps below 1000 mm (remainder up to 24 mm down, up to 50 mm to the half step, above
+// 50 mm up), 100 mm steps from 1000 mm on; ties of the whole-number rounding go to even.
+double RoundDiameter(double dp);
+
+// Rounds to the nearest whole number, a tie going to the even one.
+double RoundHalfEven(double z);
+
+// Generalized pressure-drop correlation of the Eckert type (Eckert, Chem. Eng. Prog. 66(3), 1970),
+// as twelve fitted curves Y_i = exp(poly6(log10 FP)). Fills Curves (row 0 pressure drops [Pa/m],
+// row 1 capacities Y) for rows 0..10 and returns the flooding line's Y at FP.
+double EckertCurves(double FP, mnMatrix& Curves);
+
+// Generalized pressure-drop correlation of the Kister type (Kister & Gill, Chem. Eng. Prog. 87(2),
+// 1991) as six fitted curves CP_i = poly4(log10 FP). Fills Curves.
+void KisterCurves(double FP, mnMatrix& Curves);
+
+// Pressure drop at flooding [Pa/m] from the packing factor Fp [1/m]: 40.196 Fp^0.7
+// (Kister & Gill 1991, converted to SI).
+double KisterFloodPressureDrop(double Fp);
+
+// Liquid holdup [m3/m3] of a random bed (Buchanan, Ind. Eng. Chem. Fundam. 8, 1969):
+// 2.2 (muL Uls / (g rhoL dn^2))^(1/3) + 1.8 (Uls^2 / (g dn))^(1/2), with g = 9.81.
+double LiquidHoldup(double muL, double Uls, double rhoL, double dn);
+
+// Minimum wetting rate [m3/(m h)] (Morris & Jackson, Absorption Towers, 1953): 0.08 below a
+// nominal size of 75 mm, 0.12 from 75 mm on.
+double MinimumWettingRate(double dn);
+
+// Liquid load as a whole-number percentage of the minimum wetting load.
+double WettingPercent(double Uls, double a, double dn);
+
+// Film coefficients of Onda, Takeuchi & Okumoto (J. Chem. Eng. Japan 1, 1968, 56) with g = 9.807.
+struct TOndaResult {
+  double WettedRatio;  // aw/a
+  double kL;           // [m/s]
+  double kG;           // [m/s]
+};
+TOndaResult OndaCoefficients(double Lw, double Gw, double a, double dn, double sigmaC,
+                             double sigmaL, double muL, double rhoL, double DL, double muV,
+                             double rhoV, double DV);
+
+// Enhancement of the film coefficients when the column runs above half of its flooding velocity
+// (F = Uvs/Uf > 0.5): kL x (1 + 2.6 (F - 0.5)^2.2), kG x (1 + 9.5 (F - 0.5)^1.4).
+double LiquidFilmEnhancement(double F);
+double GasFilmEnhancement(double F);
+
+struct THeights {
+  double HTUV, HTUL, HTUOV, HETP;  // [m]
+};
+// Heights of transfer units of the rounded column of diameter D and the HETP from the stripping
+// factor lambda: HTUOV = HTUV + lambda HTUL, HETP = HTUOV ln(l)/(l - 1) with l = max(lambda, 0.01)
+// (HETP = HTUOV when l is within 1e-6 of 1).
+THeights TransferHeights(double V, double L, double D, double kG, double kL, double a, double rhoV,
+                         double rhoL, double lambda);
+
+}  // namespace velm

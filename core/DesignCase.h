@@ -1,0 +1,94 @@
+#pragma once
+// The records of one calculation: the packing record, the design case with its inputs, results,
+// curve set and operating points, and the interface through which a run reads and writes the
+// main window's value fields. All values are SI.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/OTVMahlib.h"
+
+namespace velm {
+
+// One row of the packing table, read by column index 0 to 14; every column is text.
+//   0 key ("F000"), 1 caption, 2 size text (nominal size in mm in its first two characters),
+//   3 caption, 4 specific area a [m2/m3], 5 (not used), 6 Kp fit form (0 = logarithmic),
+//   7 Kp fit constant A, 8 Kp fit slope B, 9 Kf fit form (0 = linear), 10 Kf fit constant A,
+//   11 Kf fit slope B, 12 (not used), 13 critical surface tension [mN/m],
+//   14 experimental packing factor text, leading number in [1/m] (may be empty).
+struct TPackingRecord {
+  static constexpr int kColumns = 15;
+  std::array<std::string, kColumns> F;
+};
+
+// The value fields a run reads or writes.
+enum class TField : std::uint8_t {
+  LD, DlD, MlD, SLD, DlfD, VD, DvD, MvD, DvfD, LmdD, KfD, KpD,
+  UfD, UpD, dpD, dD, UvsD, UlsD, HTD, UmD, dPwaterD, HTUVD, HTULD, HTUOVD, HETPD,
+  Count
+};
+constexpr int kFieldCount = static_cast<int>(TField::Count);
+const char* FieldName(TField f);
+std::optional<TField> FieldByName(std::string_view name);
+
+// The main window's fields as the core sees them. A read may end the run: the field shows its own
+// message and throws TSilentAbort. No Qt type crosses this interface.
+class TFieldAccess {
+ public:
+  virtual ~TFieldAccess() = default;
+  // The field has non-empty text (blanks count as filled).
+  virtual bool IsFilled(TField f) = 0;
+  // The field's value in SI [unit of the field].
+  virtual double Value(TField f) = 0;
+  // Shows the SI value in the field's selected unit.
+  virtual void SetValue(TField f, double si) = 0;
+  // Caption of the wetting result's label.
+  virtual void SetWettingCaption(const std::string& caption) = 0;
+  // Sets the flooding-method selector back to "Eckert-Orvik".
+  virtual void ResetFloodMethod() = 0;
+  // A modal message box.
+  virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// A capacity ordinate with its wet pressure drop [Pa/m].
+struct TOperatingPoint {
+  double Capacity = 0.0;
+  double PressureDrop = 0.0;
+};
+
+enum TFloodMethod : int { kEckertOrvik = 0, kKisterOrvik = 1 };
+
+struct TDesignCase {
+  // Option lists, set by the caller before a run.
+  int FloodMethod = kEckertOrvik;  // 0 "Eckert-Orvik", 1 "Kister-Orvik"
+  int AccelMethod = 0;             // 0 "Normal", 1 "Aitken", 2 "Orvik Talvsen", 3 "OTV2"
+  bool CalcKf = true;
+  bool CalcKp = true;
+  std::string FoamingFactorText = "0.8";  // text of the foaming-factor list
+  std::string FloodPercentText = "80";    // text of the design-percentage list [%]
+
+  // Numeric inputs as read by the last run (from the value fields).
+  double LiquidFlow = 0, LiquidDensity = 0, LiquidViscosity = 0, SurfaceTension = 0,
+         LiquidDiffusivity = 0, FoamingFactor = 0, GasFlow = 0, GasDensity = 0, GasViscosity = 0,
+         GasDiffusivity = 0, FloodPercent = 0, Lambda = 0;
+
+  // Results; empty until a run produced them, then kept between runs.
+  std::optional<double> FlowParameter, FloodVelocity, DesignVelocity, TheoreticalDiameter, Diameter,
+      GasLoad, FloodFraction, LiquidLoad, WetPressureDrop, Holdup, WettingPercent;
+  std::optional<bool> WettingSufficient;
+  std::optional<double> HTUV, HTUL, HTUOV, HETP;
+  std::optional<int> IterationCount;
+  std::optional<bool> Converged;
+  bool HydraulicsDone = false;
+  std::optional<double> Kf, Kp;          // wet packing factors of the last step [1/m]
+  std::optional<double> FloodLiquidLoad;  // X of the last step [m3/(m2 h)]
+
+  // Curve set of the chosen method: row 0 pressure drops [Pa/m], row 1 capacities at the current
+  // flow parameter; and the three operating points.
+  int CurveCount = 0;
+  mnMatrix Curves;
+  TOperatingPoint FloodPoint, DesignPoint, Load80Point;
+};
+
+}  // namespace velm

@@ -1,0 +1,205 @@
+#include "core/OTVMahlib.h"
+
+#include <cmath>
+
+#include "base/Errors.h"
+#include "core/MessageLog.h"
+
+namespace velm {
+
+namespace {
+
+void EnsureSize(mnMatrix& M, int rows, int cols) {
+  if (static_cast<int>(M.size()) < rows) M.resize(static_cast<size_t>(rows));
+  for (int r = 0; r < rows; ++r)
+    if (static_cast<int>(M[r].size()) < cols) M[r].resize(static_cast<size_t>(cols), 0.0);
+}
+
+// A quotient as the elimination needs it; false where the floating-point unit would trap
+// (division by zero, 0/0, overflow).
+bool Quotient(double num, double den, double& out) {
+  if (den == 0.0) return false;
+  out = num / den;
+  return std::isfinite(out);
+}
+
+bool RowFinite(const lMatrix& row, int n) {
+  for (int i = 0; i < n; ++i)
+    if (!std::isfinite(row[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+void SwapRows(int n, int r, int s, mnMatrix& M) {
+  for (int i = 0; i < n; ++i) std::swap(M[r][i], M[s][i]);
+}
+
+void AddScaledRow(mnMatrix& M, int r, int s, int n, double factor) {
+  for (int i = 0; i < n; ++i) M[r][i] = M[r][i] + factor * M[s][i];
+}
+
+void ScaleRow(mnMatrix& M, int r, int n, double factor) {
+  for (int i = 0; i < n; ++i) M[r][i] = factor * M[r][i];
+}
+
+void Transpose(int rows, int cols, const mnMatrix& A, mnMatrix& T) {
+  EnsureSize(T, cols, rows);
+  for (int i = 0; i < rows; ++i)
+    for (int j = 0; j < cols; ++j) T[j][i] = A[i][j];
+}
+
+void MatMul(int a, int b, int c, const mnMatrix& A, const mnMatrix& B, mnMatrix& P) {
+  EnsureSize(P, a, c);
+  for (int i = 0; i < a; ++i)
+    for (int j = 0; j < c; ++j) {
+      double sum = 0.0;
+      for (int k = 0; k < b; ++k) sum = sum + A[i][k] * B[k][j];
+      P[i][j] = sum;
+    }
+}
+
+bool GaussJordan(int n, mnMatrix& A, mnMatrix& B) {
+  // Forward elimination with partial pivoting.
+  for (int i = 0; i <= n - 2; ++i) {
+    int pivot = i;
+    double best = 0.0;
+    for (int j = i; j < n; ++j)
+      if (std::fabs(A[j][i]) > best) {
+        best = std::fabs(A[j][i]);
+        pivot = j;
+      }
+    SwapRows(n, i, pivot, A);
+    SwapRows(1, i, pivot, B);
+    for (int j = i + 1; j < n; ++j) {
+      double factor;
+      if (!Quotient(A[j][i], A[i][i], factor)) return false;
+      AddScaledRow(A, j, i, n, -factor);
+      B[j][0] = B[j][0] - factor * B[i][0];
+      if (!RowFinite(A[j], n) || !std::isfinite(B[j][0])) return false;
+    }
+  }
+  // Back substitution.
+  for (int r = n - 1; r >= 0; --r)
+    for (int i = r - 1; i >= 0; --i) {
+      double factor;
+      if (!Quotient(A[i][r], A[r][r], factor)) return false;
+      AddScaledRow(A, i, r, n, -factor);
+      B[i][0] = B[i][0] - factor * B[r][0];
+      if (!RowFinite(A[i], n) || !std::isfinite(B[i][0])) return false;
+    }
+  // Normalise the diagonal.
+  for (int i = 0; i < n; ++i) {
+    double f;
+    if (!Quotient(1.0, A[i][i], f)) return false;
+    B[i][0] = f * B[i][0];
+    ScaleRow(A, i, n, f);
+    if (!RowFinite(A[i], n) || !std::isfinite(B[i][0])) return false;
+  }
+  return true;
+}
+
+double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix& coef, double x,
+                   std::string_view varName, std::string_view lhsName, TMessageLog* log) {
+  // Scratch matrices are kept per thread so that the many small fits of a run allocate once.
+  thread_local mnMatrix A, Y, T, N;
+  const int p = d + 1;
+  EnsureSize(A, m, p);
+  EnsureSize(Y, m, 1);
+  for (int i = 0; i < m; ++i) {
+    const double xi = M[xRow][i];
+    A[i][d] = 1.0;
+    for (int k = d - 1; k >= 0; --k) A[i][k] = xi * A[i][k + 1];
+    Y[i][0] = M[yRow][i];
+  }
+  if (coef.empty()) coef.assign(static_cast<size_t>(p), lMatrix(1, 0.0));
+  Transpose(m, p, A, T);
+  MatMul(p, m, p, T, A, N);
+  MatMul(p, m, 1, T, Y, coef);
+  GaussJordan(p, N, coef);  // a failed elimination leaves the coefficients as far as it got
+
+  auto eval = [&](double t) {
+    double v = coef[0][0];
+    for (int k = 1; k <= d; ++k) v = v * t + coef[k][0];
+    return v;
+  };
+
+  if (log) {
+    double e = 0.0;
+    for (int i = 0; i < m; ++i) {
+      const double yi = M[yRow][i];
+      if (std::fabs(yi) >= 1e-30) {
+        const double dev = std::fabs((eval(M[xRow][i]) - yi) / yi) * 100.0;
+        if (dev > e) e = dev;
+      }
+    }
+    if (log->Count() > 500) log->Clear();
+    log->Add(TLogLine::FitError(e));
+    double c[64];
+    const int nc = p <= 64 ? p : 64;
+    for (int k = 0; k < nc; ++k) c[k] = coef[k][0];
+    TLogLine poly = TLogLine::Polynomial(c, nc - 1, varName, lhsName);
+    // The polynomial text always holds at least one coefficient, so it is always longer than
+    // "lhs=" and is always added.
+    if (log->Count() > 500) log->Clear();
+    log->Add(poly);
+  }
+  return eval(x);
+}
+
+bool SelectWindow(const mnMatrix& M, int searchRow, int n, int d, double x, mnMatrix& W) {
+  int k = n - 1;
+  for (int i = 0; i < n; ++i)
+    if (x < M[searchRow][i]) {
+      k = i;
+      break;
+    }
+  if (k > 0) {
+    k = k + d / 2;
+    if (k > n - 1) k = n - 1;
+    k = k - d;
+    if (k < 0) k = 0;
+  }
+  EnsureSize(W, 2, n > d + 1 ? n : d + 1);
+  for (int j = 0; j <= d; ++j) {
+    W[0][j] = M[0][k + j];
+    W[1][j] = M[1][k + j];
+  }
+  for (int j = d + 1; j < n; ++j) {
+    W[0][j] = 0.0;
+    W[1][j] = 0.0;
+  }
+  return true;
+}
+
+double Lagrange3(const mnMatrix& M, int xRow, int yRow, int start, double x) {
+  double sum = 0.0;
+  for (int i = start; i <= start + 2; ++i) {
+    double term = M[yRow][i];
+    for (int j = start; j <= start + 2; ++j)
+      if (j != i) term = term * (x - M[xRow][j]) / (M[xRow][i] - M[xRow][j]);
+    sum = sum + term;
+  }
+  return sum;
+}
+
+double InterpolateCurve(const mnMatrix& M, int n, int xRow, int yRow, double x) {
+  if (n < 1) throw TCalcError("没有有效的数据");
+  const lMatrix& X = M[xRow];
+  const lMatrix& Y = M[yRow];
+  if (n == 1) return Y[0];
+  if (n == 2) return Y[0] + (Y[1] - Y[0]) / (X[1] - X[0]) * (x - X[0]);
+  if (x <= X[1] || n == 3) return Lagrange3(M, xRow, yRow, 0, x);
+  if (x >= X[n - 2]) return Lagrange3(M, xRow, yRow, n - 3, x);
+  int k = 0;
+  for (int i = 0; i < n; ++i)
+    if (x <= X[i]) {
+      k = i - 1;
+      break;
+    }
+  const double p1 = Lagrange3(M, xRow, yRow, k - 1, x);
+  const double p2 = Lagrange3(M, xRow, yRow, k, x);
+  return ((X[k + 1] - x) * p1 + (x - X[k]) * p2) / (X[k + 1] - X[k]);
+}
+
+}  // namespace velm
