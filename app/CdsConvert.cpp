@@ -1,0 +1,76 @@
+// velm-cds: converts the packing table between its editable CSV source and the labelled table
+// file the program loads.
+//
+//   velm-cds to-cds in.csv out.cds   CSV (UTF-8, first row = column titles) to a labelled file;
+//                                    a last column titled "来源" (the sources of the numbers)
+//                                    stays in the CSV only
+//   velm-cds to-csv in.cds out.csv   labelled file to CSV (titles from the labels)
+//
+// Exit status: 0 done, 1 the conversion failed (the reason on stderr), 2 wrong usage.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "app/MyClientDataSet.h"
+
+namespace {
+
+constexpr const char* kSourceColumnTitle = "来源";
+
+int Usage() {
+  std::cerr << "usage: velm-cds to-cds in.csv out.cds\n"
+               "       velm-cds to-csv in.cds out.csv\n";
+  return 2;
+}
+
+void WriteTextFile(const std::string& fileName, const std::string& text) {
+  const std::string tmp = fileName + ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) throw velm::TTableError(tmp + ": cannot open the file for writing");
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+      std::remove(tmp.c_str());
+      throw velm::TTableError(tmp + ": write error");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, fileName, ec);
+  if (ec) {
+    std::remove(tmp.c_str());
+    throw velm::TTableError(fileName + ": cannot replace the file (" + ec.message() + ")");
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) return Usage();
+  const std::string command = argv[1];
+  const std::string in = argv[2];
+  const std::string out = argv[3];
+  try {
+    velm::TMyClientDataSet table;
+    if (command == "to-cds") {
+      std::ifstream csv(in, std::ios::binary);
+      if (!csv) throw velm::TTableError(in + ": cannot open the file for reading");
+      table.LoadCsv(csv, in, kSourceColumnTitle);
+      table.SaveLabelledFile(out);
+    } else if (command == "to-csv") {
+      table.LoadLabelledFile(in);
+      std::ostringstream csv;
+      table.SaveCsv(csv);
+      WriteTextFile(out, csv.str());
+    } else {
+      return Usage();
+    }
+  } catch (const std::exception& e) {
+    std::cerr << "velm-cds: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}

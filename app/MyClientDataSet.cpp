@@ -1,0 +1,676 @@
+#include "app/MyClientDataSet.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <numeric>
+#include <ostream>
+#include <sstream>
+#include <unordered_set>
+
+#include "base/Decimal.h"
+#include "base/TextCodec.h"
+
+namespace velm {
+
+namespace {
+
+constexpr std::string_view kBlockMagic = "VELM-TABLE";
+constexpr int kBlockVersion = 1;
+
+std::string OutOfRange(const char* what, int value, int count) {
+  return std::string(what) + " " + std::to_string(value) + " out of range (0.." +
+         std::to_string(count - 1) + ")";
+}
+
+bool HasLineBreakOrTab(std::string_view s) {
+  return s.find_first_of("\t\r\n") != std::string_view::npos;
+}
+
+// Table block values: backslash, tab, CR and LF are escaped so that one record is one line.
+void AppendEscaped(std::string& out, std::string_view s) {
+  for (char c : s) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+}
+
+std::vector<std::string_view> SplitKeep(std::string_view s, char sep) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t pos = s.find(sep, start);
+    if (pos == std::string_view::npos) {
+      parts.push_back(s.substr(start));
+      return parts;
+    }
+    parts.push_back(s.substr(start, pos - start));
+    start = pos + 1;
+  }
+}
+
+// Reads a non-negative count written in decimal; nothing for anything else.
+std::optional<long long> ParseCount(std::string_view s) {
+  if (s.empty() || s.size() > 12) return std::nullopt;
+  long long v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+// Cursor over the lines of a table block, for messages that name the line.
+class TBlockReader {
+ public:
+  explicit TBlockReader(std::string_view block) : FRest(block) {}
+
+  bool AtEnd() const { return FRest.empty(); }
+  int LineNo() const { return FLine; }
+  size_t LinesLeftAtMost() const {
+    return static_cast<size_t>(std::count(FRest.begin(), FRest.end(), '\n'));
+  }
+  std::string_view NextLine() {
+    size_t pos = FRest.find('\n');
+    if (pos == std::string_view::npos) Fail("line ends without a line break");
+    std::string_view line = FRest.substr(0, pos);
+    FRest.remove_prefix(pos + 1);
+    ++FLine;
+    return line;
+  }
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw TTableError("table block, line " + std::to_string(FLine + 1) + ": " + what);
+  }
+  // "KEYWORD count" with the count bounded by what is left of the block.
+  size_t ReadCountLine(std::string_view keyword) {
+    std::string_view line = NextLine();
+    std::string prefix = std::string(keyword) + " ";
+    if (line.substr(0, prefix.size()) != prefix)
+      Fail("expected \"" + std::string(keyword) + " <count>\", found \"" + std::string(line) +
+           "\"");
+    std::optional<long long> n = ParseCount(line.substr(prefix.size()));
+    if (!n) Fail("bad count \"" + std::string(line.substr(prefix.size())) + "\"");
+    if (static_cast<unsigned long long>(*n) > LinesLeftAtMost())
+      Fail(std::string(keyword) + " count " + std::to_string(*n) +
+           " exceeds the lines left in the block");
+    return static_cast<size_t>(*n);
+  }
+
+ private:
+  std::string_view FRest;
+  int FLine = 0;
+};
+
+std::string Unescape(std::string_view s, const TBlockReader& reader) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\') {
+      out += s[i];
+      continue;
+    }
+    if (++i == s.size()) reader.Fail("value ends in a lone backslash");
+    switch (s[i]) {
+      case '\\': out += '\\'; break;
+      case 't': out += '\t'; break;
+      case 'n': out += '\n'; break;
+      case 'r': out += '\r'; break;
+      default: reader.Fail(std::string("unknown escape \\") + s[i]);
+    }
+  }
+  return out;
+}
+
+// Reads exactly `n` bytes or reports how many there were. Reads in pieces so that a corrupt
+// length never allocates more than the stream really holds.
+size_t ReadUpTo(std::istream& in, std::string& out, size_t n) {
+  constexpr size_t kChunk = 64 * 1024;
+  out.clear();
+  while (out.size() < n) {
+    size_t want = std::min(kChunk, n - out.size());
+    size_t old = out.size();
+    out.resize(old + want);
+    in.read(out.data() + old, static_cast<std::streamsize>(want));
+    size_t got = static_cast<size_t>(in.gcount());
+    out.resize(old + got);
+    if (got < want) break;
+  }
+  return out.size();
+}
+
+}  // namespace
+
+// ----------------------------------------------------------------------------------------------
+// Structure
+
+std::string TMyClientDataSet::DefaultFieldName(int position) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "F%03d", position);
+  return buf;
+}
+
+void TMyClientDataSet::DefineFields(std::vector<TFieldDef> fields) {
+  std::unordered_set<std::string> seen;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string& name = fields[i].FName;
+    if (name.empty() || HasLineBreakOrTab(name))
+      throw TTableError("field " + std::to_string(i) + ": invalid field name \"" + name + "\"");
+    if (!seen.insert(name).second)
+      throw TTableError("field " + std::to_string(i) + ": duplicate field name \"" + name + "\"");
+  }
+  FFields = std::move(fields);
+  FTitles.clear();
+  for (const TFieldDef& f : FFields) FTitles.push_back(f.FName);
+  FRecords.clear();
+  FIndexFieldNames.clear();
+  FCursor = 0;
+  FEof = false;
+}
+
+void TMyClientDataSet::DefineFields(int count) {
+  std::vector<TFieldDef> fields;
+  for (int i = 0; i < count; ++i) fields.push_back({DefaultFieldName(i), TFieldKind::Text});
+  DefineFields(std::move(fields));
+}
+
+void TMyClientDataSet::Clear() { DefineFields(std::vector<TFieldDef>{}); }
+
+const TFieldDef& TMyClientDataSet::Field(int field) const {
+  if (field < 0 || field >= FieldCount())
+    throw std::out_of_range(OutOfRange("field", field, FieldCount()));
+  return FFields[static_cast<size_t>(field)];
+}
+
+int TMyClientDataSet::FieldIndex(std::string_view name) const {
+  for (int i = 0; i < FieldCount(); ++i)
+    if (FFields[static_cast<size_t>(i)].FName == name) return i;
+  return -1;
+}
+
+const std::string& TMyClientDataSet::DisplayTitle(int field) const {
+  Field(field);
+  return FTitles[static_cast<size_t>(field)];
+}
+
+void TMyClientDataSet::SetDisplayTitle(int field, std::string title) {
+  Field(field);
+  FTitles[static_cast<size_t>(field)] = std::move(title);
+}
+
+// ----------------------------------------------------------------------------------------------
+// Records
+
+bool TMyClientDataSet::Accepts(int field, std::string_view text) const {
+  if (Field(field).FKind == TFieldKind::Text) return true;
+  return text.empty() || ParseNumber(text).has_value();
+}
+
+void TMyClientDataSet::CheckRecord(const TRecord& values, int index) const {
+  if (static_cast<int>(values.size()) != FieldCount())
+    throw TTableError("record " + std::to_string(index) + " has " +
+                      std::to_string(values.size()) + " values, " +
+                      std::to_string(FieldCount()) + " expected");
+  for (int f = 0; f < FieldCount(); ++f)
+    if (!Accepts(f, values[static_cast<size_t>(f)]))
+      throw TTableError("record " + std::to_string(index) + ", field " + FieldName(f) +
+                        ": \"" + values[static_cast<size_t>(f)] + "\" is not a number");
+}
+
+void TMyClientDataSet::AppendRecord(TRecord values) {
+  CheckRecord(values, RecordCount());
+  FRecords.push_back(std::move(values));
+}
+
+const TMyClientDataSet::TRecord& TMyClientDataSet::Record(int record) const {
+  if (record < 0 || record >= RecordCount())
+    throw std::out_of_range(OutOfRange("record", record, RecordCount()));
+  return FRecords[static_cast<size_t>(record)];
+}
+
+const std::string& TMyClientDataSet::Value(int record, int field) const {
+  const TRecord& r = Record(record);
+  Field(field);
+  return r[static_cast<size_t>(field)];
+}
+
+const std::string& TMyClientDataSet::Value(int record, std::string_view fieldName) const {
+  int field = FieldIndex(fieldName);
+  if (field < 0) throw std::out_of_range("no field named \"" + std::string(fieldName) + "\"");
+  return Value(record, field);
+}
+
+bool TMyClientDataSet::SetValue(int record, int field, std::string text) {
+  Record(record);
+  if (FReadOnly || !Accepts(field, text)) return false;
+  FRecords[static_cast<size_t>(record)][static_cast<size_t>(field)] = std::move(text);
+  return true;
+}
+
+// ----------------------------------------------------------------------------------------------
+// Cursor
+
+void TMyClientDataSet::First() {
+  FCursor = 0;
+  FEof = false;
+}
+
+void TMyClientDataSet::Next() {
+  if (FCursor + 1 < RecordCount())
+    ++FCursor;
+  else
+    FEof = true;
+}
+
+void TMyClientDataSet::MoveTo(int record) {
+  Record(record);
+  FCursor = record;
+  FEof = false;
+}
+
+const std::string& TMyClientDataSet::FieldText(int field) const { return Value(FCursor, field); }
+
+const std::string& TMyClientDataSet::FieldByName(std::string_view fieldName) const {
+  return Value(FCursor, fieldName);
+}
+
+// ----------------------------------------------------------------------------------------------
+// Keys and order
+
+std::optional<int> TMyClientDataSet::FindKey(std::string_view key) const {
+  if (FieldCount() == 0) return std::nullopt;
+  int keyField = FieldIndex("F000");
+  if (keyField < 0) keyField = 0;
+  for (int r = 0; r < RecordCount(); ++r)
+    if (FRecords[static_cast<size_t>(r)][static_cast<size_t>(keyField)] == key) return r;
+  return std::nullopt;
+}
+
+std::optional<TMyClientDataSet::TRecord> TMyClientDataSet::FindRecord(std::string_view key) const {
+  std::optional<int> r = FindKey(key);
+  if (!r) return std::nullopt;
+  return FRecords[static_cast<size_t>(*r)];
+}
+
+bool TMyClientDataSet::Locate(std::string_view key) {
+  std::optional<int> r = FindKey(key);
+  if (!r) return false;
+  MoveTo(*r);
+  return true;
+}
+
+std::vector<int> TMyClientDataSet::SortByField(int field) {
+  Field(field);
+  const size_t f = static_cast<size_t>(field);
+  std::vector<int> order(FRecords.size());
+  std::iota(order.begin(), order.end(), 0);
+  if (FFields[f].FKind == TFieldKind::Number) {
+    // Empty (or, defensively, unreadable) values sort first, then by value.
+    std::vector<std::optional<double>> keys;
+    keys.reserve(FRecords.size());
+    for (const TRecord& r : FRecords) keys.push_back(ParseNumber(r[f]));
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      const auto& ka = keys[static_cast<size_t>(a)];
+      const auto& kb = keys[static_cast<size_t>(b)];
+      if (!ka || !kb) return !ka && kb;
+      return *ka < *kb;
+    });
+  } else {
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      return FRecords[static_cast<size_t>(a)][f] < FRecords[static_cast<size_t>(b)][f];
+    });
+  }
+  std::vector<TRecord> sorted;
+  sorted.reserve(FRecords.size());
+  std::vector<int> newPos(FRecords.size());
+  for (size_t i = 0; i < order.size(); ++i) {
+    sorted.push_back(std::move(FRecords[static_cast<size_t>(order[i])]));
+    newPos[static_cast<size_t>(order[i])] = static_cast<int>(i);
+  }
+  FRecords = std::move(sorted);
+  if (!FRecords.empty()) FCursor = newPos[static_cast<size_t>(FCursor)];
+  FIndexFieldNames = FFields[f].FName;
+  return newPos;
+}
+
+std::vector<int> TMyClientDataSet::SortByFieldName(std::string_view fieldName) {
+  int field = FieldIndex(fieldName);
+  if (field < 0) throw std::out_of_range("no field named \"" + std::string(fieldName) + "\"");
+  return SortByField(field);
+}
+
+// ----------------------------------------------------------------------------------------------
+// Table block (format described in data/README.md)
+
+std::string TMyClientDataSet::SaveTableBlock() const {
+  std::string out;
+  out += std::string(kBlockMagic) + " " + std::to_string(kBlockVersion) + "\n";
+  out += "FIELDS " + std::to_string(FieldCount()) + "\n";
+  for (const TFieldDef& f : FFields)
+    out += f.FName + (f.FKind == TFieldKind::Number ? "\tN\n" : "\tT\n");
+  out += "RECORDS " + std::to_string(RecordCount()) + "\n";
+  for (const TRecord& r : FRecords) {
+    for (size_t i = 0; i < r.size(); ++i) {
+      if (i > 0) out += '\t';
+      AppendEscaped(out, r[i]);
+    }
+    out += '\n';
+  }
+  out += "END\n";
+  return out;
+}
+
+void TMyClientDataSet::LoadTableBlock(std::string_view block) {
+  TBlockReader reader(block);
+  if (block.empty()) reader.Fail("empty table block");
+  std::string_view magic = reader.NextLine();
+  std::string expected = std::string(kBlockMagic) + " ";
+  if (magic.substr(0, expected.size()) != expected)
+    reader.Fail("not a table block (header \"" + std::string(magic.substr(0, 40)) + "\")");
+  std::optional<long long> version = ParseCount(magic.substr(expected.size()));
+  if (!version || *version != kBlockVersion)
+    reader.Fail("unsupported table block version \"" +
+                std::string(magic.substr(expected.size())) + "\"");
+
+  TMyClientDataSet table;
+  std::vector<TFieldDef> fields;
+  size_t fieldCount = reader.ReadCountLine("FIELDS");
+  for (size_t i = 0; i < fieldCount; ++i) {
+    std::vector<std::string_view> parts = SplitKeep(reader.NextLine(), '\t');
+    if (parts.size() != 2 || (parts[1] != "T" && parts[1] != "N"))
+      reader.Fail("field definition must be \"<name><tab>T\" or \"<name><tab>N\"");
+    fields.push_back({std::string(parts[0]),
+                      parts[1] == "N" ? TFieldKind::Number : TFieldKind::Text});
+  }
+  try {
+    table.DefineFields(std::move(fields));
+  } catch (const TTableError& e) {
+    reader.Fail(e.what());
+  }
+
+  size_t recordCount = reader.ReadCountLine("RECORDS");
+  table.FRecords.reserve(recordCount);
+  for (size_t i = 0; i < recordCount; ++i) {
+    std::string_view line = reader.NextLine();
+    TRecord values;
+    if (fieldCount > 0) {
+      for (std::string_view part : SplitKeep(line, '\t')) values.push_back(Unescape(part, reader));
+    } else if (!line.empty()) {
+      reader.Fail("record in a table without fields");
+    }
+    try {
+      table.AppendRecord(std::move(values));
+    } catch (const TTableError& e) {
+      reader.Fail(e.what());
+    }
+  }
+  if (reader.NextLine() != "END") reader.Fail("expected \"END\"");
+  if (!reader.AtEnd()) reader.Fail("data after \"END\"");
+  *this = std::move(table);
+}
+
+// ----------------------------------------------------------------------------------------------
+// Labelled files
+
+void TMyClientDataSet::LoadLabelledFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw TTableError(fileName + ": cannot open the file for reading");
+  LoadLabelledFile(in, fileName);
+}
+
+void TMyClientDataSet::LoadLabelledFile(std::istream& in, const std::string& where) {
+  auto fail = [&](const std::string& what) -> void { throw TTableError(where + ": " + what); };
+
+  // Bytes left from the current position, when the stream can tell.
+  std::optional<std::int64_t> available;
+  std::streampos start = in.tellg();
+  if (start != std::streampos(-1)) {
+    in.seekg(0, std::ios::end);
+    std::streampos end = in.tellg();
+    in.seekg(start);
+    if (end != std::streampos(-1) && in) available = static_cast<std::int64_t>(end - start);
+  }
+  in.clear();
+
+  std::array<unsigned char, 8> lenBytes{};
+  in.read(reinterpret_cast<char*>(lenBytes.data()), 8);
+  if (in.gcount() != 8)
+    fail("file too short for the table block length (" + std::to_string(in.gcount()) +
+         " of 8 bytes at offset 0)");
+  std::uint64_t raw = 0;
+  for (int i = 7; i >= 0; --i) raw = (raw << 8) | lenBytes[static_cast<size_t>(i)];
+  const std::int64_t blockLen = static_cast<std::int64_t>(raw);
+  if (blockLen < 0) fail("negative table block length " + std::to_string(blockLen) + " at offset 0");
+  if (blockLen > kMaxBlockSize)
+    fail("table block length " + std::to_string(blockLen) + " at offset 0 exceeds the limit of " +
+         std::to_string(kMaxBlockSize) + " bytes");
+  if (available && blockLen > *available - 8)
+    fail("table block of " + std::to_string(blockLen) + " bytes announced at offset 0, but only " +
+         std::to_string(*available - 8) + " bytes follow offset 8");
+
+  std::string block;
+  size_t got = ReadUpTo(in, block, static_cast<size_t>(blockLen));
+  if (got != static_cast<size_t>(blockLen))
+    fail("file ends inside the table block: " + std::to_string(got) + " of " +
+         std::to_string(blockLen) + " bytes at offset 8");
+
+  TMyClientDataSet table;
+  try {
+    table.LoadTableBlock(block);
+  } catch (const TTableError& e) {
+    fail(e.what());
+  }
+
+  std::int64_t offset = 8 + blockLen;
+  int labelCount = in.get();
+  if (labelCount != std::char_traits<char>::eof()) {
+    ++offset;
+    for (int i = 0; i < labelCount; ++i) {
+      int len = in.get();
+      if (len == std::char_traits<char>::eof())
+        fail("file ends in label " + std::to_string(i) + " of " + std::to_string(labelCount) +
+             " (length byte at offset " + std::to_string(offset) + ")");
+      ++offset;
+      std::string bytes;
+      if (ReadUpTo(in, bytes, static_cast<size_t>(len)) != static_cast<size_t>(len))
+        fail("file ends in label " + std::to_string(i) + " of " + std::to_string(labelCount) +
+             " (" + std::to_string(len) + " bytes at offset " + std::to_string(offset) + ")");
+      offset += len;
+      if (i < table.FieldCount()) table.SetDisplayTitle(i, GbToUtf8(bytes));
+    }
+  }
+  table.First();
+  *this = std::move(table);
+}
+
+void TMyClientDataSet::SaveLabelledFile(std::ostream& out) const {
+  const std::string block = SaveTableBlock();
+  const int labelCount = std::min(FieldCount(), 255);
+  std::string labels(1, static_cast<char>(labelCount));
+  for (int i = 0; i < labelCount; ++i) {
+    std::string gb = Utf8ToGb(FTitles[static_cast<size_t>(i)]);
+    if (gb.size() > 255)
+      throw TTableError("title of field " + FieldName(i) + " is " + std::to_string(gb.size()) +
+                        " bytes long in GB2312; a label holds at most 255");
+    labels += static_cast<char>(gb.size());
+    labels += gb;
+  }
+  std::uint64_t len = block.size();
+  char lenBytes[8];
+  for (int i = 0; i < 8; ++i) lenBytes[i] = static_cast<char>((len >> (8 * i)) & 0xFF);
+  out.write(lenBytes, 8);
+  out.write(block.data(), static_cast<std::streamsize>(block.size()));
+  out.write(labels.data(), static_cast<std::streamsize>(labels.size()));
+  if (!out) throw TTableError("write error while saving the table");
+}
+
+void TMyClientDataSet::SaveLabelledFile(const std::string& fileName) const {
+  std::ostringstream buffer;
+  SaveLabelledFile(buffer);  // any content error surfaces before the file is touched
+  const std::string tmp = fileName + ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) throw TTableError(tmp + ": cannot open the file for writing");
+    const std::string data = buffer.str();
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out) {
+      std::remove(tmp.c_str());
+      throw TTableError(tmp + ": write error");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, fileName, ec);
+  if (ec) {
+    std::remove(tmp.c_str());
+    throw TTableError(fileName + ": cannot replace the file (" + ec.message() + ")");
+  }
+}
+
+// ----------------------------------------------------------------------------------------------
+// CSV
+
+std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std::string& where) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> row;
+  std::string field;
+  bool inQuotes = false;
+  bool fieldStarted = false;  // something (even "") was read for the current row
+  int line = 1;
+  int quoteLine = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (inQuotes) {
+      if (c == '"') {
+        if (i + 1 < text.size() && text[i + 1] == '"') {
+          field += '"';
+          ++i;
+        } else {
+          inQuotes = false;
+        }
+      } else {
+        if (c == '\n') ++line;
+        field += c;
+      }
+      continue;
+    }
+    switch (c) {
+      case '"':
+        inQuotes = true;
+        quoteLine = line;
+        fieldStarted = true;
+        break;
+      case ',':
+        row.push_back(std::move(field));
+        field.clear();
+        fieldStarted = true;
+        break;
+      case '\r':
+        if (i + 1 < text.size() && text[i + 1] == '\n') break;  // CRLF: the LF ends the row
+        [[fallthrough]];
+      case '\n':
+        row.push_back(std::move(field));
+        field.clear();
+        rows.push_back(std::move(row));
+        row.clear();
+        fieldStarted = false;
+        ++line;
+        break;
+      default:
+        field += c;
+        fieldStarted = true;
+    }
+  }
+  if (inQuotes)
+    throw TTableError(where + ", line " + std::to_string(quoteLine) +
+                      ": quoted field is not closed");
+  if (fieldStarted || !row.empty()) {
+    row.push_back(std::move(field));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string CsvField(std::string_view text) {
+  bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
+               (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+  if (!quote) return std::string(text);
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+void TMyClientDataSet::LoadCsv(std::istream& in, const std::string& where,
+                               std::string_view dropLastColumnTitled) {
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  std::vector<std::vector<std::string>> rows = ParseCsv(buffer.str(), where);
+  // Blank lines (a row of one empty field) carry nothing, except in a one-column table, where
+  // such a line is a record with an empty value; trailing blank lines never count.
+  auto blank = [](const std::vector<std::string>& r) { return r.size() == 1 && r[0].empty(); };
+  while (!rows.empty() && blank(rows.back())) rows.pop_back();
+  if (rows.empty()) throw TTableError(where + ": no header row");
+  if (rows.front().size() != 1)
+    std::erase_if(rows, blank);
+
+  std::vector<std::string> titles = rows.front();
+  size_t width = titles.size();
+  const bool drop = !dropLastColumnTitled.empty() && titles.back() == dropLastColumnTitled;
+  const size_t keep = drop ? width - 1 : width;
+
+  std::vector<TFieldDef> fields;
+  for (size_t f = 0; f < keep; ++f) {
+    bool numeric = f > 0;
+    bool any = false;
+    for (size_t r = 1; r < rows.size() && numeric; ++r) {
+      if (rows[r].size() != width) break;  // reported below
+      const std::string& v = rows[r][f];
+      if (v.empty()) continue;
+      any = true;
+      numeric = ParseNumber(v).has_value();
+    }
+    fields.push_back({DefaultFieldName(static_cast<int>(f)),
+                      numeric && any ? TFieldKind::Number : TFieldKind::Text});
+  }
+
+  TMyClientDataSet table;
+  table.DefineFields(std::move(fields));
+  for (size_t f = 0; f < keep; ++f) table.SetDisplayTitle(static_cast<int>(f), titles[f]);
+  for (size_t r = 1; r < rows.size(); ++r) {
+    if (rows[r].size() != width)
+      throw TTableError(where + ", row " + std::to_string(r + 1) + ": " +
+                        std::to_string(rows[r].size()) + " fields, the header has " +
+                        std::to_string(width));
+    rows[r].resize(keep);
+    table.AppendRecord(std::move(rows[r]));
+  }
+  table.First();
+  *this = std::move(table);
+}
+
+void TMyClientDataSet::SaveCsv(std::ostream& out) const {
+  auto writeRow = [&](const std::vector<std::string>& values) {
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i > 0) out << ',';
+      out << CsvField(values[i]);
+    }
+    out << '\n';
+  };
+  if (FieldCount() == 0) return;
+  writeRow(FTitles);
+  for (const TRecord& r : FRecords) writeRow(r);
+}
+
+}  // namespace velm
