@@ -1,0 +1,76 @@
+#include "project/FileIo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <charconv>
+
+#include "base/Decimal.h"
+#include "base/TextCodec.h"
+
+namespace velm {
+
+std::string DisplayName(const QString& fileName) {
+  return QDir::toNativeSeparators(fileName).toStdString();
+}
+
+std::string ReadWholeFile(const QString& fileName) {
+  QFileInfo info(fileName);
+  if (!info.exists()) throw TFileError("找不到文件“" + DisplayName(fileName) + "”");
+  if (info.isDir()) throw TFileError("“" + DisplayName(fileName) + "”是文件夹，不是文件");
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw TFileError("无法打开文件“" + DisplayName(fileName) + "”：" +
+                     file.errorString().toStdString());
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    throw TFileError("读取文件“" + DisplayName(fileName) + "”出错：" +
+                     file.errorString().toStdString());
+  return std::string(data.constData(), static_cast<size_t>(data.size()));
+}
+
+void WriteWholeFile(const QString& fileName, std::string_view bytes) {
+  QSaveFile file(fileName);
+  auto fail = [&](const char* what) {
+    const std::string reason = file.errorString().toStdString();
+    file.cancelWriting();
+    throw TFileError(std::string(what) + "“" + DisplayName(fileName) + "”：" + reason);
+  };
+  if (!file.open(QIODevice::WriteOnly)) fail("无法保存文件");
+  const qint64 size = static_cast<qint64>(bytes.size());
+  if (file.write(bytes.data(), size) != size) fail("写入文件出错");
+  if (!file.commit()) fail("保存文件出错");
+}
+
+std::string TTextLines::Next() {
+  ++FLinesRead;
+  if (AtEnd()) return {};
+  const size_t end = FBytes.find_first_of("\r\n", FPos);
+  std::string_view line;
+  if (end == std::string::npos) {
+    line = std::string_view(FBytes).substr(FPos);
+    FPos = FBytes.size();
+  } else {
+    line = std::string_view(FBytes).substr(FPos, end - FPos);
+    FPos = end + 1;
+    if (FBytes[end] == '\r' && FPos < FBytes.size() && FBytes[FPos] == '\n') ++FPos;
+  }
+  return GbToUtf8(line);
+}
+
+std::optional<long long> ParseInteger(std::string_view text) {
+  std::string_view t = Trim(text);
+  bool plus = false;
+  if (!t.empty() && t.front() == '+') {
+    t.remove_prefix(1);
+    plus = true;
+  }
+  if (t.empty() || (plus && t.front() == '-')) return std::nullopt;
+  long long v = 0;
+  const auto res = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (res.ec != std::errc() || res.ptr != t.data() + t.size()) return std::nullopt;
+  return v;
+}
+
+}  // namespace velm

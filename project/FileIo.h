@@ -1,0 +1,52 @@
+#pragma once
+// File access shared by the project readers and writers: whole-file reads, safe whole-file
+// writes, and a line reader for the plain text files (legacy projects, recent-files list).
+#include <QString>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace velm {
+
+// A project, legacy or recent-files file could not be found, read or written. The text names
+// the file and the reason and is meant for the user.
+class TFileError : public std::runtime_error {
+ public:
+  explicit TFileError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// The bytes of the file. Throws TFileError when it is missing or cannot be read.
+std::string ReadWholeFile(const QString& fileName);
+
+// Replaces the file with `bytes` through QSaveFile: the data go to a temporary file beside the
+// target, which is renamed over it only when everything was written. A failure at any step
+// leaves the previous file as it was and throws TFileError.
+void WriteWholeFile(const QString& fileName, std::string_view bytes);
+
+// Lines of a text file, as the platform's text files are read: a line ends at CR LF, LF or a
+// lone CR; reading past the end gives empty lines. Each line is decoded from GB2312 (read as
+// GB18030) to UTF-8.
+class TTextLines {
+ public:
+  explicit TTextLines(std::string bytes) : FBytes(std::move(bytes)) {}
+  // The next line (UTF-8), or an empty text once the end has been reached.
+  std::string Next();
+  // True when no unread byte remains.
+  bool AtEnd() const { return FPos >= FBytes.size(); }
+  // Number of lines handed out so far (also the empty ones past the end).
+  int LinesRead() const { return FLinesRead; }
+
+ private:
+  std::string FBytes;
+  size_t FPos = 0;
+  int FLinesRead = 0;
+};
+
+// A decimal integer (optional sign, digits; blanks around it allowed), or nothing.
+std::optional<long long> ParseInteger(std::string_view text);
+
+// File name for messages (native separators).
+std::string DisplayName(const QString& fileName);
+
+}  // namespace velm

@@ -1,0 +1,414 @@
+#include "project/FormRecord.h"
+
+#include <zlib.h>
+
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMetaEnum>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "base/Decimal.h"
+#include "base/Errors.h"
+#include "base/NumberFormat.h"
+#include "base/TextCodec.h"
+#include "project/Components.h"
+#include "project/FileIo.h"
+
+namespace velm {
+
+namespace {
+
+// The line break inside "Memo", "Rich" and "CheckListBox" values: GB2312 A1 F8, "▲".
+const QChar kLineMark(0x25B2);
+
+// ---------------------------------------------------------------------------------------------
+// What a project stores, in the order it is restored. Records are applied through the setters,
+// so the order matters: a value field's factor comes before its text (setting k or b leaves the
+// text alone), its derived marks (read-only, colour, cursor) after it; the option lists follow
+// the fields, so that their change handlers find a recalculation already pending; the two
+// "计算" boxes come last, because their click handlers recalculate with whatever is loaded.
+
+struct TStoredProperty {
+  const char* FKind;
+  const char* FProperty;
+};
+
+// Value fields (in the order of the window's controls) with their unit selectors.
+struct TValueField {
+  const char* FField;
+  const char* FSelector;
+};
+constexpr TValueField kValueFields[] = {
+    {"FpD", "FpU"},       {"KfD", "KfU"},       {"UfD", "UfU"},
+    {"UpD", "UpU"},       {"dpD", "dpU"},       {"dD", "dU"},
+    {"UlsD", "UlsU"},     {"UvsD", "UvsU"},     {"KpD", "KpU"},
+    {"dPwaterD", "dPwaterU"}, {"LD", "LU"},     {"DlD", "DlU"},
+    {"MlD", "MlU"},       {"SLD", "SLU"},       {"DlfD", "DlfU"},
+    {"DvfD", "DvfU"},     {"MvD", "MvU"},       {"DvD", "DvU"},
+    {"VD", "VU"},         {"LmdD", "LmdU"},     {"meD", "meU"},
+    {"alfD", "alfU"},     {"HTUVD", "HTUVU"},   {"HTULD", "HTULU"},
+    {"HTUOVD", "HTUOVU"}, {"HETPD", "HETPU"},   {"UmD", "UmU"},
+    {"HTD", "HTU"},
+};
+
+// Stored per value field, then per unit selector.
+constexpr TStoredProperty kValueFieldState[] = {
+    {"Float", "k"},       {"Float", "b"}, {"String", "Text"},
+    {"Enum", "ReadOnly"}, {"Ord", "Color"}, {"Ord", "Cursor"},
+};
+constexpr TStoredProperty kSelectorState[] = {{"Ord", "ItemIndex"}};
+
+// Everything else, in this order after the value fields.
+struct TStoredRecord {
+  const char* FComponent;
+  const char* FKind;
+  const char* FProperty;
+};
+constexpr TStoredRecord kOtherState[] = {
+    // option lists
+    {"AfD", "Ord", "ItemIndex"},
+    {"fpercentD", "Ord", "ItemIndex"},
+    {"fpercentD", "String", "Text"},
+    {"PTD", "Ord", "ItemIndex"},
+    {"MethodD", "Ord", "ItemIndex"},
+    {"ACLMethodD", "Ord", "ItemIndex"},
+    // project information
+    {"ProjectD", "String", "Text"},
+    {"DevicenameD", "String", "Text"},
+    {"DeviceNoD", "String", "Text"},
+    {"ProjPD", "String", "Text"},
+    {"Edit1", "String", "Text"},
+    {"Edit2", "String", "Text"},
+    {"Edit3", "String", "Text"},
+    {"Edit4", "String", "Text"},
+    {"CommentD", "Rich", "Lines"},
+    // the "计算" boxes beside KfD and KpD
+    {"CalKf", "Enum", "Checked"},
+    {"CalKp", "Enum", "Checked"},
+};
+
+constexpr std::string_view kHeaderLine2 = "VELM project";
+constexpr std::string_view kHeaderLine3 = "component / kind / property / value / -";
+constexpr std::string_view kRecordEnd = "-";
+
+// ---------------------------------------------------------------------------------------------
+// Reading.
+
+// Lines of a record text: a line ends at CR LF only (a lone CR or LF belongs to the line);
+// past the end every line is empty.
+class TRecordLines {
+ public:
+  explicit TRecordLines(std::string_view text) : FText(text) {}
+  bool HasMore() const { return FPos < FText.size(); }
+  int LineNumber() const { return FLine; }
+  std::string_view Next() {
+    ++FLine;
+    if (!HasMore()) return {};
+    const size_t end = FText.find("\r\n", FPos);
+    std::string_view line;
+    if (end == std::string_view::npos) {
+      line = FText.substr(FPos);
+      FPos = FText.size();
+    } else {
+      line = FText.substr(FPos, end - FPos);
+      FPos = end + 2;
+    }
+    return line;
+  }
+
+ private:
+  std::string_view FText;
+  size_t FPos = 0;
+  int FLine = 0;
+};
+
+// Where a record came from, for error messages.
+struct TRecordPlace {
+  const std::string& FSource;
+  int FLine;  // line of the value
+  const QString& FComponent;
+  const std::string& FProperty;
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    std::string where = FSource.empty() ? std::string("项目数据") : "项目文件“" + FSource + "”";
+    throw TInputError(where + "第 " + std::to_string(FLine) + " 行（" + FComponent.toStdString() +
+                      "." + FProperty + "）：" + what);
+  }
+};
+
+template <typename T>
+bool Fits(long long v) {
+  if constexpr (std::is_unsigned_v<T>)
+    return v >= 0 && static_cast<unsigned long long>(v) <= std::numeric_limits<T>::max();
+  else
+    return v >= std::numeric_limits<T>::min() && v <= std::numeric_limits<T>::max();
+}
+
+QVariant OrdinalVariant(const QMetaProperty& p, long long v, const TRecordPlace& place,
+                        const std::string& text) {
+  bool fits = true;
+  QVariant out;
+  switch (p.metaType().id()) {
+    case QMetaType::Int: fits = Fits<int>(v); out = QVariant::fromValue(static_cast<int>(v)); break;
+    case QMetaType::UInt: fits = Fits<unsigned>(v); out = QVariant::fromValue(static_cast<unsigned>(v)); break;
+    case QMetaType::Long: fits = Fits<long>(v); out = QVariant::fromValue(static_cast<long>(v)); break;
+    case QMetaType::ULong: fits = Fits<unsigned long>(v); out = QVariant::fromValue(static_cast<unsigned long>(v)); break;
+    case QMetaType::Short: fits = Fits<short>(v); out = QVariant::fromValue(static_cast<short>(v)); break;
+    case QMetaType::UShort: fits = Fits<unsigned short>(v); out = QVariant::fromValue(static_cast<unsigned short>(v)); break;
+    case QMetaType::ULongLong: fits = v >= 0; out = QVariant::fromValue(static_cast<qulonglong>(v)); break;
+    default: out = QVariant::fromValue(static_cast<qlonglong>(v)); break;
+  }
+  if (!fits) place.Fail("“" + text + "”超出该属性的取值范围");
+  return out;
+}
+
+QVariant EnumVariant(const QMetaProperty& p, const std::string& text, const TRecordPlace& place) {
+  const QByteArray key = QByteArray::fromStdString(text);
+  if (!p.isEnumType()) {  // Boolean
+    if (qstricmp(key.constData(), "True") == 0) return QVariant(true);
+    if (qstricmp(key.constData(), "False") == 0) return QVariant(false);
+    place.Fail("“" + text + "”不是有效的布尔值（True 或 False）");
+  }
+  const QMetaEnum e = p.enumerator();
+  bool ok = false;
+  int v = e.keyToValue(key.constData(), &ok);
+  for (int i = 0; !ok && i < e.keyCount(); ++i)
+    if (qstricmp(e.key(i), key.constData()) == 0) v = e.value(i), ok = true;
+  if (!ok) place.Fail("“" + text + "”不是该属性的有效值");
+  return QVariant(v);
+}
+
+QString MarksToLineBreaks(QString text) { return text.replace(kLineMark, QChar('\n')); }
+
+void ApplyCheckList(QObject* component, QString t, const TRecordPlace& place) {
+  auto* list = qobject_cast<QListWidget*>(component);
+  if (!list) return;
+  // Items as "text▲flag▲"; the flag "1" is checked, anything else unchecked.
+  for (int i = 0;; ++i) {
+    const qsizetype mark = t.indexOf(kLineMark);
+    if (mark < 0) break;
+    if (i >= list->count())
+      place.Fail("列表只有 " + std::to_string(list->count()) + " 项，没有第 " +
+                 std::to_string(i + 1) + " 项");
+    QListWidgetItem* item = list->item(i);
+    item->setText(t.left(mark));
+    const bool checked = mark + 1 < t.size() && t.at(mark + 1) == QChar('1');
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    t = t.mid(mark + 3);
+  }
+}
+
+void ApplyRecord(QObject* component, std::string_view kind, const std::string& property,
+                 const std::string& value, const TRecordPlace& place) {
+  if (kind == "Memo" || kind == "Rich") {
+    if (auto p = FindTextProperty(component))
+      WriteProperty(component, *p, MarksToLineBreaks(QString::fromStdString(value)));
+    return;
+  }
+  if (kind == "CheckListBox") {
+    ApplyCheckList(component, QString::fromStdString(value), place);
+    return;
+  }
+  const auto p = FindProperty(component, property.c_str());
+  if (!p) return;
+  const TPropertyClass cls = ClassOf(*p);
+  if (kind == "String") {
+    if (cls == TPropertyClass::String)
+      WriteProperty(component, *p, QString::fromStdString(value));
+  } else if (kind == "Float") {
+    if (cls != TPropertyClass::Float) return;
+    const auto v = ParseNumber(Trim(value));
+    if (!v) place.Fail("“" + value + "”不是有效的数值");
+    WriteProperty(component, *p, QVariant(*v));
+  } else if (kind == "Ord") {
+    if (cls != TPropertyClass::Ordinal) return;
+    const auto v = ParseInteger(value);
+    if (!v) place.Fail("“" + value + "”不是有效的整数");
+    WriteProperty(component, *p, OrdinalVariant(*p, *v, place, value));
+  } else if (kind == "Enum") {
+    if (cls != TPropertyClass::Enumeration) return;
+    WriteProperty(component, *p, EnumVariant(*p, value, place));
+  }
+  // Any other kind is not ours to interpret: skipped.
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing.
+
+// The shortest text in the general format that reads back as exactly `v`.
+std::string FloatText(double v) {
+  for (int precision = 15; precision < 17; ++precision) {
+    std::string s = FormatGeneral(v, precision);
+    if (ParseNumber(s) == v) return s;
+  }
+  return FormatGeneral(v, 17);
+}
+
+// Texts are single lines inside a record: a CR LF pair would end the value line early and shift
+// every following record, so it is kept as a plain LF.
+std::string OneLine(const QString& text) {
+  QString t = text;
+  return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString();
+}
+
+std::string LinesToMarks(const QString& text) {
+  QString t = text;
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  t.replace(QChar('\r'), QChar('\n'));
+  t.replace(QChar('\n'), kLineMark);
+  return t.toStdString();
+}
+
+// The value text of one stored property, or nothing when the component lacks it.
+std::optional<std::string> ValueText(const QObject* component, std::string_view kind,
+                                     const char* property) {
+  if (kind == "Memo" || kind == "Rich") {
+    const auto p = FindTextProperty(component);
+    if (!p) return std::nullopt;
+    return LinesToMarks(p->read(component).toString());
+  }
+  const auto p = FindProperty(component, property);
+  if (!p) return std::nullopt;
+  const QVariant v = p->read(component);
+  const TPropertyClass cls = ClassOf(*p);
+  if (kind == "String" && cls == TPropertyClass::String) return OneLine(v.toString());
+  if (kind == "Float" && cls == TPropertyClass::Float) {
+    const double d = v.toDouble();
+    if (!std::isfinite(d)) return std::nullopt;
+    return FloatText(d);
+  }
+  if (kind == "Ord" && cls == TPropertyClass::Ordinal) {
+    if (p->metaType().id() == QMetaType::ULongLong) return std::to_string(v.toULongLong());
+    return std::to_string(v.toLongLong());
+  }
+  if (kind == "Enum" && cls == TPropertyClass::Enumeration) {
+    if (!p->isEnumType()) return std::string(v.toBool() ? "True" : "False");
+    const char* key = p->enumerator().valueToKey(v.toInt());
+    if (!key) return std::nullopt;
+    return std::string(key);
+  }
+  return std::nullopt;
+}
+
+void AppendLine(std::string& out, std::string_view line) {
+  out += line;
+  out += "\r\n";
+}
+
+void AppendRecord(std::string& out, const TComponentIndex& index, const char* component,
+                  const char* kind, const char* property) {
+  const QObject* c = index.Find(QString::fromLatin1(component));
+  if (!c) return;
+  const auto value = ValueText(c, kind, property);
+  if (!value) return;
+  AppendLine(out, c->objectName().toStdString());
+  AppendLine(out, kind);
+  AppendLine(out, property);
+  AppendLine(out, *value);
+  AppendLine(out, kRecordEnd);
+}
+
+}  // namespace
+
+// -----------------------------------------------------------------------------------------------
+
+std::string UnpackRecordText(std::string_view bytes) {
+  const std::string plain(bytes);
+  if (bytes.size() < 4 + 2) return plain;
+  const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])); };
+  const uint32_t announced = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
+  const std::string_view packed = bytes.substr(4);
+  // Deflate cannot expand data by more than about 1032:1 (zlib technical details).
+  if (announced > kMaxRecordTextSize || packed.size() > std::numeric_limits<uInt>::max() ||
+      static_cast<uint64_t>(announced) > static_cast<uint64_t>(packed.size()) * 1032 + 64)
+    return plain;
+
+  z_stream zs{};
+  if (inflateInit(&zs) != Z_OK) return plain;
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  zs.avail_in = static_cast<uInt>(packed.size());
+  std::string text;
+  text.reserve(announced);
+  char buffer[16384];
+  size_t total = 0;
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    zs.next_out = reinterpret_cast<Bytef*>(buffer);
+    zs.avail_out = sizeof buffer;
+    rc = inflate(&zs, Z_NO_FLUSH);
+    const size_t got = sizeof buffer - zs.avail_out;
+    total += got;
+    // Only the first S bytes are the record text; the rest is inflated only to check the stream.
+    if (text.size() < announced) text.append(buffer, std::min<size_t>(got, announced - text.size()));
+    if (total > kMaxRecordTextSize) rc = Z_MEM_ERROR;
+  }
+  inflateEnd(&zs);
+  if (rc != Z_STREAM_END) return plain;
+  return text;
+}
+
+std::string PackRecordText(std::string_view text) {
+  if (text.size() > std::numeric_limits<uint32_t>::max())
+    throw TFileError("项目数据过大，无法保存");
+  uLongf size = compressBound(static_cast<uLong>(text.size()));
+  std::string out(4 + size, '\0');
+  const auto s = static_cast<uint32_t>(text.size());
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((s >> (8 * i)) & 0xFF);
+  const int rc = compress2(reinterpret_cast<Bytef*>(out.data() + 4), &size,
+                           reinterpret_cast<const Bytef*>(text.data()),
+                           static_cast<uLong>(text.size()), Z_BEST_COMPRESSION);
+  if (rc != Z_OK) throw TFileError("压缩项目数据失败（zlib " + std::to_string(rc) + "）");
+  out.resize(4 + size);
+  return out;
+}
+
+bool ApplyRecordText(QObject* root, std::string_view recordText, const std::string& source) {
+  TRecordLines lines(recordText);
+  if (lines.Next() != kFormRecordHeader) return false;
+  lines.Next();
+  lines.Next();
+  const TComponentIndex index(root);
+  while (lines.HasMore()) {
+    const QString name = QString::fromStdString(GbToUtf8(lines.Next()));
+    const std::string_view kind = lines.Next();
+    const std::string property = GbToUtf8(lines.Next());
+    const std::string value = GbToUtf8(lines.Next());
+    const int valueLine = lines.LineNumber();
+    lines.Next();
+    QObject* component = index.Find(name);
+    if (!component) continue;
+    ApplyRecord(component, kind, property, value, {source, valueLine, name, property});
+  }
+  return true;
+}
+
+bool ReadFormRecordFile(QObject* root, const QString& fileName) {
+  if (!QFileInfo::exists(fileName)) return false;
+  const std::string bytes = ReadWholeFile(fileName);
+  return ApplyRecordText(root, UnpackRecordText(bytes), DisplayName(fileName));
+}
+
+std::string BuildRecordText(QObject* root) {
+  const TComponentIndex index(root);
+  std::string out;
+  AppendLine(out, kFormRecordHeader);
+  AppendLine(out, kHeaderLine2);
+  AppendLine(out, kHeaderLine3);
+  for (const TValueField& f : kValueFields) {
+    for (const TStoredProperty& p : kValueFieldState)
+      AppendRecord(out, index, f.FField, p.FKind, p.FProperty);
+    for (const TStoredProperty& p : kSelectorState)
+      AppendRecord(out, index, f.FSelector, p.FKind, p.FProperty);
+  }
+  for (const TStoredRecord& r : kOtherState)
+    AppendRecord(out, index, r.FComponent, r.FKind, r.FProperty);
+  return Utf8ToGb(out);
+}
+
+void WriteFormRecordFile(QObject* root, const QString& fileName) {
+  WriteWholeFile(fileName, PackRecordText(BuildRecordText(root)));
+}
+
+}  // namespace velm

@@ -1,0 +1,163 @@
+#include "project/LegacyProject.h"
+
+#include <optional>
+
+#include "base/Decimal.h"
+#include "project/Components.h"
+#include "project/FileIo.h"
+
+namespace velm {
+
+namespace {
+
+enum class TGroup { Text, Value, List, Selector, Rich };
+
+struct TStoredControl {
+  const char* FName;
+  TGroup FGroup;
+};
+
+// The stored controls in the order of the main window's components.
+constexpr TStoredControl kControls[] = {
+    {"FpD", TGroup::Value},       {"FpU", TGroup::Selector},
+    {"KfD", TGroup::Value},       {"KfU", TGroup::Selector},
+    {"UfD", TGroup::Value},       {"UfU", TGroup::Selector},
+    {"UpD", TGroup::Value},       {"UpU", TGroup::Selector},
+    {"dpD", TGroup::Value},       {"dpU", TGroup::Selector},
+    {"dD", TGroup::Value},        {"dU", TGroup::Selector},
+    {"UlsD", TGroup::Value},      {"UlsU", TGroup::Selector},
+    {"UvsD", TGroup::Value},      {"UvsU", TGroup::Selector},
+    {"KpD", TGroup::Value},       {"KpU", TGroup::Selector},
+    {"dPwaterD", TGroup::Value},  {"dPwaterU", TGroup::Selector},
+    {"LD", TGroup::Value},        {"LU", TGroup::Selector},
+    {"DlD", TGroup::Value},       {"DlU", TGroup::Selector},
+    {"MlD", TGroup::Value},       {"MlU", TGroup::Selector},
+    {"SLD", TGroup::Value},       {"SLU", TGroup::Selector},
+    {"DlfD", TGroup::Value},      {"DlfU", TGroup::Selector},
+    {"AfD", TGroup::List},        {"DvfD", TGroup::Value},
+    {"MvD", TGroup::Value},       {"DvD", TGroup::Value},
+    {"VD", TGroup::Value},        {"VU", TGroup::Selector},
+    {"DvU", TGroup::Selector},    {"MvU", TGroup::Selector},
+    {"DvfU", TGroup::Selector},   {"fpercentD", TGroup::List},
+    {"PTD", TGroup::List},        {"LmdD", TGroup::Value},
+    {"LmdU", TGroup::Selector},   {"meD", TGroup::Value},
+    {"meU", TGroup::Selector},    {"alfD", TGroup::Value},
+    {"alfU", TGroup::Selector},   {"MethodD", TGroup::List},
+    {"ACLMethodD", TGroup::List}, {"HTUVD", TGroup::Value},
+    {"HTUVU", TGroup::Selector},  {"HTULD", TGroup::Value},
+    {"HTULU", TGroup::Selector},  {"HTUOVD", TGroup::Value},
+    {"HTUOVU", TGroup::Selector}, {"HETPD", TGroup::Value},
+    {"HETPU", TGroup::Selector},  {"UmD", TGroup::Value},
+    {"UmU", TGroup::Selector},    {"ProjectD", TGroup::Text},
+    {"DevicenameD", TGroup::Text}, {"DeviceNoD", TGroup::Text},
+    {"ProjPD", TGroup::Text},     {"Edit1", TGroup::Text},
+    {"Edit2", TGroup::Text},      {"Edit3", TGroup::Text},
+    {"Edit4", TGroup::Text},      {"CommentD", TGroup::Rich},
+    {"HTD", TGroup::Value},       {"HTU", TGroup::Selector},
+};
+
+// A line that does not convert ends the control's group.
+struct TGroupEnd {};
+
+// One control's view of the file: reads its lines and writes them into its properties. When the
+// control is missing from the window its lines are still consumed, so the positions hold.
+class TGroupReader {
+ public:
+  TGroupReader(TTextLines& lines, QObject* control) : FLines(lines), FControl(control) {}
+
+  std::string Line() { return FLines.Next(); }
+  double Float() {
+    const auto v = ParseNumber(Trim(Line()));
+    if (!v) throw TGroupEnd{};
+    return *v;
+  }
+  long long Integer() {
+    const auto v = ParseInteger(Line());
+    if (!v) throw TGroupEnd{};
+    return *v;
+  }
+
+  void Set(const char* property, TPropertyClass cls, const QVariant& value) {
+    if (!FControl) return;
+    const auto p = FindProperty(FControl, property);
+    if (p && ClassOf(*p) == cls) WriteProperty(FControl, *p, value);
+  }
+  void SetText(const std::string& text) {
+    Set("Text", TPropertyClass::String, QString::fromStdString(text));
+  }
+  void SetIndex(long long index) {
+    // An index beyond int selects nothing, as any other index outside the list does.
+    const int i = index < -1 || index > std::numeric_limits<int>::max() ? -1 : static_cast<int>(index);
+    Set("ItemIndex", TPropertyClass::Ordinal, QVariant(i));
+  }
+
+  TTextLines& Lines() { return FLines; }
+  QObject* Control() { return FControl; }
+
+ private:
+  TTextLines& FLines;
+  QObject* FControl;
+};
+
+void ReadValueField(TGroupReader& g) {
+  g.SetText(g.Line());
+  const double k = g.Float();
+  g.Set("k", TPropertyClass::Float, QVariant(k));
+  const bool readOnly = g.Integer() != 0;
+  g.Set("ReadOnly", TPropertyClass::Enumeration, QVariant(readOnly));
+  const long long colour = g.Integer();
+  if (colour >= std::numeric_limits<int>::min() && colour <= std::numeric_limits<int>::max())
+    g.Set("Color", TPropertyClass::Ordinal, QVariant(static_cast<int>(colour)));
+  g.SetText(g.Line());
+}
+
+void ReadRichText(TGroupReader& g) {
+  QObject* c = g.Control();
+  const auto text = c ? FindTextProperty(c) : std::nullopt;
+  if (text) WriteProperty(c, *text, QString());
+  const long long n = g.Integer();
+  QStringList lines;
+  // Lines the file does not have would only be empty ones; a count beyond the end of the file
+  // stops there instead of appending them by the million.
+  for (long long i = 0; i < n && !g.Lines().AtEnd(); ++i)
+    lines << QString::fromStdString(g.Line());
+  if (text) WriteProperty(c, *text, lines.join(QChar('\n')));
+}
+
+}  // namespace
+
+void ApplyLegacyProject(QObject* root, std::string bytes) {
+  TTextLines lines(std::move(bytes));
+  const TComponentIndex index(root);
+  for (const TStoredControl& control : kControls) {
+    TGroupReader g(lines, index.Find(QString::fromLatin1(control.FName)));
+    try {
+      switch (control.FGroup) {
+        case TGroup::Text:
+          g.SetText(g.Line());
+          break;
+        case TGroup::Value:
+          ReadValueField(g);
+          break;
+        case TGroup::List:
+          g.SetIndex(g.Integer());
+          break;
+        case TGroup::Selector:
+          g.SetIndex(g.Integer());
+          g.SetIndex(g.Integer());
+          break;
+        case TGroup::Rich:
+          ReadRichText(g);
+          break;
+      }
+    } catch (const TGroupEnd&) {
+      // The rest of this control's lines belong to the next control.
+    }
+  }
+}
+
+void ReadLegacyProject(QObject* root, const QString& fileName) {
+  ApplyLegacyProject(root, ReadWholeFile(fileName));
+}
+
+}  // namespace velm
