@@ -1,0 +1,24 @@
+#include "app/MyAppConst.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace velm {
+
+TMyAppConst::TMyAppConst() : TMyAppConst(QCoreApplication::applicationFilePath()) {}
+
+TMyAppConst::TMyAppConst(const QString& programFile) {
+  const QFileInfo info(programFile);
+  FMypath = QDir::cleanPath(info.absolutePath());
+  // The root directory is the only one whose clean form ends with a separator.
+  while (FMypath.size() > 1 && FMypath.endsWith(QLatin1Char('/'))) FMypath.chop(1);
+  // Only the last suffix is the extension: "velm.2017.exe" -> "velm.2017". A name that starts
+  // with a dot and has no other dot has no extension.
+  QString name = info.fileName();
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  if (dot > 0) name.truncate(dot);
+  FMypathName = FMypath == QLatin1String("/") ? FMypath + name : FMypath + QLatin1Char('/') + name;
+}
+
+}  // namespace velm

@@ -1,0 +1,772 @@
+#include "app/UnitMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/MyDBGrid.h"
+#include "app/MyStatusBar.h"
+#include "app/UnitAbout.h"
+#include "base/Errors.h"
+#include "units/ColorTable.h"
+#include "units/ComboBoxU.h"
+#include "units/EditD.h"
+#include "units/UnitEntry.h"
+
+namespace velm {
+
+namespace {
+
+bool GModified = false;
+bool GNeedsRecalc = false;
+
+// Width of the value fields and of the unit selectors [pixels]; the selectors show the unit's
+// name, the padded factor part of an entry stays out of sight.
+constexpr int kFieldWidth = 130;
+constexpr int kUnitWidth = 92;
+
+// The unit selector of a value field: the final "D" replaced by "U" ("LD" -> "LU").
+QString SelectorName(const QString& field) { return field.left(field.size() - 1) + "U"; }
+// The caption label of a value field: the final "D" replaced by "L".
+QString LabelName(const QString& field) { return field.left(field.size() - 1) + "L"; }
+
+QColor WindowTextColor() { return QApplication::palette().color(QPalette::WindowText); }
+
+void SetTextColor(QWidget* w, QPalette::ColorRole role, const QColor& color) {
+  QPalette p = w->palette();
+  p.setColor(role, color);
+  w->setPalette(p);
+}
+
+// Simple drawn tool bar pictures for the commands that have no standard one.
+QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  draw(p);
+  return QIcon(pixmap);
+}
+
+QIcon ReportIcon() {
+  return DrawnIcon([](QPainter& p) {
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6, 3, 20, 26));
+    p.setPen(QPen(QColor(0, 128, 0), 1.2));
+    for (int y = 9; y <= 25; y += 4) p.drawLine(QPointF(9, y), QPointF(23, y));
+    p.drawLine(QPointF(15, 7), QPointF(15, 27));
+  });
+}
+
+QIcon PrintIcon() {
+  return DrawnIcon([](QPainter& p) {
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9, 3, 14, 10));
+    p.setBrush(QColor(170, 170, 170));
+    p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9, 19, 14, 10));
+    p.setPen(QPen(QColor(0, 150, 0), 2));
+    p.drawPoint(QPointF(25, 15.5));
+  });
+}
+
+QIcon ChartIcon() {
+  return DrawnIcon([](QPainter& p) {
+    p.setPen(QPen(QColor(40, 40, 40), 1.5));
+    p.setBrush(QColor(220, 235, 255));
+    p.drawRect(QRectF(3, 3, 26, 26));
+    p.setPen(QPen(QColor(0, 0, 128), 1.2));
+    p.drawLine(QPointF(7, 25), QPointF(26, 25));
+    p.drawLine(QPointF(7, 25), QPointF(7, 6));
+    QPainterPath curve;
+    curve.moveTo(8, 23);
+    curve.cubicTo(14, 22, 20, 16, 25, 7);
+    p.setPen(QPen(QColor(220, 0, 0), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(curve);
+  });
+}
+
+QIcon LinkIcon(const QColor& color, const QString& letter) {
+  return DrawnIcon([color, letter](QPainter& p) {
+    p.setPen(QPen(color.darker(150), 1.5));
+    p.setBrush(color);
+    p.drawEllipse(QRectF(4, 4, 24, 24));
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(15);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(4, 4, 24, 24), Qt::AlignCenter, letter);
+  });
+}
+
+}  // namespace
+
+bool Modified() { return GModified; }
+void SetModified(bool on) { GModified = on; }
+bool NeedsRecalc() { return GNeedsRecalc; }
+void SetNeedsRecalc(bool on) { GNeedsRecalc = on; }
+
+void ShowErrorBox(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+}
+
+TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
+    : QMainWindow(parent), FSetup(std::move(setup)) {
+  setObjectName(QStringLiteral("FormVELM"));
+  setWindowTitle(QStringLiteral("散堆填料塔流体力学-空白项目"));
+  setWindowIcon(QIcon(ProgramPicture(32)));
+  if (!FSetup.ErrorBox) FSetup.ErrorBox = ShowErrorBox;
+
+  BuildMenus();
+  BuildToolBar();
+  BuildPages();
+  FStatusBar = new TMyStatusBar(this);
+  FStatusBar->setObjectName(QStringLiteral("MyStatusBarMain"));
+  setStatusBar(FStatusBar);
+  FStatusBar->hide();
+  BindUnitSelectors();
+  ConnectChangeHandlers();
+  qApp->installEventFilter(this);
+
+  FormCreate();
+}
+
+TFormVELM::~TFormVELM() {
+  // The hooks point at this unit's flags, which outlive the window; still, a window that is
+  // gone should no longer be told about changes made elsewhere.
+  if (NeedsRecalcHook() == &GNeedsRecalc) SetNeedsRecalcHook(nullptr);
+  if (ModifiedHook() == &GModified) SetModifiedHook(nullptr);
+}
+
+void TFormVELM::FormCreate() {
+  // The unit selectors raise Modified when the user picks another unit; every text change of a
+  // value field raises NeedsRecalc.
+  SetModifiedHook(&GModified);
+  SetNeedsRecalcHook(&GNeedsRecalc);
+  SetErrorReportHook([this](const QString& text) { ReportError(text); });
+
+  const QString file = FSetup.PackingFile.isEmpty()
+                           ? FAppConst.Mypath() + QStringLiteral("/Packings.cds")
+                           : FSetup.PackingFile;
+  try {
+    FPackings.LoadLabelledFile(QFile::encodeName(file).toStdString());
+    FPackingsLoaded = true;
+  } catch (const std::exception& e) {
+    // The rest of the start-up needs the table; the window opens with an empty packing list.
+    FSetup.ErrorBox(this, QString::fromStdString(e.what()));
+    return;
+  }
+  FGrid->TableModel()->Reload();
+
+  FPageControl->setCurrentIndex(0);
+  // The recent-file entries start at position 6 of the file menu (after New, Open, separator,
+  // Save, Save as, separator); none yet, at most nine.
+  FRecentFirst = 6;
+  FRecentCount = 0;
+  FRecentMax = 9;
+  FCurrentFile.clear();
+  FDialogDirectory = FAppConst.Mypath();
+  FillPackingList();
+  GModified = false;
+}
+
+// --- menus and tool bar ---------------------------------------------------------------------
+
+QAction* TFormVELM::MakeAction(const QString& name, const QString& caption, bool enabled) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  action->setEnabled(enabled);
+  return action;
+}
+
+void TFormVELM::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+
+  // Commands whose features are not part of this window yet stay disabled.
+  FMFile = bar->addMenu(QStringLiteral("&F 文件"));
+  FMFile->setObjectName(QStringLiteral("MFile"));
+  FMFile->addAction(MakeAction(QStringLiteral("MFile_New"), QStringLiteral("&N 新建"), false));
+  FMFile->addAction(MakeAction(QStringLiteral("MFile_Open"), QStringLiteral("&O 打开"), false));
+  FMFile->addSeparator()->setObjectName(QStringLiteral("N1"));
+  FMFileSave = MakeAction(QStringLiteral("MFile_Save"), QStringLiteral("&S 保存"), false);
+  FMFile->addAction(FMFileSave);
+  FMFile->addAction(MakeAction(QStringLiteral("MFile_Saveas"), QStringLiteral("&A 另存为"), false));
+  FMFile->addSeparator()->setObjectName(QStringLiteral("N2"));
+  QAction* exit = MakeAction(QStringLiteral("MExit"), QStringLiteral("&E 结束"), true);
+  FMFile->addAction(exit);
+  connect(FMFile, &QMenu::aboutToShow, this, &TFormVELM::MFileClick);
+  connect(exit, &QAction::triggered, this, &TFormVELM::MExitClick);
+
+  QMenu* report = bar->addMenu(QStringLiteral("&R 报表"));
+  report->setObjectName(QStringLiteral("MReport"));
+  report->addAction(
+      MakeAction(QStringLiteral("MReport_Save"), QStringLiteral("&S 保存报表"), false));
+  report->addAction(
+      MakeAction(QStringLiteral("MReport_Print"), QStringLiteral("&P 打印报表"), false));
+  report->addSeparator()->setObjectName(QStringLiteral("N3"));
+  report->addAction(
+      MakeAction(QStringLiteral("MReport_Per"), QStringLiteral("&D 操作性能图"), false));
+
+  bar->addAction(MakeAction(QStringLiteral("MAbout"), QStringLiteral("&A 关于..."), false));
+
+  QMenu* help = bar->addMenu(QStringLiteral("&H 帮助中心"));
+  help->setObjectName(QStringLiteral("MHelp"));
+  help->addAction(
+      MakeAction(QStringLiteral("MHelp_Topic"), QStringLiteral("&T 帮助主题"), false));
+  help->addAction(
+      MakeAction(QStringLiteral("MHelp_Whatthis"), QStringLiteral("&W 这是什么?"), false));
+  help->addAction(MakeAction(QStringLiteral("MHelp_URL"), QStringLiteral("&H 官方网站"), false));
+  help->addAction(
+      MakeAction(QStringLiteral("MHelp_Email"), QStringLiteral("&E 联系我们"), false));
+  help->addSeparator()->setObjectName(QStringLiteral("N4"));
+  help->addAction(
+      MakeAction(QStringLiteral("MHELP_Update"), QStringLiteral("&U 下载升级包"), false));
+}
+
+void TFormVELM::BuildToolBar() {
+  FToolBar = new QToolBar(QStringLiteral("工具栏"), this);
+  FToolBar->setObjectName(QStringLiteral("ToolBar1"));
+  FToolBar->setMovable(false);
+  FToolBar->setFloatable(false);
+  FToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  FToolBar->setIconSize(QSize(24, 24));
+  FToolBar->toggleViewAction()->setEnabled(false);
+  addToolBar(Qt::TopToolBarArea, FToolBar);
+
+  QStyle* s = style();
+  struct TButton {
+    const char* Name;
+    const char* Caption;
+    QIcon Icon;
+    bool SeparatorBefore;
+  };
+  const TButton buttons[] = {
+      {"BNew", "新建", s->standardIcon(QStyle::SP_FileIcon), false},
+      {"BOpen", "打开", s->standardIcon(QStyle::SP_DialogOpenButton), false},
+      {"BSave", "保存", s->standardIcon(QStyle::SP_DialogSaveButton), false},
+      {"BSaveas", "另存为", s->standardIcon(QStyle::SP_DriveFDIcon), false},
+      {"BReport", "保存报表", ReportIcon(), true},
+      {"BPrint", "打印", PrintIcon(), false},
+      {"BDrawper", "操作性能图", ChartIcon(), false},
+      {"BHysys", "连接Hysys", LinkIcon(QColor(0, 110, 190), QStringLiteral("H")), true},
+      {"BProii", "连接Proii", LinkIcon(QColor(200, 90, 0), QStringLiteral("P")), false},
+  };
+  for (const TButton& b : buttons) {
+    if (b.SeparatorBefore) FToolBar->addSeparator();
+    const QString caption = QString::fromUtf8(b.Caption);
+    QAction* action = MakeAction(QString::fromLatin1(b.Name), caption, false);
+    action->setIcon(b.Icon);
+    action->setToolTip(caption);
+    FToolBar->addAction(action);
+    if (QWidget* button = FToolBar->widgetForAction(action))
+      button->setObjectName(QString::fromLatin1(b.Name));
+  }
+}
+
+// --- pages ------------------------------------------------------------------------------------
+
+void TFormVELM::BuildPages() {
+  FSplitter = new QSplitter(Qt::Vertical, this);
+  FSplitter->setObjectName(QStringLiteral("Splitter1"));
+  FSplitter->setHandleWidth(5);
+  FSplitter->setChildrenCollapsible(false);
+  // Sky blue (166, 202, 240) handle between the pages and the messages pane.
+  FSplitter->setStyleSheet(
+      QStringLiteral("QSplitter::handle { background-color: rgb(166, 202, 240); }"));
+
+  FPageControl = new QTabWidget(FSplitter);
+  FPageControl->setObjectName(QStringLiteral("PageControlMain"));
+
+  QWidget* cal = BuildCalculationPage();
+  cal->setObjectName(QStringLiteral("TabSheetCal"));
+  FPageControl->addTab(cal, QStringLiteral("计算"));
+
+  auto* constPage = new QWidget;
+  constPage->setObjectName(QStringLiteral("TabSheetConst"));
+  auto* constLayout = new QVBoxLayout(constPage);
+  constLayout->setContentsMargins(2, 2, 2, 2);
+  FGrid = new TMyDBGrid(constPage);
+  FGrid->setObjectName(QStringLiteral("MyDBGrid1"));
+  FGrid->setTable(&FPackings);
+  constLayout->addWidget(FGrid);
+  FPageControl->addTab(constPage, QStringLiteral("常量"));
+
+  // The chart page: two paint boxes at the positions the chart is laid out for.
+  auto* perPage = new QWidget;
+  perPage->setObjectName(QStringLiteral("TabSheetPer"));
+  struct TBox {
+    const char* Name;
+    QRect Geometry;
+  };
+  for (const TBox& b : {TBox{"PYPaintBox", QRect(11, 8, 460, 360)},
+                        TBox{"MyPaintBox", QRect(516, 8, 460, 360)}}) {
+    auto* box = new QWidget(perPage);
+    box->setObjectName(QString::fromLatin1(b.Name));
+    box->setGeometry(b.Geometry);
+    box->setAutoFillBackground(true);
+    SetTextColor(box, QPalette::Window, QColor(255, 255, 255));
+  }
+  FPageControl->addTab(perPage, QStringLiteral("操作性能图"));
+  connect(FPageControl, &QTabWidget::currentChanged, this, &TFormVELM::PageControlMainChange);
+
+  FMessages = new QPlainTextEdit(FSplitter);
+  FMessages->setObjectName(QStringLiteral("MMessages"));
+  FMessages->setReadOnly(true);
+  FMessages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  FMessages->setPlainText(QStringLiteral("====Messages===="));
+
+  FSplitter->addWidget(FPageControl);
+  FSplitter->addWidget(FMessages);
+  FSplitter->setStretchFactor(0, 1);
+  FSplitter->setStretchFactor(1, 0);
+  FSplitter->setSizes({560, 70});
+  setCentralWidget(FSplitter);
+}
+
+QWidget* TFormVELM::BuildCalculationPage() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->setSpacing(4);
+  layout->addWidget(BuildProjectGroup());
+
+  auto* inputs = new QHBoxLayout;
+  inputs->setSpacing(6);
+  inputs->addWidget(BuildLiquidGroup(), 1);
+  inputs->addWidget(BuildGasGroup(), 1);
+  inputs->addWidget(BuildOtherGroup(), 1);
+  layout->addLayout(inputs);
+
+  auto* line = new QFrame(page);
+  line->setObjectName(QStringLiteral("Bevel1"));
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(line);
+
+  layout->addWidget(BuildResults());
+  layout->addStretch(1);
+  return page;
+}
+
+QLabel* TFormVELM::AddLabel(QGridLayout* grid, int row, int column, const QString& name,
+                            const QString& caption) {
+  auto* label = new QLabel(caption);
+  label->setObjectName(name);
+  grid->addWidget(label, row, column, Qt::AlignVCenter | Qt::AlignLeft);
+  return label;
+}
+
+QLabel* TFormVELM::AddSectionCaption(QGridLayout* grid, int row, const QString& name,
+                                     const QString& caption) {
+  auto* label = new QLabel(caption);
+  label->setObjectName(name);
+  label->setAlignment(Qt::AlignCenter);
+  QFont f = label->font();
+  f.setBold(true);
+  label->setFont(f);
+  SetTextColor(label, QPalette::WindowText, QColor(0, 0, 128));
+  grid->addWidget(label, row, 0, 1, 3);
+  return label;
+}
+
+TEditD* TFormVELM::AddValueRow(QGridLayout* grid, int row, int column, const QString& name,
+                               const QString& caption, char role, const QString& hint,
+                               int help) {
+  QLabel* label = AddLabel(grid, row, column, LabelName(name), caption);
+  FLabels.insert(name, label);
+  auto* field = new TEditD;
+  field->setObjectName(name);
+  field->setMinimumWidth(kFieldWidth);
+  if (role == 'R') field->SetMyResolved(false);
+  if (role == 'O') {
+    // Results: read-only, on the button face like the other read-only controls.
+    field->setReadOnly(true);
+    field->SetColor(kColorBtnFace);
+  }
+  if (!hint.isEmpty()) field->setToolTip(hint);
+  if (help > 0) field->setProperty("HelpContext", help);
+  label->setBuddy(field);
+  grid->addWidget(field, row, column + 2);
+
+  auto* unit = new TComboBoxU;
+  unit->setObjectName(SelectorName(name));
+  unit->SetEntries(UnitListFor(unit->objectName().toStdString()));
+  unit->setFixedWidth(kUnitWidth);
+  grid->addWidget(unit, row, column + 3);
+  FFields.insert(name, field);
+  return field;
+}
+
+QComboBox* TFormVELM::AddListRow(QGridLayout* grid, int row, const QString& name,
+                                 const QString& caption, const QStringList& items,
+                                 const QString& hint, int help) {
+  QLabel* label = AddLabel(grid, row, 0, LabelName(name), caption);
+  auto* list = new QComboBox;
+  list->setObjectName(name);
+  list->addItems(items);
+  if (!items.isEmpty()) list->setCurrentIndex(0);
+  if (!hint.isEmpty()) list->setToolTip(hint);
+  if (help > 0) list->setProperty("HelpContext", help);
+  label->setBuddy(list);
+  grid->addWidget(list, row, 2, 1, 2);
+  return list;
+}
+
+QWidget* TFormVELM::BuildProjectGroup() {
+  auto* group = new QGroupBox(QStringLiteral("项目信息"));
+  group->setObjectName(QStringLiteral("GroupBoxProject"));
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(6, 4, 6, 4);
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(3);
+
+  struct TText {
+    const char* Name;
+    const char* Label;
+    const char* Caption;
+  };
+  const TText texts[] = {
+      {"ProjectD", "ProjectL", "项目名称"}, {"DevicenameD", "DevicenameL", "设备名称"},
+      {"DeviceNoD", "DeviceNoL", "设备位号"}, {"ProjPD", "ProjPL", "项目阶段"},
+      {"Edit1", "Edit1L", "备用"},           {"Edit2", "Edit2L", "备用"},
+      {"Edit3", "Edit3L", "备用"},           {"Edit4", "Edit4L", "备用"},
+  };
+  for (int i = 0; i < 8; ++i) {
+    const int row = i / 4;
+    const int column = (i % 4) * 2;
+    QLabel* label = AddLabel(grid, row, column, QString::fromLatin1(texts[i].Label),
+                             QString::fromUtf8(texts[i].Caption));
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromLatin1(texts[i].Name));
+    label->setBuddy(edit);
+    grid->addWidget(edit, row, column + 1);
+    grid->setColumnStretch(column + 1, 1);
+  }
+  QLabel* commentLabel = AddLabel(grid, 0, 8, QStringLiteral("CommentL"), QStringLiteral("说明"));
+  grid->setAlignment(commentLabel, Qt::AlignTop | Qt::AlignLeft);
+  FComment = new QTextEdit;
+  FComment->setObjectName(QStringLiteral("CommentD"));
+  FComment->setAcceptRichText(false);
+  FComment->setTabChangesFocus(true);
+  FComment->setFixedHeight(2 * QFontMetrics(FComment->font()).height() + 16);
+  commentLabel->setBuddy(FComment);
+  grid->addWidget(FComment, 0, 9, 2, 1);
+  grid->setColumnStretch(9, 2);
+  return group;
+}
+
+QWidget* TFormVELM::BuildLiquidGroup() {
+  auto* group = new QGroupBox(QStringLiteral("液相数据"));
+  group->setObjectName(QStringLiteral("GroupBoxLiquid"));
+  group->setToolTip(QStringLiteral("液相物性和工艺数据"));
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setVerticalSpacing(3);
+  grid->setColumnStretch(2, 1);
+  const QString diffusionHint = QStringLiteral("计算传质时需要填写此数据,只计算塔径不必填写.");
+
+  AddSectionCaption(grid, 0, QStringLiteral("LiquidPropertyCaption"),
+                    QStringLiteral("物 性 数 据"));
+  AddValueRow(grid, 1, 0, QStringLiteral("DlD"), QStringLiteral("液相密度"), 'R');
+  AddValueRow(grid, 2, 0, QStringLiteral("MlD"), QStringLiteral("液相粘度"), 'R');
+  AddValueRow(grid, 3, 0, QStringLiteral("SLD"), QStringLiteral("液相表面张力"), 'R');
+  AddValueRow(grid, 4, 0, QStringLiteral("DlfD"), QStringLiteral("液相扩散系数"), 'R',
+              diffusionHint, 1);
+
+  QStringList foaming;
+  for (int i = 2; i <= 10; ++i) foaming << QString::number(i / 10.0, 'f', 1);
+  QLabel* afLabel = AddLabel(grid, 5, 0, QStringLiteral("AfL"), QStringLiteral("液体发泡系数"));
+  auto* af = new QComboBox;
+  af->setObjectName(QStringLiteral("AfD"));
+  af->addItems(foaming);
+  af->setCurrentIndex(static_cast<int>(foaming.indexOf(QStringLiteral("0.8"))));
+  af->setToolTip(QStringLiteral("高泡沫选0.5,中泡沫选0.8,无泡沫选1.0.其它酌情选取."));
+  af->setProperty("HelpContext", 2);
+  afLabel->setBuddy(af);
+  grid->addWidget(af, 5, 2);
+
+  AddSectionCaption(grid, 6, QStringLiteral("LiquidProcessCaption"),
+                    QStringLiteral("工 艺 数 据"));
+  AddValueRow(grid, 7, 0, QStringLiteral("LD"), QStringLiteral("液相质量流量"), 'R');
+  grid->setRowStretch(8, 1);
+  return group;
+}
+
+QWidget* TFormVELM::BuildGasGroup() {
+  auto* group = new QGroupBox(QStringLiteral("气相数据"));
+  group->setObjectName(QStringLiteral("GroupBoxGas"));
+  group->setToolTip(QStringLiteral("气相物性和工艺数据"));
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setVerticalSpacing(3);
+  grid->setColumnStretch(2, 1);
+
+  AddSectionCaption(grid, 0, QStringLiteral("GasPropertyCaption"), QStringLiteral("物 性 数 据"));
+  AddValueRow(grid, 1, 0, QStringLiteral("DvD"), QStringLiteral("气相密度"), 'R');
+  AddValueRow(grid, 2, 0, QStringLiteral("MvD"), QStringLiteral("气相粘度"), 'R');
+  AddValueRow(grid, 3, 0, QStringLiteral("DvfD"), QStringLiteral("气相扩散系数"), 'R',
+              QStringLiteral("计算传质时需要填写此数据,只计算塔径不必填写."), 11);
+
+  AddSectionCaption(grid, 4, QStringLiteral("GasProcessCaption"), QStringLiteral("工 艺 数 据"));
+  AddValueRow(grid, 5, 0, QStringLiteral("VD"), QStringLiteral("气相质量流量"), 'R');
+
+  // Design percentage of flooding: an editable list, the usual choices first.
+  QStringList percents;
+  for (const int p : {80, 75, 70, 65, 60, 55, 50, 100, 95, 90, 85, 45, 40}) percents << QString::number(p);
+  for (int p = 39; p >= 20; --p) percents << QString::number(p);
+  QLabel* label = AddLabel(grid, 6, 0, QStringLiteral("fpercentL"), QStringLiteral("泛点预设"));
+  auto* fpercent = new QComboBox;
+  fpercent->setObjectName(QStringLiteral("fpercentD"));
+  fpercent->setEditable(true);
+  fpercent->setInsertPolicy(QComboBox::NoInsert);
+  fpercent->addItems(percents);
+  fpercent->setCurrentIndex(0);
+  fpercent->setEditText(QStringLiteral("80"));
+  fpercent->setToolTip(QStringLiteral("通常在50%到80%之间。激进的设置可达90%"));
+  fpercent->setProperty("HelpContext", 12);
+  label->setBuddy(fpercent);
+  grid->addWidget(fpercent, 6, 2);
+  auto* percent = new QLabel(QStringLiteral("%"));
+  percent->setObjectName(QStringLiteral("fpercentUL"));
+  grid->addWidget(percent, 6, 3);
+  grid->setRowStretch(7, 1);
+  return group;
+}
+
+QWidget* TFormVELM::BuildOtherGroup() {
+  auto* group = new QGroupBox(QStringLiteral("其他数据"));
+  group->setObjectName(QStringLiteral("GroupBoxOther"));
+  group->setToolTip(QStringLiteral("其他数据"));
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setVerticalSpacing(3);
+  grid->setColumnStretch(2, 1);
+
+  FPTD = AddListRow(grid, 0, QStringLiteral("PTD"), QStringLiteral("填料选择"), {}, {}, 0);
+  FPTD->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  FPTD->setMinimumContentsLength(16);
+
+  // λ, m and α are derived from each other; they use the window text colour, not the blue
+  // digits of the other value fields.
+  TEditD* lmd = AddValueRow(grid, 1, 0, QStringLiteral("LmdD"), QStringLiteral("参数λ"), 'I',
+                            QStringLiteral("和气液平衡有关的常数，建议你不要直接填写该数据"), 23);
+  TEditD* me = AddValueRow(grid, 2, 0, QStringLiteral("meD"), QStringLiteral("平衡线斜率"), 'I',
+                           QStringLiteral("亨利定律:y=mx中的m"), 21);
+  TEditD* alf = AddValueRow(grid, 3, 0, QStringLiteral("alfD"), QStringLiteral("相对挥发度"), 'I',
+                            QStringLiteral("y=ax/[1+(a-1)x]中的a"), 22);
+  for (TEditD* f : {lmd, me, alf}) SetTextColor(f, QPalette::Text, WindowTextColor());
+
+  AddListRow(grid, 4, QStringLiteral("MethodD"), QStringLiteral("算法选择"),
+             {QStringLiteral("Eckert-Orvik"), QStringLiteral("Kister-Orvik")},
+             QStringLiteral("泛点关联式:Eckert-Orvik或Kister-Orvik"), 24);
+  AddListRow(grid, 5, QStringLiteral("ACLMethodD"), QStringLiteral("加速收敛算法"),
+             {QStringLiteral("Normal"), QStringLiteral("Aitken"), QStringLiteral("Orvik Talvsen"),
+              QStringLiteral("OTV2")},
+             QStringLiteral("泛点迭代的加速收敛方法"), 25);
+  grid->setRowStretch(6, 1);
+  return group;
+}
+
+QWidget* TFormVELM::BuildResults() {
+  auto* results = new QWidget;
+  results->setObjectName(QStringLiteral("PanelResults"));
+  auto* grid = new QGridLayout(results);
+  grid->setContentsMargins(4, 0, 4, 0);
+  grid->setVerticalSpacing(3);
+  grid->setHorizontalSpacing(6);
+
+  struct TResult {
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    int Help;
+  };
+  // Three columns: diameter and velocities, loads and pressure drop, wetting and mass transfer.
+  const std::vector<std::vector<TResult>> columns = {
+      {{"FpD", "流动参数", "", 0},
+       {"KfD", "泛点湿填料因子", "", 0},
+       {"UfD", "泛点气速", "", 0},
+       {"UpD", "空速", "理论空塔速度", 42},
+       {"dpD", "理论塔径", "", 0},
+       {"dD", "实际塔径", "圆整后的塔径", 0}},
+      {{"UlsD", "液相负荷", "也就是喷淋密度", 43},
+       {"UvsD", "气相负荷", "", 0},
+       {"KpD", "压降湿填料因子", "", 0},
+       {"dPwaterD", "湿塔压降(每米)", "", 0},
+       {"HTD", "持液量", "", 0}},
+      {{"UmD", "饱和喷淋", "喷淋密度占最小喷淋密度之百分数，小于100%不正常.", 31},
+       {"HTUVD", "HTUV", "气相传质单元高度.", 32},
+       {"HTULD", "HTUL", "液相传质单元高度.", 33},
+       {"HTUOVD", "HTUOV", "总传质单元高度.", 34},
+       {"HETPD", "HETP(等板高度)", "等板高度,即一个理论板需要的填料高度.", 35}},
+  };
+  constexpr int kColumnsPerBlock = 5;  // label, check box, field, unit, gap
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+    const int base = c * kColumnsPerBlock;
+    for (int r = 0; r < static_cast<int>(columns[c].size()); ++r) {
+      const TResult& res = columns[c][r];
+      const QString name = QString::fromLatin1(res.Name);
+      TEditD* field = AddValueRow(grid, r, base, name, QString::fromUtf8(res.Caption), 'O',
+                                  QString::fromUtf8(res.Hint), res.Help);
+      QLabel* label = FLabels.value(name);
+      SetTextColor(label, QPalette::WindowText, QColor(255, 0, 0));
+      if (name == "dD" || name == "KpD" || name == "dPwaterD") {
+        QFont f = label->font();
+        f.setUnderline(true);
+        label->setFont(f);
+      }
+      if (name == "KfD" || name == "KpD") {
+        // Ticked: the calculation computes the factor and the field is read-only.
+        auto* check = new QCheckBox(QStringLiteral("计算"));
+        check->setObjectName(name == "KfD" ? QStringLiteral("CalKf") : QStringLiteral("CalKp"));
+        check->setChecked(true);
+        grid->addWidget(check, r, base + 1);
+        field->SetMyLabel(label);
+      }
+    }
+    grid->setColumnStretch(base + 2, 1);
+    if (c + 1 < static_cast<int>(columns.size())) grid->setColumnMinimumWidth(base + 4, 18);
+  }
+  return results;
+}
+
+void TFormVELM::BindUnitSelectors() {
+  // Every selector converts for its field and starts on its SI unit.
+  for (TComboBoxU* unit : findChildren<TComboBoxU*>()) {
+    const QString field = unit->objectName().left(unit->objectName().size() - 1) + "D";
+    unit->SetAssociated(FFields.value(field, nullptr));
+    unit->Loaded();
+  }
+}
+
+void TFormVELM::ConnectChangeHandlers() {
+  for (const char* name : {"KfD", "KpD", "LD", "DlD", "VD"}) {
+    if (TEditD* f = FFields.value(QString::fromLatin1(name), nullptr))
+      connect(f, &TEditD::Change, this, &TFormVELM::ProjectDChange);
+  }
+  for (const char* name :
+       {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD", "Edit1", "Edit2", "Edit3", "Edit4"}) {
+    if (auto* e = Control<QLineEdit>(QString::fromLatin1(name)))
+      connect(e, &QLineEdit::textChanged, this, &TFormVELM::ProjectDChange);
+  }
+  connect(FComment, &QTextEdit::textChanged, this, &TFormVELM::ProjectDChange);
+}
+
+// --- packing list -----------------------------------------------------------------------------
+
+void TFormVELM::FillPackingList() {
+  const QSignalBlocker block(FPTD);
+  for (; !FPackings.Eof(); FPackings.Next()) {
+    if (FPackings.FieldCount() < 4) break;
+    if (FPackings.FieldText(0).empty()) continue;
+    QStringList parts;
+    for (int c = 0; c < 4; ++c) parts << QString::fromStdString(FPackings.FieldText(c));
+    FPTD->addItem(parts.join(QLatin1Char(';')));
+  }
+  if (FPTD->count() > 0) FPTD->setCurrentIndex(0);
+}
+
+QString TFormVELM::SelectedPackingKey() const {
+  const QString text = FPTD->currentText();
+  const qsizetype semi = text.indexOf(QLatin1Char(';'));
+  return semi < 0 ? text : text.left(semi);
+}
+
+std::optional<TPackingRecord> TFormVELM::SelectedPackingRecord() const {
+  if (FPTD->currentIndex() < 0) return std::nullopt;
+  const std::optional<TMyClientDataSet::TRecord> found =
+      FPackings.FindRecord(SelectedPackingKey().toStdString());
+  if (!found) return std::nullopt;
+  TPackingRecord record;
+  for (int c = 0; c < TPackingRecord::kColumns && c < static_cast<int>(found->size()); ++c)
+    record.F[c] = (*found)[c];
+  return record;
+}
+
+// --- handlers ---------------------------------------------------------------------------------
+
+void TFormVELM::ReportError(const QString& text) { FSetup.ErrorBox(this, text); }
+
+void TFormVELM::Guard(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const TSilentAbort&) {
+    // The one who noticed has told the user already.
+  } catch (const std::exception& e) {
+    ReportError(QString::fromStdString(e.what()));
+  } catch (...) {
+    ReportError(QStringLiteral("未知错误"));
+  }
+}
+
+void TFormVELM::MFileClick() { FMFileSave->setEnabled(GModified); }
+
+void TFormVELM::MExitClick() { close(); }
+
+void TFormVELM::PageControlMainChange(int index) {
+  // The chart page (index 2) will draw the chart for the current results here.
+  (void)index;
+}
+
+void TFormVELM::ProjectDChange() {
+  GModified = true;
+  GNeedsRecalc = true;
+}
+
+bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
+  if (target == FComment || FComment->isAncestorOf(target)) return false;
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    // Enter moves on to the next control in tab order and is consumed.
+    focusNextChild();
+    return true;
+  }
+  // Only keys that type a character count, as Tab (moving on) and plain navigation keys do not.
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || event->text().isEmpty()) return false;
+  GModified = true;
+  GNeedsRecalc = true;
+  return false;
+}
+
+bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    auto* w = static_cast<QWidget*>(watched);
+    // The window sees every key of its own controls once, before the focused control does.
+    if (w == QApplication::focusWidget() && w->window() == this)
+      return FormKeyPress(w, static_cast<QKeyEvent*>(event));
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace velm

@@ -1,0 +1,169 @@
+#pragma once
+// TFormVELM: the main window. It holds the whole document: the calculation page with every input
+// and result as a value field, the constants page with the packing table, the chart page, the
+// messages pane under the pages, the menus and the tool bar.
+//
+// The window owns for the whole run the in-memory packing table, the current project path and
+// the two document flags Modified (unsaved changes) and NeedsRecalc (inputs changed since the
+// last complete calculation). The flags are module-level: the unit selectors and value fields
+// raise them through their hooks.
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "app/MyAppConst.h"
+#include "app/MyClientDataSet.h"
+#include "core/DesignCase.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
+class QTextEdit;
+class QToolBar;
+
+namespace velm {
+
+class TComboBoxU;
+class TEditD;
+class TMyDBGrid;
+class TMyStatusBar;
+
+// The document flags, owned by this unit.
+bool Modified();
+void SetModified(bool on);
+bool NeedsRecalc();
+void SetNeedsRecalc(bool on);
+
+// How the window shows an error text in a modal box (parent, text). Tests replace it.
+using TErrorBox = std::function<void(QWidget* parent, const QString& text)>;
+// The default: a critical message box with one OK button.
+void ShowErrorBox(QWidget* parent, const QString& text);
+
+// What the window needs from outside when it is created.
+struct TFormVELMSetup {
+  // The packing table file; empty: Mypath + "/Packings.cds".
+  QString PackingFile;
+  // The box for start-up errors and the application-wide error report; empty: ShowErrorBox.
+  TErrorBox ErrorBox;
+};
+
+class TFormVELM : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TFormVELM(QWidget* parent = nullptr, TFormVELMSetup setup = {});
+  ~TFormVELM() override;
+
+  // Any child by its object name, e.g. Control<TEditD>("LD"); nullptr when there is none.
+  template <class T = QWidget>
+  T* Control(const QString& name) const {
+    return findChild<T*>(name);
+  }
+
+  const TMyAppConst& MyAppConstmain() const { return FAppConst; }
+  TMyClientDataSet& MyClientDataSet1() { return FPackings; }
+  const TMyClientDataSet& MyClientDataSet1() const { return FPackings; }
+  // Whether the packing table was loaded at start (false: the list stays empty).
+  bool PackingsLoaded() const { return FPackingsLoaded; }
+
+  // Fills PTD with "c0;c1;c2;c3" for every record of the table whose column 0 is not empty,
+  // walking from the table's current record to its end, and selects the first item. The
+  // selection change is not reported as a user's choice.
+  void FillPackingList();
+  // The key of the packing selected in PTD: its text before the first ";".
+  QString SelectedPackingKey() const;
+  // The record of the selected packing (columns 0 to 14 as texts; missing columns empty), or
+  // nothing when no packing is selected or the table has no record with that key.
+  std::optional<TPackingRecord> SelectedPackingRecord() const;
+
+  const QString& CurrentFile() const { return FCurrentFile; }
+  // The directory the open and save dialogs start in.
+  const QString& DialogDirectory() const { return FDialogDirectory; }
+
+  // Recent-file bookkeeping: position of the newest entry in the file menu, entries shown, most
+  // entries kept.
+  int RecentFirst() const { return FRecentFirst; }
+  int RecentCount() const { return FRecentCount; }
+  int RecentMax() const { return FRecentMax; }
+
+  QMenu* MFile() const { return FMFile; }
+  TMyStatusBar* MyStatusBarMain() const { return FStatusBar; }
+  QPlainTextEdit* MMessages() const { return FMessages; }
+  QTabWidget* PageControlMain() const { return FPageControl; }
+
+  // The one application-wide error report: shows the text in the error box.
+  void ReportError(const QString& text);
+  // Runs an event handler's body: a silent abort ends it quietly, any other error reaches the
+  // error report; nothing crosses into Qt's event loop.
+  void Guard(const std::function<void()>& body);
+
+ public slots:
+  void MFileClick();
+  void MExitClick();
+  void PageControlMainChange(int index);
+  void ProjectDChange();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildPages();
+  QWidget* BuildCalculationPage();
+  QWidget* BuildProjectGroup();
+  QWidget* BuildLiquidGroup();
+  QWidget* BuildGasGroup();
+  QWidget* BuildOtherGroup();
+  QWidget* BuildResults();
+  void BindUnitSelectors();
+  void ConnectChangeHandlers();
+
+  // One numeric row: label, field and unit selector in a grid row; returns the field.
+  TEditD* AddValueRow(QGridLayout* grid, int row, int column, const QString& name,
+                      const QString& caption, char role, const QString& hint = {}, int help = 0);
+  QLabel* AddLabel(QGridLayout* grid, int row, int column, const QString& name,
+                   const QString& caption);
+  QLabel* AddSectionCaption(QGridLayout* grid, int row, const QString& name,
+                            const QString& caption);
+  QComboBox* AddListRow(QGridLayout* grid, int row, const QString& name, const QString& caption,
+                        const QStringList& items, const QString& hint, int help);
+  QAction* MakeAction(const QString& name, const QString& caption, bool enabled);
+  // A key press seen before the focused control (the window sees every key first).
+  bool FormKeyPress(QWidget* target, QKeyEvent* event);
+
+  TFormVELMSetup FSetup;
+  TMyAppConst FAppConst;
+  TMyClientDataSet FPackings;
+  bool FPackingsLoaded = false;
+  QString FCurrentFile;
+  QString FDialogDirectory;
+  int FRecentFirst = 6;
+  int FRecentCount = 0;
+  int FRecentMax = 9;
+
+  QMenu* FMFile = nullptr;
+  QAction* FMFileSave = nullptr;
+  QToolBar* FToolBar = nullptr;
+  QSplitter* FSplitter = nullptr;
+  QTabWidget* FPageControl = nullptr;
+  QPlainTextEdit* FMessages = nullptr;
+  TMyStatusBar* FStatusBar = nullptr;
+  TMyDBGrid* FGrid = nullptr;
+  QComboBox* FPTD = nullptr;
+  QTextEdit* FComment = nullptr;
+  QHash<QString, TEditD*> FFields;  // value fields by name
+  QHash<QString, QLabel*> FLabels;  // their caption labels, by the field's name
+};
+
+}  // namespace velm

@@ -1,0 +1,71 @@
+// Program entry: one instance per user, the Chinese standard dialogs, a CJK application font,
+// the hidden about window and the main window, maximised.
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTranslator>
+
+#include "app/SingleInstance.h"
+#include "app/UnitAbout.h"
+#include "app/UnitMain.h"
+
+namespace {
+
+// Pictures of every page for checking the layout by eye (VELM_SCREENSHOT_DIR=dir): the window
+// is given the whole screen (there may be no window manager to maximise it), each page is
+// grabbed into dir/page-N.png, then the program ends.
+void ScheduleScreenshots(velm::TFormVELM& window, velm::TFormAbout& about, const QString& dir) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    window.setGeometry(screen->availableGeometry());
+  QTimer::singleShot(500, &window, [&window, &about, dir] {
+    QDir().mkpath(dir);
+    QTabWidget* pages = window.PageControlMain();
+    for (int i = 0; i < pages->count(); ++i) {
+      pages->setCurrentIndex(i);
+      QApplication::processEvents();
+      window.grab().save(QDir(dir).filePath(QStringLiteral("page-%1.png").arg(i)));
+    }
+    pages->setCurrentIndex(0);
+    about.show();
+    QApplication::processEvents();
+    about.grab().save(QDir(dir).filePath(QStringLiteral("about.png")));
+    QApplication::quit();
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+
+  // Only one instance runs; a second start ends at once, without a message or a window. The
+  // lock is held until the process ends.
+  velm::TSingleInstance instance(QStringLiteral("VELMClient"));
+  if (!instance.TryAcquire()) return 0;
+
+  // The title of the application (message boxes use it as their caption).
+  QApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
+
+  // Qt's own texts (是/否/取消 in message boxes, the file dialogs) in Chinese.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
+
+  // A font with Chinese glyphs, set explicitly so that every machine draws the same window.
+  QFont font(QStringLiteral("WenQuanYi Micro Hei"), 9);
+  font.setStyleHint(QFont::SansSerif);
+  QApplication::setFont(font);
+
+  velm::TFormAbout about;  // hidden until the about command shows it
+  velm::TFormVELM window;
+  window.showMaximized();
+
+  const QString shots = qEnvironmentVariable("VELM_SCREENSHOT_DIR");
+  if (!shots.isEmpty()) ScheduleScreenshots(window, about, shots);
+  return QApplication::exec();
+}

@@ -1,0 +1,24 @@
+# The main window and the program entry.
+#   velm_window - everything of the window but the entry point (the tests link it)
+#   velm        - the program
+
+add_library(velm_window STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UnitMain.cpp
+)
+set_target_properties(velm_window PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_window PUBLIC velm_units velm_grid velm_table velm_base velm_core
+                                         Qt6::Widgets)
+velm_warnings(velm_window)
+
+add_executable(velm ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+set_target_properties(velm PROPERTIES AUTOMOC ON)
+target_link_libraries(velm PRIVATE velm_window velm_units velm_grid velm_table velm_base velm_core
+                                   Qt6::Widgets)
+velm_warnings(velm)
+if(TARGET velm_packings)
+  add_dependencies(velm velm_packings)
+endif()
