@@ -162,9 +162,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
       if (!kister) {
         dc.CurveCount = kEckertCurves;
         const double Yflood = EckertCurves(FP, dc.Curves);
-        const double ordinatePerU2 =
-            Kf * Div(1000.0, rhoL, "1000/ρL") / 9.807 * (rhoV / rhoL) * Pow(muL, 0.2, "μL^0.2");
-        Uf = Sqrt(Div(Yflood, ordinatePerU2, "泛点气速 Uf²"), "泛点气速 Uf");
+        Uf = EckertFloodVelocity(Yflood, Kf, rhoL, rhoV, muL);
         dc.FloodPoint.Capacity = Finite(Div(Yflood * Kp, Kf, "Yf·Kp/Kf"), "Yf");
         const int used = EckertCurvesUsed(FP);
         dc.FloodPoint.PressureDrop =
@@ -184,12 +182,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                                                   dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
                                       "Yf");
         dc.FloodPoint.Capacity = CPflood;
-        if (rhoL - rhoV <= 0.0)
-          throw TCalcError("计算错误: Kister-Orvik 算法要求液相密度大于气相密度 (ρL=" +
-                           FormatGeneral(rhoL, 15) + ", ρV=" + FormatGeneral(rhoV, 15) + ")");
-        Uf = Finite(CPflood * Pow(Kp * rhoV / (rhoL - rhoV), -0.5, "(Kp ρV/(ρL-ρV))^-0.5") *
-                        Pow(muL, -0.05, "μL^-0.05"),
-                    "泛点气速 Uf");
+        Uf = KisterFloodVelocity(CPflood, Kp, rhoL, rhoV, muL);
         dc.DesignPoint.Capacity = f * CPflood;
         dc.DesignPoint.PressureDrop = PlacePoint(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity,
                                                  "△P", "Y", window, coef, log);

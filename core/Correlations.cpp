@@ -106,6 +106,23 @@ void KisterCurves(double FP, mnMatrix& Curves) {
   }
 }
 
+double EckertFloodVelocity(double Yflood, double Kf, double rhoL, double rhoV, double muL) {
+  using namespace checked;
+  const double ordinatePerU2 =
+      Kf * Div(1000.0, rhoL, "1000/ρL") / 9.807 * (rhoV / rhoL) * Pow(muL, 0.2, "μL^0.2");
+  return Sqrt(Div(Yflood, ordinatePerU2, "泛点气速 Uf²"), "泛点气速 Uf");
+}
+
+double KisterFloodVelocity(double CPflood, double Kp, double rhoL, double rhoV, double muL) {
+  using namespace checked;
+  if (rhoL - rhoV <= 0.0)
+    throw TCalcError("计算错误: Kister-Orvik 算法要求液相密度大于气相密度 (ρL=" +
+                     FormatGeneral(rhoL, 15) + ", ρV=" + FormatGeneral(rhoV, 15) + ")");
+  return Finite(CPflood * Pow(Kp * rhoV / (rhoL - rhoV), -0.5, "(Kp ρV/(ρL-ρV))^-0.5") *
+                    Pow(muL, -0.05, "μL^-0.05"),
+                "泛点气速 Uf");
+}
+
 double KisterFloodPressureDrop(double Fp) {
   return 40.196 * checked::Pow(Fp, 0.7, "泛点压降 Fp^0.7");
 }

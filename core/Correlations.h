@@ -32,6 +32,14 @@ double EckertCurves(double FP, mnMatrix& Curves);
 // 1991) as six fitted curves CP_i = poly4(log10 FP). Fills Curves.
 void KisterCurves(double FP, mnMatrix& Curves);
 
+// Gas velocity at flooding [m/s] whose Eckert ordinate Y(U, Kf) = U^2 Kf (1000/rhoL)(rhoV/rhoL)
+// muL^0.2 / 9.807 lies on the flooding line Yflood.
+double EckertFloodVelocity(double Yflood, double Kf, double rhoL, double rhoV, double muL);
+
+// Gas velocity at flooding [m/s] from the Kister capacity CP = U (Kp rhoV/(rhoL - rhoV))^0.5
+// muL^0.05 at the flooding pressure drop. Needs rhoL > rhoV.
+double KisterFloodVelocity(double CPflood, double Kp, double rhoL, double rhoV, double muL);
+
 // Pressure drop at flooding [Pa/m] from the packing factor Fp [1/m]: 40.196 Fp^0.7
 // (Kister & Gill 1991, converted to SI).
 double KisterFloodPressureDrop(double Fp);

@@ -46,6 +46,7 @@ class TPlainFields : public TFieldAccess {
 // A message log that keeps its lines unformatted until they are read.
 class TPlainLog : public TMessageLog {
  public:
+  using TMessageLog::Add;
   std::vector<TLogLine> Lines;
   int Count() const override { return static_cast<int>(Lines.size()); }
   void Clear() override { Lines.clear(); }

@@ -1,0 +1,175 @@
+#include "cli/CaseJson.h"
+
+#include <charconv>
+
+#include "base/Errors.h"
+#include "core/Calculate.h"
+#include "core/PlainFields.h"
+
+namespace velm {
+
+namespace {
+
+using nlohmann::json;
+
+struct TFieldInput {
+  const char* Key;
+  TField Field;
+};
+
+constexpr TFieldInput kFieldInputs[] = {
+    {"LiquidFlow", TField::LD},         {"LiquidDensity", TField::DlD},
+    {"LiquidViscosity", TField::MlD},   {"SurfaceTension", TField::SLD},
+    {"LiquidDiffusivity", TField::DlfD}, {"GasFlow", TField::VD},
+    {"GasDensity", TField::DvD},        {"GasViscosity", TField::MvD},
+    {"GasDiffusivity", TField::DvfD},   {"Lambda", TField::LmdD},
+    {"Kf", TField::KfD},                {"Kp", TField::KpD},
+};
+
+// Shortest text that reads back as exactly the same double.
+std::string ExactText(double v) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+// The text of a field or list given as a number, a string, or null/missing (empty).
+std::string TextOf(const json& v, const std::string& key) {
+  if (v.is_null()) return {};
+  if (v.is_string()) return v.get<std::string>();
+  if (v.is_number()) return ExactText(v.get<double>());
+  throw TCaseFormatError("inputs." + key + " must be a number, a string or null");
+}
+
+int IndexOf(const json& inputs, const char* key, int dflt, int max) {
+  if (!inputs.contains(key) || inputs[key].is_null()) return dflt;
+  const json& v = inputs[key];
+  if (!v.is_number_integer()) throw TCaseFormatError(std::string("inputs.") + key + " must be an integer");
+  const int i = v.get<int>();
+  if (i < 0 || i > max)
+    throw TCaseFormatError(std::string("inputs.") + key + " must be between 0 and " + std::to_string(max));
+  return i;
+}
+
+bool FlagOf(const json& inputs, const char* key, bool dflt) {
+  if (!inputs.contains(key)) return dflt;
+  const json& v = inputs[key];
+  if (v.is_null()) return false;
+  if (!v.is_boolean()) throw TCaseFormatError(std::string("inputs.") + key + " must be true or false");
+  return v.get<bool>();
+}
+
+json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
+json Opt(const std::optional<bool>& v) { return v ? json(*v) : json(nullptr); }
+json Opt(const std::optional<int>& v) { return v ? json(*v) : json(nullptr); }
+
+json Point(const TOperatingPoint& p, bool produced) {
+  if (!produced) return nullptr;
+  return {{"Capacity", p.Capacity}, {"PressureDrop", p.PressureDrop}};
+}
+
+}  // namespace
+
+json RunCaseJson(const json& input) {
+  if (!input.is_object()) throw TCaseFormatError("the case must be a JSON object");
+  const json inputs = input.contains("inputs") ? input["inputs"] : json::object();
+  if (!inputs.is_object()) throw TCaseFormatError("\"inputs\" must be an object");
+
+  static const char* const kOptionKeys[] = {"FoamingFactor", "FloodPercent", "FloodMethod",
+                                            "AccelMethod", "CalcKf", "CalcKp"};
+  for (auto it = inputs.begin(); it != inputs.end(); ++it) {
+    bool known = false;
+    for (const auto& fi : kFieldInputs) known = known || it.key() == fi.Key;
+    for (const char* k : kOptionKeys) known = known || it.key() == k;
+    if (!known) throw TCaseFormatError("unknown input \"" + it.key() + "\"");
+  }
+
+  TDesignCase dc;
+  TPlainFields fields;
+  TPlainLog log;
+  for (const auto& fi : kFieldInputs)
+    if (inputs.contains(fi.Key)) fields[fi.Field] = TextOf(inputs[fi.Key], fi.Key);
+  if (inputs.contains("FoamingFactor"))
+    dc.FoamingFactorText = TextOf(inputs["FoamingFactor"], "FoamingFactor");
+  if (inputs.contains("FloodPercent"))
+    dc.FloodPercentText = TextOf(inputs["FloodPercent"], "FloodPercent");
+  dc.FloodMethod = IndexOf(inputs, "FloodMethod", 0, 1);
+  dc.AccelMethod = IndexOf(inputs, "AccelMethod", 0, 3);
+  dc.CalcKf = FlagOf(inputs, "CalcKf", true);
+  dc.CalcKp = FlagOf(inputs, "CalcKp", true);
+  fields.KpCaption = dc.FloodMethod == kEckertOrvik ? "压降湿填料因子" : "实验填料因子";
+
+  TPackingRecord packing;
+  bool havePacking = false;
+  if (input.contains("packing") && !input["packing"].is_null()) {
+    const json& p = input["packing"];
+    if (!p.is_array() || p.size() != TPackingRecord::kColumns)
+      throw TCaseFormatError("\"packing\" must be an array of 15 texts or null");
+    for (size_t i = 0; i < p.size(); ++i) {
+      if (p[i].is_string())
+        packing.F[i] = p[i].get<std::string>();
+      else if (p[i].is_number())
+        packing.F[i] = ExactText(p[i].get<double>());
+      else if (!p[i].is_null())
+        throw TCaseFormatError("packing[" + std::to_string(i) + "] must be a text");
+    }
+    havePacking = true;
+  }
+
+  json error = nullptr;
+  try {
+    Calculate(dc, havePacking ? &packing : nullptr, log, fields);
+  } catch (const TSilentAbort&) {
+    error = fields.AbortMessage ? json(*fields.AbortMessage) : json(nullptr);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+
+  json out;
+  out["FlowParameter"] = Opt(dc.FlowParameter);
+  out["FloodVelocity"] = Opt(dc.FloodVelocity);
+  out["DesignVelocity"] = Opt(dc.DesignVelocity);
+  out["TheoreticalDiameter"] = Opt(dc.TheoreticalDiameter);
+  out["Diameter"] = Opt(dc.Diameter);
+  out["GasLoad"] = Opt(dc.GasLoad);
+  out["FloodFraction"] = Opt(dc.FloodFraction);
+  out["LiquidLoad"] = Opt(dc.LiquidLoad);
+  out["WetPressureDrop"] = Opt(dc.WetPressureDrop);
+  out["Holdup"] = Opt(dc.Holdup);
+  out["WettingPercent"] = Opt(dc.WettingPercent);
+  out["WettingSufficient"] = Opt(dc.WettingSufficient);
+  out["HTUV"] = Opt(dc.HTUV);
+  out["HTUL"] = Opt(dc.HTUL);
+  out["HTUOV"] = Opt(dc.HTUOV);
+  out["HETP"] = Opt(dc.HETP);
+  out["IterationCount"] = Opt(dc.IterationCount);
+  out["Converged"] = Opt(dc.Converged);
+  out["HydraulicsDone"] = dc.HydraulicsDone;
+  out["Kf"] = Opt(dc.Kf);
+  out["Kp"] = Opt(dc.Kp);
+
+  const bool curves = dc.CurveCount > 0;
+  out["CurveCount"] = curves ? json(dc.CurveCount) : json(nullptr);
+  json pd = json::array(), cap = json::array();
+  for (int i = 0; i < dc.CurveCount; ++i) {
+    pd.push_back(dc.Curves[0][i]);
+    cap.push_back(dc.Curves[1][i]);
+  }
+  out["CurvePressureDrop"] = curves ? pd : json(nullptr);
+  out["CurveCapacity"] = curves ? cap : json(nullptr);
+  out["FloodPoint"] = Point(dc.FloodPoint, curves);
+  out["DesignPoint"] = Point(dc.DesignPoint, curves);
+  out["Load80Point"] = Point(dc.Load80Point, curves);
+
+  json writes = json::array();
+  for (const auto& w : fields.Writes)
+    writes.push_back(w.Caption ? json::array({w.Name, *w.Caption}) : json::array({w.Name, w.Value}));
+  out["writes"] = writes;
+  out["log"] = log.Texts();
+  out["messages"] = fields.Messages;
+  out["MethodReset"] = fields.MethodReset;
+  out["error"] = error;
+  return out;
+}
+
+}  // namespace velm

@@ -1,0 +1,23 @@
+#pragma once
+// A design case as JSON, for the headless calculator:
+//   input  {"inputs": {"LiquidFlow": 4.0, ...}, "packing": ["01", ..., "509 (1/m)"] | null}
+//   output every result, the curve set, the operating points, the field writes in order, the log
+//          lines, the message-box texts and the error that ended the run early (or null).
+// Input values are SI numbers; a missing or null field input is an empty field; a string is the
+// field's text as typed.
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+
+namespace velm {
+
+// A problem with the input document itself (wrong type, unknown method...).
+class TCaseFormatError : public std::runtime_error {
+ public:
+  explicit TCaseFormatError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// Runs one case. Throws TCaseFormatError for an input document that cannot be a case.
+nlohmann::json RunCaseJson(const nlohmann::json& input);
+
+}  // namespace velm
