@@ -15,54 +15,44 @@ struct TSysRole {
 };
 
 constexpr std::array<TSysRole, 25> kSysRoles{{
-    {QPalette::Active, QPalette::Button},           // scroll bar
-    {QPalette::Active, QPalette::Window},           // desktop background
-    {QPalette::Active, QPalette::Highlight},        // active caption
-    {QPalette::Inactive, QPalette::Highlight},      // inactive caption
-    {QPalette::Active, QPalette::Window},           // menu
-    {QPalette::Active, QPalette::Base},             // window (edit background)
-    {QPalette::Active, QPalette::Shadow},           // window frame
-    {QPalette::Active, QPalette::WindowText},       // menu text
-    {QPalette::Active, QPalette::Text},             // window text
-    {QPalette::Active, QPalette::HighlightedText},  // caption text
-    {QPalette::Active, QPalette::Window},           // active border
-    {QPalette::Inactive, QPalette::Window},         // inactive border
-    {QPalette::Active, QPalette::Dark},             // application work space
-    {QPalette::Active, QPalette::Highlight},        // highlight
-    {QPalette::Active, QPalette::HighlightedText},  // highlight text
-    {QPalette::Active, QPalette::Button},           // button face
-    {QPalette::Active, QPalette::Mid},              // button shadow
-    {QPalette::Disabled, QPalette::Text},           // grey text
-    {QPalette::Active, QPalette::ButtonText},       // button text
-    {QPalette::Inactive, QPalette::HighlightedText},// inactive caption text
-    {QPalette::Active, QPalette::Light},            // button highlight
-    {QPalette::Active, QPalette::Shadow},           // 3-D dark shadow
-    {QPalette::Active, QPalette::Midlight},         // 3-D light
-    {QPalette::Active, QPalette::ToolTipText},      // info text
-    {QPalette::Active, QPalette::ToolTipBase},      // info background
+    {QPalette::Active, QPalette::Button},             // scroll bar
+    {QPalette::Active, QPalette::Window},             // desktop background
+    {QPalette::Active, QPalette::Highlight},          // active caption
+    {QPalette::Inactive, QPalette::Highlight},        // inactive caption
+    {QPalette::Active, QPalette::Window},             // menu
+    {QPalette::Active, QPalette::Base},               // window (edit background)
+    {QPalette::Active, QPalette::Shadow},             // window frame
+    {QPalette::Active, QPalette::WindowText},         // menu text
+    {QPalette::Active, QPalette::Text},               // window text
+    {QPalette::Active, QPalette::HighlightedText},    // caption text
+    {QPalette::Active, QPalette::Window},             // active border
+    {QPalette::Inactive, QPalette::Window},           // inactive border
+    {QPalette::Active, QPalette::Dark},               // application work space
+    {QPalette::Active, QPalette::Highlight},          // highlight
+    {QPalette::Active, QPalette::HighlightedText},    // highlight text
+    {QPalette::Active, QPalette::Button},             // button face
+    {QPalette::Active, QPalette::Mid},                // button shadow
+    {QPalette::Disabled, QPalette::Text},             // grey text
+    {QPalette::Active, QPalette::ButtonText},         // button text
+    {QPalette::Inactive, QPalette::HighlightedText},  // inactive caption text
+    {QPalette::Active, QPalette::Light},              // button highlight
+    {QPalette::Active, QPalette::Shadow},             // 3-D dark shadow
+    {QPalette::Active, QPalette::Midlight},           // 3-D light
+    {QPalette::Active, QPalette::ToolTipText},        // info text
+    {QPalette::Active, QPalette::ToolTipBase},        // info background
 }};
 
 constexpr std::array<std::pair<int, Qt::CursorShape>, 20> kCursors{{
-    {kCursorNone, Qt::BlankCursor},
-    {kCursorArrow, Qt::ArrowCursor},
-    {kCursorCross, Qt::CrossCursor},
-    {kCursorIBeam, Qt::IBeamCursor},
-    {kCursorSizeNESW, Qt::SizeBDiagCursor},
-    {kCursorSizeNS, Qt::SizeVerCursor},
-    {kCursorSizeNWSE, Qt::SizeFDiagCursor},
-    {kCursorSizeWE, Qt::SizeHorCursor},
-    {kCursorUpArrow, Qt::UpArrowCursor},
-    {kCursorHourGlass, Qt::WaitCursor},
-    {kCursorDrag, Qt::DragCopyCursor},
-    {kCursorNoDrop, Qt::ForbiddenCursor},
-    {kCursorHSplit, Qt::SplitHCursor},
-    {kCursorVSplit, Qt::SplitVCursor},
-    {kCursorMultiDrag, Qt::DragMoveCursor},
-    {kCursorSQLWait, Qt::BusyCursor},
-    {kCursorNotAllowed, Qt::ForbiddenCursor},
-    {kCursorAppStart, Qt::BusyCursor},
-    {kCursorHelp, Qt::WhatsThisCursor},
-    {kCursorHandPoint, Qt::PointingHandCursor},
+    {kCursorNone, Qt::BlankCursor},           {kCursorArrow, Qt::ArrowCursor},
+    {kCursorCross, Qt::CrossCursor},          {kCursorIBeam, Qt::IBeamCursor},
+    {kCursorSizeNESW, Qt::SizeBDiagCursor},   {kCursorSizeNS, Qt::SizeVerCursor},
+    {kCursorSizeNWSE, Qt::SizeFDiagCursor},   {kCursorSizeWE, Qt::SizeHorCursor},
+    {kCursorUpArrow, Qt::UpArrowCursor},      {kCursorHourGlass, Qt::WaitCursor},
+    {kCursorDrag, Qt::DragCopyCursor},        {kCursorNoDrop, Qt::ForbiddenCursor},
+    {kCursorHSplit, Qt::SplitHCursor},        {kCursorVSplit, Qt::SplitVCursor},
+    {kCursorMultiDrag, Qt::DragMoveCursor},   {kCursorSQLWait, Qt::BusyCursor},
+    {kCursorNotAllowed, Qt::ForbiddenCursor}, {kCursorAppStart, Qt::BusyCursor},
+    {kCursorHelp, Qt::WhatsThisCursor},       {kCursorHandPoint, Qt::PointingHandCursor},
 }};
 
 }  // namespace

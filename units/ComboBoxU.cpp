@@ -26,9 +26,7 @@ TComboBoxU::TComboBoxU(QWidget* parent) : QComboBox(parent) {
 
 QObject* TComboBoxU::AssociatedObject() const { return FAssociated.data(); }
 
-void TComboBoxU::SetAssociatedObject(QObject* field) {
-  FAssociated = qobject_cast<TEditD*>(field);
-}
+void TComboBoxU::SetAssociatedObject(QObject* field) { FAssociated = qobject_cast<TEditD*>(field); }
 
 void TComboBoxU::SetEntries(const std::vector<std::string>& entries) {
   clear();

@@ -76,8 +76,8 @@ void TEditD::SetKb(const QString& entry) {
   const double x = (FK * a + FB - conv->FB) / conv->FK;
   if (!std::isfinite(x))
     throw TCalcError("“" + DisplayName().toStdString() + "”换算单位失败：" +
-                     NumberText(x).toStdString() + "（单位“" + UnitDisplayName(entry.toStdString()) +
-                     "”）");
+                     NumberText(x).toStdString() + "（单位“" +
+                     UnitDisplayName(entry.toStdString()) + "”）");
   setText(QString::fromStdString(FormatField(x)));
   FK = conv->FK;
   FB = conv->FB;
@@ -120,6 +120,7 @@ QString TEditD::FloatStr() {
 }
 
 QString TEditD::DisplayText() const {
+  if (hasFocus()) return QString();  // being edited: the full text shows
   QString s = ShortText().value_or(QString());
   if (!FMyResolved && s.isEmpty() && !isReadOnly()) s = QStringLiteral("[Must input]");
   return s == text() ? QString() : s;
@@ -131,8 +132,9 @@ double TEditD::Value() {
   const std::optional<double> v = ParseNumber(t);
   if (!v) {
     const QString name = DisplayName();
-    const QString msg = t.empty() ? QStringLiteral("警告:“") + name + QStringLiteral("”是空白,请补充.")
-                                  : name + QStringLiteral("是错误数据");
+    const QString msg = t.empty()
+                            ? QStringLiteral("警告:“") + name + QStringLiteral("”是空白,请补充.")
+                            : name + QStringLiteral("是错误数据");
     ShowFieldMessage(msg, this);
     setFocus(Qt::OtherFocusReason);
     setText(QStringLiteral(" "));
@@ -181,7 +183,7 @@ void TEditD::ApplyPalette() {
 
 void TEditD::paintEvent(QPaintEvent* event) {
   QLineEdit::paintEvent(event);
-  if (!hasFocus()) DrawDisplayText();
+  DrawDisplayText();
   if (!FMyResolved) {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Dark));
@@ -190,6 +192,7 @@ void TEditD::paintEvent(QPaintEvent* event) {
 }
 
 void TEditD::DrawDisplayText() {
+  if (hasFocus()) return;
   if (!ShortText() && !text().isEmpty() && !FClearQueued) {
     // Not a number: the text goes, without a message. Changing the text inside a paint event
     // would run the change handlers from there, so it is done right after.

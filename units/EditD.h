@@ -86,7 +86,8 @@ class TEditD : public QLineEdit {
   QString FloatStr();
   // The same text without touching the field; nothing when the text is not a number.
   std::optional<QString> ShortText() const;
-  // What is drawn over the field while it is not being edited; empty: nothing is drawn.
+  // What is drawn over the field now: empty while it has the focus (being edited) and when
+  // the short text equals the text.
   QString DisplayText() const;
 
   // The SI value [SI unit of the quantity]. A blank or non-numeric text shows the field's

@@ -46,11 +46,11 @@ const std::map<std::string, TList, std::less<>>& Lists() {
     const TList density =
         Build(24, {{"kg/m3", "1.0000000000"}, {"g/l", "1.0000000000"}, {"t/m3", "1000.0000000"}});
     const TList viscosity = Build(25, {{"Pa.s", "1.0000000000"}, {"cp", "0.00100000000"}});
-    TList surfaceTension =
-        Build(26, {{"N/m", "1.0000000000"}, {"dyn/cm", "0.00100000000"}, {"kg/s2", "1.0000000000"}});
+    TList surfaceTension = Build(
+        26, {{"N/m", "1.0000000000"}, {"dyn/cm", "0.00100000000"}, {"kg/s2", "1.0000000000"}});
     surfaceTension.push_back(" ");
-    const TList diffusivity = Build(
-        27, {{"m2/s", "1.0000000000"}, {"m2/h", "0.0002777777"}, {"cm2/s", "0.00010000000"}});
+    const TList diffusivity =
+        Build(27, {{"m2/s", "1.0000000000"}, {"m2/h", "0.0002777777"}, {"cm2/s", "0.00010000000"}});
     const TList velocity = Build(22, {{"m/s", "1.0000000000"},
                                       {"m3/m2.s", "1.0000000000"},
                                       {"m/h", "0.0002777777"},
