@@ -12,7 +12,7 @@ velm_warnings(velm-cds)
 
 # Packings.cds beside the program, rebuilt whenever the CSV or the converter changes.
 set(VELM_PACKINGS_CSV ${CMAKE_CURRENT_LIST_DIR}/../data/packings.csv)
-set(VELM_PACKINGS_CDS ${CMAKE_CURRENT_BINARY_DIR}/Packings.cds)
+set(VELM_PACKINGS_CDS ${CMAKE_BINARY_DIR}/app/Packings.cds)
 add_custom_command(
   OUTPUT ${VELM_PACKINGS_CDS}
   COMMAND velm-cds to-cds ${VELM_PACKINGS_CSV} ${VELM_PACKINGS_CDS}

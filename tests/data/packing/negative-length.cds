@@ -1,0 +1,10 @@
+��������VELM-TABLE 1
+FIELDS 3
+F000	T
+F001	T
+F002	N
+RECORDS 3
+01	陶瓷拉西环	190
+	空键	92
+02	金属鲍尔环	217.5
+END
