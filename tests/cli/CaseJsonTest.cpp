@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "cli/CaseJson.h"
+
+using nlohmann::json;
+using velm::RunCaseJson;
+
+namespace {
+
+json Example() {
+  std::ifstream in(std::string(VELM_SOURCE_DIR) + "/examples/air-water-absorber.json");
+  return json::parse(in);
+}
+
+struct TProcess {
+  int Status;
+  std::string Out;
+};
+
+// Runs velm-calc with `args`, feeding `input` on standard input.
+TProcess RunCalc(const std::string& args, const std::string& input) {
+  const std::string inFile = testing::TempDir() + "velm_calc_in.txt";
+  std::ofstream(inFile, std::ios::binary) << input;
+  const std::string cmd = std::string(VELM_CALC) + " " + args + " < " + inFile + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  const int status = pclose(p);
+  return {WEXITSTATUS(status), out};
+}
+
+}  // namespace
+
+TEST(CaseJson, ExampleGivesEveryResultAndTheOrderedWrites) {
+  const json out = RunCaseJson(Example());
+  EXPECT_TRUE(out["error"].is_null());
+  EXPECT_TRUE(out["Converged"].get<bool>());
+  for (const char* key : {"FloodVelocity", "DesignVelocity", "TheoreticalDiameter", "Diameter",
+                          "GasLoad", "LiquidLoad", "WetPressureDrop", "Holdup", "WettingPercent",
+                          "HTUV", "HTUL", "HTUOV", "HETP", "Kf", "Kp", "FlowParameter"})
+    EXPECT_TRUE(out[key].is_number()) << key;
+  EXPECT_EQ(out["CurveCount"], 11);
+  EXPECT_EQ(out["CurveCapacity"].size(), 11u);
+  EXPECT_TRUE(out["DesignPoint"]["PressureDrop"].is_number());
+  const json& writes = out["writes"];
+  ASSERT_GE(writes.size(), 14u);
+  EXPECT_EQ(writes[writes.size() - 1][0], "HETPD");
+  EXPECT_EQ(writes[writes.size() - 5][0], "UmL");
+  EXPECT_TRUE(writes[writes.size() - 5][1].is_string());
+  EXPECT_EQ(out["log"].back(), "RN=" + std::to_string(out["IterationCount"].get<int>()));
+}
+
+TEST(CaseJson, MissingAndNullInputsAreEmptyFields) {
+  json c = Example();
+  c["inputs"].erase("LiquidDensity");
+  c["inputs"]["GasDiffusivity"] = nullptr;
+  json out = RunCaseJson(c);
+  EXPECT_TRUE(out["FloodVelocity"].is_null());
+  EXPECT_TRUE(out["writes"].empty());
+  EXPECT_FALSE(out["HydraulicsDone"].get<bool>());
+
+  c = Example();
+  c["inputs"]["GasDiffusivity"] = nullptr;
+  out = RunCaseJson(c);
+  EXPECT_EQ(out["error"], "警告:“DvfD”是空白,请补充.");
+  EXPECT_EQ(out["messages"], json::array({"警告:“DvfD”是空白,请补充."}));
+  EXPECT_TRUE(out["HETP"].is_null());
+  EXPECT_TRUE(out["HydraulicsDone"].get<bool>());
+}
+
+TEST(CaseJson, StringInputsAreTheFieldTextAsTyped) {
+  json c = Example();
+  c["inputs"]["LiquidFlow"] = " 5 ";
+  EXPECT_TRUE(RunCaseJson(c)["error"].is_null());
+  c["inputs"]["LiquidFlow"] = "abc";
+  EXPECT_EQ(RunCaseJson(c)["error"], "LD是错误数据");
+  c["inputs"]["LiquidFlow"] = " ";  // filled, but not a number
+  EXPECT_EQ(RunCaseJson(c)["error"], "警告:“LD”是空白,请补充.");
+}
+
+TEST(CaseJson, KpReadBackUnderKisterIsNamedByItsCaption) {
+  json c = Example();
+  c["inputs"]["FloodMethod"] = 1;
+  c["inputs"]["CalcKp"] = false;
+  c["inputs"].erase("Kp");
+  EXPECT_EQ(RunCaseJson(c)["error"], "警告:“实验填料因子”是空白,请补充.");
+}
+
+TEST(CaseJson, NoPackingAndMissingExperimentalFactor) {
+  json c = Example();
+  c["packing"] = nullptr;
+  json out = RunCaseJson(c);
+  EXPECT_TRUE(out["writes"].empty());
+  EXPECT_TRUE(out["log"].empty());
+
+  c = Example();
+  c["inputs"]["FloodMethod"] = 1;
+  c["packing"][14] = "";
+  out = RunCaseJson(c);
+  EXPECT_TRUE(out["MethodReset"].get<bool>());
+  EXPECT_EQ(out["messages"].size(), 1u);
+  EXPECT_TRUE(out["error"].is_null());
+}
+
+TEST(CaseJson, WrongTypesAreRejectedWithTheirKey) {
+  const std::pair<const char*, json> bad[] = {
+      {"LiquidFlow", json::array({1})}, {"FloodMethod", 2},     {"AccelMethod", "Aitken"},
+      {"CalcKf", 1},                    {"NoSuchInput", 1.0}};
+  for (const auto& [key, value] : bad) {
+    json c = Example();
+    c["inputs"][key] = value;
+    try {
+      RunCaseJson(c);
+      ADD_FAILURE() << key << " accepted";
+    } catch (const velm::TCaseFormatError& e) {
+      EXPECT_NE(std::string(e.what()).find(key), std::string::npos) << e.what();
+    }
+  }
+  json c = Example();
+  c["packing"].erase(0);
+  EXPECT_THROW(RunCaseJson(c), velm::TCaseFormatError);
+  EXPECT_THROW(RunCaseJson(json::array()), velm::TCaseFormatError);
+}
+
+TEST(VelmCalc, MalformedJsonExitsNonZeroWithoutOutput) {
+  const TProcess p = RunCalc("", "{\"inputs\": ");
+  EXPECT_NE(p.Status, 0);
+  EXPECT_EQ(p.Out, "");
+  EXPECT_NE(RunCalc("", "[1, 2]").Status, 0);
+}
+
+TEST(VelmCalc, JsonLinesGiveOneResultPerCaseInOrder) {
+  json a = Example(), b = Example();
+  b["inputs"]["FloodPercent"] = 50;
+  const TProcess p = RunCalc("--jsonl", a.dump() + "\n" + "not json\n" + b.dump() + "\n");
+  EXPECT_NE(p.Status, 0);  // one bad line
+  std::istringstream lines(p.Out);
+  std::string l1, l2, l3;
+  std::getline(lines, l1);
+  std::getline(lines, l2);
+  std::getline(lines, l3);
+  EXPECT_EQ(json::parse(l1)["DesignVelocity"], RunCaseJson(a)["DesignVelocity"]);
+  EXPECT_TRUE(json::parse(l2)["invalid"].get<bool>());
+  EXPECT_LT(json::parse(l3)["DesignVelocity"].get<double>(),
+            json::parse(l1)["DesignVelocity"].get<double>());
+}
