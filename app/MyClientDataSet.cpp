@@ -34,11 +34,20 @@ bool HasLineBreakOrTab(std::string_view s) {
 void AppendEscaped(std::string& out, std::string_view s) {
   for (char c : s) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
 }
@@ -119,11 +128,20 @@ std::string Unescape(std::string_view s, const TBlockReader& reader) {
     }
     if (++i == s.size()) reader.Fail("value ends in a lone backslash");
     switch (s[i]) {
-      case '\\': out += '\\'; break;
-      case 't': out += '\t'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      default: reader.Fail(std::string("unknown escape \\") + s[i]);
+      case '\\':
+        out += '\\';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      default:
+        reader.Fail(std::string("unknown escape \\") + s[i]);
     }
   }
   return out;
@@ -215,13 +233,12 @@ bool TMyClientDataSet::Accepts(int field, std::string_view text) const {
 
 void TMyClientDataSet::CheckRecord(const TRecord& values, int index) const {
   if (static_cast<int>(values.size()) != FieldCount())
-    throw TTableError("record " + std::to_string(index) + " has " +
-                      std::to_string(values.size()) + " values, " +
-                      std::to_string(FieldCount()) + " expected");
+    throw TTableError("record " + std::to_string(index) + " has " + std::to_string(values.size()) +
+                      " values, " + std::to_string(FieldCount()) + " expected");
   for (int f = 0; f < FieldCount(); ++f)
     if (!Accepts(f, values[static_cast<size_t>(f)]))
-      throw TTableError("record " + std::to_string(index) + ", field " + FieldName(f) +
-                        ": \"" + values[static_cast<size_t>(f)] + "\" is not a number");
+      throw TTableError("record " + std::to_string(index) + ", field " + FieldName(f) + ": \"" +
+                        values[static_cast<size_t>(f)] + "\" is not a number");
 }
 
 void TMyClientDataSet::AppendRecord(TRecord values) {
@@ -376,8 +393,8 @@ void TMyClientDataSet::LoadTableBlock(std::string_view block) {
     reader.Fail("not a table block (header \"" + std::string(magic.substr(0, 40)) + "\")");
   std::optional<long long> version = ParseCount(magic.substr(expected.size()));
   if (!version || *version != kBlockVersion)
-    reader.Fail("unsupported table block version \"" +
-                std::string(magic.substr(expected.size())) + "\"");
+    reader.Fail("unsupported table block version \"" + std::string(magic.substr(expected.size())) +
+                "\"");
 
   TMyClientDataSet table;
   std::vector<TFieldDef> fields;
@@ -386,8 +403,8 @@ void TMyClientDataSet::LoadTableBlock(std::string_view block) {
     std::vector<std::string_view> parts = SplitKeep(reader.NextLine(), '\t');
     if (parts.size() != 2 || (parts[1] != "T" && parts[1] != "N"))
       reader.Fail("field definition must be \"<name><tab>T\" or \"<name><tab>N\"");
-    fields.push_back({std::string(parts[0]),
-                      parts[1] == "N" ? TFieldKind::Number : TFieldKind::Text});
+    fields.push_back(
+        {std::string(parts[0]), parts[1] == "N" ? TFieldKind::Number : TFieldKind::Text});
   }
   try {
     table.DefineFields(std::move(fields));
@@ -447,7 +464,8 @@ void TMyClientDataSet::LoadLabelledFile(std::istream& in, const std::string& whe
   std::uint64_t raw = 0;
   for (int i = 7; i >= 0; --i) raw = (raw << 8) | lenBytes[static_cast<size_t>(i)];
   const std::int64_t blockLen = static_cast<std::int64_t>(raw);
-  if (blockLen < 0) fail("negative table block length " + std::to_string(blockLen) + " at offset 0");
+  if (blockLen < 0)
+    fail("negative table block length " + std::to_string(blockLen) + " at offset 0");
   if (blockLen > kMaxBlockSize)
     fail("table block length " + std::to_string(blockLen) + " at offset 0 exceeds the limit of " +
          std::to_string(kMaxBlockSize) + " bytes");
@@ -622,8 +640,7 @@ void TMyClientDataSet::LoadCsv(std::istream& in, const std::string& where,
   auto blank = [](const std::vector<std::string>& r) { return r.size() == 1 && r[0].empty(); };
   while (!rows.empty() && blank(rows.back())) rows.pop_back();
   if (rows.empty()) throw TTableError(where + ": no header row");
-  if (rows.front().size() != 1)
-    std::erase_if(rows, blank);
+  if (rows.front().size() != 1) std::erase_if(rows, blank);
 
   std::vector<std::string> titles = rows.front();
   size_t width = titles.size();

@@ -74,8 +74,7 @@ bool TClientDataSetModel::setData(const QModelIndex& index, const QVariant& valu
   return true;
 }
 
-QVariant TClientDataSetModel::headerData(int section, Qt::Orientation orientation,
-                                         int role) const {
+QVariant TClientDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || !FDataSet || section < 0) return {};
   if (orientation == Qt::Horizontal) {
     if (section >= FDataSet->FieldCount()) return {};

@@ -1,18 +1,17 @@
 // CSV reading and writing, the velm-cds converter, and the shipped packing table.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
 #include "app/MyClientDataSet.h"
 #include "base/Decimal.h"
-
-#include <sys/wait.h>
 
 namespace velm {
 namespace {

@@ -19,8 +19,8 @@ TMyClientDataSet MakeTable(int records) {
   TMyClientDataSet t;
   std::vector<TFieldDef> fields;
   for (int i = 0; i < 12; ++i)
-    fields.push_back({TMyClientDataSet::DefaultFieldName(i),
-                      i == 2 ? TFieldKind::Number : TFieldKind::Text});
+    fields.push_back(
+        {TMyClientDataSet::DefaultFieldName(i), i == 2 ? TFieldKind::Number : TFieldKind::Text});
   t.DefineFields(std::move(fields));
   for (int r = 0; r < records; ++r) {
     char key[16];
@@ -95,10 +95,10 @@ void TGridTest::BandsArePaintedExceptOnTheCurrentRow() {
     const QRect cell = grid.visualRect(grid.model()->index(row, 1));
     return QColor(image.pixel(cell.right() - 3, cell.bottom() - 2));
   };
-  QCOMPARE(pixel(3), grid.MyBandColor2());  // record 4
-  QCOMPARE(pixel(4), grid.MyBandColor1());  // record 5: first of the second colour
-  QCOMPARE(pixel(8), grid.MyBandColor1());  // record 9
-  QCOMPARE(pixel(9), grid.MyBandColor2());  // record 10
+  QCOMPARE(pixel(3), grid.MyBandColor2());   // record 4
+  QCOMPARE(pixel(4), grid.MyBandColor1());   // record 5: first of the second colour
+  QCOMPARE(pixel(8), grid.MyBandColor1());   // record 9
+  QCOMPARE(pixel(9), grid.MyBandColor2());   // record 10
   QVERIFY(pixel(0) != grid.MyBandColor2());  // current row: drawn without a band
 
   grid.setCurrentIndex(grid.model()->index(4, 0));

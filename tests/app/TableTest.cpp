@@ -15,8 +15,8 @@ const std::string kData = VELM_TEST_DATA_DIR;
 // A small packing-like table: key, caption, specific area (numeric).
 TMyClientDataSet MakeTable() {
   TMyClientDataSet t;
-  t.DefineFields({{"F000", TFieldKind::Text}, {"F001", TFieldKind::Text},
-                  {"F002", TFieldKind::Number}});
+  t.DefineFields(
+      {{"F000", TFieldKind::Text}, {"F001", TFieldKind::Text}, {"F002", TFieldKind::Number}});
   t.AppendRecord({"03", "陶瓷拉西环", "190"});
   t.AppendRecord({"01", "金属鲍尔环", "1E2"});
   t.AppendRecord({"", "空键", ""});
@@ -57,9 +57,13 @@ TEST(TableStructure, RejectsBadFieldNamesAndRecordShapes) {
   EXPECT_THROW(t.DefineFields({{"a\tb", TFieldKind::Text}}), TTableError);
 
   t = MakeTable();
-  EXPECT_NE(ErrorOf([&] { t.AppendRecord({"04", "x"}); }).find("2 values, 3 expected"),
+  EXPECT_NE(ErrorOf([&] {
+              t.AppendRecord({"04", "x"});
+            }).find("2 values, 3 expected"),
             std::string::npos);
-  EXPECT_NE(ErrorOf([&] { t.AppendRecord({"04", "x", "12,5"}); }).find("\"12,5\" is not a number"),
+  EXPECT_NE(ErrorOf([&] {
+              t.AppendRecord({"04", "x", "12,5"});
+            }).find("\"12,5\" is not a number"),
             std::string::npos);
   EXPECT_EQ(t.RecordCount(), 4);
 }
@@ -296,7 +300,8 @@ class TForwardOnlyBuf : public std::streambuf {
 TEST(LabelledFile, UnseekableStreamWithLargeLengthFailsAtItsEnd) {
   std::string data(8, '\0');
   const std::int64_t len = TMyClientDataSet::kMaxBlockSize;  // allowed, but far beyond the data
-  for (int i = 0; i < 8; ++i) data[static_cast<size_t>(i)] = static_cast<char>((len >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 8; ++i)
+    data[static_cast<size_t>(i)] = static_cast<char>((len >> (8 * i)) & 0xFF);
   data += "VELM-TABLE 1\n";
   TForwardOnlyBuf buf(data);
   std::istream in(&buf);
@@ -337,8 +342,9 @@ TEST(LabelledFile, TitleTooLongForALabelIsRefusedBeforeWriting) {
 
 TEST(LabelledFile, SaveToAMissingFolderFails) {
   TMyClientDataSet t = MakeTable();
-  EXPECT_NE(ErrorOf([&] { t.SaveLabelledFile("/nonexistent-folder/x.cds"); })
-                .find("cannot open the file for writing"),
+  EXPECT_NE(ErrorOf([&] {
+              t.SaveLabelledFile("/nonexistent-folder/x.cds");
+            }).find("cannot open the file for writing"),
             std::string::npos);
 }
 
