@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
+#include <QStylePainter>
 
 #include "base/Errors.h"
 #include "units/EditD.h"
@@ -21,6 +22,9 @@ TComboBoxU::TComboBoxU(QWidget* parent) : QComboBox(parent) {
   setFocusPolicy(Qt::ClickFocus);  // taken by a click, skipped by Tab
   // The entries are padded with blanks so that their bars line up: show them fixed-pitch.
   view()->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // Sized for the unit names, not for the padded entries.
+  setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  setMinimumContentsLength(8);
   connect(this, qOverload<int>(&QComboBox::activated), this, &TComboBoxU::UserSelected);
 }
 
@@ -46,6 +50,15 @@ void TComboBoxU::Loaded() {
   if (count() == 0) return;
   setCurrentIndex(0);
   if (FAssociated) FAssociated->SetKb(itemText(0));
+}
+
+void TComboBoxU::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  option.currentText = GetUnit();
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void TComboBoxU::showPopup() {

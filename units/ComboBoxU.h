@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace velm {
+#include "units/EditD.h"
 
-class TEditD;
+namespace velm {
 
 // Module hook: the main window points it at its document Modified flag; a user's change of
 // unit then raises it. nullptr: no flag is changed.
@@ -51,6 +51,10 @@ class TComboBoxU : public QComboBox {
   QString Remembered() const { return FRemembered; }
 
   void showPopup() override;
+
+ protected:
+  // The closed selector shows the display name only; the list shows the whole entries.
+  void paintEvent(QPaintEvent* event) override;
 
  signals:
   // The selection changed (by the user or through ItemIndex).
