@@ -562,6 +562,7 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std:
   std::string field;
   bool inQuotes = false;
   bool fieldStarted = false;  // something (even "") was read for the current row
+  bool atFieldStart = true;   // a quote opens a quoted field only as its first character
   int line = 1;
   int quoteLine = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -580,16 +581,19 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std:
       }
       continue;
     }
+    if (c == '"' && atFieldStart) {
+      inQuotes = true;
+      quoteLine = line;
+      fieldStarted = true;
+      atFieldStart = false;
+      continue;
+    }
     switch (c) {
-      case '"':
-        inQuotes = true;
-        quoteLine = line;
-        fieldStarted = true;
-        break;
       case ',':
         row.push_back(std::move(field));
         field.clear();
         fieldStarted = true;
+        atFieldStart = true;
         break;
       case '\r':
         if (i + 1 < text.size() && text[i + 1] == '\n') break;  // CRLF: the LF ends the row
@@ -600,11 +604,13 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std:
         rows.push_back(std::move(row));
         row.clear();
         fieldStarted = false;
+        atFieldStart = true;
         ++line;
         break;
-      default:
+      default:  // also a quote inside an unquoted field, kept as it is (5" ring)
         field += c;
         fieldStarted = true;
+        atFieldStart = false;
     }
   }
   if (inQuotes)
