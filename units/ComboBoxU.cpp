@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QStylePainter>
 
 #include "base/Errors.h"
@@ -63,6 +64,13 @@ void TComboBoxU::paintEvent(QPaintEvent*) {
 
 void TComboBoxU::showPopup() {
   QComboBox::showPopup();
+  // The list is as wide as its longest entry, however narrow the selector is.
+  QWidget* popup = view()->window();
+  const QFontMetrics metrics(view()->font());
+  int wanted = 0;
+  for (int i = 0; i < count(); ++i) wanted = qMax(wanted, metrics.horizontalAdvance(itemText(i)));
+  wanted += 2 * view()->frameWidth() + 2 * metrics.averageCharWidth() + 8;
+  if (popup != window() && popup->width() < wanted) popup->resize(wanted, popup->height());
   FRemembered = currentText();
 }
 
