@@ -1,0 +1,12 @@
+# Tests of the main window, its parts and the program entry (Qt Test, offscreen).
+foreach(name MainWindowTest WindowPartsTest SingleInstanceTest)
+  add_executable(velm_app_${name} ${CMAKE_CURRENT_LIST_DIR}/${name}.cpp)
+  set_target_properties(velm_app_${name} PROPERTIES AUTOMOC ON)
+  target_link_libraries(velm_app_${name} PRIVATE velm_window Qt6::Test)
+  velm_warnings(velm_app_${name})
+  add_test(NAME app_${name} COMMAND velm_app_${name})
+  set_tests_properties(app_${name} PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+endforeach()
+# The single-instance test starts the program itself.
+target_compile_definitions(velm_app_SingleInstanceTest PRIVATE VELM_EXE="$<TARGET_FILE:velm>")
+add_dependencies(velm_app_SingleInstanceTest velm)
