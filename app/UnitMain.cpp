@@ -73,6 +73,17 @@ QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
   return QIcon(pixmap);
 }
 
+// The save picture with a pen over its lower right corner.
+QIcon SaveAsIcon(const QIcon& save) {
+  return DrawnIcon([save](QPainter& p) {
+    p.drawPixmap(0, 0, save.pixmap(26, 26));
+    p.setPen(QPen(QColor(150, 60, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(19, 29), QPointF(30, 18));
+    p.setPen(QPen(QColor(40, 40, 40), 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(17, 31), QPointF(19, 29));
+  });
+}
+
 QIcon ReportIcon() {
   return DrawnIcon([](QPainter& p) {
     p.setPen(QPen(QColor(40, 40, 40), 1.5));
@@ -275,7 +286,7 @@ void TFormVELM::BuildToolBar() {
       {"BNew", "新建", s->standardIcon(QStyle::SP_FileIcon), false},
       {"BOpen", "打开", s->standardIcon(QStyle::SP_DialogOpenButton), false},
       {"BSave", "保存", s->standardIcon(QStyle::SP_DialogSaveButton), false},
-      {"BSaveas", "另存为", s->standardIcon(QStyle::SP_DriveFDIcon), false},
+      {"BSaveas", "另存为", SaveAsIcon(s->standardIcon(QStyle::SP_DialogSaveButton)), false},
       {"BReport", "保存报表", ReportIcon(), true},
       {"BPrint", "打印", PrintIcon(), false},
       {"BDrawper", "操作性能图", ChartIcon(), false},
@@ -752,8 +763,11 @@ bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
     focusNextChild();
     return true;
   }
-  // Only keys that type a character count, as Tab (moving on) and plain navigation keys do not.
-  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || event->text().isEmpty()) return false;
+  // Only keys that type a character count: not Tab (moving on), navigation keys or the Alt
+  // combinations of the menu accelerators.
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || event->text().isEmpty() ||
+      event->modifiers().testFlag(Qt::AltModifier))
+    return false;
   GModified = true;
   GNeedsRecalc = true;
   return false;

@@ -278,6 +278,32 @@ class TMainWindowTest : public QObject {
     QVERIFY(!status->isVisible());
   }
 
+  void CalculationPageFitsTheScreenWithNoLabelCut() {
+    auto w = MakeWindow(FTable);
+    // 1366x768 less a title bar and a task bar.
+    const QSize screen(1366, 768 - 70);
+    QVERIFY(w->minimumSizeHint().width() <= screen.width());
+    QVERIFY(w->minimumSizeHint().height() <= screen.height());
+    w->resize(screen);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QWidget* page = w->findChild<QWidget*>("TabSheetCal");
+    for (const QLabel* label : page->findChildren<QLabel*>()) {
+      QVERIFY2(label->isVisible(), qPrintable(label->objectName()));
+      QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+      QVERIFY2(label->height() >= label->sizeHint().height(), qPrintable(label->objectName()));
+    }
+    for (const TEditD* field : page->findChildren<TEditD*>())
+      QVERIFY2(field->height() >= field->sizeHint().height(), qPrintable(field->objectName()));
+    // Everything lies inside the page.
+    for (const QWidget* child : page->findChildren<QWidget*>()) {
+      if (!child->isVisible() || child->window() != w.get()) continue;  // list pop-ups
+      const QRect r(child->mapTo(page, QPoint(0, 0)), child->size());
+      QVERIFY2(page->rect().contains(r),
+               qPrintable(child->objectName() + " " + child->metaObject()->className()));
+    }
+  }
+
   void MenusAndToolBarHaveTheirCaptionsAndOnlyExitWorks() {
     auto w = MakeWindow(FTable);
     QStringList top;
