@@ -177,6 +177,8 @@ TFormVELM::~TFormVELM() {
   // gone should no longer be told about changes made elsewhere.
   if (NeedsRecalcHook() == &GNeedsRecalc) SetNeedsRecalcHook(nullptr);
   if (ModifiedHook() == &GModified) SetModifiedHook(nullptr);
+  // The error report hook refers to this window.
+  SetErrorReportHook({});
 }
 
 void TFormVELM::FormCreate() {

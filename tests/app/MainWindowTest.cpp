@@ -21,6 +21,7 @@
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
+#include "base/Errors.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
 
@@ -390,6 +391,16 @@ class TMainWindowTest : public QObject {
     QCOMPARE(comment->toPlainText(), QString("ab\nc"));
     // A change of the comment is a change of the document.
     QVERIFY(velm::Modified());
+  }
+
+  void ErrorsOfHandlersAndUnitWidgetsReachTheOneErrorReport() {
+    auto w = MakeWindow(FTable);
+    w->Guard([] { throw velm::TSilentAbort{}; });
+    QVERIFY(FErrors.isEmpty());
+    w->Guard([] { throw velm::TCalcError("“dD”不能显示数值 inf"); });
+    w->Guard([] { throw std::out_of_range("record 7"); });
+    velm::ReportError("单位换算失败");
+    QCOMPARE(FErrors, QStringList({"“dD”不能显示数值 inf", "record 7", "单位换算失败"}));
   }
 
   void PackingListSkipsEmptyKeysAndSelectsTheFirst() {
