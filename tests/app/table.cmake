@@ -18,3 +18,12 @@ target_link_libraries(velm_grid_tests PRIVATE velm_grid Qt6::Test)
 velm_warnings(velm_grid_tests)
 add_test(NAME velm_grid_tests COMMAND velm_grid_tests)
 set_tests_properties(velm_grid_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The shipped table through the calculation core.
+add_executable(velm_packings_calc_tests ${CMAKE_CURRENT_LIST_DIR}/CdsShippedCalculationTest.cpp)
+target_link_libraries(velm_packings_calc_tests PRIVATE velm_table velm_core GTest::gtest_main)
+target_compile_definitions(velm_packings_calc_tests PRIVATE
+  VELM_PACKINGS_CDS="${CMAKE_BINARY_DIR}/app/Packings.cds")
+add_dependencies(velm_packings_calc_tests velm_packings)
+velm_warnings(velm_packings_calc_tests)
+gtest_discover_tests(velm_packings_calc_tests)
