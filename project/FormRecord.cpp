@@ -41,21 +41,25 @@ struct TValueField {
   const char* FSelector;
 };
 constexpr TValueField kValueFields[] = {
-    {"FpD", "FpU"},       {"KfD", "KfU"},       {"UfD", "UfU"},
-    {"UpD", "UpU"},       {"dpD", "dpU"},       {"dD", "dU"},
-    {"UlsD", "UlsU"},     {"UvsD", "UvsU"},     {"KpD", "KpU"},
-    {"dPwaterD", "dPwaterU"}, {"LD", "LU"},     {"DlD", "DlU"},
-    {"MlD", "MlU"},       {"SLD", "SLU"},       {"DlfD", "DlfU"},
-    {"DvfD", "DvfU"},     {"MvD", "MvU"},       {"DvD", "DvU"},
-    {"VD", "VU"},         {"LmdD", "LmdU"},     {"meD", "meU"},
-    {"alfD", "alfU"},     {"HTUVD", "HTUVU"},   {"HTULD", "HTULU"},
-    {"HTUOVD", "HTUOVU"}, {"HETPD", "HETPU"},   {"UmD", "UmU"},
-    {"HTD", "HTU"},
+    {"FpD", "FpU"},       {"KfD", "KfU"},
+    {"UfD", "UfU"},       {"UpD", "UpU"},
+    {"dpD", "dpU"},       {"dD", "dU"},
+    {"UlsD", "UlsU"},     {"UvsD", "UvsU"},
+    {"KpD", "KpU"},       {"dPwaterD", "dPwaterU"},
+    {"LD", "LU"},         {"DlD", "DlU"},
+    {"MlD", "MlU"},       {"SLD", "SLU"},
+    {"DlfD", "DlfU"},     {"DvfD", "DvfU"},
+    {"MvD", "MvU"},       {"DvD", "DvU"},
+    {"VD", "VU"},         {"LmdD", "LmdU"},
+    {"meD", "meU"},       {"alfD", "alfU"},
+    {"HTUVD", "HTUVU"},   {"HTULD", "HTULU"},
+    {"HTUOVD", "HTUOVU"}, {"HETPD", "HETPU"},
+    {"UmD", "UmU"},       {"HTD", "HTU"},
 };
 
 // Stored per value field, then per unit selector.
 constexpr TStoredProperty kValueFieldState[] = {
-    {"Float", "k"},       {"Float", "b"}, {"String", "Text"},
+    {"Float", "k"},       {"Float", "b"},   {"String", "Text"},
     {"Enum", "ReadOnly"}, {"Ord", "Color"}, {"Ord", "Cursor"},
 };
 constexpr TStoredProperty kSelectorState[] = {{"Ord", "ItemIndex"}};
@@ -151,14 +155,37 @@ QVariant OrdinalVariant(const QMetaProperty& p, long long v, const TRecordPlace&
   bool fits = true;
   QVariant out;
   switch (p.metaType().id()) {
-    case QMetaType::Int: fits = Fits<int>(v); out = QVariant::fromValue(static_cast<int>(v)); break;
-    case QMetaType::UInt: fits = Fits<unsigned>(v); out = QVariant::fromValue(static_cast<unsigned>(v)); break;
-    case QMetaType::Long: fits = Fits<long>(v); out = QVariant::fromValue(static_cast<long>(v)); break;
-    case QMetaType::ULong: fits = Fits<unsigned long>(v); out = QVariant::fromValue(static_cast<unsigned long>(v)); break;
-    case QMetaType::Short: fits = Fits<short>(v); out = QVariant::fromValue(static_cast<short>(v)); break;
-    case QMetaType::UShort: fits = Fits<unsigned short>(v); out = QVariant::fromValue(static_cast<unsigned short>(v)); break;
-    case QMetaType::ULongLong: fits = v >= 0; out = QVariant::fromValue(static_cast<qulonglong>(v)); break;
-    default: out = QVariant::fromValue(static_cast<qlonglong>(v)); break;
+    case QMetaType::Int:
+      fits = Fits<int>(v);
+      out = QVariant::fromValue(static_cast<int>(v));
+      break;
+    case QMetaType::UInt:
+      fits = Fits<unsigned>(v);
+      out = QVariant::fromValue(static_cast<unsigned>(v));
+      break;
+    case QMetaType::Long:
+      fits = Fits<long>(v);
+      out = QVariant::fromValue(static_cast<long>(v));
+      break;
+    case QMetaType::ULong:
+      fits = Fits<unsigned long>(v);
+      out = QVariant::fromValue(static_cast<unsigned long>(v));
+      break;
+    case QMetaType::Short:
+      fits = Fits<short>(v);
+      out = QVariant::fromValue(static_cast<short>(v));
+      break;
+    case QMetaType::UShort:
+      fits = Fits<unsigned short>(v);
+      out = QVariant::fromValue(static_cast<unsigned short>(v));
+      break;
+    case QMetaType::ULongLong:
+      fits = v >= 0;
+      out = QVariant::fromValue(static_cast<qulonglong>(v));
+      break;
+    default:
+      out = QVariant::fromValue(static_cast<qlonglong>(v));
+      break;
   }
   if (!fits) place.Fail("“" + text + "”超出该属性的取值范围");
   return out;
@@ -215,8 +242,7 @@ void ApplyRecord(QObject* component, std::string_view kind, const std::string& p
   if (!p) return;
   const TPropertyClass cls = ClassOf(*p);
   if (kind == "String") {
-    if (cls == TPropertyClass::String)
-      WriteProperty(component, *p, QString::fromStdString(value));
+    if (cls == TPropertyClass::String) WriteProperty(component, *p, QString::fromStdString(value));
   } else if (kind == "Float") {
     if (cls != TPropertyClass::Float) return;
     const auto v = ParseNumber(Trim(value));
@@ -317,7 +343,9 @@ void AppendRecord(std::string& out, const TComponentIndex& index, const char* co
 std::string UnpackRecordText(std::string_view bytes) {
   const std::string plain(bytes);
   if (bytes.size() < 4 + 2) return plain;
-  const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])); };
+  const auto byte = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]));
+  };
   const uint32_t announced = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
   const std::string_view packed = bytes.substr(4);
   // Deflate cannot expand data by more than about 1032:1 (zlib technical details).
@@ -341,7 +369,8 @@ std::string UnpackRecordText(std::string_view bytes) {
     const size_t got = sizeof buffer - zs.avail_out;
     total += got;
     // Only the first S bytes are the record text; the rest is inflated only to check the stream.
-    if (text.size() < announced) text.append(buffer, std::min<size_t>(got, announced - text.size()));
+    if (text.size() < announced)
+      text.append(buffer, std::min<size_t>(got, announced - text.size()));
     if (total > kMaxRecordTextSize) rc = Z_MEM_ERROR;
   }
   inflateEnd(&zs);

@@ -1,5 +1,7 @@
 #include "project/LegacyProject.h"
 
+#include <iterator>
+#include <limits>
 #include <optional>
 
 #include "base/Decimal.h"
@@ -17,44 +19,32 @@ struct TStoredControl {
   TGroup FGroup;
 };
 
-// The stored controls in the order of the main window's components.
+// The stored controls in the order of the main window's components (V value field, U unit
+// selector, C option list, T text field, R the rich-text comment): 209 lines plus the comment.
+constexpr TGroup V = TGroup::Value, U = TGroup::Selector, C = TGroup::List, T = TGroup::Text,
+                 R = TGroup::Rich;
+// clang-format off
 constexpr TStoredControl kControls[] = {
-    {"FpD", TGroup::Value},       {"FpU", TGroup::Selector},
-    {"KfD", TGroup::Value},       {"KfU", TGroup::Selector},
-    {"UfD", TGroup::Value},       {"UfU", TGroup::Selector},
-    {"UpD", TGroup::Value},       {"UpU", TGroup::Selector},
-    {"dpD", TGroup::Value},       {"dpU", TGroup::Selector},
-    {"dD", TGroup::Value},        {"dU", TGroup::Selector},
-    {"UlsD", TGroup::Value},      {"UlsU", TGroup::Selector},
-    {"UvsD", TGroup::Value},      {"UvsU", TGroup::Selector},
-    {"KpD", TGroup::Value},       {"KpU", TGroup::Selector},
-    {"dPwaterD", TGroup::Value},  {"dPwaterU", TGroup::Selector},
-    {"LD", TGroup::Value},        {"LU", TGroup::Selector},
-    {"DlD", TGroup::Value},       {"DlU", TGroup::Selector},
-    {"MlD", TGroup::Value},       {"MlU", TGroup::Selector},
-    {"SLD", TGroup::Value},       {"SLU", TGroup::Selector},
-    {"DlfD", TGroup::Value},      {"DlfU", TGroup::Selector},
-    {"AfD", TGroup::List},        {"DvfD", TGroup::Value},
-    {"MvD", TGroup::Value},       {"DvD", TGroup::Value},
-    {"VD", TGroup::Value},        {"VU", TGroup::Selector},
-    {"DvU", TGroup::Selector},    {"MvU", TGroup::Selector},
-    {"DvfU", TGroup::Selector},   {"fpercentD", TGroup::List},
-    {"PTD", TGroup::List},        {"LmdD", TGroup::Value},
-    {"LmdU", TGroup::Selector},   {"meD", TGroup::Value},
-    {"meU", TGroup::Selector},    {"alfD", TGroup::Value},
-    {"alfU", TGroup::Selector},   {"MethodD", TGroup::List},
-    {"ACLMethodD", TGroup::List}, {"HTUVD", TGroup::Value},
-    {"HTUVU", TGroup::Selector},  {"HTULD", TGroup::Value},
-    {"HTULU", TGroup::Selector},  {"HTUOVD", TGroup::Value},
-    {"HTUOVU", TGroup::Selector}, {"HETPD", TGroup::Value},
-    {"HETPU", TGroup::Selector},  {"UmD", TGroup::Value},
-    {"UmU", TGroup::Selector},    {"ProjectD", TGroup::Text},
-    {"DevicenameD", TGroup::Text}, {"DeviceNoD", TGroup::Text},
-    {"ProjPD", TGroup::Text},     {"Edit1", TGroup::Text},
-    {"Edit2", TGroup::Text},      {"Edit3", TGroup::Text},
-    {"Edit4", TGroup::Text},      {"CommentD", TGroup::Rich},
-    {"HTD", TGroup::Value},       {"HTU", TGroup::Selector},
+    {"FpD", V},   {"FpU", U},   {"KfD", V},  {"KfU", U},   {"UfD", V},       {"UfU", U},
+    {"UpD", V},   {"UpU", U},   {"dpD", V},  {"dpU", U},   {"dD", V},        {"dU", U},
+    {"UlsD", V},  {"UlsU", U},  {"UvsD", V}, {"UvsU", U},  {"KpD", V},       {"KpU", U},
+    {"dPwaterD", V}, {"dPwaterU", U},
+    {"LD", V},    {"LU", U},    {"DlD", V},  {"DlU", U},   {"MlD", V},       {"MlU", U},
+    {"SLD", V},   {"SLU", U},   {"DlfD", V}, {"DlfU", U},  {"AfD", C},
+    {"DvfD", V},  {"MvD", V},   {"DvD", V},  {"VD", V},
+    {"VU", U},    {"DvU", U},   {"MvU", U},  {"DvfU", U},
+    {"fpercentD", C}, {"PTD", C},
+    {"LmdD", V},  {"LmdU", U},  {"meD", V},  {"meU", U},   {"alfD", V},      {"alfU", U},
+    {"MethodD", C}, {"ACLMethodD", C},
+    {"HTUVD", V}, {"HTUVU", U}, {"HTULD", V}, {"HTULU", U}, {"HTUOVD", V},   {"HTUOVU", U},
+    {"HETPD", V}, {"HETPU", U}, {"UmD", V},  {"UmU", U},
+    {"ProjectD", T}, {"DevicenameD", T}, {"DeviceNoD", T}, {"ProjPD", T},
+    {"Edit1", T}, {"Edit2", T}, {"Edit3", T}, {"Edit4", T},
+    {"CommentD", R},
+    {"HTD", V},   {"HTU", U},
 };
+// clang-format on
+static_assert(std::size(kControls) == 70);
 
 // A line that does not convert ends the control's group.
 struct TGroupEnd {};
@@ -87,7 +77,8 @@ class TGroupReader {
   }
   void SetIndex(long long index) {
     // An index beyond int selects nothing, as any other index outside the list does.
-    const int i = index < -1 || index > std::numeric_limits<int>::max() ? -1 : static_cast<int>(index);
+    const int i =
+        index < -1 || index > std::numeric_limits<int>::max() ? -1 : static_cast<int>(index);
     Set("ItemIndex", TPropertyClass::Ordinal, QVariant(i));
   }
 
@@ -119,8 +110,7 @@ void ReadRichText(TGroupReader& g) {
   QStringList lines;
   // Lines the file does not have would only be empty ones; a count beyond the end of the file
   // stops there instead of appending them by the million.
-  for (long long i = 0; i < n && !g.Lines().AtEnd(); ++i)
-    lines << QString::fromStdString(g.Line());
+  for (long long i = 0; i < n && !g.Lines().AtEnd(); ++i) lines << QString::fromStdString(g.Line());
   if (text) WriteProperty(c, *text, lines.join(QChar('\n')));
 }
 

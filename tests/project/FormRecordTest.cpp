@@ -1,8 +1,6 @@
 // Form-record project files: reading the layouts and kinds, rejecting what is not a project,
 // and the round trip of everything the writer stores.
 #include <gtest/gtest.h>
-#include <sys/fsuid.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -111,8 +109,8 @@ TEST(FormRecordUnpack, AnnouncedLengthBeyondWhatTheFileCanHoldIsPlain) {
 
 TEST(FormRecordKinds, ComponentNamesIgnoreCaseButKindsAreExact) {
   TTestForm form;
-  ASSERT_TRUE(Apply(form, Records({"ld", "String", "Text", "12", "-",
-                                   "VD", "string", "Text", "99", "-"})));
+  ASSERT_TRUE(
+      Apply(form, Records({"ld", "String", "Text", "12", "-", "VD", "string", "Text", "99", "-"})));
   EXPECT_EQ(form.Field("LD")->text(), "12");
   EXPECT_EQ(form.Field("VD")->text(), "");
 }
@@ -120,15 +118,51 @@ TEST(FormRecordKinds, ComponentNamesIgnoreCaseButKindsAreExact) {
 TEST(FormRecordKinds, UnknownAndMismatchedRecordsAreSkipped) {
   TTestForm form;
   ASSERT_TRUE(Apply(form, Records({
-                              "NoSuchControl", "String", "Text", "1", "-",  // no component
-                              "LD", "String", "NoSuchProperty", "1", "-",   // no property
-                              "LD", "String", "k", "abc", "-",              // k is not a string
-                              "LD", "Float", "Text", "1", "-",              // Text is not a float
-                              "LD", "Ord", "ReadOnly", "1", "-",            // ReadOnly is Boolean
-                              "LD", "Enum", "Color", "True", "-",           // Color is a number
-                              "LD", "Float", "FloatStr", "1", "-",          // read-only property
-                              "LD", "Blob", "Text", "1", "-",               // unknown kind
-                              "VD", "String", "Text", "5", "-",             // and reading goes on
+                              "NoSuchControl",
+                              "String",
+                              "Text",
+                              "1",
+                              "-",  // no component
+                              "LD",
+                              "String",
+                              "NoSuchProperty",
+                              "1",
+                              "-",  // no property
+                              "LD",
+                              "String",
+                              "k",
+                              "abc",
+                              "-",  // k is not a string
+                              "LD",
+                              "Float",
+                              "Text",
+                              "1",
+                              "-",  // Text is not a float
+                              "LD",
+                              "Ord",
+                              "ReadOnly",
+                              "1",
+                              "-",  // ReadOnly is Boolean
+                              "LD",
+                              "Enum",
+                              "Color",
+                              "True",
+                              "-",  // Color is a number
+                              "LD",
+                              "Float",
+                              "FloatStr",
+                              "1",
+                              "-",  // read-only property
+                              "LD",
+                              "Blob",
+                              "Text",
+                              "1",
+                              "-",  // unknown kind
+                              "VD",
+                              "String",
+                              "Text",
+                              "5",
+                              "-",  // and reading goes on
                           })));
   EXPECT_EQ(form.Field("LD")->text(), "");
   EXPECT_DOUBLE_EQ(form.Field("LD")->K(), 1.0);
@@ -138,17 +172,16 @@ TEST(FormRecordKinds, UnknownAndMismatchedRecordsAreSkipped) {
 
 TEST(FormRecordKinds, EachKindSetsItsProperty) {
   TTestForm form;
-  ASSERT_TRUE(Apply(form, Records({
-                              "dD", "Float", "k", "1E-2", "-",
-                              "dD", "Float", "b", "-0.5", "-",
-                              "dD", "Ord", "Color", "-16777201", "-",
-                              "dD", "Ord", "Cursor", "-18", "-",
-                              "dD", "Enum", "ReadOnly", "true", "-",
-                              "CalKp", "Enum", "Checked", "False", "-",
-                              "MethodD", "Ord", "ItemIndex", "1", "-",
-                              "fpercentD", "String", "Text", "83", "-",
-                              "ProjectD", "String", "Text", "脱碳塔", "-",
-                          })));
+  ASSERT_TRUE(Apply(
+      form,
+      Records({
+          "dD",        "Float",  "k",    "1E-2",      "-",      "dD",        "Float",    "b",
+          "-0.5",      "-",      "dD",   "Ord",       "Color",  "-16777201", "-",        "dD",
+          "Ord",       "Cursor", "-18",  "-",         "dD",     "Enum",      "ReadOnly", "true",
+          "-",         "CalKp",  "Enum", "Checked",   "False",  "-",         "MethodD",  "Ord",
+          "ItemIndex", "1",      "-",    "fpercentD", "String", "Text",      "83",       "-",
+          "ProjectD",  "String", "Text", "脱碳塔",    "-",
+      })));
   const TEditD* d = form.Field("dD");
   EXPECT_DOUBLE_EQ(d->K(), 0.01);
   EXPECT_DOUBLE_EQ(d->B(), -0.5);
@@ -169,8 +202,7 @@ TEST(FormRecordKinds, MemoMarksBecomeLineBreaks) {
 
 TEST(FormRecordKinds, CheckListItemsTakeTextAndState) {
   TTestForm form;
-  ASSERT_TRUE(Apply(form, Records({"CheckList1", "CheckListBox", "Items",
-                                   "a▲1▲b▲0▲", "-"})));
+  ASSERT_TRUE(Apply(form, Records({"CheckList1", "CheckListBox", "Items", "a▲1▲b▲0▲", "-"})));
   EXPECT_EQ(form.FCheckList->item(0)->text(), "a");
   EXPECT_EQ(form.FCheckList->item(0)->checkState(), Qt::Checked);
   EXPECT_EQ(form.FCheckList->item(1)->text(), "b");
@@ -196,12 +228,11 @@ TEST(FormRecordKinds, LoneCrOrLfIsPartOfTheLine) {
 TEST(FormRecordSideEffects, RecordsRunSettersInFileOrder) {
   TTestForm form;
   SetNeedsRecalcHook(&form.FNeedsRecalc);
-  ASSERT_TRUE(Apply(form, Records({
-                              "LD", "String", "Text", "1", "-",
-                              "LU", "Ord", "ItemIndex", "1", "-",
-                              "CalKf", "Enum", "Checked", "False", "-",
-                              "VD", "String", "Text", "2", "-",
-                          })));
+  ASSERT_TRUE(Apply(
+      form, Records({
+                "LD",    "String", "Text",    "1",     "-", "LU", "Ord",    "ItemIndex", "1", "-",
+                "CalKf", "Enum",   "Checked", "False", "-", "VD", "String", "Text",      "2", "-",
+            })));
   SetNeedsRecalcHook(nullptr);
   EXPECT_EQ(form.FEvents, QStringList({"LD", "LU", "CalKf", "VD"}));
   EXPECT_TRUE(form.FNeedsRecalc);
@@ -311,10 +342,13 @@ QStringList StoredState(TTestForm& form) {
              .arg(form.Selector(selectorName)->ItemIndex());
   }
   for (QComboBox* list : {form.FAfD, form.FfpercentD, form.FPTD, form.FMethodD, form.FACLMethodD})
-    s << list->objectName() + " " + QString::number(list->currentIndex()) + " " + list->currentText();
+    s << list->objectName() + " " + QString::number(list->currentIndex()) + " " +
+             list->currentText();
   for (const char* name : test::kTextFields) s << form.TextField(name)->text();
   s << form.FCommentD->toPlainText();
-  s << QStringLiteral("CalKf=%1 CalKp=%2").arg(form.FCalKf->isChecked()).arg(form.FCalKp->isChecked());
+  s << QStringLiteral("CalKf=%1 CalKp=%2")
+           .arg(form.FCalKf->isChecked())
+           .arg(form.FCalKp->isChecked());
   return s;
 }
 
@@ -381,18 +415,6 @@ TEST(FormRecordRoundTrip, FactorsComeBackBitForBit) {
 // ---------------------------------------------------------------------------------------------
 // Saving fails loudly and keeps the old file
 
-// Drops root's right to write anywhere for the current thread, so that a read-only directory
-// is read-only for the test too.
-class TNoOverride {
- public:
-  TNoOverride() {
-    if (geteuid() == 0) setfsuid(65534);
-  }
-  ~TNoOverride() {
-    if (geteuid() == 0) setfsuid(0);
-  }
-};
-
 TEST(FormRecordSave, SaveIntoReadOnlyFolderFailsAndKeepsTheOldFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("old.vlm");
@@ -405,7 +427,7 @@ TEST(FormRecordSave, SaveIntoReadOnlyFolderFailsAndKeepsTheOldFile) {
   TTestForm form;
   FillProject(form);
   {
-    TNoOverride asUser;
+    test::TAsOrdinaryUser asUser;
     try {
       WriteFormRecordFile(&form, path);
       ADD_FAILURE() << "the save reported success";
@@ -413,8 +435,8 @@ TEST(FormRecordSave, SaveIntoReadOnlyFolderFailsAndKeepsTheOldFile) {
       EXPECT_NE(std::string(e.what()).find("old.vlm"), std::string::npos) << e.what();
     }
   }
-  QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ExeOwner);
+  QFile::setPermissions(dir.path(),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   EXPECT_EQ(ReadBytes(path), "previous contents");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"old.vlm"}));
 }

@@ -1,5 +1,8 @@
 #include "TestForm.h"
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,13 +12,20 @@
 namespace velm::test {
 
 const std::vector<std::pair<const char*, const char*>> kFieldsAndSelectors = {
-    {"FpD", "FpU"},       {"KfD", "KfU"},         {"UfD", "UfU"},     {"UpD", "UpU"},
-    {"dpD", "dpU"},       {"dD", "dU"},           {"UlsD", "UlsU"},   {"UvsD", "UvsU"},
-    {"KpD", "KpU"},       {"dPwaterD", "dPwaterU"}, {"LD", "LU"},     {"DlD", "DlU"},
-    {"MlD", "MlU"},       {"SLD", "SLU"},         {"DlfD", "DlfU"},   {"DvfD", "DvfU"},
-    {"MvD", "MvU"},       {"DvD", "DvU"},         {"VD", "VU"},       {"LmdD", "LmdU"},
-    {"meD", "meU"},       {"alfD", "alfU"},       {"HTUVD", "HTUVU"}, {"HTULD", "HTULU"},
-    {"HTUOVD", "HTUOVU"}, {"HETPD", "HETPU"},     {"UmD", "UmU"},     {"HTD", "HTU"},
+    {"FpD", "FpU"},       {"KfD", "KfU"},
+    {"UfD", "UfU"},       {"UpD", "UpU"},
+    {"dpD", "dpU"},       {"dD", "dU"},
+    {"UlsD", "UlsU"},     {"UvsD", "UvsU"},
+    {"KpD", "KpU"},       {"dPwaterD", "dPwaterU"},
+    {"LD", "LU"},         {"DlD", "DlU"},
+    {"MlD", "MlU"},       {"SLD", "SLU"},
+    {"DlfD", "DlfU"},     {"DvfD", "DvfU"},
+    {"MvD", "MvU"},       {"DvD", "DvU"},
+    {"VD", "VU"},         {"LmdD", "LmdU"},
+    {"meD", "meU"},       {"alfD", "alfU"},
+    {"HTUVD", "HTUVU"},   {"HTULD", "HTULU"},
+    {"HTUOVD", "HTUOVU"}, {"HETPD", "HETPU"},
+    {"UmD", "UmU"},       {"HTD", "HTU"},
 };
 
 const std::vector<const char*> kTextFields = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
@@ -54,7 +64,8 @@ TTestForm::TTestForm() {
   FACLMethodD = MakeList(this, "ACLMethodD", {"Normal", "Aitken", "Orvik Talvsen", "OTV2"}, 0);
   for (QComboBox* list : {FAfD, FfpercentD, FPTD, FMethodD, FACLMethodD}) {
     const QString name = list->objectName();
-    QObject::connect(list, &QComboBox::currentIndexChanged, this, [this, name] { FEvents << name; });
+    QObject::connect(list, &QComboBox::currentIndexChanged, this,
+                     [this, name] { FEvents << name; });
   }
   for (const char* name : kTextFields) {
     auto* edit = new QLineEdit(this);
@@ -100,6 +111,13 @@ std::string ReadBytes(const QString& path) {
   if (!f.open(QIODevice::ReadOnly)) return {};
   const QByteArray b = f.readAll();
   return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+TAsOrdinaryUser::TAsOrdinaryUser() {
+  if (geteuid() == 0) setfsuid(65534);
+}
+TAsOrdinaryUser::~TAsOrdinaryUser() {
+  if (geteuid() == 0) setfsuid(0);
 }
 
 }  // namespace velm::test

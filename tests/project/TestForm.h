@@ -50,4 +50,14 @@ QString WriteTemp(const std::string& bytes);
 QString DataFile(const char* name);
 std::string ReadBytes(const QString& path);
 
+// While it lives, the current thread checks file permissions as an ordinary user even when the
+// tests run as root (whose override would let it write into a read-only folder).
+class TAsOrdinaryUser {
+ public:
+  TAsOrdinaryUser();
+  ~TAsOrdinaryUser();
+  TAsOrdinaryUser(const TAsOrdinaryUser&) = delete;
+  TAsOrdinaryUser& operator=(const TAsOrdinaryUser&) = delete;
+};
+
 }  // namespace velm::test
