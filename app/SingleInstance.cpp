@@ -1,9 +1,9 @@
 #include "app/SingleInstance.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QRegularExpression>
-
-#include <unistd.h>
 
 namespace velm {
 

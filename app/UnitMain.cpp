@@ -255,13 +255,11 @@ void TFormVELM::BuildMenus() {
 
   QMenu* help = bar->addMenu(QStringLiteral("&H 帮助中心"));
   help->setObjectName(QStringLiteral("MHelp"));
-  help->addAction(
-      MakeAction(QStringLiteral("MHelp_Topic"), QStringLiteral("&T 帮助主题"), false));
+  help->addAction(MakeAction(QStringLiteral("MHelp_Topic"), QStringLiteral("&T 帮助主题"), false));
   help->addAction(
       MakeAction(QStringLiteral("MHelp_Whatthis"), QStringLiteral("&W 这是什么?"), false));
   help->addAction(MakeAction(QStringLiteral("MHelp_URL"), QStringLiteral("&H 官方网站"), false));
-  help->addAction(
-      MakeAction(QStringLiteral("MHelp_Email"), QStringLiteral("&E 联系我们"), false));
+  help->addAction(MakeAction(QStringLiteral("MHelp_Email"), QStringLiteral("&E 联系我们"), false));
   help->addSeparator()->setObjectName(QStringLiteral("N4"));
   help->addAction(
       MakeAction(QStringLiteral("MHELP_Update"), QStringLiteral("&U 下载升级包"), false));
@@ -342,8 +340,8 @@ void TFormVELM::BuildPages() {
     const char* Name;
     QRect Geometry;
   };
-  for (const TBox& b : {TBox{"PYPaintBox", QRect(11, 8, 460, 360)},
-                        TBox{"MyPaintBox", QRect(516, 8, 460, 360)}}) {
+  for (const TBox& b :
+       {TBox{"PYPaintBox", QRect(11, 8, 460, 360)}, TBox{"MyPaintBox", QRect(516, 8, 460, 360)}}) {
     auto* box = new QWidget(perPage);
     box->setObjectName(QString::fromLatin1(b.Name));
     box->setGeometry(b.Geometry);
@@ -414,8 +412,7 @@ QLabel* TFormVELM::AddSectionCaption(QGridLayout* grid, int row, const QString& 
 }
 
 TEditD* TFormVELM::AddValueRow(QGridLayout* grid, int row, int column, const QString& name,
-                               const QString& caption, char role, const QString& hint,
-                               int help) {
+                               const QString& caption, char role, const QString& hint, int help) {
   QLabel* label = AddLabel(grid, row, column, LabelName(name), caption);
   FLabels.insert(name, label);
   auto* field = new TEditD;
@@ -470,10 +467,14 @@ QWidget* TFormVELM::BuildProjectGroup() {
     const char* Caption;
   };
   const TText texts[] = {
-      {"ProjectD", "ProjectL", "项目名称"}, {"DevicenameD", "DevicenameL", "设备名称"},
-      {"DeviceNoD", "DeviceNoL", "设备位号"}, {"ProjPD", "ProjPL", "项目阶段"},
-      {"Edit1", "Edit1L", "备用"},           {"Edit2", "Edit2L", "备用"},
-      {"Edit3", "Edit3L", "备用"},           {"Edit4", "Edit4L", "备用"},
+      {"ProjectD", "ProjectL", "项目名称"},
+      {"DevicenameD", "DevicenameL", "设备名称"},
+      {"DeviceNoD", "DeviceNoL", "设备位号"},
+      {"ProjPD", "ProjPL", "项目阶段"},
+      {"Edit1", "Edit1L", "备用"},
+      {"Edit2", "Edit2L", "备用"},
+      {"Edit3", "Edit3L", "备用"},
+      {"Edit4", "Edit4L", "备用"},
   };
   for (int i = 0; i < 8; ++i) {
     const int row = i / 4;
@@ -529,8 +530,7 @@ QWidget* TFormVELM::BuildLiquidGroup() {
   afLabel->setBuddy(af);
   grid->addWidget(af, 5, 2);
 
-  AddSectionCaption(grid, 6, QStringLiteral("LiquidProcessCaption"),
-                    QStringLiteral("工 艺 数 据"));
+  AddSectionCaption(grid, 6, QStringLiteral("LiquidProcessCaption"), QStringLiteral("工 艺 数 据"));
   AddValueRow(grid, 7, 0, QStringLiteral("LD"), QStringLiteral("液相质量流量"), 'R');
   grid->setRowStretch(8, 1);
   return group;
@@ -556,7 +556,8 @@ QWidget* TFormVELM::BuildGasGroup() {
 
   // Design percentage of flooding: an editable list, the usual choices first.
   QStringList percents;
-  for (const int p : {80, 75, 70, 65, 60, 55, 50, 100, 95, 90, 85, 45, 40}) percents << QString::number(p);
+  for (const int p : {80, 75, 70, 65, 60, 55, 50, 100, 95, 90, 85, 45, 40})
+    percents << QString::number(p);
   for (int p = 39; p >= 20; --p) percents << QString::number(p);
   QLabel* label = AddLabel(grid, 6, 0, QStringLiteral("fpercentL"), QStringLiteral("泛点预设"));
   auto* fpercent = new QComboBox;

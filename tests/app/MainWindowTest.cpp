@@ -323,9 +323,9 @@ class TMainWindowTest : public QObject {
              QStringList({"&T 帮助主题", "&W 这是什么?", "&H 官方网站", "&E 联系我们", "-",
                           "&U 下载升级包"}));
 
-    const QStringList buttons{"BNew",    "BOpen",  "BSave",    "BSaveas", "BReport",
-                              "BPrint",  "BDrawper", "BHysys", "BProii"};
-    const QStringList captions{"新建", "打开", "保存", "另存为", "保存报表",
+    const QStringList buttons{"BNew",   "BOpen",    "BSave",  "BSaveas", "BReport",
+                              "BPrint", "BDrawper", "BHysys", "BProii"};
+    const QStringList captions{"新建", "打开",       "保存",      "另存为",   "保存报表",
                                "打印", "操作性能图", "连接Hysys", "连接Proii"};
     for (int i = 0; i < buttons.size(); ++i) {
       auto* b = w->findChild<QToolButton*>(buttons[i]);

@@ -19,11 +19,21 @@ class TWindowPartsTest : public QObject {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("pathName");
-    QTest::newRow("no extension") << "/opt/velm/bin/velm" << "/opt/velm/bin" << "/opt/velm/bin/velm";
-    QTest::newRow("one extension") << "/opt/velm/VELM.exe" << "/opt/velm" << "/opt/velm/VELM";
-    QTest::newRow("only the last suffix") << "/a/velm.2017.exe" << "/a" << "/a/velm.2017";
-    QTest::newRow("dot directory") << "/a.b/velm" << "/a.b" << "/a.b/velm";
-    QTest::newRow("root") << "/velm.bin" << "/" << "/velm";
+    QTest::newRow("no extension") << "/opt/velm/bin/velm"
+                                  << "/opt/velm/bin"
+                                  << "/opt/velm/bin/velm";
+    QTest::newRow("one extension") << "/opt/velm/VELM.exe"
+                                   << "/opt/velm"
+                                   << "/opt/velm/VELM";
+    QTest::newRow("only the last suffix") << "/a/velm.2017.exe"
+                                          << "/a"
+                                          << "/a/velm.2017";
+    QTest::newRow("dot directory") << "/a.b/velm"
+                                   << "/a.b"
+                                   << "/a.b/velm";
+    QTest::newRow("root") << "/velm.bin"
+                          << "/"
+                          << "/velm";
   }
   void ProgramPathsDropTheExtensionAndTheTrailingSeparator() {
     QFETCH(QString, program);
@@ -59,9 +69,8 @@ class TWindowPartsTest : public QObject {
     // The last panel: grown by one pixel left, up and down, 12 pixels narrower on the right.
     const QRect panel = bar->Panel(2)->geometry();
     QTRY_VERIFY(progress->isVisible());
-    QCOMPARE(progress->geometry(),
-             QRect(QPoint(panel.left() - 1, panel.top() - 1),
-                   QPoint(panel.right() - 12, panel.bottom() + 1)));
+    QCOMPARE(progress->geometry(), QRect(QPoint(panel.left() - 1, panel.top() - 1),
+                                         QPoint(panel.right() - 12, panel.bottom() + 1)));
 
     bar->SetPanelText(0, "L=1 V=2");
     QCOMPARE(bar->PanelText(0), QString("L=1 V=2"));
