@@ -212,7 +212,8 @@ QString MarksToLineBreaks(QString text) { return text.replace(kLineMark, QChar('
 void ApplyCheckList(QObject* component, QString t, const TRecordPlace& place) {
   auto* list = qobject_cast<QListWidget*>(component);
   if (!list) return;
-  // Items as "text▲flag▲"; the flag "1" is checked, anything else unchecked.
+  // Items as "text▲flag▲"; the flag "1" is checked, anything else unchecked. The rest after
+  // each item is taken whole, so a long list keeps all its items.
   for (int i = 0;; ++i) {
     const qsizetype mark = t.indexOf(kLineMark);
     if (mark < 0) break;

@@ -61,10 +61,12 @@ class TGroupReader {
     if (!v) throw TGroupEnd{};
     return *v;
   }
-  long long Integer() {
+  // A 32-bit integer, as the controls' indexes, flags and colours are.
+  int Integer() {
     const auto v = ParseInteger(Line());
-    if (!v) throw TGroupEnd{};
-    return *v;
+    if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
+      throw TGroupEnd{};
+    return static_cast<int>(*v);
   }
 
   void Set(const char* property, TPropertyClass cls, const QVariant& value) {
@@ -75,12 +77,7 @@ class TGroupReader {
   void SetText(const std::string& text) {
     Set("Text", TPropertyClass::String, QString::fromStdString(text));
   }
-  void SetIndex(long long index) {
-    // An index beyond int selects nothing, as any other index outside the list does.
-    const int i =
-        index < -1 || index > std::numeric_limits<int>::max() ? -1 : static_cast<int>(index);
-    Set("ItemIndex", TPropertyClass::Ordinal, QVariant(i));
-  }
+  void SetIndex(int index) { Set("ItemIndex", TPropertyClass::Ordinal, QVariant(index)); }
 
   TTextLines& Lines() { return FLines; }
   QObject* Control() { return FControl; }
@@ -96,9 +93,8 @@ void ReadValueField(TGroupReader& g) {
   g.Set("k", TPropertyClass::Float, QVariant(k));
   const bool readOnly = g.Integer() != 0;
   g.Set("ReadOnly", TPropertyClass::Enumeration, QVariant(readOnly));
-  const long long colour = g.Integer();
-  if (colour >= std::numeric_limits<int>::min() && colour <= std::numeric_limits<int>::max())
-    g.Set("Color", TPropertyClass::Ordinal, QVariant(static_cast<int>(colour)));
+  const int colour = g.Integer();
+  g.Set("Color", TPropertyClass::Ordinal, QVariant(colour));
   g.SetText(g.Line());
 }
 
@@ -106,11 +102,11 @@ void ReadRichText(TGroupReader& g) {
   QObject* c = g.Control();
   const auto text = c ? FindTextProperty(c) : std::nullopt;
   if (text) WriteProperty(c, *text, QString());
-  const long long n = g.Integer();
+  const int n = g.Integer();
   QStringList lines;
   // Lines the file does not have would only be empty ones; a count beyond the end of the file
   // stops there instead of appending them by the million.
-  for (long long i = 0; i < n && !g.Lines().AtEnd(); ++i) lines << QString::fromStdString(g.Line());
+  for (int i = 0; i < n && !g.Lines().AtEnd(); ++i) lines << QString::fromStdString(g.Line());
   if (text) WriteProperty(c, *text, lines.join(QChar('\n')));
 }
 
