@@ -403,6 +403,25 @@ class TMainWindowTest : public QObject {
     QCOMPARE(FErrors, QStringList({"“dD”不能显示数值 inf", "record 7", "单位换算失败"}));
   }
 
+  void TabWalksTheInputsInReadingOrderAndSkipsTheUnitSelectors() {
+    auto w = MakeWindow(FTable);
+    ShowActive(w.get());
+    const QStringList order{"DlD",  "MlD", "SLD",       "DlfD", "AfD",  "LD",  "DvD",  "MvD",
+                            "DvfD", "VD",  "fpercentD", "PTD",  "LmdD", "meD", "alfD", "MethodD"};
+    QWidget* start = w->findChild<QWidget*>(order.first());
+    start->setFocus();
+    QTRY_VERIFY(start->hasFocus());
+    for (qsizetype i = 1; i < order.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focus = QApplication::focusWidget();
+      // An editable list has its line edit focused.
+      if (focus && focus->objectName().isEmpty()) focus = focus->parentWidget();
+      QVERIFY(focus);
+      QCOMPARE(focus->objectName(), order[i]);
+    }
+    QVERIFY(!velm::Modified());
+  }
+
   void PackingListSkipsEmptyKeysAndSelectsTheFirst() {
     auto w = MakeWindow(FTable);
     QVERIFY(FErrors.isEmpty());
