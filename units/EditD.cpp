@@ -54,7 +54,8 @@ void ReportError(const QString& text) {
 
 TEditD::TEditD(QWidget* parent) : QLineEdit(parent), FColor(kColorWindow) {
   connect(this, &QLineEdit::textChanged, this, &TEditD::TextChanged);
-  ApplyPalette();
+  ApplyBackground();
+  SetBlueFont();
 }
 
 void TEditD::TextChanged() {
@@ -94,7 +95,7 @@ QString TEditD::DisplayName() const {
 void TEditD::SetMyResolved(bool resolved) {
   FMyResolved = resolved;
   setFrame(resolved);  // a required input is drawn flat
-  ApplyPalette();
+  SetBlueFont();
   update();
 }
 
@@ -157,7 +158,7 @@ void TEditD::SetValue(double x) {
 
 void TEditD::SetColor(int number) {
   FColor = number;
-  ApplyPalette();
+  ApplyBackground();
   update();
 }
 
@@ -169,12 +170,17 @@ void TEditD::SetCursorNumber(int number) {
     setCursor(Qt::IBeamCursor);  // the edit control's own cursor
 }
 
-void TEditD::ApplyPalette() {
+void TEditD::ApplyBackground() {
   QPalette p = palette();
   const QPalette app = QApplication::palette(this);
   QColor base = ColorFromNumber(FColor, app);
   if (!base.isValid()) base = app.color(QPalette::Active, QPalette::Base);
   p.setColor(QPalette::Base, base);
+  setPalette(p);
+}
+
+void TEditD::SetBlueFont() {
+  QPalette p = palette();
   const QColor blue(0, 0, 255);
   p.setColor(QPalette::Active, QPalette::Text, blue);
   p.setColor(QPalette::Inactive, QPalette::Text, blue);

@@ -122,7 +122,8 @@ class TEditD : public QLineEdit {
 
  private:
   void TextChanged();
-  void ApplyPalette();
+  void ApplyBackground();  // only the background: a font colour set by the window stays
+  void SetBlueFont();
   void DrawDisplayText();
 
   double FK = 1.0;

@@ -282,8 +282,12 @@ class TEditDTest : public QObject {
 
   void ColorAndCursorNumbersDriveTheLook() {
     QCOMPARE(FField->Color(), velm::kColorWindow);
+    QPalette black = FField->palette();
+    black.setColor(QPalette::Text, Qt::black);  // a font colour chosen by the window
+    FField->setPalette(black);
     FField->SetColor(velm::kColorOlive);
     QCOMPARE(FField->palette().color(QPalette::Base), QColor(128, 128, 0));
+    QCOMPARE(FField->palette().color(QPalette::Text), QColor(Qt::black));
     FField->SetCursorNumber(velm::kCursorNotAllowed);
     QCOMPARE(FField->cursor().shape(), Qt::ForbiddenCursor);
     FField->SetCursorNumber(velm::kCursorDefault);
