@@ -91,8 +91,9 @@ void ShowRecentFiles(QMenu* fileMenu, const TRecentFiles& list,
   if (!fileMenu) return;
   for (QAction* a : fileMenu->actions()) {
     if (IsRecentFileAction(a) || a->objectName() == QLatin1String(kSeparatorName)) {
+      // Later, not now: this may run inside the triggered signal of the very entry.
       fileMenu->removeAction(a);
-      delete a;
+      a->deleteLater();
     }
   }
   const QList<QAction*> actions = fileMenu->actions();
