@@ -23,7 +23,9 @@ struct TProcess {
 
 // Runs velm-calc with `args`, feeding `input` on standard input.
 TProcess RunCalc(const std::string& args, const std::string& input) {
-  const std::string inFile = testing::TempDir() + "velm_calc_in.txt";
+  // One input file per test: ctest runs the tests of this program in parallel processes.
+  const std::string inFile = testing::TempDir() + "velm_calc_in_" +
+                             testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   std::ofstream(inFile, std::ios::binary) << input;
   const std::string cmd = std::string(VELM_CALC) + " " + args + " < " + inFile + " 2>/dev/null";
   FILE* p = popen(cmd.c_str(), "r");
