@@ -20,6 +20,10 @@ namespace {
 bool* GNeedsRecalc = nullptr;
 TFieldMessageHook GMessageHook;
 TErrorReportHook GErrorHook;
+// Above zero while a field that could not deliver its value takes the focus back. The control
+// that loses the focus then does not run its exit handler: the operation is being abandoned,
+// and the handler would only read the same field again and show its message a second time.
+int GTakingFocusBack = 0;
 
 void ShowFieldMessage(const QString& text, QWidget* parent) {
   if (GMessageHook) {
@@ -137,7 +141,9 @@ double TEditD::Value() {
                             ? QStringLiteral("警告:“") + name + QStringLiteral("”是空白,请补充.")
                             : name + QStringLiteral("是错误数据");
     ShowFieldMessage(msg, this);
+    ++GTakingFocusBack;
     setFocus(Qt::OtherFocusReason);
+    --GTakingFocusBack;
     setText(QStringLiteral(" "));
     selectAll();
     throw TSilentAbort{};
@@ -224,7 +230,8 @@ void TEditD::DrawDisplayText() {
 void TEditD::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   const Qt::FocusReason reason = event->reason();
-  if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+  if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+      GTakingFocusBack == 0) {
     try {
       emit Exit(this);
     } catch (const TSilentAbort&) {

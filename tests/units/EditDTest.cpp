@@ -280,6 +280,21 @@ class TEditDTest : public QObject {
     QVERIFY(FField->hasFocus());  // the failed read took the focus back
   }
 
+  void FocusTakenBackRunsNoSecondExit() {
+    // Every field's exit reads LD, as the window's exit handler reads all inputs. Leaving VD
+    // for a third field fails on the empty LD, which takes the focus from the third field:
+    // that must not run the third field's exit (and show the message again).
+    auto* third = new TEditD(FWindow);
+    third->setObjectName("DvD");
+    FWindow->layout()->addWidget(third);
+    third->show();
+    for (TEditD* f : {FOther, third}) connect(f, &TEditD::Exit, this, [this] { FField->Value(); });
+    FOther->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(FOther, Qt::Key_Tab);
+    QCOMPARE(FMessages, QStringList{QStringLiteral("警告:“LD”是空白,请补充.")});
+    QVERIFY(FField->hasFocus());
+  }
+
   void ColorAndCursorNumbersDriveTheLook() {
     QCOMPARE(FField->Color(), velm::kColorWindow);
     QPalette black = FField->palette();
