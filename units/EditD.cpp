@@ -89,6 +89,14 @@ void TEditD::SetKb(const QString& entry) {
   FKb = entry;
 }
 
+bool TEditD::Editing() const {
+  if (hasFocus()) return true;
+  // While another window (a dialog, a message box) is active, the field that had the focus
+  // in this window is still being edited: the user comes back to it.
+  const QWidget* w = window();
+  return w && !w->isActiveWindow() && w->focusWidget() == this;
+}
+
 void TEditD::SetMyLabel(QObject* label) { FMyLabel = label; }
 
 QString TEditD::DisplayName() const {
@@ -125,7 +133,7 @@ QString TEditD::FloatStr() {
 }
 
 QString TEditD::DisplayText() const {
-  if (hasFocus()) return QString();  // being edited: the full text shows
+  if (Editing()) return QString();  // the full text shows
   QString s = ShortText().value_or(QString());
   if (!FMyResolved && s.isEmpty() && !isReadOnly()) s = QStringLiteral("[Must input]");
   return s == text() ? QString() : s;
@@ -204,7 +212,7 @@ void TEditD::paintEvent(QPaintEvent* event) {
 }
 
 void TEditD::DrawDisplayText() {
-  if (hasFocus()) return;
+  if (Editing()) return;
   if (!ShortText() && !text().isEmpty() && !FClearQueued) {
     // Not a number: the text goes, without a message. Changing the text inside a paint event
     // would run the change handlers from there, so it is done right after.
@@ -213,7 +221,7 @@ void TEditD::DrawDisplayText() {
         this,
         [this] {
           FClearQueued = false;
-          if (!hasFocus()) FloatStr();
+          if (!Editing()) FloatStr();
         },
         Qt::QueuedConnection);
   }
@@ -240,7 +248,7 @@ void TEditD::focusOutEvent(QFocusEvent* event) {
     }
   }
   // A handler may have given the focus back (a field that could not deliver its value).
-  if (!hasFocus()) {
+  if (!Editing()) {
     FloatStr();
     update();
   }

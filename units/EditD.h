@@ -86,8 +86,10 @@ class TEditD : public QLineEdit {
   QString FloatStr();
   // The same text without touching the field; nothing when the text is not a number.
   std::optional<QString> ShortText() const;
-  // What is drawn over the field now: empty while it has the focus (being edited) and when
-  // the short text equals the text.
+  // True while the field has the focus, or had it when its window was deactivated.
+  bool Editing() const;
+  // What is drawn over the field now: empty while it is being edited and when the short text
+  // equals the text.
   QString DisplayText() const;
 
   // The SI value [SI unit of the quantity]. A blank or non-numeric text shows the field's

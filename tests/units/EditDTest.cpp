@@ -193,6 +193,23 @@ class TEditDTest : public QObject {
     QVERIFY(FMessages.isEmpty());
   }
 
+  void PartialInputSurvivesAnotherWindowComingUp() {
+    TypeInto(FField, "1e");
+    QWidget dialog;
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    FField->repaint();
+    QCoreApplication::processEvents();
+    QCOMPARE(FField->text(), QString("1e"));
+    dialog.close();
+    FWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FWindow));
+    QVERIFY(FField->hasFocus());
+    Leave();
+    QCOMPARE(FField->text(), QString());  // leaving the field for good does clear it
+  }
+
   void MustInputShowsOnlyForEmptyEditableRequiredField() {
     FField->SetMyResolved(false);
     FOther->setFocus();
