@@ -83,10 +83,11 @@ void TEditD::SetKb(const QString& entry) {
     throw TCalcError("“" + DisplayName().toStdString() + "”换算单位失败：" +
                      NumberText(x).toStdString() + "（单位“" +
                      UnitDisplayName(entry.toStdString()) + "”）");
-  setText(QString::fromStdString(FormatField(x)));
+  // The factor first, so that a change handler reading Value sees the new text and factor.
   FK = conv->FK;
   FB = conv->FB;
   FKb = entry;
+  setText(QString::fromStdString(FormatField(x)));
 }
 
 bool TEditD::Editing() const {
