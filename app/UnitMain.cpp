@@ -167,6 +167,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   FStatusBar->hide();
   BindUnitSelectors();
   ConnectChangeHandlers();
+  ConnectFileCommands();
   qApp->installEventFilter(this);
 
   FormCreate();
@@ -207,10 +208,20 @@ void TFormVELM::FormCreate() {
   FRecentFirst = 6;
   FRecentCount = 0;
   FRecentMax = 9;
+  try {
+    LoadRecentFiles();
+  } catch (const std::exception& e) {
+    // A list whose counts are not numbers ends the start-up like a missing table.
+    FSetup.ErrorBox(this, QString::fromStdString(e.what()));
+    return;
+  }
   FCurrentFile.clear();
   FDialogDirectory = FAppConst.Mypath();
   FillPackingList();
   GModified = false;
+  // A project named on the command line is opened without the dialog.
+  FPendingFile = FSetup.CommandLineFile;
+  if (!FPendingFile.isEmpty()) MFile_OpenClick(nullptr);
 }
 
 // --- menus and tool bar ---------------------------------------------------------------------

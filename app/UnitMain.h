@@ -16,9 +16,11 @@
 #include "app/MyAppConst.h"
 #include "app/MyClientDataSet.h"
 #include "core/DesignCase.h"
+#include "project/RecentFiles.h"
 
 class QAction;
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -54,6 +56,23 @@ struct TFormVELMSetup {
   QString PackingFile;
   // The box for start-up errors and the application-wide error report; empty: ShowErrorBox.
   TErrorBox ErrorBox;
+
+  // The file commands' questions and dialogs; tests and the batch mode replace them.
+  // The unsaved-changes question: QMessageBox::Yes, No or Cancel. Empty: the message box.
+  std::function<int(QWidget* parent)> AskSaveBox;
+  // The open dialog (parent, start directory): the chosen path, empty when cancelled.
+  std::function<QString(QWidget* parent, const QString& directory)> OpenDialog;
+  // The save dialog (parent, title, start directory, proposed file): the chosen path, empty
+  // when cancelled. It asks before overwriting an existing file.
+  std::function<QString(QWidget* parent, const QString& title, const QString& directory,
+                        const QString& file)>
+      SaveDialog;
+  // The recent-files file; empty: MypathName + ".opt". With UseRecentFiles false the list is
+  // neither read at start nor written at close.
+  QString RecentFilesFile;
+  bool UseRecentFiles = true;
+  // The project named on the command line, opened at the end of the start-up.
+  QString CommandLineFile;
 };
 
 class TFormVELM : public QMainWindow {
@@ -86,6 +105,21 @@ class TFormVELM : public QMainWindow {
   std::optional<TPackingRecord> SelectedPackingRecord() const;
 
   const QString& CurrentFile() const { return FCurrentFile; }
+  // The command-line project not yet opened; the first open takes it.
+  const QString& PendingFile() const { return FPendingFile; }
+  const TRecentFiles& RecentFiles() const { return FRecent; }
+  QString RecentFilesFile() const;
+
+  // File commands (FileCommands.cpp). AskSave: true when the command may go on (nothing
+  // unsaved, the user saved, or chose not to save); false on Cancel and when the save the user
+  // asked for did not happen.
+  bool AskSave();
+  // Opens `path` as the open command does after choosing it. False when the file could not be
+  // read (the error has been reported; the current project's name stays).
+  bool OpenProject(const QString& path);
+  // Writes the project to `path`; on success lowers Modified, takes the path as the current
+  // file and lists it in the recent files. False when the write failed (reported).
+  bool SaveProject(const QString& path);
   // The directory the open and save dialogs start in.
   const QString& DialogDirectory() const { return FDialogDirectory; }
 
@@ -111,9 +145,13 @@ class TFormVELM : public QMainWindow {
   void MExitClick();
   void PageControlMainChange(int index);
   void ProjectDChange();
+  void MFile_NewClick();
+  void MFile_OpenClick(QObject* sender = nullptr);
+  void MFile_SaveClick(QObject* sender = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void FormCreate();
@@ -128,6 +166,16 @@ class TFormVELM : public QMainWindow {
   QWidget* BuildResults();
   void BindUnitSelectors();
   void ConnectChangeHandlers();
+  void ConnectFileCommands();
+  // True when the window may close; then the recent-files file has been written.
+  bool FormCloseQuery();
+  void LoadRecentFiles();
+  void AddRecentFile(const QString& path);
+  void SaveRecentFiles();
+  void ShowRecentFileEntries();
+  void ApplyCaption();
+  // Save (saveAs false: no dialog when the project has a path) or save as; true when written.
+  bool SaveCommand(bool saveAs);
 
   // One numeric row: label, field and unit selector in a grid row; returns the field.
   TEditD* AddValueRow(QGridLayout* grid, int row, int column, const QString& name,
@@ -147,7 +195,10 @@ class TFormVELM : public QMainWindow {
   TMyClientDataSet FPackings;
   bool FPackingsLoaded = false;
   QString FCurrentFile;
+  QString FPendingFile;
   QString FDialogDirectory;
+  QString FSaveDialogTitle;
+  TRecentFiles FRecent;
   int FRecentFirst = 6;
   int FRecentCount = 0;
   int FRecentMax = 9;

@@ -3,6 +3,7 @@
 #   velm        - the program
 
 add_library(velm_window STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
@@ -10,7 +11,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UnitMain.cpp
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
-target_link_libraries(velm_window PUBLIC velm_units velm_grid velm_table velm_base velm_core
+target_link_libraries(velm_window PUBLIC velm_project velm_units velm_grid velm_table velm_base velm_core
                                          Qt6::Widgets)
 velm_warnings(velm_window)
 

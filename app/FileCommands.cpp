@@ -1,0 +1,295 @@
+// The project commands of the main window: new, open (dialog, recent-file entry, command line),
+// save and save as, the unsaved-changes question, closing, the recent-files list in the file
+// menu and the caption that names the project file.
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/UnitMain.h"
+#include "base/Errors.h"
+#include "project/FormRecord.h"
+#include "project/ProjectFile.h"
+#include "units/ColorTable.h"
+#include "units/EditD.h"
+
+namespace velm {
+
+namespace {
+
+// Filter of the project dialogs, in Qt's "description(patterns)" form.
+const QString kProjectFilter = QStringLiteral("散堆填料流体力学(*.vlm)");
+const QString kProjectSuffix = QStringLiteral("vlm");
+
+// The fields the calculation writes; a new project gives them the read-only result look.
+const char* const kResultFields[] = {"FpD",    "UfD",      "UpD", "UlsD",  "UvsD",  "KfD",
+                                     "dpD",    "dD",       "HTD", "KpD",   "dPwaterD", "UmD",
+                                     "HTUVD", "HTULD", "HTUOVD", "HETPD"};
+
+// The single-line project information fields.
+const char* const kTextFields[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
+                                   "Edit1",    "Edit2",       "Edit3",     "Edit4"};
+
+int AskSaveMessageBox(QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("注意！"),
+                  QStringLiteral("项目没有保存，你需要保存？"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  return box.exec();
+}
+
+QString OpenFileDialog(QWidget* parent, const QString& directory) {
+  QFileDialog dialog(parent, QStringLiteral("打开"), directory, kProjectFilter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(kProjectSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+QString SaveFileDialog(QWidget* parent, const QString& title, const QString& directory,
+                       const QString& file) {
+  QFileDialog dialog(parent, title, directory, kProjectFilter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(kProjectSuffix);
+  // Qt asks before overwriting unless told not to; the read-only box does not exist here.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog.setSizeGripEnabled(true);
+  if (!file.isEmpty()) dialog.selectFile(file);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+// The handlers of the calculation, where the window has them.
+template <class TForm>
+void RunMethodDChange(TForm& form) {
+  if constexpr (requires { form.MethodDChange(nullptr); }) form.MethodDChange(nullptr);
+}
+template <class TForm>
+void RunLDExit(TForm& form) {
+  if constexpr (requires { form.LDExit(nullptr); }) form.LDExit(nullptr);
+}
+
+}  // namespace
+
+QString TFormVELM::RecentFilesFile() const {
+  return FSetup.RecentFilesFile.isEmpty() ? FAppConst.MypathName() + QStringLiteral(".opt")
+                                          : FSetup.RecentFilesFile;
+}
+
+void TFormVELM::ConnectFileCommands() {
+  if (!FSetup.AskSaveBox) FSetup.AskSaveBox = AskSaveMessageBox;
+  if (!FSetup.OpenDialog) FSetup.OpenDialog = OpenFileDialog;
+  if (!FSetup.SaveDialog) FSetup.SaveDialog = SaveFileDialog;
+
+  // Menu item and tool bar button share one handler; "&S 保存" itself is enabled by MFileClick.
+  struct TCommand {
+    const char* Name;
+    void (TFormVELM::*Handler)(QObject*);
+  };
+  const TCommand commands[] = {
+      {"MFile_Open", &TFormVELM::MFile_OpenClick}, {"BOpen", &TFormVELM::MFile_OpenClick},
+      {"MFile_Save", &TFormVELM::MFile_SaveClick}, {"BSave", &TFormVELM::MFile_SaveClick},
+      {"MFile_Saveas", &TFormVELM::MFile_SaveClick}, {"BSaveas", &TFormVELM::MFile_SaveClick},
+  };
+  for (const TCommand& c : commands) {
+    auto* action = findChild<QAction*>(QString::fromLatin1(c.Name));
+    if (!action) continue;
+    if (action != FMFileSave) action->setEnabled(true);
+    connect(action, &QAction::triggered, this, [this, action, h = c.Handler] { (this->*h)(action); });
+  }
+  for (const char* name : {"MFile_New", "BNew"}) {
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+      action->setEnabled(true);
+      connect(action, &QAction::triggered, this, &TFormVELM::MFile_NewClick);
+    }
+  }
+}
+
+void TFormVELM::ApplyCaption() { setWindowTitle(ProjectCaption(windowTitle(), FCurrentFile)); }
+
+// --- the unsaved-changes question -------------------------------------------------------------
+
+bool TFormVELM::AskSave() {
+  if (!Modified()) return true;
+  switch (FSetup.AskSaveBox(this)) {
+    case QMessageBox::Yes:
+      // Going on after a save that was cancelled or failed would discard the work the user
+      // just asked to keep.
+      return SaveCommand(false);
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// --- new ------------------------------------------------------------------------------------
+
+void TFormVELM::MFile_NewClick() {
+  Guard([this] {
+    if (!AskSave()) return;
+    FSaveDialogTitle = QStringLiteral("新建");
+    const QString path = FSetup.SaveDialog(this, FSaveDialogTitle, FDialogDirectory, QString());
+    if (path.isEmpty()) return;
+    FCurrentFile = path;
+    ApplyCaption();
+
+    // Every value field back to user input; the project information emptied. The comment,
+    // the option lists and the unit selectors keep their state.
+    for (TEditD* field : findChildren<TEditD*>()) {
+      field->setText(QString());
+      field->SetColor(kColorWindow);
+      field->setReadOnly(false);
+      field->SetCursorNumber(0);
+    }
+    for (const char* name : kTextFields) {
+      if (auto* edit = Control<QLineEdit>(QString::fromLatin1(name))) edit->clear();
+    }
+    for (const char* name : kResultFields) {
+      if (TEditD* field = Control<TEditD>(QString::fromLatin1(name))) {
+        field->setReadOnly(true);
+        field->SetColor(kColorBtnFace);
+      }
+    }
+    // A box that was cleared runs its handler through the change of its state.
+    for (const char* name : {"CalKf", "CalKp"}) {
+      if (auto* box = Control<QCheckBox>(QString::fromLatin1(name))) box->setChecked(true);
+    }
+    // The project exists on disk only once it is saved.
+    SetModified(true);
+    SetNeedsRecalc(true);
+  });
+}
+
+// --- open -----------------------------------------------------------------------------------
+
+void TFormVELM::MFile_OpenClick(QObject* sender) {
+  Guard([this, sender] {
+    if (!AskSave()) return;
+    QString path;
+    if (!FPendingFile.isEmpty()) {
+      path = FPendingFile;
+      FPendingFile.clear();
+    } else if (IsRecentFileAction(sender)) {
+      path = static_cast<QAction*>(sender)->data().toString();
+    } else {
+      path = FSetup.OpenDialog(this, FDialogDirectory);
+      if (path.isEmpty()) return;
+    }
+    OpenProject(path);
+  });
+}
+
+bool TFormVELM::OpenProject(const QString& path) {
+  try {
+    ReadProjectFile(this, path);
+  } catch (const TSilentAbort&) {
+    return false;
+  } catch (const std::exception& e) {
+    // The project's name, caption and the recent files stay; fields already read keep their
+    // new values.
+    ReportError(QString::fromStdString(e.what()));
+    return false;
+  }
+  FCurrentFile = path;
+  // The controls that depend on the flooding method follow the loaded choice.
+  Guard([this] { RunMethodDChange(*this); });
+  ApplyCaption();
+  Guard([this, &path] { AddRecentFile(path); });
+  // Loading raised NeedsRecalc: the relation groups are completed and the design recalculated.
+  Guard([this] { RunLDExit(*this); });
+  SetModified(false);
+  SetNeedsRecalc(false);
+  return true;
+}
+
+// --- save -----------------------------------------------------------------------------------
+
+void TFormVELM::MFile_SaveClick(QObject* sender) {
+  const bool saveAs = sender && sender->objectName().endsWith(QLatin1String("Saveas"));
+  Guard([this, saveAs] { SaveCommand(saveAs); });
+}
+
+bool TFormVELM::SaveCommand(bool saveAs) {
+  QString path = FCurrentFile;
+  if (saveAs || path.isEmpty()) {
+    const QString title = saveAs ? QStringLiteral("另存为") : QStringLiteral("保存");
+    path = FSetup.SaveDialog(this, title, FDialogDirectory, FCurrentFile);
+    if (path.isEmpty()) return false;
+  }
+  return SaveProject(path);
+}
+
+bool TFormVELM::SaveProject(const QString& path) {
+  try {
+    // Written to a temporary file and renamed over the old one only when complete: a failed
+    // save leaves the previous file as it was.
+    WriteFormRecordFile(this, path);
+  } catch (const std::exception& e) {
+    ReportError(QString::fromStdString(e.what()));
+    return false;
+  }
+  FCurrentFile = path;
+  ApplyCaption();
+  Guard([this, &path] { AddRecentFile(path); });
+  SetModified(false);
+  return true;
+}
+
+// --- closing --------------------------------------------------------------------------------
+
+bool TFormVELM::FormCloseQuery() {
+  if (!AskSave()) return false;
+  if (FSetup.UseRecentFiles) {
+    // A list that cannot be written is reported; the window still closes.
+    try {
+      SaveRecentFiles();
+    } catch (const std::exception& e) {
+      ReportError(QString::fromStdString(e.what()));
+    }
+  }
+  return true;
+}
+
+void TFormVELM::closeEvent(QCloseEvent* event) {
+  bool canClose = false;
+  Guard([this, &canClose] { canClose = FormCloseQuery(); });
+  if (canClose)
+    event->accept();
+  else
+    event->ignore();
+}
+
+// --- recent files ---------------------------------------------------------------------------
+
+void TFormVELM::LoadRecentFiles() {
+  if (!FSetup.UseRecentFiles) return;
+  FRecent.Load(RecentFilesFile());
+  ShowRecentFileEntries();
+}
+
+void TFormVELM::AddRecentFile(const QString& path) {
+  FRecent.Add(path);
+  ShowRecentFileEntries();
+}
+
+void TFormVELM::SaveRecentFiles() { FRecent.Save(RecentFilesFile()); }
+
+void TFormVELM::ShowRecentFileEntries() {
+  // The entries are rebuilt; each one opens its file through the open command with itself as
+  // the sender.
+  ShowRecentFiles(FMFile, FRecent, nullptr);
+  for (QAction* action : FMFile->actions()) {
+    if (IsRecentFileAction(action))
+      connect(action, &QAction::triggered, this, [this, action] { MFile_OpenClick(action); });
+  }
+  FRecentCount = FRecent.Count();
+  FRecentMax = FRecent.Maximum();
+}
+
+}  // namespace velm
