@@ -1,5 +1,9 @@
 #include "app/UnitMain.h"
 
+#include "app/WindowFields.h"
+#include "core/Calculate.h"
+#include "units/RelationGroups.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -157,6 +161,10 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   setWindowTitle(QStringLiteral("散堆填料塔流体力学-空白项目"));
   setWindowIcon(QIcon(ProgramPicture(32)));
   if (!FSetup.ErrorBox) FSetup.ErrorBox = ShowErrorBox;
+  if (!FSetup.MessageBox)
+    FSetup.MessageBox = [](QWidget* parent, const QString& text) {
+      QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+    };
 
   BuildMenus();
   BuildToolBar();
@@ -167,6 +175,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   FStatusBar->hide();
   BindUnitSelectors();
   ConnectChangeHandlers();
+  ConnectCalculation();
   ConnectFileCommands();
   qApp->installEventFilter(this);
 
@@ -788,6 +797,14 @@ bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
 }
 
 bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && watched->isWidgetType() &&
+      FExitControls.contains(static_cast<QWidget*>(watched))) {
+    // Leaving a list, a project text or the comment. Losing the focus to another window (a
+    // message box) or to a list's own drop-down is not leaving the control.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+      LDExit(watched);
+  }
   if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
     auto* w = static_cast<QWidget*>(watched);
     // The window sees every key of its own controls once, before the focused control does.
@@ -796,5 +813,118 @@ bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
   }
   return QMainWindow::eventFilter(watched, event);
 }
+
+// --- calculation ------------------------------------------------------------------------------
+
+void TFormVELM::ConnectCalculation() {
+  // Value fields: their exit runs the check and calculation.
+  for (const char* name : {"KfD", "KpD", "LD", "DlD", "MlD", "SLD", "DlfD", "DvfD", "MvD", "DvD",
+                           "VD", "LmdD", "meD", "alfD"}) {
+    if (TEditD* f = FFields.value(QString::fromLatin1(name), nullptr))
+      connect(f, &TEditD::Exit, this, [this](QObject* sender) { LDExit(sender); });
+  }
+  // Lists, project texts and the comment: their exit, seen by the event filter.
+  for (const char* name : {"AfD", "fpercentD", "PTD", "MethodD", "ProjectD", "DevicenameD",
+                           "DeviceNoD", "ProjPD", "Edit1", "Edit2", "Edit3", "Edit4", "CommentD"}) {
+    if (QWidget* w = Control<QWidget>(QString::fromLatin1(name))) {
+      FExitControls.append(w);
+      // The comment's text area is what holds the focus.
+      if (auto* text = qobject_cast<QTextEdit*>(w)) FExitControls.append(text->viewport());
+    }
+  }
+  // A user's choice in a list (never a change made by the program, such as opening a project).
+  auto* af = Control<QComboBox>(QStringLiteral("AfD"));
+  auto* fpercent = Control<QComboBox>(QStringLiteral("fpercentD"));
+  auto* method = Control<QComboBox>(QStringLiteral("MethodD"));
+  auto* accel = Control<QComboBox>(QStringLiteral("ACLMethodD"));
+  connect(af, &QComboBox::activated, this, [this, af] { AfDChange(af); });
+  connect(FPTD, &QComboBox::activated, this, [this] { AfDChange(FPTD); });
+  connect(fpercent, &QComboBox::activated, this, [this, fpercent] { AfDChange(fpercent); });
+  if (QLineEdit* edit = fpercent->lineEdit())
+    connect(edit, &QLineEdit::textEdited, this, [this, fpercent] { AfDChange(fpercent); });
+  connect(method, &QComboBox::activated, this, [this, method] { MethodDChange(method); });
+  connect(accel, &QComboBox::activated, this, [this, accel] { ACLMethodDSelect(accel); });
+  auto* calKf = Control<QCheckBox>(QStringLiteral("CalKf"));
+  auto* calKp = Control<QCheckBox>(QStringLiteral("CalKp"));
+  connect(calKf, &QCheckBox::clicked, this, [this, calKf] { CalKfClick(calKf); });
+  connect(calKp, &QCheckBox::clicked, this, [this, calKp] { CalKpClick(calKp); });
+}
+
+void TFormVELM::ReadOptions() {
+  const int method = Control<QComboBox>(QStringLiteral("MethodD"))->currentIndex();
+  const int accel = Control<QComboBox>(QStringLiteral("ACLMethodD"))->currentIndex();
+  FCase.FloodMethod = method == 1 ? kKisterOrvik : kEckertOrvik;
+  FCase.AccelMethod = accel < 0 ? 0 : accel;  // no selection counts as "Normal"
+  FCase.CalcKf = Control<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
+  FCase.CalcKp = Control<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
+  FCase.FoamingFactorText = Control<QComboBox>(QStringLiteral("AfD"))->currentText().toStdString();
+  FCase.FloodPercentText =
+      Control<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString();
+}
+
+void TFormVELM::LDExit(QObject* sender) {
+  (void)sender;
+  // A message box shown during a run must not start another one.
+  if (!GNeedsRecalc || FInLDExit) return;
+  FInLDExit = true;
+  Guard([this] {
+    RunRelationGroups(FindGroupFields(*this));
+    ReadOptions();
+    const std::optional<TPackingRecord> packing = SelectedPackingRecord();
+    TWindowFields fields(
+        *this, [this](const QString& text) { FSetup.MessageBox(this, text); },
+        [this] {
+          // Back to "Eckert-Orvik", with the Kf inputs enabled again to match it.
+          Control<QComboBox>(QStringLiteral("MethodD"))->setCurrentIndex(0);
+          MethodDChange();
+        });
+    TMemoLog log(FMessages);
+    Calculate(FCase, packing ? &*packing : nullptr, log, fields);
+    GNeedsRecalc = false;
+  });
+  FInLDExit = false;
+}
+
+void TFormVELM::AfDChange(QObject* sender) {
+  if (GNeedsRecalc) return;
+  ProjectDChange();
+  LDExit(sender);
+}
+
+void TFormVELM::MethodDChange(QObject* sender) {
+  const bool eckert = Control<QComboBox>(QStringLiteral("MethodD"))->currentIndex() == 0;
+  for (const char* name : {"CalKf", "KfL", "KfD", "KfU"})
+    if (QWidget* w = Control<QWidget>(QString::fromLatin1(name))) w->setEnabled(eckert);
+  if (auto* kpl = Control<QLabel>(QStringLiteral("KpL")))
+    kpl->setText(eckert ? QStringLiteral("压降湿填料因子") : QStringLiteral("实验填料因子"));
+  AfDChange(sender);
+}
+
+void TFormVELM::ACLMethodDSelect(QObject* sender) {
+  ProjectDChange();
+  LDExit(sender);
+}
+
+void TFormVELM::FactorClick(const QString& check, const QString& field) {
+  auto* box = Control<QCheckBox>(check);
+  TEditD* f = FFields.value(field, nullptr);
+  Guard([&] {
+    if (box->isChecked()) {
+      // The calculation computes the factor.
+      f->setReadOnly(true);
+      f->SetColor(kColorBtnFace);
+    } else {
+      if (f->text().trimmed().isEmpty()) f->SetValue(60.0);  // 60 1/m
+      f->setReadOnly(false);
+      f->SetColor(kColorWindow);
+    }
+  });
+  ProjectDChange();
+  LDExit(box);
+}
+
+void TFormVELM::CalKfClick(QObject*) { FactorClick(QStringLiteral("CalKf"), QStringLiteral("KfD")); }
+
+void TFormVELM::CalKpClick(QObject*) { FactorClick(QStringLiteral("CalKp"), QStringLiteral("KpD")); }
 
 }  // namespace velm

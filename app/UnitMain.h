@@ -56,6 +56,9 @@ struct TFormVELMSetup {
   QString PackingFile;
   // The box for start-up errors and the application-wide error report; empty: ShowErrorBox.
   TErrorBox ErrorBox;
+  // The plain message box of the calculation (e.g. a missing experimental packing factor);
+  // empty: an information box with one OK button.
+  TErrorBox MessageBox;
 
   // The file commands' questions and dialogs; tests and the batch mode replace them.
   // The unsaved-changes question: QMessageBox::Yes, No or Cancel. Empty: the message box.
@@ -104,6 +107,9 @@ class TFormVELM : public QMainWindow {
   // nothing when no packing is selected or the table has no record with that key.
   std::optional<TPackingRecord> SelectedPackingRecord() const;
 
+  // The design case of the last calculation (inputs, results, curve set, operating points).
+  const TDesignCase& DesignCase() const { return FCase; }
+
   const QString& CurrentFile() const { return FCurrentFile; }
   // The command-line project not yet opened; the first open takes it.
   const QString& PendingFile() const { return FPendingFile; }
@@ -145,6 +151,20 @@ class TFormVELM : public QMainWindow {
   void MExitClick();
   void PageControlMainChange(int index);
   void ProjectDChange();
+
+  // The check and calculation run when the user leaves an input after changing something:
+  // the relation groups complete the inputs, then the design is recalculated and NeedsRecalc is
+  // lowered. Nothing happens while no change is pending. Errors end the run (the application-wide
+  // report shows them) and leave NeedsRecalc raised, so the next exit tries again.
+  void LDExit(QObject* sender = nullptr);
+  // A change of the foaming factor, design percentage or packing takes effect at once, unless a
+  // typed change is already pending (then the next exit recalculates).
+  void AfDChange(QObject* sender = nullptr);
+  // The flooding method enables the Kf inputs (Eckert-Orvik only) and names Kp's label.
+  void MethodDChange(QObject* sender = nullptr);
+  void ACLMethodDSelect(QObject* sender = nullptr);
+  void CalKfClick(QObject* sender = nullptr);
+  void CalKpClick(QObject* sender = nullptr);
   void MFile_NewClick();
   void MFile_OpenClick(QObject* sender = nullptr);
   void MFile_SaveClick(QObject* sender = nullptr);
@@ -166,6 +186,10 @@ class TFormVELM : public QMainWindow {
   QWidget* BuildResults();
   void BindUnitSelectors();
   void ConnectChangeHandlers();
+  void ConnectCalculation();
+  // The design case's options from the option lists.
+  void ReadOptions();
+  void FactorClick(const QString& check, const QString& field);
   void ConnectFileCommands();
   // True when the window may close; then the recent-files file has been written.
   bool FormCloseQuery();
@@ -191,6 +215,9 @@ class TFormVELM : public QMainWindow {
   bool FormKeyPress(QWidget* target, QKeyEvent* event);
 
   TFormVELMSetup FSetup;
+  TDesignCase FCase;
+  bool FInLDExit = false;
+  QList<QWidget*> FExitControls;  // plain controls whose exit runs LDExit
   TMyAppConst FAppConst;
   TMyClientDataSet FPackings;
   bool FPackingsLoaded = false;
