@@ -64,16 +64,6 @@ QString SaveFileDialog(QWidget* parent, const QString& title, const QString& dir
   return dialog.selectedFiles().first();
 }
 
-// The handlers of the calculation, where the window has them.
-template <class TForm>
-void RunMethodDChange(TForm& form) {
-  if constexpr (requires { form.MethodDChange(nullptr); }) form.MethodDChange(nullptr);
-}
-template <class TForm>
-void RunLDExit(TForm& form) {
-  if constexpr (requires { form.LDExit(nullptr); }) form.LDExit(nullptr);
-}
-
 }  // namespace
 
 QString TFormVELM::RecentFilesFile() const {
@@ -198,11 +188,11 @@ bool TFormVELM::OpenProject(const QString& path) {
   }
   FCurrentFile = path;
   // The controls that depend on the flooding method follow the loaded choice.
-  Guard([this] { RunMethodDChange(*this); });
+  Guard([this] { MethodDChange(nullptr); });
   ApplyCaption();
   Guard([this, &path] { AddRecentFile(path); });
   // Loading raised NeedsRecalc: the relation groups are completed and the design recalculated.
-  Guard([this] { RunLDExit(*this); });
+  Guard([this] { LDExit(nullptr); });
   SetModified(false);
   SetNeedsRecalc(false);
   return true;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include "app/Batch.h"
 #include "app/SingleInstance.h"
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
@@ -40,7 +41,15 @@ void ScheduleScreenshots(velm::TFormVELM& window, velm::TFormAbout& about, const
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The batch mode shows no window and may run beside the window or with no display at all:
+  // the offscreen platform, no single-instance lock.
+  const bool batch = velm::IsBatchCommandLine(argc, argv);
+  if (batch) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  if (batch) {
+    QApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
+    return velm::RunBatch(QApplication::arguments());
+  }
 
   // Only one instance runs; a second start ends at once, without a message or a window. The
   // lock is held until the process ends.
@@ -62,7 +71,10 @@ int main(int argc, char** argv) {
   QApplication::setFont(font);
 
   velm::TFormAbout about;  // hidden until the about command shows it
-  velm::TFormVELM window;
+  // A project path as the first argument is opened at the end of the window's start-up.
+  velm::TFormVELMSetup setup;
+  if (argc > 1) setup.CommandLineFile = QString::fromLocal8Bit(argv[1]);
+  velm::TFormVELM window(nullptr, setup);
   window.showMaximized();
 
   const QString shots = qEnvironmentVariable("VELM_SCREENSHOT_DIR");

@@ -3,6 +3,7 @@
 #   velm        - the program
 
 add_library(velm_window STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/Batch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp

@@ -1,0 +1,225 @@
+#include "app/Batch.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTextStream>
+#include <cstring>
+#include <optional>
+
+#include "app/UnitMain.h"
+#include "base/Decimal.h"
+#include "units/ComboBoxU.h"
+#include "units/EditD.h"
+
+namespace velm {
+
+namespace {
+
+// Inputs in the order of the window's groups, then the results in the order the calculation
+// writes them.
+const char* const kInputFields[] = {"LD", "DlD",  "MlD", "SLD",  "DlfD", "VD",
+                                    "DvD", "MvD", "DvfD", "LmdD", "meD",  "alfD"};
+const char* const kResultFields[] = {"FpD",  "UfD",      "UpD", "UlsD",  "UvsD",   "KfD",
+                                     "dpD",  "dD",       "HTD", "KpD",   "dPwaterD", "UmD",
+                                     "HTUVD", "HTULD", "HTUOVD", "HETPD"};
+const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD"};
+const char* const kChecks[] = {"CalKf", "CalKp"};
+
+// Every message box that opens is answered at once (as if closed with Escape) and its text
+// written to standard error: nobody is there to read it.
+class TMessageBoxEcho : public QObject {
+ public:
+  explicit TMessageBoxEcho(std::function<void(const QString&)> echo) : FEcho(std::move(echo)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+        QString text = box->text();
+        if (!box->informativeText().isEmpty()) text += '\n' + box->informativeText();
+        FEcho(text);
+        QPointer<QMessageBox> guard(box);
+        QMetaObject::invokeMethod(
+            box,
+            [guard] {
+              if (guard) guard->reject();
+            },
+            Qt::QueuedConnection);
+      }
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(const QString&)> FEcho;
+};
+
+QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
+
+void Usage(QTextStream& err) {
+  err << "usage: velm --batch FILE [--json]\n"
+         "  Opens the project FILE, recalculates it and prints every value field as\n"
+         "  \"name text unit\" lines (\"-\" for an empty text or unit) and the option lists;\n"
+         "  --json prints one JSON object instead.\n";
+}
+
+}  // namespace
+
+bool IsBatchCommandLine(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--batch") == 0) return true;
+  }
+  return false;
+}
+
+int RunBatch(const QStringList& arguments) {
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+
+  QString file;
+  bool json = false;
+  bool batch = false;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if (a == QLatin1String("--batch") && !batch) {
+      batch = true;
+      if (i + 1 >= arguments.size()) break;
+      file = arguments[++i];
+    } else if (a == QLatin1String("--json")) {
+      json = true;
+    } else {
+      err << "velm: unexpected argument \"" << a << "\"\n";
+      Usage(err);
+      return 2;
+    }
+  }
+  if (file.isEmpty()) {
+    err << "velm: --batch needs a project file\n";
+    Usage(err);
+    return 2;
+  }
+
+  QStringList messages;
+  int errors = 0;
+  auto echo = [&](const QString& text) {
+    messages << text;
+    err << text << '\n';
+    err.flush();
+  };
+  TMessageBoxEcho boxes(echo);
+  qApp->installEventFilter(&boxes);
+  SetFieldMessageHook([&](const QString& text) {
+    ++errors;
+    echo(text);
+  });
+
+  TFormVELMSetup setup;
+  setup.ErrorBox = [&](QWidget*, const QString& text) {
+    ++errors;
+    echo(text);
+  };
+  setup.MessageBox = [&](QWidget*, const QString& text) { echo(text); };
+  // Nobody can answer a question or pick a file; the list of recent files is left alone.
+  setup.AskSaveBox = [](QWidget*) { return int(QMessageBox::Cancel); };
+  setup.OpenDialog = [](QWidget*, const QString&) { return QString(); };
+  setup.SaveDialog = [](QWidget*, const QString&, const QString&, const QString&) {
+    return QString();
+  };
+  setup.UseRecentFiles = false;
+
+  int code = 0;
+  {
+    TFormVELM window(nullptr, setup);
+    if (!window.PackingsLoaded()) {
+      err << "velm: the packing table could not be read\n";
+      code = 1;
+    } else if (!window.OpenProject(file)) {
+      err << "velm: cannot open the project \"" << file << "\"\n";
+      code = 1;
+    } else {
+      errors = 0;  // what the open's own run reported is repeated by the run below
+      SetNeedsRecalc(true);
+      window.Guard([&window] { window.LDExit(nullptr); });
+      const bool complete = !NeedsRecalc() && errors == 0;
+      if (!complete) code = 3;
+
+      auto fieldRow = [&](const char* name) {
+        auto* field = window.Control<TEditD>(QString::fromLatin1(name));
+        auto* unit = window.Control<TComboBoxU>(
+            QString::fromLatin1(name).chopped(1) + QLatin1Char('U'));
+        const QString text = field ? field->text() : QString();
+        const QString unitName = unit ? unit->GetUnit() : QString();
+        std::optional<double> si;
+        if (field) {
+          if (const auto x = ParseNumber(text.toStdString())) si = field->K() * *x + field->B();
+        }
+        return std::make_tuple(text, unitName, si);
+      };
+
+      if (json) {
+        QJsonObject doc;
+        doc.insert(QStringLiteral("file"), file);
+        doc.insert(QStringLiteral("complete"), complete);
+        auto fields = [&](const auto& names) {
+          QJsonArray rows;
+          for (const char* name : names) {
+            const auto [text, unitName, si] = fieldRow(name);
+            QJsonObject row;
+            row.insert(QStringLiteral("name"), QString::fromLatin1(name));
+            row.insert(QStringLiteral("text"), text);
+            row.insert(QStringLiteral("unit"), unitName);
+            row.insert(QStringLiteral("si"), si ? QJsonValue(*si) : QJsonValue());
+            rows.append(row);
+          }
+          return rows;
+        };
+        doc.insert(QStringLiteral("inputs"), fields(kInputFields));
+        doc.insert(QStringLiteral("results"), fields(kResultFields));
+        QJsonObject lists;
+        for (const char* name : kLists) {
+          if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
+            lists.insert(QString::fromLatin1(name), list->currentText());
+        }
+        doc.insert(QStringLiteral("lists"), lists);
+        QJsonObject checks;
+        for (const char* name : kChecks) {
+          if (auto* box = window.Control<QCheckBox>(QString::fromLatin1(name)))
+            checks.insert(QString::fromLatin1(name), box->isChecked());
+        }
+        doc.insert(QStringLiteral("checks"), checks);
+        doc.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+        out << QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Indented));
+      } else {
+        auto print = [&](const auto& names) {
+          for (const char* name : names) {
+            const auto [text, unitName, si] = fieldRow(name);
+            out << name << ' ' << OrDash(text) << ' ' << OrDash(unitName) << '\n';
+          }
+        };
+        print(kInputFields);
+        print(kResultFields);
+        for (const char* name : kLists) {
+          if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
+            out << name << ' ' << OrDash(list->currentText()) << '\n';
+        }
+        for (const char* name : kChecks) {
+          if (auto* box = window.Control<QCheckBox>(QString::fromLatin1(name)))
+            out << name << ' ' << (box->isChecked() ? 1 : 0) << '\n';
+        }
+      }
+      out.flush();
+    }
+  }
+  SetFieldMessageHook({});
+  qApp->removeEventFilter(&boxes);
+  return code;
+}
+
+}  // namespace velm

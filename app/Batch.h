@@ -1,0 +1,25 @@
+#pragma once
+// Headless run of one project: `velm --batch FILE [--json]`.
+//
+// The window is built but never shown; the project is opened through the window's own open
+// command, recalculated, and every input and result value field is printed, one per line as
+// "name text unit" (an empty text or unit is written "-"), followed by the option lists and the
+// two "计算" boxes; with --json one JSON object instead. Every message box text goes to standard
+// error.
+//
+// Exit codes: 0 done; 1 the project (or the packing table) could not be read; 2 wrong command
+// line; 3 the project was read but the recalculation did not complete (its messages are on
+// standard error, the fields are still printed).
+#include <QStringList>
+
+namespace velm {
+
+// True when the command line asks for the batch mode. Looked at before the application object
+// exists, so that the process can be given the offscreen platform.
+bool IsBatchCommandLine(int argc, char** argv);
+
+// Runs the batch mode for the program's arguments (program name first); the application
+// object must exist. Returns the exit code.
+int RunBatch(const QStringList& arguments);
+
+}  // namespace velm
