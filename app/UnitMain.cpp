@@ -786,9 +786,12 @@ bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
     focusNextChild();
     return true;
   }
-  // Only keys that type a character count: not Tab (moving on), navigation keys or the Alt
-  // combinations of the menu accelerators.
-  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || event->text().isEmpty() ||
+  // Every other key is an edit, including the arrows that change a list's choice; moving on with
+  // Tab, a modifier pressed alone and the Alt combinations of the menu accelerators are not.
+  const bool modifierOnly = key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+                            key == Qt::Key_Meta || key == Qt::Key_AltGr ||
+                            key == Qt::Key_CapsLock || key == Qt::Key_NumLock;
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || modifierOnly ||
       event->modifiers().testFlag(Qt::AltModifier))
     return false;
   GModified = true;

@@ -84,10 +84,14 @@ double RoundDiameter(double dp) {
 double EckertCurves(double FP, mnMatrix& Curves) {
   const double u = checked::Log10(FP, "流动参数 lg(FP)");
   SizeCurves(Curves, kEckertCurves);
-  auto Y = [u](const double* c) {
+  auto Y = [u, FP](const double* c) {
     const double e = c[1] + c[2] * u + c[3] * u * u + c[4] * u * u * u + c[5] * u * u * u * u +
                      c[6] * u * u * u * u * u + c[7] * u * u * u * u * u * u;
-    return checked::Exp(e, "Eckert 关联曲线");
+    const double y = std::exp(e);
+    if (!std::isfinite(y))
+      throw TCalcError("计算错误: 流动参数 FP=" + FormatGeneral(FP, 6) +
+                       " 超出 Eckert 关联曲线的适用范围，请检查气液流量和密度");
+    return y;
   };
   for (int i = 0; i < kEckertCurves; ++i) {
     Curves[0][i] = kEckert[i][0];

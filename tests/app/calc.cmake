@@ -1,0 +1,12 @@
+# The window as a calculator: typing a design, the relation groups, the handlers (Qt Test).
+add_executable(velm_app_CalculationTest ${CMAKE_CURRENT_LIST_DIR}/CalculationTest.cpp)
+set_target_properties(velm_app_CalculationTest PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_app_CalculationTest PRIVATE velm_window velm_cli Qt6::Test)
+target_compile_definitions(velm_app_CalculationTest PRIVATE
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds")
+if(TARGET velm_packings)
+  add_dependencies(velm_app_CalculationTest velm_packings)
+endif()
+velm_warnings(velm_app_CalculationTest)
+add_test(NAME app_CalculationTest COMMAND velm_app_CalculationTest)
+set_tests_properties(app_CalculationTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
