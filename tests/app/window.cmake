@@ -10,3 +10,10 @@ endforeach()
 # The single-instance test starts the program itself.
 target_compile_definitions(velm_app_SingleInstanceTest PRIVATE VELM_EXE="$<TARGET_FILE:velm>")
 add_dependencies(velm_app_SingleInstanceTest velm)
+
+# The example projects of examples/ are made with this tool (not a test):
+#   velm_make_examples build/app/Packings.cds examples
+add_executable(velm_make_examples ${CMAKE_CURRENT_LIST_DIR}/MakeExamples.cpp)
+set_target_properties(velm_make_examples PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_make_examples PRIVATE velm_window)
+velm_warnings(velm_make_examples)
