@@ -158,6 +158,10 @@ class TCalculationTest : public QObject {
     // The flow parameter comes from relation group A.
     QVERIFY(std::fabs(Field("FpD")->Value() - out["FlowParameter"].get<double>()) < 1e-12);
 
+    // For a person to look at: VELM_SCREENSHOT_DIR=dir saves the page after the design.
+    if (const QByteArray dir = qgetenv("VELM_SCREENSHOT_DIR"); !dir.isEmpty())
+      FWindow->grab().save(QString::fromLocal8Bit(dir) + "/calculated-design.png");
+
     // Another unit re-expresses the number; the SI value stays.
     const double hetp = Field("HETPD")->Value();
     PickUnit("HETPU", "m");
