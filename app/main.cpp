@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include "app/Application.h"
 #include "app/Batch.h"
 #include "app/SingleInstance.h"
 #include "app/UnitAbout.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
   // the offscreen platform, no single-instance lock.
   const bool batch = velm::IsBatchCommandLine(argc, argv);
   if (batch) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  velm::TApplication app(argc, argv);
   if (batch) {
     QApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
     return velm::RunBatch(QApplication::arguments());

@@ -11,6 +11,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitMain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowFields.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_window PUBLIC velm_project velm_units velm_grid velm_table velm_base velm_core
