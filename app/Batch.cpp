@@ -24,10 +24,10 @@ namespace {
 
 // Inputs in the order of the window's groups, then the results in the order the calculation
 // writes them.
-const char* const kInputFields[] = {"LD", "DlD",  "MlD", "SLD",  "DlfD", "VD",
+const char* const kInputFields[] = {"LD",  "DlD", "MlD",  "SLD",  "DlfD", "VD",
                                     "DvD", "MvD", "DvfD", "LmdD", "meD",  "alfD"};
-const char* const kResultFields[] = {"FpD",  "UfD",      "UpD", "UlsD",  "UvsD",   "KfD",
-                                     "dpD",  "dD",       "HTD", "KpD",   "dPwaterD", "UmD",
+const char* const kResultFields[] = {"FpD",   "UfD",   "UpD",    "UlsD", "UvsD",     "KfD",
+                                     "dpD",   "dD",    "HTD",    "KpD",  "dPwaterD", "UmD",
                                      "HTUVD", "HTULD", "HTUOVD", "HETPD"};
 const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
@@ -152,8 +152,8 @@ int RunBatch(const QStringList& arguments) {
 
       auto fieldRow = [&](const char* name) {
         auto* field = window.Control<TEditD>(QString::fromLatin1(name));
-        auto* unit = window.Control<TComboBoxU>(
-            QString::fromLatin1(name).chopped(1) + QLatin1Char('U'));
+        auto* unit =
+            window.Control<TComboBoxU>(QString::fromLatin1(name).chopped(1) + QLatin1Char('U'));
         const QString text = field ? field->text() : QString();
         const QString unitName = unit ? unit->GetUnit() : QString();
         std::optional<double> si;
@@ -200,7 +200,7 @@ int RunBatch(const QStringList& arguments) {
         auto print = [&](const auto& names) {
           for (const char* name : names) {
             const auto [text, unitName, si] = fieldRow(name);
-            out << name << ' ' << OrDash(text) << ' ' << OrDash(unitName) << '\n';
+            out << name << ' ' << OrDash(text.trimmed()) << ' ' << OrDash(unitName) << '\n';
           }
         };
         print(kInputFields);

@@ -26,8 +26,8 @@ const QString kProjectFilter = QStringLiteral("散堆填料流体力学(*.vlm)")
 const QString kProjectSuffix = QStringLiteral("vlm");
 
 // The fields the calculation writes; a new project gives them the read-only result look.
-const char* const kResultFields[] = {"FpD",    "UfD",      "UpD", "UlsD",  "UvsD",  "KfD",
-                                     "dpD",    "dD",       "HTD", "KpD",   "dPwaterD", "UmD",
+const char* const kResultFields[] = {"FpD",   "UfD",   "UpD",    "UlsD", "UvsD",     "KfD",
+                                     "dpD",   "dD",    "HTD",    "KpD",  "dPwaterD", "UmD",
                                      "HTUVD", "HTULD", "HTUOVD", "HETPD"};
 
 // The single-line project information fields.
@@ -82,15 +82,16 @@ void TFormVELM::ConnectFileCommands() {
     void (TFormVELM::*Handler)(QObject*);
   };
   const TCommand commands[] = {
-      {"MFile_Open", &TFormVELM::MFile_OpenClick}, {"BOpen", &TFormVELM::MFile_OpenClick},
-      {"MFile_Save", &TFormVELM::MFile_SaveClick}, {"BSave", &TFormVELM::MFile_SaveClick},
+      {"MFile_Open", &TFormVELM::MFile_OpenClick},   {"BOpen", &TFormVELM::MFile_OpenClick},
+      {"MFile_Save", &TFormVELM::MFile_SaveClick},   {"BSave", &TFormVELM::MFile_SaveClick},
       {"MFile_Saveas", &TFormVELM::MFile_SaveClick}, {"BSaveas", &TFormVELM::MFile_SaveClick},
   };
   for (const TCommand& c : commands) {
     auto* action = findChild<QAction*>(QString::fromLatin1(c.Name));
     if (!action) continue;
     if (action != FMFileSave) action->setEnabled(true);
-    connect(action, &QAction::triggered, this, [this, action, h = c.Handler] { (this->*h)(action); });
+    connect(action, &QAction::triggered, this,
+            [this, action, h = c.Handler] { (this->*h)(action); });
   }
   for (const char* name : {"MFile_New", "BNew"}) {
     if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {

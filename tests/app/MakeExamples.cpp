@@ -136,18 +136,16 @@ int SelectUnit(TComboBoxU* unit, const QString& name) {
 // The older positional layout, in the window's component order.
 std::string LegacyText(TFormVELM& w) {
   const char* const order[] = {
-      "FpD V",    "FpU U",    "KfD V",        "KfU U",     "UfD V",         "UfU U",
-      "UpD V",    "UpU U",    "dpD V",        "dpU U",     "dD V",          "dU U",
-      "UlsD V",   "UlsU U",   "UvsD V",       "UvsU U",    "KpD V",         "KpU U",
-      "dPwaterD V", "dPwaterU U", "LD V",     "LU U",      "DlD V",         "DlU U",
-      "MlD V",    "MlU U",    "SLD V",        "SLU U",     "DlfD V",        "DlfU U",
-      "AfD C",    "DvfD V",   "MvD V",        "DvD V",     "VD V",          "VU U",
-      "DvU U",    "MvU U",    "DvfU U",       "fpercentD C", "PTD C",       "LmdD V",
-      "LmdU U",   "meD V",    "meU U",        "alfD V",    "alfU U",        "MethodD C",
-      "ACLMethodD C", "HTUVD V", "HTUVU U",   "HTULD V",   "HTULU U",       "HTUOVD V",
-      "HTUOVU U", "HETPD V",  "HETPU U",      "UmD V",     "UmU U",         "ProjectD T",
-      "DevicenameD T", "DeviceNoD T", "ProjPD T", "Edit1 T", "Edit2 T",      "Edit3 T",
-      "Edit4 T",  "CommentD R", "HTD V",      "HTU U"};
+      "FpD V",   "FpU U",   "KfD V",   "KfU U",      "UfD V",         "UfU U",       "UpD V",
+      "UpU U",   "dpD V",   "dpU U",   "dD V",       "dU U",          "UlsD V",      "UlsU U",
+      "UvsD V",  "UvsU U",  "KpD V",   "KpU U",      "dPwaterD V",    "dPwaterU U",  "LD V",
+      "LU U",    "DlD V",   "DlU U",   "MlD V",      "MlU U",         "SLD V",       "SLU U",
+      "DlfD V",  "DlfU U",  "AfD C",   "DvfD V",     "MvD V",         "DvD V",       "VD V",
+      "VU U",    "DvU U",   "MvU U",   "DvfU U",     "fpercentD C",   "PTD C",       "LmdD V",
+      "LmdU U",  "meD V",   "meU U",   "alfD V",     "alfU U",        "MethodD C",   "ACLMethodD C",
+      "HTUVD V", "HTUVU U", "HTULD V", "HTULU U",    "HTUOVD V",      "HTUOVU U",    "HETPD V",
+      "HETPU U", "UmD V",   "UmU U",   "ProjectD T", "DevicenameD T", "DeviceNoD T", "ProjPD T",
+      "Edit1 T", "Edit2 T", "Edit3 T", "Edit4 T",    "CommentD R",    "HTD V",       "HTU U"};
   std::string out;
   auto line = [&out](const QString& s) { out += s.toStdString() + "\r\n"; };
   for (const char* entry : order) {
@@ -206,7 +204,8 @@ int main(int argc, char** argv) {
     const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
                                  "Edit1",    "Edit2",       "Edit3",     "Edit4"};
     for (int i = 0; i < 8; ++i)
-      w.Control<QLineEdit>(QString::fromLatin1(texts[i]))->setText(QString::fromUtf8(ex.Project[i]));
+      w.Control<QLineEdit>(QString::fromLatin1(texts[i]))
+          ->setText(QString::fromUtf8(ex.Project[i]));
     w.Control<QTextEdit>("CommentD")->setPlainText(QString::fromUtf8(ex.Comment));
 
     auto* af = w.Control<QComboBox>("AfD");

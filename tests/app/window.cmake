@@ -17,3 +17,16 @@ add_executable(velm_make_examples ${CMAKE_CURRENT_LIST_DIR}/MakeExamples.cpp)
 set_target_properties(velm_make_examples PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_make_examples PRIVATE velm_window)
 velm_warnings(velm_make_examples)
+
+# The project commands through the window, and the batch mode of the program on the examples.
+add_executable(velm_app_FileCommandsTest ${CMAKE_CURRENT_LIST_DIR}/FileCommandsTest.cpp)
+set_target_properties(velm_app_FileCommandsTest PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_app_FileCommandsTest PRIVATE velm_window Qt6::Test)
+target_compile_definitions(velm_app_FileCommandsTest PRIVATE
+  VELM_EXE="$<TARGET_FILE:velm>"
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds"
+  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(velm_app_FileCommandsTest velm)
+velm_warnings(velm_app_FileCommandsTest)
+add_test(NAME app_FileCommandsTest COMMAND velm_app_FileCommandsTest)
+set_tests_properties(app_FileCommandsTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

@@ -1,0 +1,575 @@
+// The project commands through the real window: a design typed, saved, replaced by a new project
+// and opened again; the unsaved-changes question and its three answers; saves that fail; the
+// caption; the recent-files entries and their file; the command-line open; and the batch mode of
+// the program on the example projects.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <memory>
+
+#include "app/UnitMain.h"
+#include "base/TextCodec.h"
+#include "units/ColorTable.h"
+#include "units/ComboBoxU.h"
+#include "units/EditD.h"
+
+using namespace velm;
+
+namespace {
+
+const QString kBlankCaption = QStringLiteral("散堆填料塔流体力学-空白项目");
+
+// Everything a project keeps, as the window shows it.
+struct TSnapshot {
+  QStringList Fields;  // per value field: text, factor, read-only, colour
+  QStringList Units;   // per unit selector: index
+  QStringList Other;   // option lists, check boxes, project texts, comment
+
+  bool operator==(const TSnapshot&) const = default;
+};
+
+TSnapshot Snap(TFormVELM& w) {
+  TSnapshot s;
+  for (TEditD* f : w.findChildren<TEditD*>())
+    s.Fields << QStringLiteral("%1=%2|%3|%4|%5")
+                    .arg(f->objectName(), f->text())
+                    .arg(f->K(), 0, 'g', 15)
+                    .arg(f->isReadOnly())
+                    .arg(f->Color());
+  for (TComboBoxU* u : w.findChildren<TComboBoxU*>())
+    s.Units << u->objectName() + "=" + QString::number(u->currentIndex());
+  for (const char* name : {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD"})
+    s.Other << w.Control<QComboBox>(name)->currentText();
+  for (const char* name : {"CalKf", "CalKp"})
+    s.Other << QString::number(w.Control<QCheckBox>(name)->isChecked());
+  for (const char* name : {"ProjectD", "DevicenameD", "Edit4"})
+    s.Other << w.Control<QLineEdit>(name)->text();
+  s.Other << w.Control<QTextEdit>("CommentD")->toPlainText();
+  return s;
+}
+
+QStringList RecentEntries(TFormVELM& w) {
+  QStringList paths;
+  for (QAction* a : w.MFile()->actions())
+    if (IsRecentFileAction(a)) paths << a->data().toString();
+  return paths;
+}
+
+QAction* RecentEntry(TFormVELM& w, const QString& path) {
+  for (QAction* a : w.MFile()->actions())
+    if (IsRecentFileAction(a) && a->data().toString() == path) return a;
+  return nullptr;
+}
+
+QByteArray ReadBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TFileCommandsTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir FDir;
+  std::unique_ptr<TFormVELM> FWindow;
+  QStringList FErrors;
+  QList<int> FAnswers;       // answers to the unsaved-changes question, in turn
+  int FQuestions = 0;        // times it was asked
+  QStringList FOpenChoices;  // what the open dialog returns, in turn ("" = cancel)
+  QStringList FSaveChoices;  // what the save dialog returns, in turn ("" = cancel)
+  QStringList FSaveTitles;   // titles the save dialog was shown with
+  int FOpenDialogs = 0;
+
+  QString Path(const QString& name) const { return FDir.filePath(name); }
+  QString RecentFile() const { return Path("velm.opt"); }
+
+  TFormVELMSetup Setup(const QString& commandLine = {}) {
+    TFormVELMSetup setup;
+    setup.PackingFile = QStringLiteral(VELM_PACKINGS);
+    setup.ErrorBox = [this](QWidget*, const QString& t) { FErrors << t; };
+    setup.MessageBox = [](QWidget*, const QString&) {};
+    setup.AskSaveBox = [this](QWidget*) {
+      ++FQuestions;
+      return FAnswers.isEmpty() ? int(QMessageBox::Cancel) : FAnswers.takeFirst();
+    };
+    setup.OpenDialog = [this](QWidget*, const QString&) {
+      ++FOpenDialogs;
+      return FOpenChoices.isEmpty() ? QString() : FOpenChoices.takeFirst();
+    };
+    setup.SaveDialog = [this](QWidget*, const QString& title, const QString&, const QString&) {
+      FSaveTitles << title;
+      return FSaveChoices.isEmpty() ? QString() : FSaveChoices.takeFirst();
+    };
+    setup.RecentFilesFile = RecentFile();
+    setup.CommandLineFile = commandLine;
+    return setup;
+  }
+
+  void Start(const QString& commandLine = {}) {
+    FWindow.reset();
+    FWindow = std::make_unique<TFormVELM>(nullptr, Setup(commandLine));
+    FWindow->resize(1366, 768);
+    FWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FWindow.get()));
+    FWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FWindow.get()));
+  }
+
+  TEditD* Field(const char* name) { return FWindow->Control<TEditD>(QString::fromLatin1(name)); }
+  QAction* Action(const char* name) {
+    return FWindow->findChild<QAction*>(QString::fromLatin1(name));
+  }
+
+  void Type(const char* name, const QString& text) {
+    TEditD* f = Field(name);
+    QVERIFY2(f, name);
+    f->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(f->hasFocus());
+    QTest::keyClick(f, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f, text);
+    QTest::keyClick(f, Qt::Key_Tab);
+  }
+  void PickUnit(const char* selector, const QString& unit) {
+    auto* u = FWindow->Control<TComboBoxU>(QString::fromLatin1(selector));
+    for (int i = 0; i < u->count(); ++i) {
+      u->setCurrentIndex(i);
+      if (u->GetUnit() == unit) {
+        emit u->activated(i);
+        return;
+      }
+    }
+    QFAIL(qPrintable("no unit " + unit));
+  }
+  void Pick(const char* list, int index) {
+    auto* box = FWindow->Control<QComboBox>(QString::fromLatin1(list));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+  }
+
+  // A benzene/toluene rectifying section, typed in plant units; m is derived from α.
+  void TypeDesign() {
+    PickUnit("LU", "kg/h");
+    PickUnit("VU", "t/h");
+    PickUnit("MlU", "cp");
+    PickUnit("SLU", "dyn/cm");
+    PickUnit("dU", "mm");
+    Type("LD", "10500");
+    Type("DlD", "812");
+    Type("MlD", "0.29");
+    Type("SLD", "21");
+    Type("DlfD", "5.5e-9");
+    Type("VD", "14");
+    Type("DvD", "2.72");
+    Type("MvD", "9e-6");
+    Type("DvfD", "5e-6");
+    Type("alfD", "2.45");
+    Pick("ACLMethodD", 1);
+    FWindow->Control<QLineEdit>("ProjectD")->setText(QStringLiteral("苯-甲苯分离"));
+    FWindow->Control<QTextEdit>("CommentD")->setPlainText(QStringLiteral("第一行\n第二行"));
+  }
+
+  void Modify() {
+    Type("LD", "5000");
+    QVERIFY(Modified());
+  }
+
+ private slots:
+  void initTestCase() { QVERIFY(FDir.isValid()); }
+
+  void init() {
+    FErrors.clear();
+    FAnswers.clear();
+    FQuestions = 0;
+    FOpenChoices.clear();
+    FSaveChoices.clear();
+    FSaveTitles.clear();
+    FOpenDialogs = 0;
+    QFile::remove(RecentFile());
+    SetModified(false);
+    SetNeedsRecalc(false);
+    Start();
+  }
+
+  void cleanup() {
+    FWindow.reset();
+    SetModified(false);
+  }
+
+  void DesignSurvivesSaveNewAndOpen() {
+    TypeDesign();
+    QVERIFY(!Field("dD")->text().isEmpty());
+    QCOMPARE(Field("meD")->Color(), 0x008080);  // derived from α (olive)
+    QVERIFY(Field("meD")->isReadOnly());
+    const TSnapshot typed = Snap(*FWindow);
+
+    const QString file = Path("design.vlm");
+    FSaveChoices << file;
+    Action("BSaveas")->trigger();
+    QCOMPARE(FSaveTitles, QStringList{"另存为"});
+    QVERIFY(QFile::exists(file));
+    QVERIFY(!Modified());
+    QCOMPARE(FWindow->CurrentFile(), file);
+    QCOMPARE(FWindow->windowTitle(), "散堆填料塔流体力学-" + file);
+
+    // New: the dialog first, then every value field is user input again, the results read-only.
+    QVERIFY(Field("KfD")->isReadOnly());
+    QTest::mouseClick(FWindow->Control<QCheckBox>("CalKf"), Qt::LeftButton);
+    QVERIFY(!Field("KfD")->isReadOnly());
+    SetModified(false);
+    const QString fresh = Path("fresh.vlm");
+    FSaveChoices << fresh;
+    Action("MFile_New")->trigger();
+    QCOMPARE(FSaveTitles.last(), QString("新建"));
+    QCOMPARE(FWindow->CurrentFile(), fresh);
+    QVERIFY(!QFile::exists(fresh));  // on disk only once saved
+    QVERIFY(Modified());
+    for (TEditD* f : FWindow->findChildren<TEditD*>())
+      QVERIFY2(f->text().isEmpty(), qPrintable(f->objectName()));
+    QVERIFY(!Field("meD")->isReadOnly());
+    QCOMPARE(Field("meD")->Color(), kColorWindow);
+    QCOMPARE(Field("meD")->CursorNumber(), 0);
+    for (const char* name : {"dD", "KfD", "HETPD", "FpD"}) {
+      QVERIFY2(Field(name)->isReadOnly(), name);
+      QCOMPARE(Field(name)->Color(), kColorBtnFace);
+    }
+    QVERIFY(FWindow->Control<QCheckBox>("CalKf")->isChecked());
+    QVERIFY(FWindow->Control<QLineEdit>("ProjectD")->text().isEmpty());
+    // The comment and the unit choices stay.
+    QCOMPARE(FWindow->Control<QTextEdit>("CommentD")->toPlainText(), QString("第一行\n第二行"));
+    QCOMPARE(FWindow->Control<TComboBoxU>("LU")->GetUnit(), QString("kg/h"));
+
+    FAnswers << QMessageBox::No;
+    FOpenChoices << file;
+    Action("BOpen")->trigger();
+    QCOMPARE(FQuestions, 1);
+    QCOMPARE(FWindow->CurrentFile(), file);
+    QCOMPARE(Snap(*FWindow).Fields, typed.Fields);
+    QCOMPARE(Snap(*FWindow).Units, typed.Units);
+    QCOMPARE(Snap(*FWindow).Other, typed.Other);
+    QVERIFY(!Modified());
+    QVERIFY(!NeedsRecalc());
+    FWindow->MFileClick();
+    QVERIFY(!Action("MFile_Save")->isEnabled());
+    QVERIFY(FErrors.isEmpty());
+  }
+
+  void SaveWritesToTheProjectFileWithoutAsking() {
+    TypeDesign();
+    const QString file = Path("named.vlm");
+    FSaveChoices << file;
+    FWindow->MFileClick();
+    Action("MFile_Save")->trigger();  // no name yet: asks like save as
+    QCOMPARE(FSaveTitles.size(), 1);
+    QFile::remove(file);
+    Modify();
+    FWindow->MFileClick();  // the file menu opens: "&S 保存" is enabled while modified
+    Action("MFile_Save")->trigger();
+    QCOMPARE(FSaveTitles.size(), 1);
+    QVERIFY(QFile::exists(file));
+    QVERIFY(!Modified());
+    // Save as always asks; cancelling it writes nothing and keeps the name.
+    Modify();
+    Action("MFile_Saveas")->trigger();
+    QCOMPARE(FSaveTitles.size(), 2);
+    QVERIFY(Modified());
+    QCOMPARE(FWindow->CurrentFile(), file);
+  }
+
+  void UnsavedChangesQuestionAnswers() {
+    Modify();
+    // Cancel: nothing happens.
+    FAnswers << QMessageBox::Cancel;
+    Action("MFile_New")->trigger();
+    QCOMPARE(FQuestions, 1);
+    QVERIFY(FSaveTitles.isEmpty());
+    QCOMPARE(Field("LD")->text(), QString("5000"));
+
+    // Yes with no name and the save dialog cancelled: the work is kept and the command does
+    // not go on to its own dialog.
+    FAnswers << QMessageBox::Yes;
+    Action("BOpen")->trigger();
+    QCOMPARE(FSaveTitles, QStringList{"保存"});
+    QCOMPARE(FOpenDialogs, 0);
+    QCOMPARE(Field("LD")->text(), QString("5000"));
+    QVERIFY(Modified());
+
+    // Yes and the save goes through: then the command goes on.
+    const QString saved = Path("asked.vlm");
+    FAnswers << QMessageBox::Yes;
+    FSaveChoices << saved;
+    Action("BOpen")->trigger();
+    QVERIFY(QFile::exists(saved));
+    QCOMPARE(FOpenDialogs, 1);
+
+    // No: goes on without saving. Nothing modified: no question at all.
+    Modify();
+    FAnswers << QMessageBox::No;
+    FSaveChoices << Path("no.vlm");
+    Action("BNew")->trigger();
+    QCOMPARE(FQuestions, 4);
+    QCOMPARE(FWindow->CurrentFile(), Path("no.vlm"));
+    QVERIFY(Field("LD")->text().isEmpty());
+    SetModified(false);
+    FSaveChoices << Path("quiet.vlm");
+    Action("BNew")->trigger();
+    QCOMPARE(FQuestions, 4);
+    QCOMPARE(FWindow->CurrentFile(), Path("quiet.vlm"));
+  }
+
+  void FailedSaveIsReportedAndKeepsTheWork() {
+    TypeDesign();
+    const QString good = Path("kept.vlm");
+    FSaveChoices << good;
+    Action("BSaveas")->trigger();
+    const QByteArray before = ReadBytes(good);
+    QVERIFY(!before.isEmpty());
+    const QString caption = FWindow->windowTitle();
+
+    Modify();
+    const QString bad = QStringLiteral("/dev/null/x.vlm");
+    FSaveChoices << bad;
+    Action("BSaveas")->trigger();
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY2(FErrors[0].contains("x.vlm"), qPrintable(FErrors[0]));
+    QVERIFY(Modified());
+    QCOMPARE(FWindow->CurrentFile(), good);
+    QCOMPARE(FWindow->windowTitle(), caption);
+    QVERIFY(!RecentEntries(*FWindow).contains(bad));
+    QCOMPARE(ReadBytes(good), before);
+  }
+
+  void CloseAsksAndOnlyAClosingWindowWritesTheList() {
+    const QString a = Path("a.vlm");
+    FSaveChoices << a;
+    TypeDesign();
+    Action("BSaveas")->trigger();
+    Modify();
+
+    FAnswers << QMessageBox::Cancel;
+    QVERIFY(!FWindow->close());
+    QVERIFY(FWindow->isVisible());
+    QVERIFY(!QFile::exists(RecentFile()));
+
+    // Yes saves into the project file, then the window closes and writes the list.
+    QFile::remove(a);
+    FAnswers << QMessageBox::Yes;
+    QVERIFY(FWindow->close());
+    QVERIFY(QFile::exists(a));
+    QCOMPARE(ReadBytes(RecentFile()),
+             QByteArray(Utf8ToGb("9\r\n1\r\n" + a.toStdString() + "\r\n").c_str()));
+  }
+
+  void CloseIsAbandonedWhenTheAskedForSaveFails() {
+    Modify();
+    FAnswers << QMessageBox::Yes;
+    FSaveChoices << QStringLiteral("/dev/null/x.vlm");
+    QVERIFY(!FWindow->close());
+    QVERIFY(FWindow->isVisible());
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY(Modified());
+    QCOMPARE(Field("LD")->text(), QString("5000"));
+    QVERIFY(!QFile::exists(RecentFile()));
+  }
+
+  void CaptionFollowsTheProject() {
+    QCOMPARE(FWindow->windowTitle(), kBlankCaption);
+    // An open that fails leaves caption, name and list alone.
+    FOpenChoices << Path("missing.vlm");
+    Action("MFile_Open")->trigger();
+    QCOMPARE(FErrors.size(), 1);
+    QCOMPARE(FWindow->windowTitle(), kBlankCaption);
+    QVERIFY(FWindow->CurrentFile().isEmpty());
+    QVERIFY(RecentEntries(*FWindow).isEmpty());
+
+    FOpenChoices << QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm");
+    Action("MFile_Open")->trigger();
+    QCOMPARE(FWindow->windowTitle(), QStringLiteral("散堆填料塔流体力学-" VELM_EXAMPLES
+                                                    "/benzene-toluene-distillation.vlm"));
+    // A caption without "-" becomes the path alone.
+    FWindow->setWindowTitle(QStringLiteral("VELM"));
+    FSaveChoices << Path("c.vlm");
+    Action("BSaveas")->trigger();
+    QCOMPARE(FWindow->windowTitle(), Path("c.vlm"));
+  }
+
+  void RecentFilesInTheMenuAndTheirFile() {
+    const QString a = QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm");
+    const QString b = QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm");
+    const QString c = QStringLiteral(VELM_EXAMPLES "/vacuum-ethylbenzene-styrene.vlm");
+    for (const QString& p : {a, b, a, c}) {
+      FOpenChoices << p;
+      Action("BOpen")->trigger();
+      QCOMPARE(FWindow->CurrentFile(), p);
+    }
+    QVERIFY(FErrors.isEmpty());
+    QCOMPARE(RecentEntries(*FWindow), (QStringList{c, a, b}));
+    QCOMPARE(FWindow->RecentCount(), 3);
+    // Between "&A 另存为" with its separator and "&E 结束", ended by one separator.
+    const QList<QAction*> items = FWindow->MFile()->actions();
+    QCOMPARE(items[4]->objectName(), QString("MFile_Saveas"));
+    QVERIFY(items[5]->isSeparator());
+    QCOMPARE(items[6]->text(), c);
+    QVERIFY(items[9]->isSeparator());
+    QCOMPARE(items[10]->objectName(), QString("MExit"));
+
+    QVERIFY(FWindow->close());
+    QCOMPARE(ReadBytes(RecentFile()),
+             QByteArray(Utf8ToGb("9\r\n3\r\n" + b.toStdString() + "\r\n" + a.toStdString() +
+                                 "\r\n" + c.toStdString() + "\r\n")
+                            .c_str()));
+
+    // The next start shows the same list; an entry opens its file without the dialog.
+    Start();
+    FOpenDialogs = 0;
+    QCOMPARE(RecentEntries(*FWindow), (QStringList{c, a, b}));
+    RecentEntry(*FWindow, b)->trigger();
+    QCOMPARE(FOpenDialogs, 0);
+    QCOMPARE(FWindow->CurrentFile(), b);
+    QCOMPARE(FWindow->Control<QComboBox>("MethodD")->currentIndex(), 1);
+    QTRY_COMPARE(RecentEntries(*FWindow), (QStringList{b, c, a}));
+  }
+
+  void RecentEntryOfADeletedFileLeavesTheProjectAlone() {
+    const QString gone = Path("gone.vlm");
+    QVERIFY(QFile::copy(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"), gone));
+    FOpenChoices << gone;
+    Action("BOpen")->trigger();
+    const QString kept = Path("kept-name.vlm");
+    FSaveChoices << kept;
+    Action("BSaveas")->trigger();
+    QVERIFY(QFile::remove(gone));
+
+    RecentEntry(*FWindow, gone)->trigger();
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY2(FErrors[0].contains("gone.vlm"), qPrintable(FErrors[0]));
+    QCOMPARE(FWindow->CurrentFile(), kept);
+    QCOMPARE(FWindow->windowTitle(), "散堆填料塔流体力学-" + kept);
+  }
+
+  void BrokenRecentFilesFileEndsTheStartUp() {
+    QFile f(RecentFile());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("nine\r\n1\r\n/x.vlm\r\n");
+    f.close();
+    FErrors.clear();
+    Start(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"));
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY(RecentEntries(*FWindow).isEmpty());
+    QVERIFY(FWindow->CurrentFile().isEmpty());  // the rest of the start-up is skipped
+  }
+
+  void CommandLineProjectOpensWithoutTheDialog() {
+    const QString file = QStringLiteral(VELM_EXAMPLES "/vacuum-ethylbenzene-styrene.vlm");
+    Start(file);
+    QCOMPARE(FOpenDialogs, 0);
+    QVERIFY(FErrors.isEmpty());
+    QCOMPARE(FWindow->CurrentFile(), file);
+    QVERIFY(FWindow->windowTitle().endsWith(file));
+    QVERIFY(FWindow->PendingFile().isEmpty());
+    QCOMPARE(Field("dD")->text(), QString("950"));
+    QVERIFY(!Modified());
+    // A later open shows the dialog again.
+    Action("BOpen")->trigger();
+    QCOMPARE(FOpenDialogs, 1);
+    QCOMPARE(FWindow->CurrentFile(), file);
+  }
+
+  void BatchPrintsEveryFieldOfEachExample_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("plain")
+        << "air-water-absorber.vlm"
+        << QStringList{"LD 18000 kg/h",        "meD 0.93 无量纲", "LmdD 0.2325 无量纲",
+                       "dD 1000 mm",           "UmD 164 %",       "PTD 28;塑料;25mm;鲍尔环",
+                       "MethodD Eckert-Orvik", "CalKf 1"};
+    QTest::newRow("compressed")
+        << "benzene-toluene-distillation.vlm"
+        << QStringList{"VD 14 t/h",  "alfD 2.45 无量纲",     "dD 1300 mm",
+                       "KpD 66 1/m", "MethodD Kister-Orvik", "ACLMethodD Orvik Talvsen"};
+    QTest::newRow("legacy") << "vacuum-ethylbenzene-styrene.vlm"
+                            << QStringList{"DvD 0.484 kg/m3", "dD 950 mm", "UmD 111 %",
+                                           "fpercentD 75", "ACLMethodD OTV2"};
+  }
+
+  void BatchPrintsEveryFieldOfEachExample() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, lines);
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE), {"--batch", QStringLiteral(VELM_EXAMPLES "/") + file});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    const QStringList out =
+        QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(out.size(), 12 + 16 + 5 + 2);
+    for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(line));
+    for (const QString& line : out.mid(0, 28))
+      QVERIFY2(line.split(' ').size() == 3 && !line.contains(" - "), qPrintable(line));
+  }
+
+  void BatchJsonHasTheSameFields() {
+    QProcess p;
+    p.start(
+        QStringLiteral(VELM_EXE),
+        {"--batch", QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm"), "--json"});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QJsonObject doc = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    QVERIFY(doc.value("complete").toBool());
+    const QJsonArray results = doc.value("results").toArray();
+    QCOMPARE(results.size(), 16);
+    QJsonObject d;
+    for (const QJsonValue& v : results)
+      if (v.toObject().value("name") == "dD") d = v.toObject();
+    QCOMPARE(d.value("text").toString(), QString("1300"));
+    QCOMPARE(d.value("unit").toString(), QString("mm"));
+    QCOMPARE(d.value("si").toDouble(), 1.3);
+    QCOMPARE(doc.value("lists").toObject().value("MethodD").toString(), QString("Kister-Orvik"));
+  }
+
+  void BatchFailsLoudlyOnAMissingFile() {
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE), {"--batch", Path("nothing-here.vlm")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(p.readAllStandardOutput().isEmpty());
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("nothing-here.vlm"));
+
+    p.start(QStringLiteral(VELM_EXE), {"--batch"});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 2);
+  }
+
+  void BatchReportsAnIncompleteCalculation() {
+    // A project whose liquid density is not a number: read, but the run cannot complete.
+    QByteArray text = ReadBytes(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"));
+    text.replace("\r\nDlD\r\nString\r\nText\r\n998.2\r\n", "\r\nDlD\r\nString\r\nText\r\nabc\r\n");
+    const QString broken = Path("broken.vlm");
+    QFile f(broken);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE), {"--batch", broken});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 3);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("DlD"));
+    // The field's text was blanked by its failed read; the line still has its three parts.
+    QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("\nDlD - kg/m3\n"));
+  }
+};
+
+QTEST_MAIN(TFileCommandsTest)
+#include "FileCommandsTest.moc"
