@@ -147,9 +147,16 @@ void TFormVELM::MFile_NewClick() {
         field->SetColor(kColorBtnFace);
       }
     }
-    // A box that was cleared runs its handler through the change of its state.
-    for (const char* name : {"CalKf", "CalKp"}) {
-      if (auto* box = Control<QCheckBox>(QString::fromLatin1(name))) box->setChecked(true);
+    // A box that was cleared is checked again and runs its click handler.
+    auto* calKf = Control<QCheckBox>(QStringLiteral("CalKf"));
+    auto* calKp = Control<QCheckBox>(QStringLiteral("CalKp"));
+    if (calKf && !calKf->isChecked()) {
+      calKf->setChecked(true);
+      CalKfClick(calKf);
+    }
+    if (calKp && !calKp->isChecked()) {
+      calKp->setChecked(true);
+      CalKpClick(calKp);
     }
     // The project exists on disk only once it is saved.
     SetModified(true);

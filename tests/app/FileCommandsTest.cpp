@@ -404,6 +404,24 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(FWindow->windowTitle(), Path("c.vlm"));
   }
 
+  void OpenStopsAtAValueThatDoesNotConvert() {
+    const QString file = Path("bad-value.vlm");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(
+        "CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n"
+        "LD\r\nString\r\nText\r\n42\r\n-\r\n"
+        "LD\r\nFloat\r\nk\r\nabc\r\n-\r\n");
+    f.close();
+    FOpenChoices << file;
+    Action("BOpen")->trigger();
+    QCOMPARE(FErrors.size(), 1);
+    QCOMPARE(Field("LD")->text(), QString("42"));  // what was read before stays
+    QVERIFY(FWindow->CurrentFile().isEmpty());
+    QCOMPARE(FWindow->windowTitle(), kBlankCaption);
+    QVERIFY(RecentEntries(*FWindow).isEmpty());
+  }
+
   void RecentFilesInTheMenuAndTheirFile() {
     const QString a = QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm");
     const QString b = QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm");
