@@ -1,6 +1,9 @@
 // Program entry: one instance per user, the Chinese standard dialogs, a CJK application font,
 // the hidden about window and the main window, maximised.
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <optional>
 #include <QDir>
 #include <QFont>
 #include <QLibraryInfo>
@@ -45,7 +48,16 @@ int main(int argc, char** argv) {
   // The batch mode shows no window and may run beside the window or with no display at all:
   // the offscreen platform, no single-instance lock.
   const bool batch = velm::IsBatchCommandLine(argc, argv);
-  if (batch) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A script's environment often has no runtime folder; the batch mode gives Qt a private one
+  // (removed at the end) rather than a warning on standard error, where it reports problems.
+  std::optional<QTemporaryDir> runtime;
+  if (batch) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+      runtime.emplace();
+      if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
+    }
+  }
   velm::TApplication app(argc, argv);
   if (batch) {
     QApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
