@@ -160,8 +160,8 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
       dc.FlowParameter = FP;
 
       if (!kister) {
-        dc.CurveCount = kEckertCurves;
         const double Yflood = EckertCurves(FP, dc.Curves);
+        dc.CurveCount = kEckertCurves;  // only once the curves are there
         Uf = EckertFloodVelocity(Yflood, Kf, rhoL, rhoV, muL);
         dc.FloodPoint.Capacity = Finite(Div(Yflood * Kp, Kf, "Yf·Kp/Kf"), "Yf");
         const int used = EckertCurvesUsed(FP);
@@ -174,8 +174,8 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
         dc.Load80Point.PressureDrop =
             PlacePoint(dc.Curves, used, dc.Load80Point.Capacity, "△Pm", "Ym", window, coef, log);
       } else {
-        dc.CurveCount = kKisterCurves;
         KisterCurves(FP, dc.Curves);
+        dc.CurveCount = kKisterCurves;
         dc.FloodPoint.PressureDrop = KisterFloodPressureDrop(Kp);
         SelectWindow(dc.Curves, 0, kKisterCurves, 1, dc.FloodPoint.PressureDrop, window);
         const double CPflood = Finite(PolyFitEval(window, 0, 1, 2, 1, coef,

@@ -76,6 +76,17 @@ TEST(CaseJson, MissingAndNullInputsAreEmptyFields) {
   EXPECT_TRUE(out["HydraulicsDone"].get<bool>());
 }
 
+TEST(CaseJson, ZeroLiquidFlowEndsTheRunBeforeAnyCurveExists) {
+  // log10 of a zero flow parameter fails before the curve set is filled: no curves are reported.
+  json c = Example();
+  c["inputs"]["LiquidFlow"] = 0;
+  const json out = RunCaseJson(c);
+  EXPECT_FALSE(out["error"].is_null());
+  EXPECT_TRUE(out["CurveCount"].is_null());
+  EXPECT_TRUE(out["CurveCapacity"].is_null());
+  EXPECT_TRUE(out["FloodPoint"].is_null());
+}
+
 TEST(CaseJson, StringInputsAreTheFieldTextAsTyped) {
   json c = Example();
   c["inputs"]["LiquidFlow"] = " 5 ";
