@@ -45,6 +45,16 @@ std::string Convert(const char* to, const char* from, std::string_view in,
 
 }  // namespace
 
+std::string Utf8Left(std::string_view text, size_t n) {
+  size_t i = 0;
+  for (size_t count = 0; i < text.size() && count < n; ++count) {
+    ++i;
+    // Continuation bytes 10xxxxxx belong to the character just started.
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+  }
+  return std::string(text.substr(0, i));
+}
+
 std::string GbToUtf8(std::string_view bytes) { return Convert("UTF-8", "GB18030", bytes, "\xEF\xBF\xBD"); }
 
 std::string Utf8ToGb(std::string_view text) { return Convert("GB18030", "UTF-8", text, "?"); }

@@ -14,4 +14,7 @@ std::string GbToUtf8(std::string_view bytes);
 // Invalid UTF-8 input bytes are replaced by '?'.
 std::string Utf8ToGb(std::string_view text);
 
+// The first n characters (not bytes) of a UTF-8 text; the whole text when it is shorter.
+std::string Utf8Left(std::string_view text, size_t n);
+
 }  // namespace velm

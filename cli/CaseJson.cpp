@@ -63,8 +63,8 @@ json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); 
 json Opt(const std::optional<bool>& v) { return v ? json(*v) : json(nullptr); }
 json Opt(const std::optional<int>& v) { return v ? json(*v) : json(nullptr); }
 
-json Point(const TOperatingPoint& p, bool produced) {
-  if (!produced) return nullptr;
+json Point(const TOperatingPoint& p) {
+  if (!p.Placed) return nullptr;
   return {{"Capacity", p.Capacity}, {"PressureDrop", p.PressureDrop}};
 }
 
@@ -157,9 +157,9 @@ json RunCaseJson(const json& input) {
   }
   out["CurvePressureDrop"] = curves ? pd : json(nullptr);
   out["CurveCapacity"] = curves ? cap : json(nullptr);
-  out["FloodPoint"] = Point(dc.FloodPoint, curves);
-  out["DesignPoint"] = Point(dc.DesignPoint, curves);
-  out["Load80Point"] = Point(dc.Load80Point, curves);
+  out["FloodPoint"] = Point(dc.FloodPoint);
+  out["DesignPoint"] = Point(dc.DesignPoint);
+  out["Load80Point"] = Point(dc.Load80Point);
 
   json writes = json::array();
   for (const auto& w : fields.Writes)

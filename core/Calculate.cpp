@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/Decimal.h"
+#include "base/TextCodec.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
 #include "core/UnitAitken.h"
@@ -35,7 +36,7 @@ struct TPackingNumbers {
 TPackingNumbers ReadPacking(const TPackingRecord& p) {
   TPackingNumbers n{};
   // Only the first two characters of the size text count: "50" and "50mm" are 50 mm.
-  n.NominalSize = StrToFloat(p.F[2].substr(0, 2)) / 1000.0;
+  n.NominalSize = StrToFloat(Utf8Left(p.F[2], 2)) / 1000.0;
   n.SpecificArea = StrToFloat(p.F[4]);
   n.KpLogForm = StrToFloat(p.F[6]) == 0.0;
   n.KpA = StrToFloat(p.F[7]);
@@ -142,19 +143,21 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
     do {
       if (dc.CalcKp && !kister) {
         Kp = WetPackingFactor(pk.KpA, pk.KpB, pk.KpLogForm, X);
+        dc.Kp = Kp;
         Write(fields, TField::KpD, Kp);
       } else if (!dc.CalcKp) {
         Kp = fields.Value(TField::KpD);
+        dc.Kp = Kp;
       }
       if (dc.CalcKf) {
         Kf = WetPackingFactor(pk.KfA, pk.KfB, pk.KfLogForm, X);
+        dc.Kf = Kf;
         Write(fields, TField::KfD, Kf);
       } else {
         Kf = fields.Value(TField::KfD);
+        dc.Kf = Kf;
       }
       Write(fields, TField::KpD, Kp);
-      dc.Kf = Kf;
-      dc.Kp = Kp;
 
       const double FP = Finite(Div(L, V, "L/V") * Sqrt(Div(rhoV, rhoL, "ρV/ρL"), "√(ρV/ρL)"), "FP");
       dc.FlowParameter = FP;
@@ -167,12 +170,15 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
         const int used = EckertCurvesUsed(FP);
         dc.FloodPoint.PressureDrop =
             PlacePoint(dc.Curves, used, dc.FloodPoint.Capacity, "△Pf", "Yf", window, coef, log);
+        dc.FloodPoint.Placed = true;
         dc.DesignPoint.Capacity = f * f * dc.FloodPoint.Capacity;
         dc.DesignPoint.PressureDrop =
             PlacePoint(dc.Curves, used, dc.DesignPoint.Capacity, "△P", "Y", window, coef, log);
+        dc.DesignPoint.Placed = true;
         dc.Load80Point.Capacity = f80 * f80 * dc.FloodPoint.Capacity;
         dc.Load80Point.PressureDrop =
             PlacePoint(dc.Curves, used, dc.Load80Point.Capacity, "△Pm", "Ym", window, coef, log);
+        dc.Load80Point.Placed = true;
       } else {
         KisterCurves(FP, dc.Curves);
         dc.CurveCount = kKisterCurves;
@@ -182,14 +188,17 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                                                   dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
                                       "Yf");
         dc.FloodPoint.Capacity = CPflood;
+        dc.FloodPoint.Placed = true;
         Uf = KisterFloodVelocity(CPflood, Kp, rhoL, rhoV, muL);
         dc.DesignPoint.Capacity = f * CPflood;
         dc.DesignPoint.PressureDrop = PlacePoint(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity,
                                                  "△P", "Y", window, coef, log);
+        dc.DesignPoint.Placed = true;
         dc.Load80Point.Capacity = f80 * CPflood;
         dc.Load80Point.PressureDrop = PlacePoint(dc.Curves, kKisterCurves,
                                                  dc.Load80Point.Capacity, "△Pm", "Ym", window, coef,
                                                  log);
+        dc.Load80Point.Placed = true;
       }
 
       X = Finite(loadPerVelocity * Uf * 3600.0, "泛点液相负荷 X");

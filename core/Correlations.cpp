@@ -10,6 +10,9 @@ namespace velm {
 namespace {
 
 // Eckert-type curves: pressure drop [Pa/m] and c0..c6 of ln Y = sum c_j u^j, u = log10 FP.
+// The placing of the operating points is a cubic through four of these curves and is sensitive
+// to the last bits of the capacities, so the sums are written term by term, each power u^j
+// correctly rounded by pow, exactly as the formula reads.
 // Row 11 is the flooding line.
 constexpr double kEckert[kEckertRows][8] = {
     {39.23, -7.6672, -1.48293, -0.65779, 0.56102, 1.06951, 0.61098, 0.11907},
@@ -85,8 +88,8 @@ double EckertCurves(double FP, mnMatrix& Curves) {
   const double u = checked::Log10(FP, "流动参数 lg(FP)");
   SizeCurves(Curves, kEckertCurves);
   auto Y = [u, FP](const double* c) {
-    const double e = c[1] + c[2] * u + c[3] * u * u + c[4] * u * u * u + c[5] * u * u * u * u +
-                     c[6] * u * u * u * u * u + c[7] * u * u * u * u * u * u;
+    const double e = c[1] + c[2] * u + c[3] * std::pow(u, 2) + c[4] * std::pow(u, 3) +
+                     c[5] * std::pow(u, 4) + c[6] * std::pow(u, 5) + c[7] * std::pow(u, 6);
     const double y = std::exp(e);
     if (!std::isfinite(y))
       throw TCalcError("计算错误: 流动参数 FP=" + FormatGeneral(FP, 6) +
@@ -106,7 +109,8 @@ void KisterCurves(double FP, mnMatrix& Curves) {
   for (int i = 0; i < kKisterCurves; ++i) {
     const double* c = kKister[i];
     Curves[0][i] = c[0];
-    Curves[1][i] = c[1] + c[2] * u + c[3] * u * u + c[4] * u * u * u + c[5] * u * u * u * u;
+    Curves[1][i] = c[1] + c[2] * u + c[3] * std::pow(u, 2) + c[4] * std::pow(u, 3) +
+                   c[5] * std::pow(u, 4);
   }
 }
 

@@ -55,6 +55,7 @@ class TFieldAccess {
 struct TOperatingPoint {
   double Capacity = 0.0;
   double PressureDrop = 0.0;
+  bool Placed = false;  // a step of some run has placed it
 };
 
 enum TFloodMethod : int { kEckertOrvik = 0, kKisterOrvik = 1 };

@@ -1,6 +1,7 @@
 #include "core/OTVMahlib.h"
 
 #include <cmath>
+#include <string>
 
 #include "base/Errors.h"
 #include "core/MessageLog.h"
@@ -23,9 +24,43 @@ bool Quotient(double num, double den, double& out) {
   return std::isfinite(out);
 }
 
-bool RowFinite(const lMatrix& row, int n) {
-  for (int i = 0; i < n; ++i)
-    if (!std::isfinite(row[i])) return false;
+// AddScaledRow that stops at the first element the floating-point unit would trap on
+// (an overflow), leaving the elements before it updated.
+bool AddScaledRowChecked(mnMatrix& M, int r, int s, int n, double factor) {
+  for (int i = 0; i < n; ++i) {
+    const double v = M[r][i] + factor * M[s][i];
+    if (!std::isfinite(v)) return false;
+    M[r][i] = v;
+  }
+  return true;
+}
+
+bool ScaleRowChecked(mnMatrix& M, int r, int n, double factor) {
+  for (int i = 0; i < n; ++i) {
+    const double v = factor * M[r][i];
+    if (!std::isfinite(v)) return false;
+    M[r][i] = v;
+  }
+  return true;
+}
+
+// Assigns a - b * c unless it overflows.
+bool SubtractChecked(double& a, double b, double c) {
+  const double v = a - b * c;
+  if (!std::isfinite(v)) return false;
+  a = v;
+  return true;
+}
+
+[[noreturn]] void FitOverflow(std::string_view lhsName, std::string_view varName) {
+  throw TCalcError("计算错误: 拟合 " + std::string(lhsName) + "(" + std::string(varName) +
+                   ") 时数值溢出");
+}
+
+bool AllFinite(const mnMatrix& M, int rows, int cols) {
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c)
+      if (!std::isfinite(M[r][c])) return false;
   return true;
 }
 
@@ -74,9 +109,8 @@ bool GaussJordan(int n, mnMatrix& A, mnMatrix& B) {
     for (int j = i + 1; j < n; ++j) {
       double factor;
       if (!Quotient(A[j][i], A[i][i], factor)) return false;
-      AddScaledRow(A, j, i, n, -factor);
-      B[j][0] = B[j][0] - factor * B[i][0];
-      if (!RowFinite(A[j], n) || !std::isfinite(B[j][0])) return false;
+      if (!AddScaledRowChecked(A, j, i, n, -factor)) return false;
+      if (!SubtractChecked(B[j][0], factor, B[i][0])) return false;
     }
   }
   // Back substitution.
@@ -84,17 +118,17 @@ bool GaussJordan(int n, mnMatrix& A, mnMatrix& B) {
     for (int i = r - 1; i >= 0; --i) {
       double factor;
       if (!Quotient(A[i][r], A[r][r], factor)) return false;
-      AddScaledRow(A, i, r, n, -factor);
-      B[i][0] = B[i][0] - factor * B[r][0];
-      if (!RowFinite(A[i], n) || !std::isfinite(B[i][0])) return false;
+      if (!AddScaledRowChecked(A, i, r, n, -factor)) return false;
+      if (!SubtractChecked(B[i][0], factor, B[r][0])) return false;
     }
   // Normalise the diagonal.
   for (int i = 0; i < n; ++i) {
     double f;
     if (!Quotient(1.0, A[i][i], f)) return false;
-    B[i][0] = f * B[i][0];
-    ScaleRow(A, i, n, f);
-    if (!RowFinite(A[i], n) || !std::isfinite(B[i][0])) return false;
+    const double x = f * B[i][0];
+    if (!std::isfinite(x)) return false;
+    B[i][0] = x;
+    if (!ScaleRowChecked(A, i, n, f)) return false;
   }
   return true;
 }
@@ -113,14 +147,19 @@ double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix
     Y[i][0] = M[yRow][i];
   }
   if (coef.empty()) coef.assign(static_cast<size_t>(p), lMatrix(1, 0.0));
+  // Powers of the abscissae and the sums of the normal equations can overflow: that is a
+  // failure of the run, unlike a singular system, which the elimination reports by its result.
+  if (!AllFinite(A, m, p)) FitOverflow(lhsName, varName);
   Transpose(m, p, A, T);
   MatMul(p, m, p, T, A, N);
   MatMul(p, m, 1, T, Y, coef);
+  if (!AllFinite(N, p, p) || !AllFinite(coef, p, 1)) FitOverflow(lhsName, varName);
   GaussJordan(p, N, coef);  // a failed elimination leaves the coefficients as far as it got
 
   auto eval = [&](double t) {
     double v = coef[0][0];
     for (int k = 1; k <= d; ++k) v = v * t + coef[k][0];
+    if (!std::isfinite(v)) FitOverflow(lhsName, varName);
     return v;
   };
 
@@ -130,6 +169,7 @@ double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix
       const double yi = M[yRow][i];
       if (std::fabs(yi) >= 1e-30) {
         const double dev = std::fabs((eval(M[xRow][i]) - yi) / yi) * 100.0;
+        if (!std::isfinite(dev)) FitOverflow(lhsName, varName);
         if (dev > e) e = dev;
       }
     }

@@ -24,3 +24,10 @@ TEST(TextCodec, TruncatedLastByteIsReplacedNotDropped) {
   gb.pop_back();
   EXPECT_EQ(velm::GbToUtf8("a" + gb), "a\xEF\xBF\xBD");
 }
+
+TEST(TextCodec, LeftTakesWholeCharacters) {
+  EXPECT_EQ(velm::Utf8Left("16mm", 2), "16");
+  EXPECT_EQ(velm::Utf8Left("5毫米", 2), "5毫");
+  EXPECT_EQ(velm::Utf8Left("毫", 2), "毫");
+  EXPECT_EQ(velm::Utf8Left("", 2), "");
+}

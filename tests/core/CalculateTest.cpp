@@ -295,3 +295,40 @@ TEST(CalculateRun, MassTransferUsesTheFloodingMassVelocities) {
   EXPECT_NEAR(*c.HTUV, h.HTUV, 1e-15);
   EXPECT_NEAR(*c.HETP, h.HETP, 1e-15);
 }
+
+TEST(CalculateRun, OverflowInsideTheFitIsAFailureNotAResult) {
+  // A flow parameter of about 300 drives the Eckert capacities to about 1e60: the normal
+  // equations of the cubic placing overflow.
+  TRun r;
+  r.Fields[TField::LD] = "48000";
+  r.Fields[TField::VD] = "3.2";
+  r.Fields[TField::DlD] = "1450";
+  r.Fields[TField::DvD] = "0.63";
+  r.Fields[TField::MlD] = "0.00065";
+  r.Case.CalcKf = r.Case.CalcKp = false;
+  r.Fields[TField::KfD] = r.Fields[TField::KpD] = "500";
+  r.Run();
+  EXPECT_NE(r.Error.find("溢出"), std::string::npos) << r.Error;
+  EXPECT_EQ(r.WriteNames(), std::vector<std::string>{"KpD"});
+  for (const auto& line : r.Log.Texts()) EXPECT_EQ(line.find("INF"), std::string::npos) << line;
+  EXPECT_FALSE(r.Case.FloodPoint.Placed);
+}
+
+TEST(CalculateRun, FactorsOfAStepThatFailsHalfWayAreKept) {
+  TRun r;
+  r.Case.CalcKf = false;  // and KfD empty: the step ends at the read of KfD
+  r.Run();
+  EXPECT_EQ(r.Error, "警告:“泛点湿填料因子”是空白,请补充.");
+  ASSERT_TRUE(r.Case.Kp.has_value());
+  EXPECT_EQ(*r.Case.Kp, r.Fields.Writes.back().Value);
+  EXPECT_FALSE(r.Case.Kf.has_value());
+  EXPECT_FALSE(r.Case.DesignPoint.Placed);
+}
+
+TEST(CalculateRun, SizeTextCountsCharactersNotBytes) {
+  TRun r;
+  TPackingRecord p = CeramicRaschig25();
+  p.F[2] = "５０mm";  // full-width digits are not a number
+  r.Run(&p);
+  EXPECT_NE(r.Error.find("“５０”"), std::string::npos) << r.Error;
+}
