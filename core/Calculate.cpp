@@ -75,12 +75,6 @@ const char* FieldName(TField f) {
   return i >= 0 && i < kFieldCount ? kFieldNames[i] : "?";
 }
 
-std::optional<TField> FieldByName(std::string_view name) {
-  for (int i = 0; i < kFieldCount; ++i)
-    if (name == kFieldNames[i]) return static_cast<TField>(i);
-  return std::nullopt;
-}
-
 bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
   for (TField f : list)
     if (!fields.IsFilled(f)) return false;

@@ -30,7 +30,6 @@ enum class TField : std::uint8_t {
 };
 constexpr int kFieldCount = static_cast<int>(TField::Count);
 const char* FieldName(TField f);
-std::optional<TField> FieldByName(std::string_view name);
 
 // The main window's fields as the core sees them. A read may end the run: the field shows its own
 // message and throws TSilentAbort. No Qt type crosses this interface.
