@@ -82,6 +82,11 @@ bool IsBatchCommandLine(int argc, char** argv) {
 int RunBatch(const QStringList& arguments) {
   QTextStream out(stdout);
   QTextStream err(stderr);
+  // Standard error carries the program's own messages: the offscreen platform's remarks about
+  // windows nobody sees are dropped; Qt's critical messages still come through.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) QTextStream(stderr) << text << '\n';
+  });
 
   QString file;
   bool json = false;
