@@ -26,9 +26,6 @@ namespace {
 // writes them.
 const char* const kInputFields[] = {"LD",  "DlD", "MlD",  "SLD",  "DlfD", "VD",
                                     "DvD", "MvD", "DvfD", "LmdD", "meD",  "alfD"};
-const char* const kResultFields[] = {"FpD",   "UfD",   "UpD",    "UlsD", "UvsD",     "KfD",
-                                     "dpD",   "dD",    "HTD",    "KpD",  "dPwaterD", "UmD",
-                                     "HTUVD", "HTULD", "HTUOVD", "HETPD"};
 const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
 

@@ -25,10 +25,6 @@ namespace {
 const QString kProjectFilter = QStringLiteral("散堆填料流体力学(*.vlm)");
 const QString kProjectSuffix = QStringLiteral("vlm");
 
-// The fields the calculation writes; a new project gives them the read-only result look.
-const char* const kResultFields[] = {"FpD",   "UfD",   "UpD",    "UlsD", "UvsD",     "KfD",
-                                     "dpD",   "dD",    "HTD",    "KpD",  "dPwaterD", "UmD",
-                                     "HTUVD", "HTULD", "HTUOVD", "HETPD"};
 
 // The single-line project information fields.
 const char* const kTextFields[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",

@@ -39,6 +39,11 @@ class TEditD;
 class TMyDBGrid;
 class TMyStatusBar;
 
+// The result fields of the calculation page (read-only; the calculation writes them).
+inline constexpr const char* kResultFields[] = {
+    "FpD", "UfD", "UpD",      "UlsD", "UvsD",  "KfD",   "dpD",    "dD",
+    "HTD", "KpD", "dPwaterD", "UmD",  "HTUVD", "HTULD", "HTUOVD", "HETPD"};
+
 // The document flags, owned by this unit.
 bool Modified();
 void SetModified(bool on);
