@@ -67,6 +67,9 @@ struct TDesignCase {
   bool CalcKp = true;
   std::string FoamingFactorText = "0.8";  // text of the foaming-factor list
   std::string FloodPercentText = "80";    // text of the design-percentage list [%]
+  // Calculation basis: false computes by the published literature ("文献"), true reproduces the
+  // methods of earlier versions bit for bit ("旧版算法").
+  bool LegacyMethods = false;
 
   // Numeric inputs as read by the last run (from the value fields).
   double LiquidFlow = 0, LiquidDensity = 0, LiquidViscosity = 0, SurfaceTension = 0,
