@@ -1,0 +1,173 @@
+#include "ooxml/Package.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace velm::ooxml {
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\u201C" + path + "\u201D"; }
+
+struct TZipCloser {
+  void operator()(zip_t* z) const {
+    if (z) zip_discard(z);
+  }
+};
+struct TFileCloser {
+  void operator()(zip_file_t* f) const {
+    if (f) zip_fclose(f);
+  }
+};
+
+std::string ZipErrorText(int code) {
+  zip_error_t error;
+  zip_error_init_with_code(&error, code);
+  std::string text = zip_error_strerror(&error);
+  zip_error_fini(&error);
+  return text;
+}
+
+std::string Directory(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file's data reach the disk before the rename makes them the target.
+void SyncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+TPackage TPackage::Read(const std::string& path, const TPackageLimits& limits) {
+  int code = 0;
+  std::unique_ptr<zip_t, TZipCloser> zip(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+  if (!zip) {
+    if (code == ZIP_ER_NOENT) throw TOoxmlError("找不到文件" + Quoted(path));
+    if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
+      throw TOoxmlError(Quoted(path) + "不是有效的工作簿文件（" + ZipErrorText(code) + "）");
+    throw TOoxmlError("无法打开" + Quoted(path) + "：" + ZipErrorText(code));
+  }
+  const zip_int64_t count = zip_get_num_entries(zip.get(), 0);
+  if (count < 0 || std::uint64_t(count) > limits.MaxEntries)
+    throw TOoxmlError(Quoted(path) + "包含的文件过多（" + std::to_string(count) + "）");
+
+  TPackage package;
+  std::uint64_t total = 0;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(zip.get(), zip_uint64_t(i), 0, &st) != 0)
+      throw TOoxmlError(Quoted(path) + "已损坏：" + zip_strerror(zip.get()));
+    const std::string name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
+    if (name.empty() || name.back() == '/') continue;
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+      throw TOoxmlError(Quoted(path) + "已加密，无法读取");
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > limits.MaxEntrySize)
+      throw TOoxmlError(Quoted(path) + "中的" + name + "过大");
+    total += st.size;
+    if (total > limits.MaxTotalSize) throw TOoxmlError(Quoted(path) + "的内容过大");
+    if (package.Has(name)) throw TOoxmlError(Quoted(path) + "中" + name + "重复出现");
+
+    std::unique_ptr<zip_file_t, TFileCloser> file(zip_fopen_index(zip.get(), zip_uint64_t(i), 0));
+    if (!file)
+      throw TOoxmlError(Quoted(path) + "中的" + name + "无法读取：" + zip_strerror(zip.get()));
+    // One byte more than the directory promises: a stream that is longer is rejected.
+    std::string bytes(st.size + 1, '\0');
+    std::uint64_t got = 0;
+    while (got < bytes.size()) {
+      const zip_int64_t n = zip_fread(file.get(), bytes.data() + got, bytes.size() - got);
+      if (n < 0)
+        throw TOoxmlError(Quoted(path) + "中的" + name + "已损坏：" +
+                          zip_error_strerror(zip_file_get_error(file.get())));
+      if (n == 0) break;
+      got += std::uint64_t(n);
+    }
+    if (got != st.size) throw TOoxmlError(Quoted(path) + "中的" + name + "长度不符");
+    bytes.resize(got);
+    package.FEntries.emplace_back(name, std::move(bytes));
+  }
+  return package;
+}
+
+bool TPackage::Has(const std::string& name) const {
+  return std::any_of(FEntries.begin(), FEntries.end(),
+                     [&](const auto& e) { return e.first == name; });
+}
+
+const std::string& TPackage::Get(const std::string& name) const {
+  for (const auto& e : FEntries)
+    if (e.first == name) return e.second;
+  throw TOoxmlError("工作簿缺少" + name);
+}
+
+void TPackage::Set(const std::string& name, std::string bytes) {
+  for (auto& e : FEntries) {
+    if (e.first == name) {
+      e.second = std::move(bytes);
+      return;
+    }
+  }
+  FEntries.emplace_back(name, std::move(bytes));
+}
+
+void TPackage::Remove(const std::string& name) {
+  std::erase_if(FEntries, [&](const auto& e) { return e.first == name; });
+}
+
+void TPackage::Write(const std::string& path, bool fixedTime) const {
+  static std::atomic<unsigned> counter{0};
+  const std::string temp = Directory(path) + "/." + BaseName(path) + ".part" +
+                           std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  auto fail = [&](const std::string& why) {
+    std::remove(temp.c_str());
+    return TOoxmlError("无法写入" + Quoted(path) + "：" + why);
+  };
+  if (BaseName(path).empty()) throw fail("不是文件名");
+
+  int code = 0;
+  zip_t* zip = zip_open(temp.c_str(), ZIP_CREATE | ZIP_EXCL, &code);
+  if (!zip) throw fail(ZipErrorText(code));
+  for (const auto& [name, bytes] : FEntries) {
+    zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
+    const zip_int64_t index =
+        source ? zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+      if (source) zip_source_free(source);
+      const std::string why = zip_strerror(zip);
+      zip_discard(zip);
+      throw fail(why);
+    }
+    zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 6);
+    // 1 January 2016, 00:00 (DOS date and time).
+    if (fixedTime) zip_file_set_dostime(zip, zip_uint64_t(index), 0, (36 << 9) | (1 << 5) | 1, 0);
+  }
+  if (zip_close(zip) != 0) {
+    const std::string why = zip_strerror(zip);
+    zip_discard(zip);
+    throw fail(why);
+  }
+  SyncFile(temp);
+  if (std::rename(temp.c_str(), path.c_str()) != 0) throw fail(std::strerror(errno));
+}
+
+}  // namespace velm::ooxml

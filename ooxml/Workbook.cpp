@@ -1,0 +1,719 @@
+#include "ooxml/Workbook.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <pugixml.hpp>
+#include <sstream>
+
+namespace velm::ooxml {
+
+namespace {
+
+constexpr int kMaxRow = 1048576;
+constexpr int kMaxColumn = 16384;
+constexpr int kMaxXmlDepth = 100;
+constexpr std::size_t kMaxCellText = 32767;  // characters a cell holds at most
+
+constexpr const char* kSheetMain =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+constexpr const char* kTemplateMain =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml";
+
+std::string Quoted(const std::string& path) { return "\u201C" + path + "\u201D"; }
+
+// Element names are compared without their namespace prefix ("x:row" is a row).
+const char* LocalName(const char* name) {
+  const char* colon = std::strrchr(name, ':');
+  return colon ? colon + 1 : name;
+}
+bool Is(const pugi::xml_node& node, const char* local) {
+  return node.type() == pugi::node_element && std::strcmp(LocalName(node.name()), local) == 0;
+}
+pugi::xml_node Child(const pugi::xml_node& node, const char* local) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (Is(c, local)) return c;
+  return {};
+}
+// The prefix ("" or "x:") of an element, used for elements added beside or under it.
+std::string Prefix(const pugi::xml_node& node) {
+  const char* name = node.name();
+  const char* colon = std::strrchr(name, ':');
+  return colon ? std::string(name, std::size_t(colon - name + 1)) : std::string();
+}
+// An attribute by local name ("r:id" and "id" in another prefix are the same).
+pugi::xml_attribute Attr(const pugi::xml_node& node, const char* local) {
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+    if (std::strcmp(LocalName(a.name()), local) == 0) return a;
+  return {};
+}
+
+class TDepthCheck : public pugi::xml_tree_walker {
+ public:
+  bool TooDeep = false;
+  bool for_each(pugi::xml_node&) override {
+    if (depth() > kMaxXmlDepth) {
+      TooDeep = true;
+      return false;
+    }
+    return true;
+  }
+};
+
+std::unique_ptr<pugi::xml_document> ParseXml(const std::string& bytes, const std::string& part,
+                                             const std::string& file) {
+  auto doc = std::make_unique<pugi::xml_document>();
+  const pugi::xml_parse_result result =
+      doc->load_buffer(bytes.data(), bytes.size(),
+                       pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single,
+                       pugi::encoding_auto);
+  if (!result)
+    throw TOoxmlError(Quoted(file) + "中的" + part + "不是有效的XML（" + result.description() +
+                      "，位置 " + std::to_string(result.offset) + "）");
+  TDepthCheck check;
+  doc->traverse(check);
+  if (check.TooDeep) throw TOoxmlError(Quoted(file) + "中的" + part + "嵌套过深");
+  return doc;
+}
+
+std::string Serialize(const pugi::xml_document& doc) {
+  std::ostringstream out;
+  doc.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+  return out.str();
+}
+
+// A part name relative to the package root, from a relationship target seen from `base`
+// (the folder of the part that owns the relationships, e.g. "xl/").
+std::string ResolveTarget(const std::string& base, const std::string& target) {
+  std::string path = target.starts_with('/') ? target.substr(1) : base + target;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const auto slash = path.find('/', start);
+    const std::string part =
+        path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  std::string out;
+  for (const auto& p : parts) out += (out.empty() ? "" : "/") + p;
+  return out;
+}
+
+std::string Folder(const std::string& part) {
+  const auto slash = part.find_last_of('/');
+  return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+}
+
+std::string RelsOf(const std::string& part) {
+  const auto slash = part.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? part : part.substr(slash + 1);
+  return folder + "_rels/" + name + ".rels";
+}
+
+// Length as the spreadsheet counts it (UTF-16 code units) of a UTF-8 text.
+std::size_t Utf16Length(const std::string& s) {
+  std::size_t n = 0;
+  for (unsigned char c : s) {
+    if ((c & 0xC0) != 0x80) ++n;  // a lead byte
+    if ((c & 0xF8) == 0xF0) ++n;  // outside the basic plane: a surrogate pair
+  }
+  return n;
+}
+
+// The text made fit for a cell: valid UTF-8 (bad bytes become U+FFFD), no control characters
+// but tab and line breaks (XML cannot hold them), at most kMaxCellText characters.
+std::string CellSafe(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < s.size() && chars < kMaxCellText;) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t len = c < 0x80             ? 1
+                      : (c & 0xE0) == 0xC0 ? 2
+                      : (c & 0xF0) == 0xE0 ? 3
+                      : (c & 0xF8) == 0xF0 ? 4
+                                           : 0;
+    bool ok = len > 0 && i + len <= s.size() && !(len == 2 && c < 0xC2);
+    for (std::size_t k = 1; ok && k < len; ++k)
+      ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    if (ok && len == 3) {
+      const unsigned cp = ((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
+      ok = cp >= 0x800 && !(cp >= 0xD800 && cp <= 0xDFFF) && cp != 0xFFFE && cp != 0xFFFF;
+    }
+    if (ok && len == 4) {
+      const unsigned cp = ((c & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12) |
+                          ((s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
+      ok = cp >= 0x10000 && cp <= 0x10FFFF;
+    }
+    if (!ok) {
+      out += "\uFFFD";
+      ++i;
+    } else {
+      if (!(len == 1 && c < 0x20 && c != '\t' && c != '\n' && c != '\r')) out.append(s, i, len);
+      i += len;
+    }
+    ++chars;
+  }
+  return out;
+}
+
+// The text of a string item (<si> or <is>): its plain text or its runs; phonetic hints are left
+// out.
+std::string ItemText(const pugi::xml_node& item) {
+  std::string text;
+  for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
+    if (Is(c, "t")) {
+      text += c.text().get();
+    } else if (Is(c, "r")) {
+      for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
+        if (Is(t, "t")) text += t.text().get();
+    }
+  }
+  return text;
+}
+
+int IntAttr(const pugi::xml_node& node, const char* name, int fallback = 0) {
+  const pugi::xml_attribute a = node.attribute(name);
+  return a ? a.as_int(fallback) : fallback;
+}
+
+}  // namespace
+
+std::string ColumnName(int column) {
+  std::string name;
+  while (column > 0) {
+    const int d = (column - 1) % 26;
+    name.insert(name.begin(), char('A' + d));
+    column = (column - 1) / 26;
+  }
+  return name;
+}
+
+bool ParseCellRef(const std::string& ref, int& row, int& column) {
+  std::size_t i = 0;
+  long c = 0;
+  while (i < ref.size() && ref[i] == '$') ++i;
+  const std::size_t letters = i;
+  while (i < ref.size() && std::isalpha(static_cast<unsigned char>(ref[i])) && c <= kMaxColumn)
+    c = c * 26 + (std::toupper(static_cast<unsigned char>(ref[i++])) - 'A' + 1);
+  if (i == letters || c > kMaxColumn) return false;
+  if (i < ref.size() && ref[i] == '$') ++i;
+  const std::size_t digits = i;
+  long r = 0;
+  while (i < ref.size() && std::isdigit(static_cast<unsigned char>(ref[i])) && r <= kMaxRow)
+    r = r * 10 + (ref[i++] - '0');
+  if (i == digits || i != ref.size() || r < 1 || r > kMaxRow) return false;
+  row = int(r);
+  column = int(c);
+  return true;
+}
+
+std::string SheetNameProblem(const std::string& name) {
+  if (name.empty()) return "工作表名称不能为空";
+  if (Utf16Length(name) > 31) return "工作表名称" + Quoted(name) + "超过31个字符";
+  if (name.find_first_of(":\\/?*[]") != std::string::npos)
+    return "工作表名称" + Quoted(name) + "不能含有下列字符：: \\ / ? * [ ]";
+  if (name.front() == '\'' || name.back() == '\'')
+    return "工作表名称" + Quoted(name) + "不能以单引号开始或结束";
+  return {};
+}
+
+std::string MakeSheetName(const std::string& text) {
+  std::string name = text;
+  for (char& c : name)
+    if (std::strchr(":\\/?*[]", c) && c != '\0') c = '_';
+  std::string cut;
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < name.size();) {
+    std::size_t len = 1;
+    while (i + len < name.size() && (static_cast<unsigned char>(name[i + len]) & 0xC0) == 0x80)
+      ++len;
+    const std::size_t need = len == 4 ? 2 : 1;
+    if (units + need > 31) break;
+    units += need;
+    cut.append(name, i, len);
+    i += len;
+  }
+  while (!cut.empty() && cut.front() == '\'') cut.erase(cut.begin());
+  while (!cut.empty() && cut.back() == '\'') cut.pop_back();
+  return cut.empty() ? std::string("Sheet1") : cut;
+}
+
+struct TWorkbook::TSheetEntry {
+  std::string Name;
+  std::string Part;
+  bool Worksheet = true;
+  pugi::xml_node Element;  // <sheet> in workbook.xml
+  std::unique_ptr<pugi::xml_document> Doc;
+  bool Dirty = false;
+};
+
+TWorkbook::~TWorkbook() = default;
+
+std::unique_ptr<TWorkbook> TWorkbook::Open(const std::string& path, const TPackageLimits& limits) {
+  std::unique_ptr<TWorkbook> book(new TWorkbook());
+  book->FPath = path;
+  book->FLimits = limits;
+  book->FPackage = TPackage::Read(path, limits);
+  book->Load();
+  return book;
+}
+
+void TWorkbook::Load() {
+  auto required = [&](const std::string& part) -> const std::string& {
+    if (!FPackage.Has(part)) throw TOoxmlError(Quoted(FPath) + "不是工作簿：缺少" + part);
+    return FPackage.Get(part);
+  };
+  FContentTypes = ParseXml(required("[Content_Types].xml"), "[Content_Types].xml", FPath);
+
+  // The workbook part, from the package relationships.
+  FWorkbookPart = "xl/workbook.xml";
+  if (FPackage.Has("_rels/.rels")) {
+    auto rels = ParseXml(FPackage.Get("_rels/.rels"), "_rels/.rels", FPath);
+    for (pugi::xml_node r : Child(*rels, "Relationships").children()) {
+      const std::string type = r.attribute("Type").value();
+      if (Is(r, "Relationship") && type.ends_with("/officeDocument")) {
+        FWorkbookPart = ResolveTarget("", r.attribute("Target").value());
+        break;
+      }
+    }
+  }
+  FWorkbookXml = ParseXml(required(FWorkbookPart), FWorkbookPart, FPath);
+  const pugi::xml_node workbook = Child(*FWorkbookXml, "workbook");
+  if (!workbook) throw TOoxmlError(Quoted(FPath) + "不是工作簿：" + FWorkbookPart + "无工作簿元素");
+
+  std::map<std::string, std::pair<std::string, std::string>> targets;  // id -> (part, type)
+  const std::string relsPart = RelsOf(FWorkbookPart);
+  if (FPackage.Has(relsPart)) {
+    auto rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
+    for (pugi::xml_node r : Child(*rels, "Relationships").children()) {
+      if (!Is(r, "Relationship") || std::strcmp(r.attribute("TargetMode").value(), "External") == 0)
+        continue;
+      targets[r.attribute("Id").value()] = {
+          ResolveTarget(Folder(FWorkbookPart), r.attribute("Target").value()),
+          r.attribute("Type").value()};
+    }
+  }
+  for (pugi::xml_node s : Child(workbook, "sheets").children()) {
+    if (!Is(s, "sheet")) continue;
+    auto entry = std::make_unique<TSheetEntry>();
+    entry->Name = s.attribute("name").value();
+    entry->Element = s;
+    const auto t = targets.find(Attr(s, "id").value());
+    if (t == targets.end() || !FPackage.Has(t->second.first))
+      throw TOoxmlError(Quoted(FPath) + "已损坏：工作表" + Quoted(entry->Name) + "的内容缺失");
+    entry->Part = t->second.first;
+    entry->Worksheet = t->second.second.ends_with("/worksheet");
+    FSheets.push_back(std::move(entry));
+  }
+  if (FSheets.empty()) throw TOoxmlError(Quoted(FPath) + "不含任何工作表");
+  const pugi::xml_node view = Child(Child(workbook, "bookViews"), "workbookView");
+  FActive = std::clamp(IntAttr(view, "activeTab", 0) + 1, 1, SheetCount());
+}
+
+bool TWorkbook::IsTemplate() const {
+  for (pugi::xml_node o : Child(*FContentTypes, "Types").children()) {
+    if (Is(o, "Override") && ResolveTarget("", o.attribute("PartName").value()) == FWorkbookPart)
+      return std::strcmp(o.attribute("ContentType").value(), kTemplateMain) == 0;
+  }
+  return false;
+}
+
+TWorkbook::TSheetEntry& TWorkbook::Entry(int index) {
+  if (index < 1 || index > SheetCount())
+    throw TOoxmlError("工作表序号 " + std::to_string(index) + " 超出范围（共 " +
+                      std::to_string(SheetCount()) + " 个工作表）");
+  return *FSheets[std::size_t(index - 1)];
+}
+const TWorkbook::TSheetEntry& TWorkbook::Entry(int index) const {
+  return const_cast<TWorkbook*>(this)->Entry(index);
+}
+
+pugi::xml_document& TWorkbook::Xml(TSheetEntry& sheet) const {
+  if (!sheet.Doc) {
+    sheet.Doc = ParseXml(FPackage.Get(sheet.Part), sheet.Part, FPath);
+    if (!sheet.Worksheet) return *sheet.Doc;
+    // Rows and cells without a reference follow the one before: give them one, so that every
+    // lookup below can rely on it.
+    pugi::xml_node data = Child(Child(*sheet.Doc, "worksheet"), "sheetData");
+    int lastRow = 0;
+    for (pugi::xml_node row : data.children()) {
+      if (!Is(row, "row")) continue;
+      int r = IntAttr(row, "r", 0);
+      if (r < 1 || r > kMaxRow) r = lastRow + 1;
+      if (r <= lastRow)
+        throw TOoxmlError(Quoted(FPath) + "中的" + sheet.Part + "已损坏：行次序错误");
+      if (!row.attribute("r")) row.append_attribute("r");
+      row.attribute("r").set_value(r);
+      lastRow = r;
+      int lastColumn = 0;
+      for (pugi::xml_node c : row.children()) {
+        if (!Is(c, "c")) continue;
+        int rr = 0, cc = 0;
+        if (!ParseCellRef(c.attribute("r").value(), rr, cc) || rr != r) {
+          cc = lastColumn + 1;
+          if (!c.attribute("r")) c.append_attribute("r");
+          c.attribute("r").set_value((ColumnName(cc) + std::to_string(r)).c_str());
+        }
+        lastColumn = cc;
+      }
+    }
+  }
+  return *sheet.Doc;
+}
+
+const pugi::xml_document& TWorkbook::SheetXml(int sheet) const {
+  return Xml(const_cast<TWorkbook*>(this)->Entry(sheet));
+}
+
+const pugi::xml_document* TWorkbook::PartXml(const std::string& part) const {
+  auto it = FParts.find(part);
+  if (it == FParts.end()) {
+    if (!FPackage.Has(part)) return nullptr;
+    it = FParts.emplace(part, ParseXml(FPackage.Get(part), part, FPath)).first;
+  }
+  return it->second.get();
+}
+
+const std::string& TWorkbook::SheetName(int index) const { return Entry(index).Name; }
+const std::string& TWorkbook::SheetPart(int index) const { return Entry(index).Part; }
+
+void TWorkbook::SetSheetName(int index, const std::string& name) {
+  TSheetEntry& sheet = Entry(index);
+  if (const std::string problem = SheetNameProblem(name); !problem.empty())
+    throw TOoxmlError(problem);
+  auto lower = [](std::string s) {
+    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  for (int i = 1; i <= SheetCount(); ++i)
+    if (i != index && lower(SheetName(i)) == lower(name))
+      throw TOoxmlError("工作表名称" + Quoted(name) + "已被另一个工作表使用");
+  if (name == sheet.Name) return;
+
+  // Defined names (the print area, print titles) refer to the sheet by name.
+  auto quote = [](const std::string& n) {
+    std::string q = "'";
+    for (char c : n) q += c == '\'' ? std::string("''") : std::string(1, c);
+    return q + "'!";
+  };
+  const std::string newRef = quote(name);
+  const std::string oldRefs[] = {quote(sheet.Name), sheet.Name + "!"};
+  pugi::xml_node workbook = Child(*FWorkbookXml, "workbook");
+  for (pugi::xml_node d : Child(workbook, "definedNames").children()) {
+    if (!Is(d, "definedName")) continue;
+    std::string text = d.text().get();
+    bool changed = false;
+    for (const std::string& old : oldRefs) {
+      for (std::size_t at = text.find(old); at != std::string::npos; at = text.find(old, at)) {
+        const unsigned char before = at == 0 ? ' ' : static_cast<unsigned char>(text[at - 1]);
+        if (old.front() != '\'' && (std::isalnum(before) || before == '_' || before == '.' ||
+                                    before == '\'' || before >= 0x80)) {
+          at += old.size();
+          continue;
+        }
+        text.replace(at, old.size(), newRef);
+        at += newRef.size();
+        changed = true;
+      }
+    }
+    if (changed) d.text().set(text.c_str());
+  }
+  sheet.Element.attribute("name").set_value(name.c_str());
+  sheet.Name = name;
+  FWorkbookChanged = true;
+}
+
+void TWorkbook::SelectSheet(int index) {
+  Entry(index);
+  pugi::xml_node workbook = Child(*FWorkbookXml, "workbook");
+  pugi::xml_node views = Child(workbook, "bookViews");
+  if (!views) {
+    views = workbook.insert_child_after((Prefix(workbook) + "bookViews").c_str(),
+                                        Child(workbook, "workbookPr"));
+  }
+  pugi::xml_node view = Child(views, "workbookView");
+  if (!view) view = views.append_child((Prefix(views) + "workbookView").c_str());
+  if (!view.attribute("activeTab")) view.append_attribute("activeTab");
+  view.attribute("activeTab").set_value(index - 1);
+  FWorkbookChanged = true;
+  for (int i = 1; i <= SheetCount(); ++i) {
+    TSheetEntry& sheet = Entry(i);
+    if (!sheet.Worksheet) continue;
+    for (pugi::xml_node v : Child(Child(Xml(sheet), "worksheet"), "sheetViews").children()) {
+      if (!Is(v, "sheetView")) continue;
+      v.remove_attribute("tabSelected");
+      if (i == index) v.append_attribute("tabSelected").set_value(1);
+      sheet.Dirty = true;
+    }
+  }
+  FActive = index;
+}
+
+void TWorkbook::SetCellText(int sheetIndex, int row, int column, const std::string& text) {
+  TSheetEntry& sheet = Entry(sheetIndex);
+  if (!sheet.Worksheet)
+    throw TOoxmlError("工作表" + Quoted(sheet.Name) + "不是普通工作表，不能写入单元格");
+  if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn)
+    throw TOoxmlError("单元格(" + std::to_string(row) + ", " + std::to_string(column) +
+                      ")超出工作表范围");
+  pugi::xml_node ws = Child(Xml(sheet), "worksheet");
+  if (!ws) throw TOoxmlError(Quoted(FPath) + "中的" + sheet.Part + "不是工作表");
+  const std::string px = Prefix(ws);
+  pugi::xml_node data = Child(ws, "sheetData");
+  if (!data) {
+    // sheetData follows the sheet's format and column elements when present.
+    pugi::xml_node after;
+    for (const char* n : {"sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols"})
+      if (pugi::xml_node e = Child(ws, n)) after = e;
+    data = after ? ws.insert_child_after((px + "sheetData").c_str(), after)
+                 : ws.prepend_child((px + "sheetData").c_str());
+  }
+
+  pugi::xml_node rowNode;
+  pugi::xml_node before;
+  for (pugi::xml_node r : data.children()) {
+    if (!Is(r, "row")) continue;
+    const int at = IntAttr(r, "r");
+    if (at == row) {
+      rowNode = r;
+      break;
+    }
+    if (at > row) {
+      before = r;
+      break;
+    }
+  }
+  if (!rowNode) {
+    rowNode = before ? data.insert_child_before((px + "row").c_str(), before)
+                     : data.append_child((px + "row").c_str());
+    rowNode.append_attribute("r").set_value(row);
+  }
+
+  const std::string ref = ColumnName(column) + std::to_string(row);
+  pugi::xml_node cell;
+  before = {};
+  for (pugi::xml_node c : rowNode.children()) {
+    if (!Is(c, "c")) continue;
+    int rr = 0, cc = 0;
+    ParseCellRef(c.attribute("r").value(), rr, cc);
+    if (cc == column) {
+      cell = c;
+      break;
+    }
+    if (cc > column) {
+      before = c;
+      break;
+    }
+  }
+  if (!cell) {
+    cell = before ? rowNode.insert_child_before((px + "c").c_str(), before)
+                  : rowNode.append_child((px + "c").c_str());
+    cell.append_attribute("r").set_value(ref.c_str());
+    // A new cell wears its row's format, or else its column's.
+    int style = 0;
+    if (rowNode.attribute("customFormat").as_bool()) {
+      style = IntAttr(rowNode, "s");
+    } else {
+      for (pugi::xml_node col : Child(ws, "cols").children()) {
+        if (Is(col, "col") && IntAttr(col, "min") <= column && column <= IntAttr(col, "max")) {
+          style = IntAttr(col, "style");
+          break;
+        }
+      }
+    }
+    if (style > 0) cell.append_attribute("s").set_value(style);
+  }
+  // Keep r and s (the format); whatever the cell held goes.
+  while (cell.first_child()) cell.remove_child(cell.first_child());
+  for (const char* a : {"t", "cm", "vm"}) cell.remove_attribute(a);
+  const std::string safe = CellSafe(text);
+  if (!safe.empty()) {
+    cell.append_attribute("t").set_value("inlineStr");
+    pugi::xml_node t = cell.append_child((px + "is").c_str()).append_child((px + "t").c_str());
+    t.append_attribute("xml:space").set_value("preserve");
+    t.text().set(safe.c_str());
+  }
+  sheet.Dirty = true;
+}
+
+const std::string& TWorkbook::SharedString(int index) const {
+  if (!FSharedLoaded) {
+    FSharedLoaded = true;
+    std::string part;
+    const std::string relsPart = RelsOf(FWorkbookPart);
+    if (FPackage.Has(relsPart)) {
+      auto rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
+      for (pugi::xml_node r : Child(*rels, "Relationships").children())
+        if (std::string(r.attribute("Type").value()).ends_with("/sharedStrings"))
+          part = ResolveTarget(Folder(FWorkbookPart), r.attribute("Target").value());
+    }
+    if (!part.empty() && FPackage.Has(part)) {
+      auto doc = ParseXml(FPackage.Get(part), part, FPath);
+      for (pugi::xml_node si : Child(*doc, "sst").children())
+        if (Is(si, "si")) FShared.push_back(ItemText(si));
+    }
+  }
+  static const std::string kNone;
+  return index >= 0 && std::size_t(index) < FShared.size() ? FShared[std::size_t(index)] : kNone;
+}
+
+namespace {
+
+TCell ReadCell(const pugi::xml_node& c, const std::function<const std::string&(int)>& shared) {
+  TCell cell;
+  cell.Style = IntAttr(c, "s");
+  const std::string t = c.attribute("t").value();
+  const pugi::xml_node v = Child(c, "v");
+  if (t == "inlineStr") {
+    cell.Text = ItemText(Child(c, "is"));
+    cell.Kind = TCellKind::Text;
+  } else if (t == "s") {
+    if (v) {
+      cell.Text = shared(v.text().as_int(-1));
+      cell.Kind = TCellKind::Text;
+    }
+  } else if (!v) {
+    return cell;
+  } else if (t == "str") {
+    cell.Text = v.text().get();
+    cell.Kind = TCellKind::Text;
+  } else if (t == "b") {
+    cell.Text = v.text().as_int() ? "TRUE" : "FALSE";
+    cell.Kind = TCellKind::Boolean;
+  } else if (t == "e") {
+    cell.Text = v.text().get();
+    cell.Kind = TCellKind::Error;
+  } else {
+    cell.Text = v.text().get();
+    cell.Kind = TCellKind::Number;
+  }
+  if (cell.Kind == TCellKind::Text && cell.Text.empty()) cell.Kind = TCellKind::Empty;
+  return cell;
+}
+
+}  // namespace
+
+TCell TWorkbook::Cell(int sheetIndex, int row, int column) const {
+  const TSheetEntry& sheet = Entry(sheetIndex);
+  if (!sheet.Worksheet) return {};
+  auto shared = [this](int i) -> const std::string& { return SharedString(i); };
+  const pugi::xml_node data =
+      Child(Child(Xml(const_cast<TSheetEntry&>(sheet)), "worksheet"), "sheetData");
+  for (pugi::xml_node r : data.children()) {
+    if (!Is(r, "row") || IntAttr(r, "r") != row) continue;
+    for (pugi::xml_node c : r.children()) {
+      int rr = 0, cc = 0;
+      if (Is(c, "c") && ParseCellRef(c.attribute("r").value(), rr, cc) && cc == column)
+        return ReadCell(c, shared);
+    }
+    break;
+  }
+  return {};
+}
+
+std::map<std::pair<int, int>, TCell> TWorkbook::Cells(int sheetIndex) const {
+  std::map<std::pair<int, int>, TCell> cells;
+  const TSheetEntry& sheet = Entry(sheetIndex);
+  if (!sheet.Worksheet) return cells;
+  auto shared = [this](int i) -> const std::string& { return SharedString(i); };
+  const pugi::xml_node data =
+      Child(Child(Xml(const_cast<TSheetEntry&>(sheet)), "worksheet"), "sheetData");
+  for (pugi::xml_node r : data.children()) {
+    if (!Is(r, "row")) continue;
+    for (pugi::xml_node c : r.children()) {
+      int rr = 0, cc = 0;
+      if (!Is(c, "c") || !ParseCellRef(c.attribute("r").value(), rr, cc)) continue;
+      TCell cell = ReadCell(c, shared);
+      if (cell.Kind != TCellKind::Empty) cells[{rr, cc}] = std::move(cell);
+    }
+  }
+  return cells;
+}
+
+void TWorkbook::SaveAs(const std::string& path) {
+  TPackage out = FPackage;
+  bool formulas = false;
+  for (auto& sheet : FSheets) {
+    if (sheet->Dirty) {
+      // Formulas of a changed sheet lose their cached results: the spreadsheet recalculates.
+      for (pugi::xpath_node x : sheet->Doc->select_nodes("//*[local-name()='f']")) {
+        formulas = true;
+        pugi::xml_node c = x.node().parent();
+        if (pugi::xml_node v = Child(c, "v")) c.remove_child(v);
+      }
+      out.Set(sheet->Part, Serialize(*sheet->Doc));
+    } else if (sheet->Worksheet) {
+      const std::string& bytes = FPackage.Get(sheet->Part);
+      formulas = formulas || bytes.find("<f>") != std::string::npos ||
+                 bytes.find("<f ") != std::string::npos || bytes.find(":f>") != std::string::npos;
+    }
+  }
+
+  // A template saved becomes a workbook.
+  auto types = std::make_unique<pugi::xml_document>();
+  types->reset(*FContentTypes);
+  pugi::xml_node typesRoot = Child(*types, "Types");
+  for (pugi::xml_node o : typesRoot.children()) {
+    if (Is(o, "Override") && ResolveTarget("", o.attribute("PartName").value()) == FWorkbookPart &&
+        std::strcmp(o.attribute("ContentType").value(), kTemplateMain) == 0)
+      o.attribute("ContentType").set_value(kSheetMain);
+  }
+
+  // The calculation chain is only a cache of the calculation order; a stale one makes the
+  // spreadsheet repair the file, so it goes with its relationship and content type.
+  pugi::xml_document workbookXml;
+  workbookXml.reset(*FWorkbookXml);
+  bool workbookChanged = FWorkbookChanged;
+  const std::string relsPart = RelsOf(FWorkbookPart);
+  if (FPackage.Has(relsPart)) {
+    auto rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
+    pugi::xml_node root = Child(*rels, "Relationships");
+    bool changed = false;
+    for (pugi::xml_node r = root.first_child(); r;) {
+      pugi::xml_node next = r.next_sibling();
+      if (std::string(r.attribute("Type").value()).ends_with("/calcChain")) {
+        const std::string part =
+            ResolveTarget(Folder(FWorkbookPart), r.attribute("Target").value());
+        out.Remove(part);
+        for (pugi::xml_node o = typesRoot.first_child(); o;) {
+          pugi::xml_node n = o.next_sibling();
+          if (Is(o, "Override") && ResolveTarget("", o.attribute("PartName").value()) == part)
+            typesRoot.remove_child(o);
+          o = n;
+        }
+        root.remove_child(r);
+        changed = true;
+      }
+      r = next;
+    }
+    if (changed) out.Set(relsPart, Serialize(*rels));
+  }
+  if (formulas) {
+    pugi::xml_node workbook = Child(workbookXml, "workbook");
+    pugi::xml_node calc = Child(workbook, "calcPr");
+    if (!calc) {
+      // calcPr follows definedNames (or sheets) in the workbook's element order.
+      pugi::xml_node after = Child(workbook, "definedNames");
+      if (!after) after = Child(workbook, "sheets");
+      calc = workbook.insert_child_after((Prefix(workbook) + "calcPr").c_str(), after);
+    }
+    if (!calc.attribute("fullCalcOnLoad")) calc.append_attribute("fullCalcOnLoad");
+    calc.attribute("fullCalcOnLoad").set_value("1");
+    workbookChanged = true;
+  }
+  if (workbookChanged) out.Set(FWorkbookPart, Serialize(workbookXml));
+  out.Set("[Content_Types].xml", Serialize(*types));
+
+  out.Write(path);
+  FPath = path;
+}
+
+}  // namespace velm::ooxml
