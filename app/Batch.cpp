@@ -110,6 +110,7 @@ int RunBatch(const QStringList& arguments) {
 
   QStringList messages;
   int errors = 0;
+  QString lastError;
   auto echo = [&](const QString& text) {
     messages << text;
     err << text << '\n';
@@ -119,12 +120,14 @@ int RunBatch(const QStringList& arguments) {
   qApp->installEventFilter(&boxes);
   SetFieldMessageHook([&](const QString& text) {
     ++errors;
+    lastError = text;
     echo(text);
   });
 
   TFormVELMSetup setup;
   setup.ErrorBox = [&](QWidget*, const QString& text) {
     ++errors;
+    lastError = text;
     echo(text);
   };
   setup.MessageBox = [&](QWidget*, const QString& text) { echo(text); };
@@ -149,8 +152,12 @@ int RunBatch(const QStringList& arguments) {
       errors = 0;  // what the open's own run reported is repeated by the run below
       SetNeedsRecalc(true);
       window.Guard([&window] { window.LDExit(nullptr); });
-      const bool complete = !NeedsRecalc() && errors == 0;
+      // A run that ended early without a message (no packing, an empty input, no convergence)
+      // is as incomplete as one that reported an error.
+      const std::string stopped = window.DesignCase().Stopped;
+      const bool complete = !NeedsRecalc() && errors == 0 && stopped.empty();
       if (!complete) code = 3;
+      if (!stopped.empty()) err << "velm: incomplete: " << QString::fromStdString(stopped) << '\n';
 
       auto fieldRow = [&](const char* name) {
         auto* field = window.Control<TEditD>(QString::fromLatin1(name));
@@ -169,6 +176,14 @@ int RunBatch(const QStringList& arguments) {
         QJsonObject doc;
         doc.insert(QStringLiteral("file"), file);
         doc.insert(QStringLiteral("complete"), complete);
+        QJsonValue error;
+        if (errors > 0)
+          error = lastError;
+        else if (!stopped.empty())
+          error = QString::fromStdString(stopped);
+        else if (!complete)
+          error = QStringLiteral("the calculation did not finish");
+        doc.insert(QStringLiteral("error"), error);
         auto fields = [&](const auto& names) {
           QJsonArray rows;
           for (const char* name : names) {

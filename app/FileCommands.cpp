@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <exception>
 
 #include "app/UnitMain.h"
@@ -180,16 +181,21 @@ void TFormVELM::MFile_OpenClick(QObject* sender) {
 }
 
 bool TFormVELM::OpenProject(const QString& path) {
+  int skipped = 0;
   try {
-    ReadProjectFile(this, path);
+    // All or nothing: the whole file is read and converted before the window changes, so a
+    // file that fails leaves the project as it was (fields, name, caption, Modified and the
+    // recent files), and a save after it cannot write a mixture of two projects.
+    ReadProjectFile(this, path, &skipped);
   } catch (const TSilentAbort&) {
     return false;
   } catch (const std::exception& e) {
-    // The project's name, caption and the recent files stay; fields already read keep their
-    // new values.
     ReportError(QString::fromStdString(e.what()));
     return false;
   }
+  if (skipped > 0)
+    FMessages->appendPlainText(
+        QStringLiteral("项目文件中有 %1 条记录不属于本程序保存的内容，已跳过。").arg(skipped));
   FCurrentFile = path;
   // The controls that depend on the flooding method follow the loaded choice.
   Guard([this] { MethodDChange(nullptr); });

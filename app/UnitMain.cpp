@@ -220,9 +220,12 @@ void TFormVELM::FormCreate() {
   try {
     LoadRecentFiles();
   } catch (const std::exception& e) {
-    // A list whose counts are not numbers ends the start-up like a missing table.
-    FSetup.ErrorBox(this, QString::fromStdString(e.what()));
-    return;
+    // A damaged list is reported once and left out; the start-up goes on (the packing list,
+    // the command-line project), and closing the window writes a sound list over it.
+    FSetup.ErrorBox(
+        this, QStringLiteral("最近文件列表无法读取，已忽略：") + QString::fromStdString(e.what()));
+    FRecent = TRecentFiles();
+    ShowRecentFileEntries();
   }
   FCurrentFile.clear();
   FDialogDirectory = FAppConst.Mypath();
@@ -854,15 +857,15 @@ void TFormVELM::ConnectCalculation() {
 }
 
 void TFormVELM::ReadOptions() {
-  const int method = Control<QComboBox>(QStringLiteral("MethodD"))->currentIndex();
-  const int accel = Control<QComboBox>(QStringLiteral("ACLMethodD"))->currentIndex();
+  const int method = Need<QComboBox>(QStringLiteral("MethodD"))->currentIndex();
+  const int accel = Need<QComboBox>(QStringLiteral("ACLMethodD"))->currentIndex();
   FCase.FloodMethod = method == 1 ? kKisterOrvik : kEckertOrvik;
   FCase.AccelMethod = accel < 0 ? 0 : accel;  // no selection counts as "Normal"
-  FCase.CalcKf = Control<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
-  FCase.CalcKp = Control<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
-  FCase.FoamingFactorText = Control<QComboBox>(QStringLiteral("AfD"))->currentText().toStdString();
+  FCase.CalcKf = Need<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
+  FCase.CalcKp = Need<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
+  FCase.FoamingFactorText = Need<QComboBox>(QStringLiteral("AfD"))->currentText().toStdString();
   FCase.FloodPercentText =
-      Control<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString();
+      Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString();
 }
 
 void TFormVELM::LDExit(QObject* sender) {
@@ -878,7 +881,7 @@ void TFormVELM::LDExit(QObject* sender) {
         *this, [this](const QString& text) { FSetup.MessageBox(this, text); },
         [this] {
           // Back to "Eckert-Orvik", with the Kf inputs enabled again to match it.
-          Control<QComboBox>(QStringLiteral("MethodD"))->setCurrentIndex(0);
+          Need<QComboBox>(QStringLiteral("MethodD"))->setCurrentIndex(0);
           MethodDChange();
         });
     TMemoLog log(FMessages);
@@ -895,7 +898,7 @@ void TFormVELM::AfDChange(QObject* sender) {
 }
 
 void TFormVELM::MethodDChange(QObject* sender) {
-  const bool eckert = Control<QComboBox>(QStringLiteral("MethodD"))->currentIndex() == 0;
+  const bool eckert = Need<QComboBox>(QStringLiteral("MethodD"))->currentIndex() == 0;
   for (const char* name : {"CalKf", "KfL", "KfD", "KfU"})
     if (QWidget* w = Control<QWidget>(QString::fromLatin1(name))) w->setEnabled(eckert);
   if (auto* kpl = Control<QLabel>(QStringLiteral("KpL")))
@@ -909,9 +912,11 @@ void TFormVELM::ACLMethodDSelect(QObject* sender) {
 }
 
 void TFormVELM::FactorClick(const QString& check, const QString& field) {
-  auto* box = Control<QCheckBox>(check);
-  TEditD* f = FFields.value(field, nullptr);
+  QCheckBox* box = nullptr;
   Guard([&] {
+    box = Need<QCheckBox>(check);
+    TEditD* f = FFields.value(field, nullptr);
+    if (!f) throw std::logic_error("窗口中没有控件“" + field.toStdString() + "”");
     if (box->isChecked()) {
       // The calculation computes the factor.
       f->setReadOnly(true);

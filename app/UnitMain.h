@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 #include "app/MyAppConst.h"
 #include "app/MyClientDataSet.h"
@@ -94,6 +95,14 @@ class TFormVELM : public QMainWindow {
   template <class T = QWidget>
   T* Control(const QString& name) const {
     return findChild<T*>(name);
+  }
+  // The same for a control the window cannot work without: a missing one is an error (which
+  // the handler's guard reports), never a null pointer to follow.
+  template <class T = QWidget>
+  T* Need(const QString& name) const {
+    T* control = findChild<T*>(name);
+    if (!control) throw std::logic_error("窗口中没有控件“" + name.toStdString() + "”");
+    return control;
   }
 
   const TMyAppConst& MyAppConstmain() const { return FAppConst; }

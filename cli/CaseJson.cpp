@@ -124,6 +124,9 @@ json RunCaseJson(const json& input) {
   } catch (const std::exception& e) {
     error = e.what();
   }
+  // A run that ended early without an error (no packing, an empty input, no convergence) is
+  // not a result: say so, or a script takes the missing values for a calculation.
+  if (error.is_null() && !dc.Stopped.empty()) error = dc.Stopped;
 
   json out;
   out["FlowParameter"] = Opt(dc.FlowParameter);

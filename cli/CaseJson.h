@@ -17,7 +17,8 @@ class TCaseFormatError : public std::runtime_error {
   explicit TCaseFormatError(const std::string& what) : std::runtime_error(what) {}
 };
 
-// Runs one case. Throws TCaseFormatError for an input document that cannot be a case.
+// Runs one case. Throws TCaseFormatError for an input document that cannot be a case. "error"
+// in the result is null only for a run that went through to the end.
 nlohmann::json RunCaseJson(const nlohmann::json& input);
 
 }  // namespace velm

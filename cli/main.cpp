@@ -2,6 +2,10 @@
 //
 //   velm-calc [FILE]          one case from FILE (or standard input), one JSON object out
 //   velm-calc --jsonl         one case per line on standard input, one result per line out
+//
+// Exit status: 0 every run went through to the end; 2 an input that is not a case (bad JSON,
+// a wrong type, a file that cannot be read); 3 a run that ended early ("error" in its result).
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -15,21 +19,32 @@ const char* kUsage =
     "usage: velm-calc [--pretty] [FILE]   calculate one case (JSON) from FILE or standard input\n"
     "       velm-calc --jsonl             one case per input line, one result per output line\n";
 
+constexpr int kIncomplete = 3;
+
+int StatusOf(const nlohmann::json& result) { return result["error"].is_null() ? 0 : kIncomplete; }
+
 int RunOne(std::istream& in, const std::string& where, bool pretty) {
   nlohmann::json input;
   try {
     input = nlohmann::json::parse(in);
-  } catch (const nlohmann::json::parse_error& e) {
+  } catch (const std::exception& e) {
+    // parse_error, and out_of_range for a number beyond double ("1e999").
     std::cerr << "velm-calc: " << where << ": not valid JSON: " << e.what() << "\n";
     return 2;
   }
+  nlohmann::json result;
   try {
-    std::cout << velm::RunCaseJson(input).dump(pretty ? 2 : -1) << "\n";
+    result = velm::RunCaseJson(input);
   } catch (const std::exception& e) {
     std::cerr << "velm-calc: " << where << ": " << e.what() << "\n";
     return 2;
   }
-  return 0;
+  std::cout << result.dump(pretty ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace)
+            << "\n";
+  const int status = StatusOf(result);
+  if (status != 0)
+    std::cerr << "velm-calc: " << where << ": incomplete: " << result["error"].dump() << "\n";
+  return status;
 }
 
 int RunLines(std::istream& in) {
@@ -40,13 +55,15 @@ int RunLines(std::istream& in) {
     ++number;
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
     try {
-      std::cout << velm::RunCaseJson(nlohmann::json::parse(line)).dump() << "\n";
+      const nlohmann::json result = velm::RunCaseJson(nlohmann::json::parse(line));
+      std::cout << result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+      if (StatusOf(result) != 0 && status == 0) status = kIncomplete;
     } catch (const std::exception& e) {
       // Keep one output line per input line, so results stay aligned with their cases.
-      std::cout << nlohmann::json({{"error", std::string("line ") + std::to_string(number) +
-                                                 ": " + e.what()},
-                                   {"invalid", true}})
-                       .dump()
+      std::cout << nlohmann::json(
+                       {{"error", std::string("line ") + std::to_string(number) + ": " + e.what()},
+                        {"invalid", true}})
+                       .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                 << "\n";
       std::cerr << "velm-calc: line " << number << ": " << e.what() << "\n";
       status = 2;
@@ -55,9 +72,7 @@ int RunLines(std::istream& in) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   bool jsonl = false, pretty = false;
   std::string file;
   for (int i = 1; i < argc; ++i) {
@@ -81,10 +96,29 @@ int main(int argc, char** argv) {
   }
   if (jsonl) return RunLines(std::cin);
   if (file.empty() || file == "-") return RunOne(std::cin, "standard input", pretty);
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) {
+    std::cerr << "velm-calc: " << file << " is a folder, not a file\n";
+    return 2;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     std::cerr << "velm-calc: cannot open " << file << "\n";
     return 2;
   }
   return RunOne(in, file, pretty);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing may end the program with an uncaught exception: a script gets a message and 2.
+  try {
+    return Main(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "velm-calc: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "velm-calc: unknown error\n";
+  }
+  return 2;
 }

@@ -62,6 +62,17 @@ double PlacePoint(const mnMatrix& curves, int used, double x, const char* result
                          resultName);
 }
 
+// True, with the reason noted in the case, when one of the listed inputs is empty: the run
+// ends there without a message, as it always has, but it is not a complete run.
+bool StopAtEmpty(TDesignCase& dc, TFieldAccess& fields, std::initializer_list<TField> list) {
+  std::string empty;
+  for (TField f : list)
+    if (!fields.IsFilled(f)) empty += (empty.empty() ? "" : ", ") + std::string(FieldName(f));
+  if (empty.empty()) return false;
+  dc.Stopped = "empty input " + empty;
+  return true;
+}
+
 int EckertCurvesUsed(double FP) {
   if (FP <= 0.25) return 11;
   if (FP <= 1.0) return 9;
@@ -84,7 +95,11 @@ bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
 void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                TFieldAccess& fields) {
   using namespace checked;
-  if (!packing) return;
+  dc.Stopped.clear();
+  if (!packing) {
+    dc.Stopped = "no packing";
+    return;
+  }
 
   dc.HydraulicsDone = false;
   const TPackingNumbers pk = ReadPacking(*packing);
@@ -97,6 +112,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
     if (experimental.empty()) {
       fields.ShowMessage(kNoExperimentalFactorMessage);
       fields.ResetFloodMethod();
+      dc.Stopped = "no experimental packing factor for Kister-Orvik";
       return;
     }
     Kp = StrToFloat(LeadingNumber(experimental));
@@ -105,7 +121,8 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   }
 
   // ---- Hydraulic stage -------------------------------------------------------------------
-  if (!AllFilled(fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD})) return;
+  if (StopAtEmpty(dc, fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD}))
+    return;
 
   const double L = fields.Value(TField::LD);
   const double V = fields.Value(TField::VD);
@@ -207,6 +224,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   log.Add("RN=" + std::to_string(counter));
   if (!*dc.Converged) {
     log.Add("计算未收敛！");
+    dc.Stopped = "not converged after " + std::to_string(counter) + " steps";
     return;
   }
 
@@ -246,8 +264,9 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.HydraulicsDone = true;
 
   // ---- Mass-transfer stage ---------------------------------------------------------------
-  if (!AllFilled(fields, {TField::SLD, TField::LD, TField::VD, TField::MlD, TField::MvD,
-                          TField::DlfD, TField::LmdD}))
+  if (StopAtEmpty(dc, fields,
+                  {TField::SLD, TField::LD, TField::VD, TField::MlD, TField::MvD, TField::DlfD,
+                   TField::LmdD}))
     return;
   const double sigmaL = fields.Value(TField::SLD);
   const double muV = fields.Value(TField::MvD);

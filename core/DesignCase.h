@@ -84,7 +84,11 @@ struct TDesignCase {
   std::optional<int> IterationCount;
   std::optional<bool> Converged;
   bool HydraulicsDone = false;
-  std::optional<double> Kf, Kp;          // wet packing factors of the last step [1/m]
+  // Empty when the last run went through to the end; otherwise why it ended early without an
+  // error ("no packing", "empty input LD, VD", "not converged after 200 steps"...); a run that
+  // ends with an exception leaves it empty and the caller reports the exception.
+  std::string Stopped;
+  std::optional<double> Kf, Kp;           // wet packing factors of the last step [1/m]
   std::optional<double> FloodLiquidLoad;  // X of the last step [m3/(m2 h)]
 
   // Curve set of the chosen method: row 0 pressure drops [Pa/m], row 1 capacities at the current

@@ -96,4 +96,9 @@ bool WriteProperty(QObject* object, const QMetaProperty& property, const QVarian
   return property.write(object, value);
 }
 
+void ApplyStaged(const TStagedProject& staged) {
+  for (const TStagedWrite& w : staged.FWrites)
+    if (w.FObject) WriteProperty(w.FObject, w.FProperty, w.FValue);
+}
+
 }  // namespace velm

@@ -9,7 +9,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 #include <optional>
+#include <vector>
 
 namespace velm {
 
@@ -39,5 +41,22 @@ std::optional<QMetaProperty> FindTextProperty(const QObject* object);
 
 // Writes through the property's setter; false when Qt refused the value.
 bool WriteProperty(QObject* object, const QMetaProperty& property, const QVariant& value);
+
+// One property write that a reader has converted but not yet made.
+struct TStagedWrite {
+  QPointer<QObject> FObject;
+  QMetaProperty FProperty;
+  QVariant FValue;
+};
+
+// What opening a file will do to the window: the writes in file order, and how many of the
+// file's records were not for the window (skipped).
+struct TStagedProject {
+  std::vector<TStagedWrite> FWrites;
+  int FSkipped = 0;
+};
+
+// Makes the writes in order through the setters (an object deleted meanwhile is passed over).
+void ApplyStaged(const TStagedProject& staged);
 
 }  // namespace velm

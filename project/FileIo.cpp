@@ -15,7 +15,11 @@ std::string DisplayName(const QString& fileName) {
   return QDir::toNativeSeparators(fileName).toStdString();
 }
 
-std::string ReadWholeFile(const QString& fileName) {
+namespace {
+
+// Reads at most `limit` + 1 bytes, so that a device or a pipe given as a file cannot make the
+// read endless.
+std::string ReadBounded(const QString& fileName, qint64 limit) {
   QFileInfo info(fileName);
   if (!info.exists()) throw TFileError("找不到文件“" + DisplayName(fileName) + "”");
   if (info.isDir()) throw TFileError("“" + DisplayName(fileName) + "”是文件夹，不是文件");
@@ -23,11 +27,27 @@ std::string ReadWholeFile(const QString& fileName) {
   if (!file.open(QIODevice::ReadOnly))
     throw TFileError("无法打开文件“" + DisplayName(fileName) + "”：" +
                      file.errorString().toStdString());
-  const QByteArray data = file.readAll();
+  const QByteArray data = limit < 0 ? file.readAll() : file.read(limit + 1);
   if (file.error() != QFileDevice::NoError)
     throw TFileError("读取文件“" + DisplayName(fileName) + "”出错：" +
                      file.errorString().toStdString());
   return std::string(data.constData(), static_cast<size_t>(data.size()));
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const QString& fileName) { return ReadBounded(fileName, -1); }
+
+std::string ReadProjectBytes(const QString& fileName) {
+  const QFileInfo info(fileName);
+  const auto tooLarge = [&] {
+    return TFileError("“" + DisplayName(fileName) + "”不是有效的项目文件：文件大于 " +
+                      std::to_string(kMaxProjectFileSize) + " 字节，项目文件只有几十 KB");
+  };
+  if (info.exists() && info.isFile() && info.size() > kMaxProjectFileSize) throw tooLarge();
+  std::string bytes = ReadBounded(fileName, kMaxProjectFileSize);
+  if (static_cast<qint64>(bytes.size()) > kMaxProjectFileSize) throw tooLarge();
+  return bytes;
 }
 
 void WriteWholeFile(const QString& fileName, std::string_view bytes) {

@@ -19,6 +19,14 @@ class TFileError : public std::runtime_error {
 // The bytes of the file. Throws TFileError when it is missing or cannot be read.
 std::string ReadWholeFile(const QString& fileName);
 
+// Largest project file read at all [bytes]: a project is a few KB (compressed) to some tens
+// of KB (plain or legacy).
+inline constexpr qint64 kMaxProjectFileSize = 8 << 20;
+
+// ReadWholeFile for a project: also a TFileError, before reading anything, for a file larger
+// than kMaxProjectFileSize.
+std::string ReadProjectBytes(const QString& fileName);
+
 // Replaces the file with `bytes` through QSaveFile: the data go to a temporary file beside the
 // target, which is renamed over it only when everything was written. A failure at any step
 // leaves the previous file as it was and throws TFileError.

@@ -3,11 +3,11 @@
 #include <zlib.h>
 
 #include <QFileInfo>
-#include <QListWidget>
 #include <QMetaEnum>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 
 #include "base/Decimal.h"
 #include "base/Errors.h"
@@ -128,6 +128,10 @@ class TRecordLines {
   int FLine = 0;
 };
 
+std::string Where(const std::string& source) {
+  return source.empty() ? std::string("项目数据") : "项目文件“" + source + "”";
+}
+
 // Where a record came from, for error messages.
 struct TRecordPlace {
   const std::string& FSource;
@@ -136,9 +140,8 @@ struct TRecordPlace {
   const std::string& FProperty;
 
   [[noreturn]] void Fail(const std::string& what) const {
-    std::string where = FSource.empty() ? std::string("项目数据") : "项目文件“" + FSource + "”";
-    throw TInputError(where + "第 " + std::to_string(FLine) + " 行（" + FComponent.toStdString() +
-                      "." + FProperty + "）：" + what);
+    throw TInputError(Where(FSource) + "第 " + std::to_string(FLine) + " 行（" +
+                      FComponent.toStdString() + "." + FProperty + "）：" + what);
   }
 };
 
@@ -209,56 +212,90 @@ QVariant EnumVariant(const QMetaProperty& p, const std::string& text, const TRec
 
 QString MarksToLineBreaks(QString text) { return text.replace(kLineMark, QChar('\n')); }
 
-void ApplyCheckList(QObject* component, QString t, const TRecordPlace& place) {
-  auto* list = qobject_cast<QListWidget*>(component);
-  if (!list) return;
-  // Items as "text▲flag▲"; the flag "1" is checked, anything else unchecked. The rest after
-  // each item is taken whole, so a long list keeps all its items.
-  for (int i = 0;; ++i) {
-    const qsizetype mark = t.indexOf(kLineMark);
-    if (mark < 0) break;
-    if (i >= list->count())
-      place.Fail("列表只有 " + std::to_string(list->count()) + " 项，没有第 " +
-                 std::to_string(i + 1) + " 项");
-    QListWidgetItem* item = list->item(i);
-    item->setText(t.left(mark));
-    const bool checked = mark + 1 < t.size() && t.at(mark + 1) == QChar('1');
-    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    t = t.mid(mark + 3);
+// The stored state as one lookup: lower-case "component/property" to the kind the writer
+// gives it. A multi-line text ("Rich", "Memo") is found by its component alone, its property
+// name is not used.
+class TStoredStateTable {
+ public:
+  TStoredStateTable() {
+    for (const TValueField& f : kValueFields) {
+      for (const TStoredProperty& p : kValueFieldState) Add(f.FField, p.FKind, p.FProperty);
+      for (const TStoredProperty& p : kSelectorState) Add(f.FSelector, p.FKind, p.FProperty);
+    }
+    for (const TStoredRecord& r : kOtherState) Add(r.FComponent, r.FKind, r.FProperty);
   }
+  // The kind the writer stores for the pair, or nothing when it stores no such property.
+  std::optional<std::string_view> KindOf(const QString& component,
+                                         const std::string& property) const {
+    const QString c = component.toLower();
+    const auto it = FKinds.find(c + QLatin1Char('/') + QString::fromStdString(property).toLower());
+    if (it != FKinds.end()) return it->second;
+    const auto text = FKinds.find(c + QLatin1Char('/'));
+    if (text != FKinds.end()) return text->second;
+    return std::nullopt;
+  }
+
+ private:
+  void Add(const char* component, std::string_view kind, const char* property) {
+    const bool text = kind == "Rich" || kind == "Memo";
+    FKinds.emplace(QString::fromLatin1(component).toLower() + QLatin1Char('/') +
+                       (text ? QString() : QString::fromLatin1(property).toLower()),
+                   kind);
+  }
+  std::map<QString, std::string_view> FKinds;
+};
+
+const TStoredStateTable& StoredState() {
+  static const TStoredStateTable table;
+  return table;
 }
 
-void ApplyRecord(QObject* component, std::string_view kind, const std::string& property,
-                 const std::string& value, const TRecordPlace& place) {
+// Converts one record's value for its property; nothing when the record is not one the writer
+// stores (another component, property or kind, or a component the window lacks). A value that
+// does not convert ends the open with an error that names the place.
+std::optional<TStagedWrite> StageRecord(const TComponentIndex& index, const QString& name,
+                                        std::string_view kind, const std::string& property,
+                                        const std::string& value, const TRecordPlace& place) {
+  const auto stored = StoredState().KindOf(name, property);
+  if (!stored || *stored != kind) return std::nullopt;
+  QObject* component = index.Find(name);
+  if (!component) return std::nullopt;
   if (kind == "Memo" || kind == "Rich") {
-    if (auto p = FindTextProperty(component))
-      WriteProperty(component, *p, MarksToLineBreaks(QString::fromStdString(value)));
-    return;
-  }
-  if (kind == "CheckListBox") {
-    ApplyCheckList(component, QString::fromStdString(value), place);
-    return;
+    if (value.size() > kMaxCommentLength)
+      place.Fail("内容长度 " + std::to_string(value.size()) + " 字节，超过上限 " +
+                 std::to_string(kMaxCommentLength) + " 字节");
+    const auto p = FindTextProperty(component);
+    if (!p) return std::nullopt;
+    return TStagedWrite{component, *p, MarksToLineBreaks(QString::fromStdString(value))};
   }
   const auto p = FindProperty(component, property.c_str());
-  if (!p) return;
+  if (!p) return std::nullopt;
   const TPropertyClass cls = ClassOf(*p);
   if (kind == "String") {
-    if (cls == TPropertyClass::String) WriteProperty(component, *p, QString::fromStdString(value));
-  } else if (kind == "Float") {
-    if (cls != TPropertyClass::Float) return;
-    const auto v = ParseNumber(Trim(value));
-    if (!v) place.Fail("“" + value + "”不是有效的数值");
-    WriteProperty(component, *p, QVariant(*v));
-  } else if (kind == "Ord") {
-    if (cls != TPropertyClass::Ordinal) return;
-    const auto v = ParseInteger(value);
-    if (!v) place.Fail("“" + value + "”不是有效的整数");
-    WriteProperty(component, *p, OrdinalVariant(*p, *v, place, value));
-  } else if (kind == "Enum") {
-    if (cls != TPropertyClass::Enumeration) return;
-    WriteProperty(component, *p, EnumVariant(*p, value, place));
+    if (cls != TPropertyClass::String) return std::nullopt;
+    const QString text = QString::fromStdString(value);
+    if (text.size() > kMaxTextLength)
+      place.Fail("文字长度 " + std::to_string(text.size()) + " 个字符，超过上限 " +
+                 std::to_string(kMaxTextLength) + " 个字符");
+    return TStagedWrite{component, *p, text};
   }
-  // Any other kind is not ours to interpret: skipped.
+  if (kind == "Float") {
+    if (cls != TPropertyClass::Float) return std::nullopt;
+    const auto v = ParseNumber(Trim(value));
+    if (!v) place.Fail("“" + value.substr(0, 64) + "”不是有效的数值");
+    return TStagedWrite{component, *p, QVariant(*v)};
+  }
+  if (kind == "Ord") {
+    if (cls != TPropertyClass::Ordinal) return std::nullopt;
+    const auto v = ParseInteger(value);
+    if (!v) place.Fail("“" + value.substr(0, 64) + "”不是有效的整数");
+    return TStagedWrite{component, *p, OrdinalVariant(*p, *v, place, value)};
+  }
+  if (kind == "Enum") {
+    if (cls != TPropertyClass::Enumeration) return std::nullopt;
+    return TStagedWrite{component, *p, EnumVariant(*p, value.substr(0, 64), place)};
+  }
+  return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -341,16 +378,17 @@ void AppendRecord(std::string& out, const TComponentIndex& index, const char* co
 
 // -----------------------------------------------------------------------------------------------
 
-std::string UnpackRecordText(std::string_view bytes) {
-  const std::string plain(bytes);
+TUnpacked Unpack(std::string_view bytes) {
+  TUnpacked plain{TRecordLayout::Plain, std::string(bytes)};
   if (bytes.size() < 4 + 2) return plain;
   const auto byte = [&](size_t i) {
     return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]));
   };
   const uint32_t announced = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
   const std::string_view packed = bytes.substr(4);
-  // Deflate cannot expand data by more than about 1032:1 (zlib technical details).
-  if (announced > kMaxRecordTextSize || packed.size() > std::numeric_limits<uInt>::max() ||
+  // Deflate cannot expand data by more than about 1032:1 (zlib technical details): a length
+  // beyond that is the first bytes of a plain file read as a number.
+  if (packed.size() > std::numeric_limits<uInt>::max() ||
       static_cast<uint64_t>(announced) > static_cast<uint64_t>(packed.size()) * 1032 + 64)
     return plain;
 
@@ -359,10 +397,11 @@ std::string UnpackRecordText(std::string_view bytes) {
   zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
   zs.avail_in = static_cast<uInt>(packed.size());
   std::string text;
-  text.reserve(announced);
+  text.reserve(std::min<size_t>(announced, kMaxRecordTextSize));
   char buffer[16384];
   size_t total = 0;
   int rc = Z_OK;
+  bool tooLarge = false;
   while (rc == Z_OK) {
     zs.next_out = reinterpret_cast<Bytef*>(buffer);
     zs.avail_out = sizeof buffer;
@@ -372,12 +411,20 @@ std::string UnpackRecordText(std::string_view bytes) {
     // Only the first S bytes are the record text; the rest is inflated only to check the stream.
     if (text.size() < announced)
       text.append(buffer, std::min<size_t>(got, announced - text.size()));
-    if (total > kMaxRecordTextSize) rc = Z_MEM_ERROR;
+    if ((rc == Z_OK || rc == Z_STREAM_END) && total > kMaxRecordTextSize) {
+      // Still a sound stream past the bound: a compressed file too large to be a project.
+      tooLarge = true;
+      break;
+    }
   }
   inflateEnd(&zs);
+  if (tooLarge) return {TRecordLayout::TooLarge, std::string(bytes)};
   if (rc != Z_STREAM_END) return plain;
-  return text;
+  if (text.size() > kMaxRecordTextSize) return {TRecordLayout::TooLarge, std::string(bytes)};
+  return {TRecordLayout::Compressed, std::move(text)};
 }
+
+std::string UnpackRecordText(std::string_view bytes) { return Unpack(bytes).FText; }
 
 std::string PackRecordText(std::string_view text) {
   if (text.size() > std::numeric_limits<uint32_t>::max())
@@ -394,12 +441,17 @@ std::string PackRecordText(std::string_view text) {
   return out;
 }
 
-bool ApplyRecordText(QObject* root, std::string_view recordText, const std::string& source) {
+std::optional<TStagedProject> StageRecordText(QObject* root, std::string_view recordText,
+                                              const std::string& source) {
+  if (recordText.size() > kMaxRecordTextSize)
+    throw TInputError(Where(source) + "的记录文本有 " + std::to_string(recordText.size()) +
+                      " 字节，超过上限 " + std::to_string(kMaxRecordTextSize) + " 字节");
   TRecordLines lines(recordText);
-  if (lines.Next() != kFormRecordHeader) return false;
+  if (lines.Next() != kFormRecordHeader) return std::nullopt;
   lines.Next();
   lines.Next();
   const TComponentIndex index(root);
+  TStagedProject staged;
   while (lines.HasMore()) {
     const QString name = QString::fromStdString(GbToUtf8(lines.Next()));
     const std::string_view kind = lines.Next();
@@ -407,16 +459,26 @@ bool ApplyRecordText(QObject* root, std::string_view recordText, const std::stri
     const std::string value = GbToUtf8(lines.Next());
     const int valueLine = lines.LineNumber();
     lines.Next();
-    QObject* component = index.Find(name);
-    if (!component) continue;
-    ApplyRecord(component, kind, property, value, {source, valueLine, name, property});
+    auto write = StageRecord(index, name, kind, property, value,
+                             {source, valueLine, name.left(64), property.substr(0, 64)});
+    if (write)
+      staged.FWrites.push_back(std::move(*write));
+    else
+      ++staged.FSkipped;
   }
+  return staged;
+}
+
+bool ApplyRecordText(QObject* root, std::string_view recordText, const std::string& source) {
+  const auto staged = StageRecordText(root, recordText, source);
+  if (!staged) return false;
+  ApplyStaged(*staged);
   return true;
 }
 
 bool ReadFormRecordFile(QObject* root, const QString& fileName) {
   if (!QFileInfo::exists(fileName)) return false;
-  const std::string bytes = ReadWholeFile(fileName);
+  const std::string bytes = ReadProjectBytes(fileName);
   return ApplyRecordText(root, UnpackRecordText(bytes), DisplayName(fileName));
 }
 

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "base/Decimal.h"
 #include "project/Components.h"
@@ -53,7 +54,8 @@ struct TGroupEnd {};
 // control is missing from the window its lines are still consumed, so the positions hold.
 class TGroupReader {
  public:
-  TGroupReader(TTextLines& lines, QObject* control) : FLines(lines), FControl(control) {}
+  TGroupReader(TTextLines& lines, QObject* control, TStagedProject& staged)
+      : FLines(lines), FControl(control), FStaged(staged) {}
 
   std::string Line() { return FLines.Next(); }
   double Float() {
@@ -72,7 +74,7 @@ class TGroupReader {
   void Set(const char* property, TPropertyClass cls, const QVariant& value) {
     if (!FControl) return;
     const auto p = FindProperty(FControl, property);
-    if (p && ClassOf(*p) == cls) WriteProperty(FControl, *p, value);
+    if (p && ClassOf(*p) == cls) FStaged.FWrites.push_back({FControl, *p, value});
   }
   void SetText(const std::string& text) {
     Set("Text", TPropertyClass::String, QString::fromStdString(text));
@@ -81,10 +83,12 @@ class TGroupReader {
 
   TTextLines& Lines() { return FLines; }
   QObject* Control() { return FControl; }
+  TStagedProject& Staged() { return FStaged; }
 
  private:
   TTextLines& FLines;
   QObject* FControl;
+  TStagedProject& FStaged;
 };
 
 void ReadValueField(TGroupReader& g) {
@@ -101,22 +105,23 @@ void ReadValueField(TGroupReader& g) {
 void ReadRichText(TGroupReader& g) {
   QObject* c = g.Control();
   const auto text = c ? FindTextProperty(c) : std::nullopt;
-  if (text) WriteProperty(c, *text, QString());
+  if (text) g.Staged().FWrites.push_back({c, *text, QString()});
   const int n = g.Integer();
   QStringList lines;
   // Lines the file does not have would only be empty ones; a count beyond the end of the file
   // stops there instead of appending them by the million.
   for (int i = 0; i < n && !g.Lines().AtEnd(); ++i) lines << QString::fromStdString(g.Line());
-  if (text) WriteProperty(c, *text, lines.join(QChar('\n')));
+  if (text) g.Staged().FWrites.push_back({c, *text, lines.join(QChar('\n'))});
 }
 
 }  // namespace
 
-void ApplyLegacyProject(QObject* root, std::string bytes) {
+TStagedProject StageLegacyProject(QObject* root, std::string bytes) {
   TTextLines lines(std::move(bytes));
   const TComponentIndex index(root);
+  TStagedProject staged;
   for (const TStoredControl& control : kControls) {
-    TGroupReader g(lines, index.Find(QString::fromLatin1(control.FName)));
+    TGroupReader g(lines, index.Find(QString::fromLatin1(control.FName)), staged);
     try {
       switch (control.FGroup) {
         case TGroup::Text:
@@ -140,10 +145,90 @@ void ApplyLegacyProject(QObject* root, std::string bytes) {
       // The rest of this control's lines belong to the next control.
     }
   }
+  return staged;
+}
+
+void ApplyLegacyProject(QObject* root, std::string bytes) {
+  ApplyStaged(StageLegacyProject(root, std::move(bytes)));
+}
+
+std::optional<std::string> LegacyShapeProblem(std::string_view bytes) {
+  if (bytes.empty()) return "文件是空的";
+  if (bytes.find('\0') != std::string_view::npos) return "文件含有空字节，不是文本文件";
+  TTextLines lines{std::string(bytes)};
+  std::string problem;
+  // Each read names the control it belongs to when it finds the file short or the line wrong.
+  const auto line = [&](const char* control) -> std::optional<std::string> {
+    if (lines.AtEnd()) {
+      problem = "文件在第 " + std::to_string(lines.LinesRead()) + " 行后结束，缺少 " + control +
+                " 及其后各项";
+      return std::nullopt;
+    }
+    return lines.Next();
+  };
+  const auto wrong = [&](const char* control, const char* what, const std::string& text) {
+    problem = "第 " + std::to_string(lines.LinesRead()) + " 行（" + control + " 的" + what + "）“" +
+              text.substr(0, 40) + "”不是" + (std::string_view(what) == "系数 k" ? "数值" : "整数");
+  };
+  const auto integer = [&](const char* control, const char* what) -> std::optional<int> {
+    const auto text = line(control);
+    if (!text) return std::nullopt;
+    const auto v = ParseInteger(*text);
+    if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max()) {
+      wrong(control, what, *text);
+      return std::nullopt;
+    }
+    return static_cast<int>(*v);
+  };
+  for (const TStoredControl& c : kControls) {
+    switch (c.FGroup) {
+      case TGroup::Text:
+        if (!line(c.FName)) return problem;
+        break;
+      case TGroup::Value: {
+        if (!line(c.FName)) return problem;
+        const auto k = line(c.FName);
+        if (!k) return problem;
+        if (!ParseNumber(Trim(*k))) {
+          wrong(c.FName, "系数 k", *k);
+          return problem;
+        }
+        if (!integer(c.FName, "只读标志") || !integer(c.FName, "颜色")) return problem;
+        if (!line(c.FName)) return problem;
+        break;
+      }
+      case TGroup::List:
+        if (!integer(c.FName, "选择")) return problem;
+        break;
+      case TGroup::Selector:
+        if (!integer(c.FName, "选择") || !integer(c.FName, "选择")) return problem;
+        break;
+      case TGroup::Rich: {
+        const auto n = integer(c.FName, "行数");
+        if (!n) return problem;
+        if (*n < 0) {
+          problem = "第 " + std::to_string(lines.LinesRead()) + " 行：说明的行数是负数";
+          return problem;
+        }
+        for (int i = 0; i < *n; ++i)
+          if (!line(c.FName)) return problem;
+        break;
+      }
+    }
+  }
+  while (!lines.AtEnd()) {
+    const std::string rest = lines.Next();
+    if (!Trim(rest).empty())
+      return "第 " + std::to_string(lines.LinesRead()) + " 行：最后一项之后还有内容";
+  }
+  return std::nullopt;
 }
 
 void ReadLegacyProject(QObject* root, const QString& fileName) {
-  ApplyLegacyProject(root, ReadWholeFile(fileName));
+  const std::string bytes = ReadProjectBytes(fileName);
+  if (const auto problem = LegacyShapeProblem(bytes))
+    throw TFileError("“" + DisplayName(fileName) + "”不是有效的项目文件：" + *problem);
+  ApplyLegacyProject(root, bytes);
 }
 
 }  // namespace velm

@@ -12,18 +12,33 @@
 // The offset b of a value field and the check boxes are not stored.
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "project/Components.h"
 
 namespace velm {
 
+// Why the bytes are not a file of this format, or nothing when they have its shape: text
+// without NUL bytes, every group present (the comment with as many lines as its count says),
+// every number where the format has one (the factor k a decimal number; read-only flag,
+// colour, selected indexes and the comment's line count 32-bit integers, the count not
+// negative), and nothing but blank lines after the last group. Every file the older program
+// wrote has this shape; empty, truncated, binary and foreign text files do not.
+std::optional<std::string> LegacyShapeProblem(std::string_view bytes);
+
 // Applies the legacy project `fileName` to the components under `root` (the main window),
-// found by name without regard to case. Each control's lines are read under their own guard:
-// a line that does not convert ends that control silently, and the next control reads on from
-// the next unread line. Reading past the end gives empty lines. Throws TFileError when the file
-// is missing or unreadable.
+// found by name without regard to case. Throws TFileError, changing nothing, when the file is
+// missing, unreadable, too large or not of the legacy shape (LegacyShapeProblem).
 void ReadLegacyProject(QObject* root, const QString& fileName);
 
-// The same for the file's bytes.
+// The writes the bytes make, without the shape test: each control's lines are read under their
+// own guard (a line that does not convert ends that control silently, and the next control
+// reads on from the next unread line); reading past the end gives empty lines.
+TStagedProject StageLegacyProject(QObject* root, std::string bytes);
+
+// StageLegacyProject, then ApplyStaged.
 void ApplyLegacyProject(QObject* root, std::string bytes);
 
 }  // namespace velm

@@ -60,7 +60,13 @@ void TRecentFiles::Parse(std::string bytes, const std::string& source) {
 }
 
 void TRecentFiles::Load(const QString& fileName) {
-  if (!QFileInfo::exists(fileName)) return;
+  const QFileInfo info(fileName);
+  if (!info.exists()) return;
+  // A list of at most a few hundred paths: anything far larger is not one.
+  constexpr qint64 kMaxListSize = 1 << 20;
+  if (info.isFile() && info.size() > kMaxListSize)
+    throw TFileError("“" + DisplayName(fileName) + "”有 " + std::to_string(info.size()) +
+                     " 字节，不是最近文件列表");
   Parse(ReadWholeFile(fileName), DisplayName(fileName));
 }
 

@@ -6,17 +6,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <memory>
+#include <tuple>
 
 #include "app/UnitMain.h"
 #include "base/TextCodec.h"
@@ -404,22 +407,66 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(FWindow->windowTitle(), Path("c.vlm"));
   }
 
-  void OpenStopsAtAValueThatDoesNotConvert() {
-    const QString file = Path("bad-value.vlm");
-    QFile f(file);
+  // Open A, fail to open B, save: A is on disk as it was, and nothing in the window moved.
+  void FailedOpenChangesNothingAndSaveKeepsTheOldProject() {
+    const QString a = Path("a.vlm");
+    FOpenChoices << QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm");
+    Action("BOpen")->trigger();
+    FSaveChoices << a;
+    Action("BSaveas")->trigger();
+    QVERIFY(FErrors.isEmpty());
+    const QByteArray onDisk = ReadBytes(a);
+    const TSnapshot before = Snap(*FWindow);
+    const QString caption = FWindow->windowTitle();
+    const QStringList recent = RecentEntries(*FWindow);
+
+    // A value that does not convert after a record that does; then files that are no project.
+    const QString badValue = Path("bad-value.vlm");
+    QFile f(badValue);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(
         "CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n"
         "LD\r\nString\r\nText\r\n42\r\n-\r\n"
         "LD\r\nFloat\r\nk\r\nabc\r\n-\r\n");
     f.close();
-    FOpenChoices << file;
+    const QStringList bad = {badValue, QStringLiteral(VELM_PROJECT_DATA "/bad_bomb.vlm"),
+                             QStringLiteral(VELM_PROJECT_DATA "/bad_json.vlm"),
+                             QStringLiteral(VELM_PROJECT_DATA "/legacy_stops_after_ld.txt")};
+    for (const QString& file : bad) {
+      FErrors.clear();
+      FOpenChoices << file;
+      Action("BOpen")->trigger();
+      QCOMPARE(FErrors.size(), 1);
+      QVERIFY2(FErrors[0].contains(QFileInfo(file).fileName()), qPrintable(FErrors[0]));
+      QVERIFY(Snap(*FWindow) == before);
+      QCOMPARE(FWindow->CurrentFile(), a);
+      QCOMPARE(FWindow->windowTitle(), caption);
+      QCOMPARE(RecentEntries(*FWindow), recent);
+      QVERIFY(!Modified());
+    }
+    // Saving now writes project A as it was.
+    SetModified(true);
+    Action("BSave")->trigger();
+    QCOMPARE(ReadBytes(a), onDisk);
+  }
+
+  // Records naming properties a project never stores: the window keeps its shape and works.
+  void HostileRecordsCannotReshapeTheWindow() {
+    FOpenChoices << QStringLiteral(VELM_PROJECT_DATA "/hostile_records.vlm");
     Action("BOpen")->trigger();
-    QCOMPARE(FErrors.size(), 1);
-    QCOMPARE(Field("LD")->text(), QString("42"));  // what was read before stays
-    QVERIFY(FWindow->CurrentFile().isEmpty());
-    QCOMPARE(FWindow->windowTitle(), kBlankCaption);
-    QVERIFY(RecentEntries(*FWindow).isEmpty());
+    QVERIFY2(FErrors.isEmpty(), qPrintable(FErrors.join('\n')));
+    for (const char* name : {"MethodD", "AfD", "fpercentD", "ACLMethodD", "CalKf", "CalKp", "LD"})
+      QVERIFY2(FWindow->Control<QWidget>(name), name);
+    QCOMPARE(Field("LD")->text(), QString("18000"));
+    QCOMPARE(Field("VD")->maxLength(), 32767);
+    QVERIFY(!FWindow->Control<QLineEdit>("ProjectD")->isReadOnly());
+    QVERIFY(FWindow->isEnabled());
+    QVERIFY(FWindow->MMessages()->toPlainText().contains("10 条记录"));
+    // The handlers that look controls up by name still find them.
+    Pick("MethodD", 1);
+    Pick("MethodD", 0);
+    FWindow->Control<QCheckBox>("CalKf")->click();
+    QVERIFY2(FErrors.isEmpty(), qPrintable(FErrors.join('\n')));
   }
 
   void RecentFilesInTheMenuAndTheirFile() {
@@ -476,16 +523,23 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(FWindow->windowTitle(), "散堆填料塔流体力学-" + kept);
   }
 
-  void BrokenRecentFilesFileEndsTheStartUp() {
-    QFile f(RecentFile());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("nine\r\n1\r\n/x.vlm\r\n");
-    f.close();
-    FErrors.clear();
-    Start(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"));
-    QCOMPARE(FErrors.size(), 1);
-    QVERIFY(RecentEntries(*FWindow).isEmpty());
-    QVERIFY(FWindow->CurrentFile().isEmpty());  // the rest of the start-up is skipped
+  void BrokenRecentFilesListIsReportedAndIgnored() {
+    const QString project = QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm");
+    for (const QByteArray& list : {QByteArray("nine\r\n1\r\n/x.vlm\r\n"), QByteArray()}) {
+      QFile f(RecentFile());
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(list);
+      f.close();
+      FErrors.clear();
+      Start(project);
+      QCOMPARE(FErrors.size(), 1);  // reported once
+      QCOMPARE(RecentEntries(*FWindow), QStringList{project});
+      QVERIFY(FWindow->Control<QComboBox>("PTD")->count() > 0);  // packings loaded
+      QCOMPARE(FWindow->CurrentFile(), project);                 // the command line opened
+      // Closing writes a sound list over the broken one.
+      QVERIFY(FWindow->close());
+      QVERIFY(ReadBytes(RecentFile()).startsWith("9\r\n1\r\n"));
+    }
   }
 
   void CommandLineProjectOpensWithoutTheDialog() {
@@ -586,6 +640,34 @@ class TFileCommandsTest : public QObject {
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("DlD"));
     // The field's text was blanked by its failed read; the line still has its three parts.
     QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("\nDlD - kg/m3\n"));
+  }
+
+  // Files that are no project end the batch with 1 and the reason; a project whose run stops
+  // early (here: nothing but the header, so every input is empty) with 3 and what stopped it.
+  void BatchExitCodesForForeignFilesAndIncompleteRuns() {
+    const QString headerOnly = Path("header-only.vlm");
+    QFile f(headerOnly);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n");
+    f.close();
+    const std::tuple<QString, int, QString> cases[] = {
+        {QStringLiteral(VELM_PROJECT_DATA "/bad_json.vlm"), 1, "不是有效的项目文件"},
+        {QStringLiteral(VELM_PROJECT_DATA "/bad_empty.vlm"), 1, "文件是空的"},
+        {headerOnly, 3, "empty input LD"},
+    };
+    for (const auto& [file, code, message] : cases) {
+      QProcess p;
+      p.start(QStringLiteral(VELM_EXE), {"--batch", file, "--json"});
+      QVERIFY(p.waitForFinished(60000));
+      QCOMPARE(p.exitCode(), code);
+      const QString err = QString::fromUtf8(p.readAllStandardError());
+      QVERIFY2(err.contains(message), qPrintable(err));
+      if (code == 3) {
+        const QJsonObject doc = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QVERIFY(!doc.value("complete").toBool());
+        QVERIFY(doc.value("error").toString().contains("empty input LD"));
+      }
+    }
   }
 };
 

@@ -25,7 +25,8 @@ target_link_libraries(velm_app_FileCommandsTest PRIVATE velm_window Qt6::Test)
 target_compile_definitions(velm_app_FileCommandsTest PRIVATE
   VELM_EXE="$<TARGET_FILE:velm>"
   VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds"
-  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples"
+  VELM_PROJECT_DATA="${PROJECT_SOURCE_DIR}/tests/data/project")
 add_dependencies(velm_app_FileCommandsTest velm)
 velm_warnings(velm_app_FileCommandsTest)
 add_test(NAME app_FileCommandsTest COMMAND velm_app_FileCommandsTest)

@@ -111,6 +111,7 @@ TEST(CaseJson, NoPackingAndMissingExperimentalFactor) {
   json out = RunCaseJson(c);
   EXPECT_TRUE(out["writes"].empty());
   EXPECT_TRUE(out["log"].empty());
+  EXPECT_EQ(out["error"], "no packing");  // not a complete run with every result null
 
   c = Example();
   c["inputs"]["FloodMethod"] = 1;
@@ -118,7 +119,39 @@ TEST(CaseJson, NoPackingAndMissingExperimentalFactor) {
   out = RunCaseJson(c);
   EXPECT_TRUE(out["MethodReset"].get<bool>());
   EXPECT_EQ(out["messages"].size(), 1u);
-  EXPECT_TRUE(out["error"].is_null());
+  EXPECT_NE(out["error"].get<std::string>().find("experimental"), std::string::npos);
+
+  c = Example();
+  c["inputs"].erase("LiquidFlow");
+  c["inputs"].erase("GasDensity");
+  EXPECT_EQ(RunCaseJson(c)["error"], "empty input LD, DvD");
+  c = Example();
+  c["inputs"]["SurfaceTension"] = nullptr;  // hydraulics complete, mass transfer not
+  out = RunCaseJson(c);
+  EXPECT_FALSE(out["Diameter"].is_null());
+  EXPECT_EQ(out["error"], "empty input SLD");
+}
+
+// Exit status: 0 complete, 2 not a case (nothing on standard output), 3 a run that ended early.
+TEST(VelmCalc, ExitStatusForBadInputAndIncompleteRuns) {
+  json noPacking = Example();
+  noPacking["packing"] = nullptr;
+  const std::pair<std::string, int> cases[] = {
+      {Example().dump(), 0},
+      {noPacking.dump(), 3},
+      {R"({"inputs": {"LiquidFlow": 1e999}})", 2},  // beyond double
+      {"", 2},
+      {std::string("{\"inputs\": {\"LiquidFlow\": \"\xff\xfe\"}}"), 2},  // not UTF-8
+  };
+  for (const auto& [input, status] : cases) {
+    SCOPED_TRACE(input.substr(0, 60));
+    const TProcess p = RunCalc("", input);
+    EXPECT_EQ(p.Status, status);
+    EXPECT_EQ(p.Out.empty(), status == 2);
+  }
+  EXPECT_EQ(RunCalc("--jsonl", noPacking.dump() + "\n").Status, 3);
+  // A folder given as the input file.
+  EXPECT_EQ(RunCalc(testing::TempDir(), "").Status, 2);
 }
 
 TEST(CaseJson, WrongTypesAreRejectedWithTheirKey) {

@@ -2,9 +2,15 @@
 // and the round trip of everything the writer stores.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <random>
+#include <tuple>
 
 #include "TestForm.h"
 #include "base/Errors.h"
@@ -91,9 +97,11 @@ TEST(FormRecordUnpack, InflatedTextLongerThanAnnouncedIsCutToS) {
 }
 
 TEST(FormRecordUnpack, StreamInflatingBeyondTheCapIsNotTrusted) {
-  // A small announced length in front of a stream that inflates past the cap.
+  // A small or an honest announced length in front of a stream that inflates past the cap.
   std::string file = PackRecordText(std::string(kMaxRecordTextSize + 1, ' '));
+  EXPECT_EQ(Unpack(file).FLayout, TRecordLayout::TooLarge);
   file[0] = 10, file[1] = file[2] = file[3] = 0;
+  EXPECT_EQ(Unpack(file).FLayout, TRecordLayout::TooLarge);
   EXPECT_EQ(UnpackRecordText(file), file);
 }
 
@@ -200,13 +208,57 @@ TEST(FormRecordKinds, MemoMarksBecomeLineBreaks) {
   EXPECT_EQ(form.FCommentD->toPlainText(), "第一行\n\nthird");
 }
 
-TEST(FormRecordKinds, CheckListItemsTakeTextAndState) {
+TEST(FormRecordKinds, OnlyWhatTheWriterStoresIsApplied) {
+  // Records a hostile or foreign file may hold: each names a real, writable property, but none
+  // that a project stores, or not with that kind.
+  const char* records[][4] = {
+      {"MethodD", "String", "objectName", "X"},  // later lookups by name would fail
+      {"CalKf", "String", "objectName", "Y"},
+      {"LD", "String", "objectName", "Z"},
+      {"LD", "Ord", "maxLength", "1"},
+      {"ProjectD", "Enum", "readOnly", "True"},
+      {"FormVELM", "Enum", "enabled", "False"},
+      {"AfD", "Enum", "visible", "False"},
+      {"CheckList1", "CheckListBox", "Items", "a▲1▲"},
+      {"CommentD", "Memo", "Lines", "kind differs from the stored one"},
+      {"LU", "Ord", "currentIndex", "2"},  // stored as ItemIndex only
+      {"LD", "String", "k", "2"},          // stored, but as Float
+  };
+  std::vector<const char*> lines;
+  for (const auto& r : records) lines.insert(lines.end(), {r[0], r[1], r[2], r[3], "-"});
+  std::string text = kHeader + "\r\n-\r\n-\r\n";
+  for (const char* line : lines) text += std::string(line) + "\r\n";
   TTestForm form;
-  ASSERT_TRUE(Apply(form, Records({"CheckList1", "CheckListBox", "Items", "a▲1▲b▲0▲", "-"})));
-  EXPECT_EQ(form.FCheckList->item(0)->text(), "a");
-  EXPECT_EQ(form.FCheckList->item(0)->checkState(), Qt::Checked);
-  EXPECT_EQ(form.FCheckList->item(1)->text(), "b");
-  EXPECT_EQ(form.FCheckList->item(1)->checkState(), Qt::Unchecked);
+  const auto staged = StageRecordText(&form, Utf8ToGb(text));
+  ASSERT_TRUE(staged);
+  EXPECT_TRUE(staged->FWrites.empty());
+  EXPECT_EQ(staged->FSkipped, static_cast<int>(std::size(records)));
+  ApplyStaged(*staged);
+  EXPECT_EQ(form.FMethodD->objectName(), "MethodD");
+  EXPECT_EQ(form.Field("LD")->maxLength(), 32767);
+  EXPECT_FALSE(form.TextField("ProjectD")->isReadOnly());
+  EXPECT_TRUE(form.isEnabled());
+  EXPECT_EQ(form.FCheckList->item(0)->text(), "一");
+  EXPECT_EQ(form.FCommentD->toPlainText(), "");
+  EXPECT_TRUE(form.FEvents.isEmpty());
+}
+
+TEST(FormRecordKinds, OverlongValuesAreErrors) {
+  const std::string longText(kMaxTextLength + 1, '7');
+  const std::string longComment(kMaxCommentLength + 1, 'c');
+  for (const auto& [component, kind, property, value] :
+       {std::tuple{"ProjectD", "String", "Text", longText},
+        std::tuple{"CommentD", "Rich", "Lines", longComment}}) {
+    SCOPED_TRACE(component);
+    TTestForm form;
+    const std::string text = kHeader + "\r\n-\r\n-\r\n" + component + "\r\n" + kind + "\r\n" +
+                             property + "\r\n" + value + "\r\n-\r\n";
+    EXPECT_THROW(Apply(form, text), TInputError);
+  }
+  // At the bound a text is still a text.
+  TTestForm form;
+  EXPECT_TRUE(Apply(form, Records({"ProjectD", "String", "Text",
+                                   std::string(kMaxTextLength, '7').c_str(), "-"})));
 }
 
 TEST(FormRecordKinds, TrailingIncompleteRecordReadsEmptyLines) {
@@ -244,7 +296,7 @@ TEST(FormRecordSideEffects, RecordsRunSettersInFileOrder) {
 // ---------------------------------------------------------------------------------------------
 // Broken values end the reading; what came before stays
 
-TEST(FormRecordErrors, NonNumericFloatEndsReadingAfterEarlierRecords) {
+TEST(FormRecordErrors, NonNumericFloatChangesNothing) {
   TTestForm form;
   try {
     ReadFormRecordFile(&form, DataFile("nonnumeric_float.vlm"));
@@ -255,17 +307,10 @@ TEST(FormRecordErrors, NonNumericFloatEndsReadingAfterEarlierRecords) {
     EXPECT_NE(what.find("第 12 行"), std::string::npos) << what;
     EXPECT_NE(what.find("LD.k"), std::string::npos) << what;
   }
-  EXPECT_EQ(form.Field("LD")->text(), "3600");
-  EXPECT_EQ(form.Selector("LU")->ItemIndex(), 0);
-}
-
-TEST(FormRecordErrors, MoreCheckListItemsThanTheListHas) {
-  TTestForm form;
-  EXPECT_THROW(ReadFormRecordFile(&form, DataFile("checklist_too_many.vlm")), TInputError);
-  EXPECT_EQ(form.FCheckList->item(0)->text(), "甲");
-  EXPECT_EQ(form.FCheckList->item(0)->checkState(), Qt::Checked);
-  EXPECT_EQ(form.FCheckList->item(1)->text(), "乙");
-  EXPECT_EQ(form.Field("LD")->text(), "");  // the record after it was not applied
+  // The whole file is converted before anything is applied: the records before the bad one
+  // are not applied either.
+  EXPECT_EQ(form.Field("LD")->text(), "");
+  EXPECT_TRUE(form.FEvents.isEmpty());
 }
 
 TEST(FormRecordErrors, ValuesThatDoNotConvert) {
@@ -445,6 +490,36 @@ TEST(FormRecordSave, SaveIntoMissingFolderFails) {
   TTestForm form;
   QTemporaryDir dir;
   EXPECT_THROW(WriteFormRecordFile(&form, dir.filePath("no/such/folder/p.vlm")), TFileError);
+}
+
+// A save killed at any moment leaves the old project or the new one, never anything else.
+TEST(FormRecordSave, KilledSaveLeavesTheOldOrTheNewProject) {
+  TTestForm a, b;
+  test::FillSaveLoopProject(a, false);
+  test::FillSaveLoopProject(b, true);
+  const std::string bytesA = PackRecordText(BuildRecordText(&a));
+  const std::string bytesB = PackRecordText(BuildRecordText(&b));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("p.vlm");
+  WriteFormRecordFile(&a, path);
+  std::mt19937 random(9);
+  int old = 0, updated = 0;
+  for (int trial = 0; trial < 30; ++trial) {
+    QProcess saver;
+    saver.start(QCoreApplication::applicationFilePath(), {"--save-loop", path});
+    ASSERT_TRUE(saver.waitForStarted());
+    // Once the saver has replaced A by B, it is saving by turns: kill it at some moment.
+    QElapsedTimer waited;
+    waited.start();
+    while (ReadBytes(path) != bytesB && waited.elapsed() < 20000) QThread::msleep(2);
+    QThread::msleep(random() % 40);
+    saver.kill();  // SIGKILL
+    ASSERT_TRUE(saver.waitForFinished());
+    const std::string now = ReadBytes(path);
+    ASSERT_TRUE(now == bytesA || now == bytesB) << "trial " << trial << ": " << now.size();
+    (now == bytesA ? old : updated)++;
+  }
+  EXPECT_EQ(old + updated, 30);
 }
 
 }  // namespace

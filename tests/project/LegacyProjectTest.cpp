@@ -87,23 +87,54 @@ TEST(LegacyProject, FullFileRestoresEveryFieldUnitAndList) {
   EXPECT_TRUE(form.FCalKf->isChecked());  // check boxes are not stored
 }
 
-TEST(LegacyProject, FileThatStopsAfterLdLeavesTheRestEmptyOrAsItWas) {
+TEST(LegacyProject, FileThatStopsAfterLdIsRefusedAndChangesNothing) {
+  // The older program always wrote every group: a file that ends early is damaged.
   TTestForm form;
   form.Field("VD")->setText("7");
-  form.Field("HTD")->setText("8");
-  form.Selector("VU")->SetItemIndex(2);
-  form.FMethodD->setCurrentIndex(1);
-  form.TextField("ProjectD")->setText("keep?");
-  form.FCommentD->setPlainText("old comment");
-  ReadLegacyProject(&form, DataFile("legacy_stops_after_ld.txt"));
-  EXPECT_EQ(form.Field("LD")->text(), "3600");
-  EXPECT_EQ(form.Selector("LU")->ItemIndex(), 0);  // an empty line is no index
-  EXPECT_EQ(form.Field("VD")->text(), "");
-  EXPECT_EQ(form.Field("HTD")->text(), "");
-  EXPECT_EQ(form.Selector("VU")->ItemIndex(), 2);
-  EXPECT_EQ(form.FMethodD->currentIndex(), 1);
-  EXPECT_EQ(form.TextField("ProjectD")->text(), "");
-  EXPECT_EQ(form.FCommentD->toPlainText(), "");
+  form.FEvents.clear();
+  try {
+    ReadLegacyProject(&form, DataFile("legacy_stops_after_ld.txt"));
+    FAIL() << "no error";
+  } catch (const TFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("不是有效的项目文件"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("缺少 LU"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(form.Field("LD")->text(), "");
+  EXPECT_EQ(form.Field("VD")->text(), "7");
+  EXPECT_TRUE(form.FEvents.isEmpty());
+}
+
+TEST(LegacyProject, ShapeTest) {
+  const std::string full = test::ReadBytes(DataFile("legacy_full.txt"));
+  // The 202 lines of the 67 groups before the comment, and the 7 of the two after it.
+  size_t end = 0;
+  for (int i = 0; i < 202; ++i) end = full.find("\r\n", end) + 2;
+  const std::string before = full.substr(0, end);
+  const std::string after = full.substr(full.find("\r\n", end) + 2);
+  std::string kNotNumber = full;
+  kNotNumber.replace(kNotNumber.find("\r\n") + 2, 1, "x");  // FpD's factor
+
+  const std::pair<std::string, bool> cases[] = {
+      {full, true},
+      {full + "\r\n  \r\n", true},                                     // blank lines after
+      {before + Utf8ToGb("2\r\n第一行\r\n第二行\r\n") + after, true},  // a comment
+      {std::string(full).erase(full.size() - 2), true},                // no last line break
+      {"", false},
+      {full.substr(0, full.size() / 2), false},        // truncated
+      {before + "3\r\nonly line\r\n" + after, false},  // comment count too large
+      {before + "-1\r\n" + after, false},
+      {kNotNumber, false},
+      {full + "extra\r\n", false},
+      {std::string(full).replace(10, 1, std::string(1, '\0')), false},  // binary
+      {"{\"inputs\": {\"LiquidFlow\": 4}}\n", false},
+      {"hello\nworld\n", false},
+  };
+  int i = 0;
+  for (const auto& [bytes, legacy] : cases) {
+    SCOPED_TRACE(i++);
+    const auto problem = LegacyShapeProblem(bytes);
+    EXPECT_EQ(!problem, legacy) << (problem ? *problem : "");
+  }
 }
 
 // The lines of the groups before LD in legacy_full.txt: ten value fields with selectors.

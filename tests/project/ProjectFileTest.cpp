@@ -1,6 +1,9 @@
 // Opening a project: the form-record reader first, the legacy reader for what it declines.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "TestForm.h"
 #include "project/FileIo.h"
 #include "project/ProjectFile.h"
@@ -19,11 +22,54 @@ TEST(ProjectFileOpen, FormRecordFirstLegacyForTheRest) {
   TTestForm other;
   EXPECT_EQ(ReadProjectFile(&other, DataFile("legacy_full.txt")), TProjectFormat::Legacy);
   EXPECT_EQ(other.Field("LD")->text(), "3600");
-  // Another author's header is not ours: its lines are read by position.
-  TTestForm third;
-  EXPECT_EQ(ReadProjectFile(&third, DataFile("wrong_author.vlm")), TProjectFormat::Legacy);
-  // FpD takes the first line as its text; the second is no factor and ends its group.
-  EXPECT_TRUE(third.Field("FpD")->text().startsWith("CFR File Format"));
+}
+
+// Damaged and foreign files: none opens, none changes the window, each says why.
+TEST(ProjectFileOpen, DamagedAndForeignFilesAreRefused) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"wrong_author.vlm", "不是有效的项目文件"},  // another header, and not of the legacy shape
+      {"truncated_compressed.vlm", "不是有效的项目文件"},
+      {"bad_empty.vlm", "文件是空的"},
+      {"bad_random.vlm", "不是有效的项目文件"},
+      {"bad_bitflip.vlm", "不是有效的项目文件"},
+      {"bad_json.vlm", "不是有效的项目文件"},
+      {"bad_text.vlm", "不是有效的项目文件"},
+      {"bad_bomb.vlm", "解压后超过"},
+      {"bad_compressed_no_header.vlm", "不以项目文件头开始"},
+      {"bad_long_comment.vlm", "超过上限"},
+      {"legacy_stops_after_ld.txt", "缺少 LU"},
+      {"nonnumeric_float.vlm", "LD.k"},
+  };
+  for (const auto& [name, reason] : cases) {
+    SCOPED_TRACE(name);
+    TTestForm form;
+    try {
+      ReadProjectFile(&form, DataFile(name));
+      ADD_FAILURE() << "opened";
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(form.FEvents.isEmpty()) << form.FEvents.join(",").toStdString();
+  }
+}
+
+TEST(ProjectFileOpen, FilesLargerThanAProjectAreNotRead) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("huge.vlm");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(f.resize(kMaxProjectFileSize + 1));  // sparse: costs no disk
+  f.close();
+  TTestForm form;
+  try {
+    ReadProjectFile(&form, path);
+    FAIL() << "opened";
+  } catch (const TFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("不是有效的项目文件"), std::string::npos) << e.what();
+  }
+  // A folder is not a project either.
+  EXPECT_THROW(ReadProjectFile(&form, dir.path()), TFileError);
 }
 
 TEST(ProjectFileOpen, DeletedFileIsFileNotFound) {

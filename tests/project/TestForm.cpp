@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "project/FormRecord.h"
 #include "units/UnitEntry.h"
 
 namespace velm::test {
@@ -90,6 +91,25 @@ TTestForm::TTestForm() {
     item->setCheckState(Qt::Unchecked);
   }
   FEvents.clear();
+}
+
+void FillSaveLoopProject(TTestForm& form, bool second) {
+  int n = second ? 1000 : 0;
+  for (const auto& [fieldName, selectorName] : kFieldsAndSelectors)
+    form.Field(fieldName)->setText(QString::number(++n));
+  QString comment;
+  for (int i = 0; i < 20000; ++i) comment += QString::number((i * 7919 + n) % 100003) + ' ';
+  form.FCommentD->setPlainText(comment);
+}
+
+void SaveLoop(const QString& path) {
+  TTestForm a, b;
+  FillSaveLoopProject(a, false);
+  FillSaveLoopProject(b, true);
+  for (;;) {
+    WriteFormRecordFile(&b, path);
+    WriteFormRecordFile(&a, path);
+  }
 }
 
 QString WriteTemp(const std::string& bytes) {

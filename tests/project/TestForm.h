@@ -44,6 +44,12 @@ class TTestForm : public QWidget {
   bool FNeedsRecalc = false;
 };
 
+// Two projects that differ in every value field and in a long comment (so that a save takes a
+// while); the second has `second` set.
+void FillSaveLoopProject(TTestForm& form, bool second);
+// Saves the two projects over `path` by turns, for ever (until the process is killed).
+[[noreturn]] void SaveLoop(const QString& path);
+
 // A temporary file's path with the given bytes written into it.
 QString WriteTemp(const std::string& bytes);
 // The test data file's full path.

@@ -122,3 +122,39 @@ write("legacy_full.txt", gb("\r\n".join(lines) + "\r\n"))
 upto = [n for n, _ in legacy].index("LD")
 short = [line for _, group in legacy[: upto + 1] for line in group]
 write("legacy_stops_after_ld.txt", gb("\r\n".join(short) + "\r\n"))
+
+# --- Damaged and foreign files: none of them is a project ------------------------------------
+import random
+
+rng = random.Random(9)
+write("bad_empty.vlm", b"")
+write("bad_random.vlm", bytes(rng.randrange(256) for _ in range(4096)))
+flipped = bytearray(packed(ld_kgh))
+flipped[len(flipped) // 2] ^= 0x10
+write("bad_bitflip.vlm", bytes(flipped))
+write("bad_json.vlm", b'{"inputs": {"LiquidFlow": 4.0}, "packing": null}\n')
+write("bad_text.vlm", gb("这不是项目文件\r\njust some text\r\n"))
+# A sound stream whose text (a header and a comment far beyond any project) inflates past the
+# bound on a record text: some KB on disk, 9 MiB inflated.
+bomb = gb(HEADER + "\r\n-\r\n-\r\nCommentD\r\nRich\r\nLines\r\n") + b"x" * (9 << 20)
+write("bad_bomb.vlm", packed(bomb))
+write("bad_compressed_no_header.vlm", packed(gb("just text, compressed\r\n")))
+# A comment of 2 MiB: within the bound on a record text, beyond the bound on one value.
+write("bad_long_comment.vlm", packed(records(HEADER, [
+    ("CommentD", "Rich", "Lines", "y" * (2 << 20)),
+])))
+# Records that name writable properties a project never stores (the window must ignore them),
+# around a record that it does store.
+write("hostile_records.vlm", records(HEADER, [
+    ("MethodD", "String", "objectName", "gone1"),
+    ("AfD", "String", "objectName", "gone2"),
+    ("fpercentD", "String", "objectName", "gone3"),
+    ("ACLMethodD", "String", "objectName", "gone4"),
+    ("CalKf", "String", "objectName", "gone5"),
+    ("CalKp", "String", "objectName", "gone6"),
+    ("LD", "String", "objectName", "gone7"),
+    ("VD", "Ord", "maxLength", "1"),
+    ("ProjectD", "Enum", "ReadOnly", "True"),
+    ("FormVELM", "Enum", "enabled", "False"),
+    ("LD", "String", "Text", "18000"),
+]))
