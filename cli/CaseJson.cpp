@@ -76,7 +76,8 @@ json RunCaseJson(const json& input) {
   if (!inputs.is_object()) throw TCaseFormatError("\"inputs\" must be an object");
 
   static const char* const kOptionKeys[] = {"FoamingFactor", "FloodPercent", "FloodMethod",
-                                            "AccelMethod", "CalcKf", "CalcKp"};
+                                            "AccelMethod",   "CalcKf",       "CalcKp",
+                                            "LegacyMethods"};
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
     bool known = false;
     for (const auto& fi : kFieldInputs) known = known || it.key() == fi.Key;
@@ -97,6 +98,7 @@ json RunCaseJson(const json& input) {
   dc.AccelMethod = IndexOf(inputs, "AccelMethod", 0, 3);
   dc.CalcKf = FlagOf(inputs, "CalcKf", true);
   dc.CalcKp = FlagOf(inputs, "CalcKp", true);
+  dc.LegacyMethods = FlagOf(inputs, "LegacyMethods", false);
   fields.KpCaption = dc.FloodMethod == kEckertOrvik ? "压降湿填料因子" : "实验填料因子";
 
   TPackingRecord packing;
@@ -129,6 +131,7 @@ json RunCaseJson(const json& input) {
   if (error.is_null() && !dc.Stopped.empty()) error = dc.Stopped;
 
   json out;
+  out["LegacyMethods"] = dc.LegacyMethods;  // the calculation basis the results were made on
   out["FlowParameter"] = Opt(dc.FlowParameter);
   out["FloodVelocity"] = Opt(dc.FloodVelocity);
   out["DesignVelocity"] = Opt(dc.DesignVelocity);

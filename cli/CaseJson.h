@@ -1,8 +1,11 @@
 #pragma once
 // A design case as JSON, for the headless calculator:
 //   input  {"inputs": {"LiquidFlow": 4.0, ...}, "packing": ["01", ..., "509 (1/m)"] | null}
-//   output every result, the curve set, the operating points, the field writes in order, the log
-//          lines, the message-box texts and the error that ended the run early (or null).
+//          inputs.LegacyMethods true computes with the methods of earlier versions (default
+//          false: the published correlations)
+//   output the calculation basis ("LegacyMethods"), every result, the curve set, the operating
+//          points, the field writes in order, the log lines, the message-box texts and the error
+//          that ended the run early (or null).
 // Input values are SI numbers; a missing or null field input is an empty field; a string is the
 // field's text as typed.
 #include <nlohmann/json.hpp>

@@ -86,6 +86,11 @@ const char* FieldName(TField f) {
   return i >= 0 && i < kFieldCount ? kFieldNames[i] : "?";
 }
 
+bool PackingFactorEstimated(const TPackingRecord& p) {
+  const std::optional<double> f = ParseNumber(LeadingNumber(p.F[14]));
+  return !f || !(*f > 0.0);
+}
+
 bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
   for (TField f : list)
     if (!fields.IsFilled(f)) return false;
@@ -104,6 +109,8 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.HydraulicsDone = false;
   const TPackingNumbers pk = ReadPacking(*packing);
   const bool kister = dc.FloodMethod != kEckertOrvik;
+  // Calculation basis: the published correlations, or the forms of earlier versions bit for bit.
+  const bool legacy = dc.LegacyMethods;
 
   // The Kister-type method takes Kp from the packing's measured packing factor.
   double Kp = 0.0;
@@ -193,14 +200,18 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
       } else {
         KisterCurves(FP, dc.Curves);
         dc.CurveCount = kKisterCurves;
-        dc.FloodPoint.PressureDrop = KisterFloodPressureDrop(Kp);
+        // Kister & Gill 1991 (legacy: the constant 40.196).
+        dc.FloodPoint.PressureDrop = KisterFloodPressureDrop(Kp, legacy);
         SelectWindow(dc.Curves, 0, kKisterCurves, 1, dc.FloodPoint.PressureDrop, window);
         const double CPflood = Finite(PolyFitEval(window, 0, 1, 2, 1, coef,
                                                   dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
                                       "Yf");
         dc.FloodPoint.Capacity = CPflood;
         dc.FloodPoint.Placed = true;
-        Uf = KisterFloodVelocity(CPflood, Kp, rhoL, rhoV, muL);
+        // Kinematic viscosity in the capacity parameter, Kister et al. 2007 (legacy: μL). The
+        // design and 80 % points are placed at f and f80 times this capacity, so they sit at the
+        // gas velocities f Uf and f80 Uf on the same basis.
+        Uf = KisterFloodVelocity(CPflood, Kp, rhoL, rhoV, muL, legacy);
         dc.DesignPoint.Capacity = f * CPflood;
         dc.DesignPoint.PressureDrop = PlacePoint(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity,
                                                  "△P", "Y", window, coef, log);
@@ -279,17 +290,28 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.GasDiffusivity = DV;
   dc.Lambda = lambda;
 
-  // Mass velocities at the flooding point [kg/(m2 s)].
-  const double Lw = X / 3600.0 * rhoL;
-  const double Gw = Div(V, L, "V/L") * Lw;
+  // Onda, Takeuchi & Okumoto 1968 evaluate the film coefficients and the wetted area at the
+  // mass velocities of the column itself, and the coefficients are per unit of wetted area aw,
+  // so the heights are Gm/(kG aw ρV) and Lm/(kL aw ρL). Legacy: the mass velocities of the
+  // flooding point and the total area a in the heights.
+  double Lw, Gw;
+  if (legacy) {
+    Lw = X / 3600.0 * rhoL;
+    Gw = Div(V, L, "V/L") * Lw;
+  } else {
+    const double area = M_PI * D * D;
+    Lw = Div(4.0 * L, area, "液相质量速度");
+    Gw = Div(4.0 * V, area, "气相质量速度");
+  }
   TOndaResult onda = OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize,
                                       pk.CriticalSurfaceTension, sigmaL, muL, rhoL, DL, muV, rhoV,
                                       DV);
+  // Enhancement above half flooding, with the flood fraction of the rounded column.
   const double F = *dc.FloodFraction;
   onda.kL *= LiquidFilmEnhancement(F);
   onda.kG *= GasFilmEnhancement(F);
-  const THeights h =
-      TransferHeights(V, L, D, onda.kG, onda.kL, pk.SpecificArea, rhoV, rhoL, lambda);
+  const double transferArea = legacy ? pk.SpecificArea : onda.WettedRatio * pk.SpecificArea;
+  const THeights h = TransferHeights(V, L, D, onda.kG, onda.kL, transferArea, rhoV, rhoL, lambda);
   dc.HTUV = h.HTUV;
   dc.HTUL = h.HTUL;
   dc.HTUOV = h.HTUOV;

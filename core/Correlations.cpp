@@ -121,18 +121,26 @@ double EckertFloodVelocity(double Yflood, double Kf, double rhoL, double rhoV, d
   return Sqrt(Div(Yflood, ordinatePerU2, "泛点气速 Uf²"), "泛点气速 Uf");
 }
 
-double KisterFloodVelocity(double CPflood, double Kp, double rhoL, double rhoV, double muL) {
+double KisterFloodVelocity(double CPflood, double Kp, double rhoL, double rhoV, double muL,
+                           bool legacy) {
   using namespace checked;
   if (rhoL - rhoV <= 0.0)
     throw TCalcError("计算错误: Kister-Orvik 算法要求液相密度大于气相密度 (ρL=" +
                      FormatGeneral(rhoL, 15) + ", ρV=" + FormatGeneral(rhoV, 15) + ")");
-  return Finite(CPflood * Pow(Kp * rhoV / (rhoL - rhoV), -0.5, "(Kp ρV/(ρL-ρV))^-0.5") *
-                    Pow(muL, -0.05, "μL^-0.05"),
-                "泛点气速 Uf");
+  const double gasTerm = Pow(Kp * rhoV / (rhoL - rhoV), -0.5, "(Kp ρV/(ρL-ρV))^-0.5");
+  if (legacy) return Finite(CPflood * gasTerm * Pow(muL, -0.05, "μL^-0.05"), "泛点气速 Uf");
+  // Kister et al. 2007: kinematic viscosity in the capacity parameter.
+  const double nu = Div(muL, rhoL, "运动粘度 ν=μL/ρL");
+  return Finite(CPflood * gasTerm * Pow(nu, -0.05, "ν^-0.05"), "泛点气速 Uf");
 }
 
-double KisterFloodPressureDrop(double Fp) {
-  return 40.196 * checked::Pow(Fp, 0.7, "泛点压降 Fp^0.7");
+double KisterFloodPressureDrop(double Fp, bool legacy) {
+  const double fp07 = checked::Pow(Fp, 0.7, "泛点压降 Fp^0.7");
+  if (legacy) return 40.196 * fp07;
+  // Kister & Gill 1991: 0.115 Fp^0.7 [in H2O/ft], Fp [1/ft]. With Fp[1/ft] = 0.3048 Fp[1/m] and
+  // 1 in H2O/ft = 249.08891/0.3048 Pa/m the constant is 0.115 x 249.08891 x 0.3048^-0.3 = 40.91.
+  static const double kConstant = 0.115 * 249.08891 * std::pow(0.3048, -0.3);
+  return kConstant * fp07;
 }
 
 double LiquidHoldup(double muL, double Uls, double rhoL, double dn) {

@@ -36,13 +36,20 @@ void KisterCurves(double FP, mnMatrix& Curves);
 // muL^0.2 / 9.807 lies on the flooding line Yflood.
 double EckertFloodVelocity(double Yflood, double Kf, double rhoL, double rhoV, double muL);
 
-// Gas velocity at flooding [m/s] from the Kister capacity CP = U (Kp rhoV/(rhoL - rhoV))^0.5
-// muL^0.05 at the flooding pressure drop. Needs rhoL > rhoV.
-double KisterFloodVelocity(double CPflood, double Kp, double rhoL, double rhoV, double muL);
+// Gas velocity at flooding [m/s] from the Kister capacity at the flooding pressure drop,
+// CP = U (Kp rhoV/(rhoL - rhoV))^0.5 nu^0.05. The curve constants are the generalized
+// pressure-drop chart of Strigle and Kister converted to SI with the kinematic viscosity
+// nu = muL/rhoL in [m2/s] (Kister, Scherffius, Afshar & Abkar, Chem. Eng. Prog., 2007:
+// "the kinematic viscosity is obtained by dividing the dynamic viscosity by the liquid density").
+// legacy: the form of earlier versions, with the dynamic viscosity muL [Pa s] in place of nu.
+// Needs rhoL > rhoV.
+double KisterFloodVelocity(double CPflood, double Kp, double rhoL, double rhoV, double muL,
+                           bool legacy);
 
-// Pressure drop at flooding [Pa/m] from the packing factor Fp [1/m]: 40.196 Fp^0.7
-// (Kister & Gill 1991, converted to SI).
-double KisterFloodPressureDrop(double Fp);
+// Pressure drop at flooding [Pa/m] from the packing factor Fp [1/m]: 0.115 Fp^0.7 in H2O/ft with
+// Fp in 1/ft (Kister & Gill, Chem. Eng. Prog. 87(2), 1991), which is 40.91 Fp^0.7 in SI.
+// legacy: 40.196 Fp^0.7, the constant of earlier versions.
+double KisterFloodPressureDrop(double Fp, bool legacy);
 
 // Liquid holdup [m3/m3] of a random bed (Buchanan, Ind. Eng. Chem. Fundam. 8, 1969):
 // 2.2 (muL Uls / (g rhoL dn^2))^(1/3) + 1.8 (Uls^2 / (g dn))^(1/2), with g = 9.81.
@@ -55,7 +62,8 @@ double MinimumWettingRate(double dn);
 // Liquid load as a whole-number percentage of the minimum wetting load.
 double WettingPercent(double Uls, double a, double dn);
 
-// Film coefficients of Onda, Takeuchi & Okumoto (J. Chem. Eng. Japan 1, 1968, 56) with g = 9.807.
+// Film coefficients of Onda, Takeuchi & Okumoto (J. Chem. Eng. Japan 1, 1968, 56) with g = 9.807,
+// from the mass velocities Lw and Gw [kg/(m2 s)]. kL and kG are per unit of wetted area aw.
 struct TOndaResult {
   double WettedRatio;  // aw/a
   double kL;           // [m/s]
@@ -74,8 +82,10 @@ struct THeights {
   double HTUV, HTUL, HTUOV, HETP;  // [m]
 };
 // Heights of transfer units of the rounded column of diameter D and the HETP from the stripping
-// factor lambda: HTUOV = HTUV + lambda HTUL, HETP = HTUOV ln(l)/(l - 1) with l = max(lambda, 0.01)
-// (HETP = HTUOV when l is within 1e-6 of 1).
+// factor lambda, with a the interfacial area per volume [m2/m3] the film coefficients are based
+// on (Onda: the wetted area aw): HTUV = Gm/(kG a rhoV), HTUL = Lm/(kL a rhoL), HTUOV = HTUV +
+// lambda HTUL, HETP = HTUOV ln(l)/(l - 1) with l = max(lambda, 0.01) (HETP = HTUOV when l is within
+// 1e-6 of 1).
 THeights TransferHeights(double V, double L, double D, double kG, double kL, double a, double rhoV,
                          double rhoL, double lambda);
 

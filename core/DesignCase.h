@@ -22,6 +22,11 @@ struct TPackingRecord {
   std::array<std::string, kColumns> F;
 };
 
+// True when the packing's factor is an estimate: the record gives no published (measured) packing
+// factor in column 14, whose text must begin with a positive number to count. The packing table
+// keeps such rows with a/eps^3 in the fits (see data/README.md); results for them are rough.
+bool PackingFactorEstimated(const TPackingRecord& p);
+
 // The value fields a run reads or writes.
 enum class TField : std::uint8_t {
   LD, DlD, MlD, SLD, DlfD, VD, DvD, MvD, DvfD, LmdD, KfD, KpD,

@@ -58,6 +58,17 @@ TEST(CaseJson, ExampleGivesEveryResultAndTheOrderedWrites) {
   EXPECT_EQ(out["log"].back(), "RN=" + std::to_string(out["IterationCount"].get<int>()));
 }
 
+TEST(CaseJson, CalculationBasisIsEchoedAndDefaultsToTheLiterature) {
+  json c = Example();
+  const json literature = RunCaseJson(c);
+  EXPECT_EQ(literature["LegacyMethods"], false);
+  c["inputs"]["LegacyMethods"] = true;
+  const json legacy = RunCaseJson(c);
+  EXPECT_EQ(legacy["LegacyMethods"], true);
+  // Onda's heights on the wetted area of the column are taller than the legacy ones.
+  EXPECT_GT(literature["HETP"].get<double>(), legacy["HETP"].get<double>());
+}
+
 TEST(CaseJson, MissingAndNullInputsAreEmptyFields) {
   json c = Example();
   c["inputs"].erase("LiquidDensity");
@@ -155,9 +166,12 @@ TEST(VelmCalc, ExitStatusForBadInputAndIncompleteRuns) {
 }
 
 TEST(CaseJson, WrongTypesAreRejectedWithTheirKey) {
-  const std::pair<const char*, json> bad[] = {
-      {"LiquidFlow", json::array({1})}, {"FloodMethod", 2},     {"AccelMethod", "Aitken"},
-      {"CalcKf", 1},                    {"NoSuchInput", 1.0}};
+  const std::pair<const char*, json> bad[] = {{"LiquidFlow", json::array({1})},
+                                              {"FloodMethod", 2},
+                                              {"AccelMethod", "Aitken"},
+                                              {"CalcKf", 1},
+                                              {"NoSuchInput", 1.0},
+                                              {"LegacyMethods", "yes"}};
   for (const auto& [key, value] : bad) {
     json c = Example();
     c["inputs"][key] = value;

@@ -51,26 +51,49 @@ TEST(EckertCurves, FloodingLineAndFloodVelocityAtFlowParameterOneTenth) {
   for (int i = 1; i < kEckertCurves; ++i) EXPECT_GT(curves[1][i], curves[1][i - 1]);
 }
 
-TEST(KisterCurves, CapacitiesFloodPointAndVelocityAtFlowParameterOneTenth) {
+// Earlier versions' constants (legacy basis): 40.196 Fp^0.7 and the dynamic viscosity.
+TEST(KisterCurves, CapacitiesFloodPointAndVelocityAtFlowParameterOneTenthLegacy) {
   mnMatrix curves;
   KisterCurves(0.1, curves);
   const double expected[] = {0.13151, 0.18300, 0.27017, 0.34478, 0.40620, 0.43418};
   for (int i = 0; i < kKisterCurves; ++i) EXPECT_NEAR(curves[1][i], expected[i], 5e-6);
 
-  const double dPf = KisterFloodPressureDrop(100);
+  const double dPf = KisterFloodPressureDrop(100, true);
   EXPECT_NEAR(dPf, 1009.68, 0.01);
   mnMatrix window, coef;
   SelectWindow(curves, 0, kKisterCurves, 1, dPf, window);
   EXPECT_EQ(window[0][0], 817.0);  // between rows 4 and 5
   const double CPf = PolyFitEval(window, 0, 1, 2, 1, coef, dPf, "△Pf", "Yf", nullptr);
   EXPECT_NEAR(CPf, 0.41938, 5e-6);
-  EXPECT_NEAR(KisterFloodVelocity(CPf, 100, 1000, 1.2, 0.001), 1.7091, 5e-5);
-  EXPECT_NEAR(KisterFloodPressureDrop(60), 706.1, 0.05);
+  EXPECT_NEAR(KisterFloodVelocity(CPf, 100, 1000, 1.2, 0.001, true), 1.7091, 5e-5);
+  EXPECT_NEAR(KisterFloodPressureDrop(60, true), 706.1, 0.05);
 }
 
-TEST(KisterFloodVelocity, LiquidNotDenserThanGasIsAnError) {
-  EXPECT_THROW(KisterFloodVelocity(0.4, 100, 1.2, 1.2, 0.001), TCalcError);
-  EXPECT_THROW(KisterFloodVelocity(0.4, 100, 1.0, 1.2, 0.001), TCalcError);
+// Kister & Gill, Chem. Eng. Prog. 87(2), 1991: flood pressure drop 0.115 Fp^0.7 in H2O/ft with Fp
+// in 1/ft; the values below are that equation worked in US units (1 in H2O = 249.089 Pa).
+TEST(KisterFloodPressureDrop, KisterGillEquationAtThreePackingFactors) {
+  const struct {
+    double FpPerFt, InH2OPerFt;
+  } cases[] = {{15, 0.76553}, {27, 1.15519}, {60, 2.02024}};
+  for (const auto& c : cases) {
+    const double expected = c.InH2OPerFt * 249.089 / 0.3048;  // [Pa/m]
+    EXPECT_NEAR(KisterFloodPressureDrop(c.FpPerFt / 0.3048, false), expected, 0.005 * expected)
+        << "Fp = " << c.FpPerFt << " 1/ft";
+  }
+}
+
+// Kister, Scherffius, Afshar & Abkar, Chem. Eng. Prog. 2007: the capacity parameter holds the
+// kinematic viscosity; for water (nu = 1e-6 m2/s) the legacy use of muL = 0.001 Pa s gives
+// (1e-6/0.001)^0.05 = 0.708 of the flooding velocity.
+TEST(KisterFloodVelocity, KinematicViscosityAndLiquidNotDenserThanGas) {
+  const double literature = KisterFloodVelocity(0.4, 100, 1000, 1.2, 0.001, false);
+  EXPECT_NEAR(literature, 0.4 * std::pow(100 * 1.2 / 998.8, -0.5) * std::pow(1e-6, -0.05), 1e-12);
+  EXPECT_NEAR(KisterFloodVelocity(0.4, 100, 1000, 1.2, 0.001, true) / literature,
+              std::pow(1e-3, 0.05), 1e-12);
+  for (const bool legacy : {false, true}) {
+    EXPECT_THROW(KisterFloodVelocity(0.4, 100, 1.2, 1.2, 0.001, legacy), TCalcError);
+    EXPECT_THROW(KisterFloodVelocity(0.4, 100, 1.0, 1.2, 0.001, legacy), TCalcError);
+  }
 }
 
 TEST(LiquidHoldup, BuchananExample) {
@@ -85,8 +108,9 @@ TEST(WettingPercent, MinimumWettingRateChangesAt75mm) {
   EXPECT_EQ(MinimumWettingRate(0.0749), 0.08);
 }
 
-// Worked example of the Onda correlation with the above-half-flooding enhancement.
-TEST(Onda, WorkedExample) {
+// Worked example of the Onda correlation with the above-half-flooding enhancement, heights on the
+// total area as earlier versions compute them (legacy basis).
+TEST(Onda, WorkedExampleLegacy) {
   const TOndaResult r = OndaCoefficients(5, 2.5, 200, 0.025, 0.061, 0.072, 0.001, 1000, 2e-9,
                                          1.8e-5, 1.2, 1.5e-5);
   EXPECT_NEAR(r.WettedRatio, 0.51516, 5e-6);
