@@ -26,7 +26,7 @@ namespace {
 // writes them.
 const char* const kInputFields[] = {"LD",  "DlD", "MlD",  "SLD",  "DlfD", "VD",
                                     "DvD", "MvD", "DvfD", "LmdD", "meD",  "alfD"};
-const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD"};
+const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
 
 // Every message box that opens is answered at once (as if closed with Escape) and its text

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -182,14 +183,25 @@ void TFormVELM::MFile_OpenClick(QObject* sender) {
 
 bool TFormVELM::OpenProject(const QString& path) {
   int skipped = 0;
+  // A project that does not store its calculation basis (older files, legacy files) is
+  // calculated on the literature basis. A file that cannot be read changes nothing, so the basis
+  // of the project still shown comes back.
+  auto* basis = Control<QComboBox>(QStringLiteral("CalcBasis"));
+  const int shownBasis = basis ? basis->currentIndex() : 0;
+  if (basis) basis->setCurrentIndex(0);
+  const auto restoreBasis = [basis, shownBasis] {
+    if (basis) basis->setCurrentIndex(shownBasis);
+  };
   try {
     // All or nothing: the whole file is read and converted before the window changes, so a
     // file that fails leaves the project as it was (fields, name, caption, Modified and the
     // recent files), and a save after it cannot write a mixture of two projects.
     ReadProjectFile(this, path, &skipped);
   } catch (const TSilentAbort&) {
+    restoreBasis();
     return false;
   } catch (const std::exception& e) {
+    restoreBasis();
     ReportError(QString::fromStdString(e.what()));
     return false;
   }

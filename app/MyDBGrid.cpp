@@ -51,9 +51,18 @@ int TClientDataSetModel::columnCount(const QModelIndex& parent) const {
 QVariant TClientDataSetModel::data(const QModelIndex& index, int role) const {
   if (!IsValidCell(index)) return {};
   switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+      const std::string& text = FDataSet->Value(index.row(), index.column());
+      if (text.empty() && FCellNote) {
+        QVariant note = FCellNote(index.row(), index.column(), role);
+        if (note.isValid()) return note;
+      }
+      return QString::fromStdString(text);
+    }
     case Qt::EditRole:
       return QString::fromStdString(FDataSet->Value(index.row(), index.column()));
+    case Qt::ToolTipRole:
+      return FCellNote ? FCellNote(index.row(), index.column(), role) : QVariant();
     case Qt::TextAlignmentRole:
       // Numbers right-aligned, texts left-aligned, as a data grid lays out its columns.
       return QVariant::fromValue(
@@ -63,6 +72,12 @@ QVariant TClientDataSetModel::data(const QModelIndex& index, int role) const {
     default:
       return {};
   }
+}
+
+void TClientDataSetModel::SetCellNote(TCellNote note) {
+  beginResetModel();
+  FCellNote = std::move(note);
+  endResetModel();
 }
 
 bool TClientDataSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {

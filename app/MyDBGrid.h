@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
 
 #include "app/MyClientDataSet.h"
 
@@ -39,6 +40,11 @@ class TClientDataSetModel : public QAbstractTableModel {
   // Sorts the table by a field, keeping persistent indexes (selection, current cell) on their
   // records. Out-of-range fields are ignored.
   void SortByField(int field);
+  // Texts for the view only, never stored: note(record, field, role) gives the display text of an
+  // empty cell (Qt::DisplayRole) and the tool tip of any cell (Qt::ToolTipRole); an invalid
+  // QVariant means none.
+  using TCellNote = std::function<QVariant(int record, int field, int role)>;
+  void SetCellNote(TCellNote note);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -52,6 +58,7 @@ class TClientDataSetModel : public QAbstractTableModel {
   bool IsValidCell(const QModelIndex& index) const;
 
   TMyClientDataSet* FDataSet = nullptr;
+  TCellNote FCellNote;
 };
 
 class TMyDBGrid : public QTableView {

@@ -31,12 +31,15 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 #include <exception>
 
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
 #include "app/UnitAbout.h"
+#include "base/Decimal.h"
 #include "base/Errors.h"
+#include "base/NumberFormat.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -210,6 +213,17 @@ void TFormVELM::FormCreate() {
     return;
   }
   FGrid->TableModel()->Reload();
+  // The constants grid shows where each packing factor comes from: an empty experimental factor
+  // reads "估算", and the factor's cell explains itself in its tool tip.
+  FGrid->TableModel()->SetCellNote([this](int record, int field, int role) -> QVariant {
+    if (field != 14 || record < 0 || record >= FPackings.RecordCount()) return {};
+    TPackingRecord p;
+    for (int c = 0; c < TPackingRecord::kColumns && c < FPackings.FieldCount(); ++c)
+      p.F[c] = FPackings.Value(record, c);
+    if (role == Qt::DisplayRole)
+      return PackingFactorEstimated(p) ? QStringLiteral("估算") : QVariant();
+    return PackingFactorNote(p);
+  });
 
   FPageControl->setCurrentIndex(0);
   // The recent-file entries start at position 6 of the file menu (after New, Open, separator,
@@ -627,11 +641,21 @@ QWidget* TFormVELM::BuildOtherGroup() {
   AddListRow(grid, 4, QStringLiteral("MethodD"), QStringLiteral("算法选择"),
              {QStringLiteral("Eckert-Orvik"), QStringLiteral("Kister-Orvik")},
              QStringLiteral("泛点关联式:Eckert-Orvik或Kister-Orvik"), 24);
-  AddListRow(grid, 5, QStringLiteral("ACLMethodD"), QStringLiteral("加速收敛算法"),
+  // Calculation basis, beside the flooding method it qualifies.
+  AddListRow(grid, 5, QStringLiteral("CalcBasis"), QStringLiteral("计算依据"),
+             {QStringLiteral("文献"), QStringLiteral("旧版算法")},
+             QStringLiteral("文献: 按公开发表的关联式计算 (Kister 容量参数用运动粘度, Kister-Gill "
+                            "泛点压降, Onda 传质单元高度按润湿面积和实际塔径的质量速度).\n"
+                            "旧版算法: 与早期版本的结果逐位相同, 用于复核以前的计算; "
+                            "其泛点气速和传质单元高度与文献不符."),
+             0);
+  if (QLayoutItem* item = grid->itemAtPosition(5, 0))
+    item->widget()->setObjectName(QStringLiteral("CalcBasisL"));
+  AddListRow(grid, 6, QStringLiteral("ACLMethodD"), QStringLiteral("加速收敛算法"),
              {QStringLiteral("Normal"), QStringLiteral("Aitken"), QStringLiteral("Orvik Talvsen"),
               QStringLiteral("OTV2")},
              QStringLiteral("泛点迭代的加速收敛方法"), 25);
-  grid->setRowStretch(6, 1);
+  grid->setRowStretch(7, 1);
   return group;
 }
 
@@ -732,12 +756,27 @@ void TFormVELM::FillPackingList() {
     FPTD->addItem(parts.join(QLatin1Char(';')));
   }
   if (FPTD->count() > 0) FPTD->setCurrentIndex(0);
+  UpdatePackingHint();
 }
 
 QString TFormVELM::SelectedPackingKey() const {
   const QString text = FPTD->currentText();
   const qsizetype semi = text.indexOf(QLatin1Char(';'));
   return semi < 0 ? text : text.left(semi);
+}
+
+QString TFormVELM::PackingFactorNote(const TPackingRecord& packing) {
+  if (!PackingFactorEstimated(packing))
+    return QStringLiteral("填料因子 %1: 公开发表的数据.")
+        .arg(QString::fromStdString(std::string(Trim(packing.F[14]))));
+  QString estimate;
+  if (const std::optional<double> a = ParseNumber(Trim(packing.F[10])))
+    estimate = QStringLiteral(" ≈ %1 1/m")
+                   .arg(QString::fromStdString(FormatGeneral(std::pow(10.0, *a), 4)));
+  return QStringLiteral(
+             "填料因子为估算值 (a/ε³%1): 没有公开发表的数据, 未经验证, 结果仅供参考. "
+             "Kister-Orvik 算法需要实验填料因子.")
+      .arg(estimate);
 }
 
 std::optional<TPackingRecord> TFormVELM::SelectedPackingRecord() const {
@@ -749,6 +788,11 @@ std::optional<TPackingRecord> TFormVELM::SelectedPackingRecord() const {
   for (int c = 0; c < TPackingRecord::kColumns && c < static_cast<int>(found->size()); ++c)
     record.F[c] = (*found)[c];
   return record;
+}
+
+void TFormVELM::UpdatePackingHint() {
+  const std::optional<TPackingRecord> p = SelectedPackingRecord();
+  FPTD->setToolTip(p ? PackingFactorNote(*p) : QString());
 }
 
 // --- handlers ---------------------------------------------------------------------------------
@@ -843,13 +887,16 @@ void TFormVELM::ConnectCalculation() {
   auto* fpercent = Control<QComboBox>(QStringLiteral("fpercentD"));
   auto* method = Control<QComboBox>(QStringLiteral("MethodD"));
   auto* accel = Control<QComboBox>(QStringLiteral("ACLMethodD"));
+  auto* basis = Control<QComboBox>(QStringLiteral("CalcBasis"));
   connect(af, &QComboBox::activated, this, [this, af] { AfDChange(af); });
   connect(FPTD, &QComboBox::activated, this, [this] { AfDChange(FPTD); });
+  connect(FPTD, &QComboBox::currentIndexChanged, this, [this] { UpdatePackingHint(); });
   connect(fpercent, &QComboBox::activated, this, [this, fpercent] { AfDChange(fpercent); });
   if (QLineEdit* edit = fpercent->lineEdit())
     connect(edit, &QLineEdit::textEdited, this, [this, fpercent] { AfDChange(fpercent); });
   connect(method, &QComboBox::activated, this, [this, method] { MethodDChange(method); });
   connect(accel, &QComboBox::activated, this, [this, accel] { ACLMethodDSelect(accel); });
+  connect(basis, &QComboBox::activated, this, [this, basis] { CalcBasisSelect(basis); });
   auto* calKf = Control<QCheckBox>(QStringLiteral("CalKf"));
   auto* calKp = Control<QCheckBox>(QStringLiteral("CalKp"));
   connect(calKf, &QCheckBox::clicked, this, [this, calKf] { CalKfClick(calKf); });
@@ -863,6 +910,7 @@ void TFormVELM::ReadOptions() {
   FCase.AccelMethod = accel < 0 ? 0 : accel;  // no selection counts as "Normal"
   FCase.CalcKf = Need<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
   FCase.CalcKp = Need<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
+  FCase.LegacyMethods = Need<QComboBox>(QStringLiteral("CalcBasis"))->currentIndex() == 1;
   FCase.FoamingFactorText = Need<QComboBox>(QStringLiteral("AfD"))->currentText().toStdString();
   FCase.FloodPercentText =
       Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString();
@@ -907,6 +955,11 @@ void TFormVELM::MethodDChange(QObject* sender) {
 }
 
 void TFormVELM::ACLMethodDSelect(QObject* sender) {
+  ProjectDChange();
+  LDExit(sender);
+}
+
+void TFormVELM::CalcBasisSelect(QObject* sender) {
   ProjectDChange();
   LDExit(sender);
 }

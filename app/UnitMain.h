@@ -115,11 +115,16 @@ class TFormVELM : public QMainWindow {
   // walking from the table's current record to its end, and selects the first item. The
   // selection change is not reported as a user's choice.
   void FillPackingList();
+  // The packing selector's hint tells where the selected packing's factor comes from.
+  void UpdatePackingHint();
   // The key of the packing selected in PTD: its text before the first ";".
   QString SelectedPackingKey() const;
   // The record of the selected packing (columns 0 to 14 as texts; missing columns empty), or
   // nothing when no packing is selected or the table has no record with that key.
   std::optional<TPackingRecord> SelectedPackingRecord() const;
+  // Where a packing's factor comes from, as its hint and the constants grid show it: a published
+  // factor, or an estimate (a/eps^3) that no measurement backs.
+  static QString PackingFactorNote(const TPackingRecord& packing);
 
   // The design case of the last calculation (inputs, results, curve set, operating points).
   const TDesignCase& DesignCase() const { return FCase; }
@@ -177,6 +182,8 @@ class TFormVELM : public QMainWindow {
   // The flooding method enables the Kf inputs (Eckert-Orvik only) and names Kp's label.
   void MethodDChange(QObject* sender = nullptr);
   void ACLMethodDSelect(QObject* sender = nullptr);
+  // The calculation basis ("文献" or "旧版算法") takes effect at once.
+  void CalcBasisSelect(QObject* sender = nullptr);
   void CalKfClick(QObject* sender = nullptr);
   void CalKpClick(QObject* sender = nullptr);
   void MFile_NewClick();

@@ -78,6 +78,7 @@ constexpr TStoredRecord kOtherState[] = {
     {"PTD", "Ord", "ItemIndex"},
     {"MethodD", "Ord", "ItemIndex"},
     {"ACLMethodD", "Ord", "ItemIndex"},
+    {"CalcBasis", "Ord", "ItemIndex"},  // calculation basis; absent: the literature (index 0)
     // project information
     {"ProjectD", "String", "Text"},
     {"DevicenameD", "String", "Text"},

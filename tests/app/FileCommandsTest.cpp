@@ -52,7 +52,7 @@ TSnapshot Snap(TFormVELM& w) {
                     .arg(f->Color());
   for (TComboBoxU* u : w.findChildren<TComboBoxU*>())
     s.Units << u->objectName() + "=" + QString::number(u->currentIndex());
-  for (const char* name : {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD"})
+  for (const char* name : {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis"})
     s.Other << w.Control<QComboBox>(name)->currentText();
   for (const char* name : {"CalKf", "CalKp"})
     s.Other << QString::number(w.Control<QCheckBox>(name)->isChecked());
@@ -211,6 +211,7 @@ class TFileCommandsTest : public QObject {
   }
 
   void DesignSurvivesSaveNewAndOpen() {
+    Pick("CalcBasis", 1);
     TypeDesign();
     QVERIFY(!Field("dD")->text().isEmpty());
     QCOMPARE(Field("meD")->Color(), 0x008080);  // derived from α (olive)
@@ -542,6 +543,22 @@ class TFileCommandsTest : public QObject {
     }
   }
 
+  void CalcBasisRecalculatesAtOnceAndAProjectWithoutItOpensOnTheLiterature() {
+    Start(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"));
+    auto* basis = FWindow->Control<QComboBox>("CalcBasis");
+    QCOMPARE(basis->currentText(), QString("文献"));
+    const QString hetp = Field("HETPD")->text();
+    Pick("CalcBasis", 1);
+    QVERIFY(Field("HETPD")->text() != hetp);
+    QVERIFY(Modified());
+    SetModified(false);
+    // A legacy-format file stores no basis.
+    FOpenChoices << QStringLiteral(VELM_EXAMPLES "/vacuum-ethylbenzene-styrene.vlm");
+    Action("BOpen")->trigger();
+    QCOMPARE(basis->currentIndex(), 0);
+    QVERIFY(FErrors.isEmpty());
+  }
+
   void CommandLineProjectOpensWithoutTheDialog() {
     const QString file = QStringLiteral(VELM_EXAMPLES "/vacuum-ethylbenzene-styrene.vlm");
     Start(file);
@@ -565,7 +582,7 @@ class TFileCommandsTest : public QObject {
         << "air-water-absorber.vlm"
         << QStringList{"LD 18000 kg/h",        "meD 0.93 无量纲", "LmdD 0.2325 无量纲",
                        "dD 1000 mm",           "UmD 164 %",       "PTD 28;塑料;25mm;鲍尔环",
-                       "MethodD Eckert-Orvik", "CalKf 1"};
+                       "MethodD Eckert-Orvik", "CalcBasis 文献",  "CalKf 1"};
     QTest::newRow("compressed")
         << "benzene-toluene-distillation.vlm"
         << QStringList{"VD 14 t/h",  "alfD 2.45 无量纲",     "dD 1300 mm",
@@ -585,7 +602,7 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(p.exitCode(), 0);
     const QStringList out =
         QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(out.size(), 12 + 16 + 5 + 2);
+    QCOMPARE(out.size(), 12 + 16 + 6 + 2);
     for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(line));
     for (const QString& line : out.mid(0, 28))
       QVERIFY2(line.split(' ').size() == 3 && !line.contains(" - "), qPrintable(line));

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
+#include <map>
 #include <memory>
 
 #include "app/MyDBGrid.h"
@@ -403,6 +404,27 @@ class TMainWindowTest : public QObject {
     w->Guard([] { throw std::out_of_range("record 7"); });
     velm::ReportError("单位换算失败");
     QCOMPARE(FErrors, QStringList({"“dD”不能显示数值 inf", "record 7", "单位换算失败"}));
+  }
+
+  void GridAndPackingHintTellWhereThePackingFactorComesFrom() {
+    auto w = MakeWindow(FTable);
+    const velm::TClientDataSetModel* model =
+        w->findChild<velm::TMyDBGrid*>("MyDBGrid1")->TableModel();
+    std::map<QString, int> row;
+    for (int r = 0; r < model->rowCount(); ++r) row[model->index(r, 0).data().toString()] = r;
+    // 01 has no experimental factor, 03 has one.
+    QCOMPARE(model->index(row["01"], 14).data().toString(), QString("估算"));
+    QCOMPARE(model->index(row["01"], 14).data(Qt::EditRole).toString(), QString());
+    QVERIFY(model->index(row["01"], 14).data(Qt::ToolTipRole).toString().contains("估算值"));
+    QCOMPARE(model->index(row["03"], 14).data().toString(), QString("120 (1/m)"));
+    QVERIFY(model->index(row["03"], 14).data(Qt::ToolTipRole).toString().contains("公开发表"));
+    QVERIFY(!model->index(row["03"], 4).data(Qt::ToolTipRole).isValid());
+
+    auto* ptd = w->findChild<QComboBox*>("PTD");
+    QVERIFY(ptd->currentText().startsWith("01;"));
+    QVERIFY(ptd->toolTip().contains("估算值"));
+    ptd->setCurrentIndex(ptd->findText("03", Qt::MatchStartsWith));
+    QVERIFY(ptd->toolTip().contains("120 (1/m)"));
   }
 
   void TabWalksTheInputsInReadingOrderAndSkipsTheUnitSelectors() {
