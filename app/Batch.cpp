@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -105,6 +106,11 @@ int RunBatch(const QStringList& arguments) {
   if (file.isEmpty()) {
     err << "velm: --batch needs a project file\n";
     Usage(err);
+    return 2;
+  }
+  // A path that names no file is a wrong command line, not a project that failed to read.
+  if (!QFileInfo(file).isFile()) {
+    err << "velm: no such project file \"" << file << "\"\n";
     return 2;
   }
 

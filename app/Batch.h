@@ -8,7 +8,7 @@
 // to standard error.
 //
 // Exit codes: 0 done; 1 the project (or the packing table) could not be read; 2 wrong command
-// line; 3 the project was read but the recalculation did not complete (its messages are on
+// line (also a project path that names no file); 3 the project was read but the recalculation did not complete (its messages are on
 // standard error, the fields are still printed).
 #include <QStringList>
 

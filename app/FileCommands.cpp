@@ -5,11 +5,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <exception>
 
 #include "app/UnitMain.h"
@@ -26,7 +29,6 @@ namespace {
 // Filter of the project dialogs, in Qt's "description(patterns)" form.
 const QString kProjectFilter = QStringLiteral("散堆填料流体力学(*.vlm)");
 const QString kProjectSuffix = QStringLiteral("vlm");
-
 
 // The single-line project information fields.
 const char* const kTextFields[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
@@ -65,8 +67,19 @@ QString SaveFileDialog(QWidget* parent, const QString& title, const QString& dir
 }  // namespace
 
 QString TFormVELM::RecentFilesFile() const {
-  return FSetup.RecentFilesFile.isEmpty() ? FAppConst.MypathName() + QStringLiteral(".opt")
+  return FSetup.RecentFilesFile.isEmpty() ? FAppConst.UserFile(QStringLiteral(".opt"))
                                           : FSetup.RecentFilesFile;
+}
+
+QString TFormVELM::DialogDirectory() const {
+  auto isDir = [](const QString& dir) { return !dir.isEmpty() && QFileInfo(dir).isDir(); };
+  if (!FCurrentFile.isEmpty()) {
+    const QString dir = QFileInfo(FCurrentFile).absolutePath();
+    if (isDir(dir)) return dir;
+  }
+  if (isDir(FLastFolder)) return FLastFolder;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return isDir(documents) ? documents : QDir::homePath();
 }
 
 void TFormVELM::ConnectFileCommands() {
@@ -123,8 +136,9 @@ void TFormVELM::MFile_NewClick() {
   Guard([this] {
     if (!AskSave()) return;
     FSaveDialogTitle = QStringLiteral("新建");
-    const QString path = FSetup.SaveDialog(this, FSaveDialogTitle, FDialogDirectory, QString());
+    const QString path = FSetup.SaveDialog(this, FSaveDialogTitle, DialogDirectory(), QString());
     if (path.isEmpty()) return;
+    FLastFolder = QFileInfo(path).absolutePath();
     FCurrentFile = path;
     ApplyCaption();
 
@@ -166,6 +180,17 @@ void TFormVELM::MFile_NewClick() {
 
 void TFormVELM::MFile_OpenClick(QObject* sender) {
   Guard([this, sender] {
+    // A recent entry whose file has gone is dropped from the list with a message, before any
+    // question about the current project: there is nothing to open.
+    if (FPendingFile.isEmpty() && IsRecentFileAction(sender)) {
+      const QString gone = static_cast<QAction*>(sender)->data().toString();
+      if (!QFileInfo(gone).isFile()) {
+        FRecent.Remove(gone);
+        ShowRecentFileEntries();
+        ReportError(QStringLiteral("找不到文件“%1”，已从最近打开的文件列表中移除。").arg(gone));
+        return;
+      }
+    }
     if (!AskSave()) return;
     QString path;
     if (!FPendingFile.isEmpty()) {
@@ -174,8 +199,9 @@ void TFormVELM::MFile_OpenClick(QObject* sender) {
     } else if (IsRecentFileAction(sender)) {
       path = static_cast<QAction*>(sender)->data().toString();
     } else {
-      path = FSetup.OpenDialog(this, FDialogDirectory);
+      path = FSetup.OpenDialog(this, DialogDirectory());
       if (path.isEmpty()) return;
+      FLastFolder = QFileInfo(path).absolutePath();
     }
     OpenProject(path);
   });
@@ -220,6 +246,18 @@ bool TFormVELM::OpenProject(const QString& path) {
   return true;
 }
 
+void TFormVELM::OpenHandedOver(const QString& path) {
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  if (path.isEmpty()) return;
+  FPendingFile = path;
+  MFile_OpenClick(nullptr);
+  // Cancelled at the unsaved-changes question: nothing stays pending for a later open.
+  FPendingFile.clear();
+}
+
 // --- save -----------------------------------------------------------------------------------
 
 void TFormVELM::MFile_SaveClick(QObject* sender) {
@@ -231,8 +269,9 @@ bool TFormVELM::SaveCommand(bool saveAs) {
   QString path = FCurrentFile;
   if (saveAs || path.isEmpty()) {
     const QString title = saveAs ? QStringLiteral("另存为") : QStringLiteral("保存");
-    path = FSetup.SaveDialog(this, title, FDialogDirectory, FCurrentFile);
+    path = FSetup.SaveDialog(this, title, DialogDirectory(), FCurrentFile);
     if (path.isEmpty()) return false;
+    FLastFolder = QFileInfo(path).absolutePath();
   }
   return SaveProject(path);
 }
@@ -286,11 +325,17 @@ void TFormVELM::LoadRecentFiles() {
 }
 
 void TFormVELM::AddRecentFile(const QString& path) {
-  FRecent.Add(path);
+  // Absolute, so that the entry still names the file after a start from another folder.
+  FRecent.Add(QFileInfo(path).absoluteFilePath());
   ShowRecentFileEntries();
 }
 
-void TFormVELM::SaveRecentFiles() { FRecent.Save(RecentFilesFile()); }
+void TFormVELM::SaveRecentFiles() {
+  // The user's configuration folder may not exist yet.
+  const QString file = RecentFilesFile();
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  FRecent.Save(file);
+}
 
 void TFormVELM::ShowRecentFileEntries() {
   // The entries are rebuilt; each one opens its file through the open command with itself as

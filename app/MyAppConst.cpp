@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+
+#include "base/DataFiles.h"
 
 namespace velm {
 
@@ -19,6 +23,17 @@ TMyAppConst::TMyAppConst(const QString& programFile) {
   const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
   if (dot > 0) name.truncate(dot);
   FMypathName = FMypath == QLatin1String("/") ? FMypath + name : FMypath + QLatin1Char('/') + name;
+  FDataPath = QFile::decodeName(DataDirectory(QFile::encodeName(FMypath).toStdString()).c_str());
+}
+
+QString TMyAppConst::UserFile(const QString& suffix) const {
+  if (FDataPath == FMypath && QFileInfo(FMypath).isWritable()) return FMypathName + suffix;
+  return UserConfigPath() + QLatin1Char('/') + QFileInfo(FMypathName).fileName() + suffix;
+}
+
+QString TMyAppConst::UserConfigPath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QLatin1Char('/') + QString::fromLatin1(kDataFolderName);
 }
 
 }  // namespace velm

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -202,7 +203,7 @@ void TFormVELM::FormCreate() {
   SetErrorReportHook([this](const QString& text) { ReportError(text); });
 
   const QString file = FSetup.PackingFile.isEmpty()
-                           ? FAppConst.Mypath() + QStringLiteral("/Packings.cds")
+                           ? FAppConst.DataPath() + QStringLiteral("/Packings.cds")
                            : FSetup.PackingFile;
   try {
     FPackings.LoadLabelledFile(QFile::encodeName(file).toStdString());
@@ -242,7 +243,10 @@ void TFormVELM::FormCreate() {
     ShowRecentFileEntries();
   }
   FCurrentFile.clear();
-  FDialogDirectory = FAppConst.Mypath();
+  // The dialogs start where the user last worked (DialogDirectory), not in the program's folder,
+  // which an installed program's user cannot write to.
+  if (!FRecent.Entries().isEmpty())
+    FLastFolder = QFileInfo(FRecent.Entries().first()).absolutePath();
   FillPackingList();
   GModified = false;
   // A project named on the command line is opened without the dialog.

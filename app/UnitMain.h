@@ -58,7 +58,7 @@ void ShowErrorBox(QWidget* parent, const QString& text);
 
 // What the window needs from outside when it is created.
 struct TFormVELMSetup {
-  // The packing table file; empty: Mypath + "/Packings.cds".
+  // The packing table file; empty: DataPath + "/Packings.cds".
   QString PackingFile;
   // The box for start-up errors and the application-wide error report; empty: ShowErrorBox.
   TErrorBox ErrorBox;
@@ -76,8 +76,9 @@ struct TFormVELMSetup {
   std::function<QString(QWidget* parent, const QString& title, const QString& directory,
                         const QString& file)>
       SaveDialog;
-  // The recent-files file; empty: MypathName + ".opt". With UseRecentFiles false the list is
-  // neither read at start nor written at close.
+  // The recent-files file; empty: TMyAppConst::UserFile(".opt") (beside a portable program,
+  // else in the user's configuration folder). With UseRecentFiles false the list is neither
+  // read at start nor written at close.
   QString RecentFilesFile;
   bool UseRecentFiles = true;
   // The project named on the command line, opened at the end of the start-up.
@@ -145,8 +146,15 @@ class TFormVELM : public QMainWindow {
   // Writes the project to `path`; on success lowers Modified, takes the path as the current
   // file and lists it in the recent files. False when the write failed (reported).
   bool SaveProject(const QString& path);
-  // The directory the open and save dialogs start in.
-  const QString& DialogDirectory() const { return FDialogDirectory; }
+  // The directory the open and save dialogs start in: the current project's folder, else the
+  // folder last chosen in a dialog (at start: that of the newest recent file), else the user's
+  // documents folder.
+  QString DialogDirectory() const;
+
+  // A project handed over by a later start of the program (the single-instance rule): the
+  // window comes to the front and, when `path` is not empty, opens it through the open command,
+  // which first asks about unsaved changes.
+  void OpenHandedOver(const QString& path);
 
   // Recent-file bookkeeping: position of the newest entry in the file menu, entries shown, most
   // entries kept.
@@ -244,7 +252,7 @@ class TFormVELM : public QMainWindow {
   bool FPackingsLoaded = false;
   QString FCurrentFile;
   QString FPendingFile;
-  QString FDialogDirectory;
+  QString FLastFolder;  // folder of the last file chosen in a dialog
   QString FSaveDialogTitle;
   TRecentFiles FRecent;
   int FRecentFirst = 6;

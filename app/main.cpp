@@ -1,19 +1,23 @@
-// Program entry: one instance per user, the Chinese standard dialogs, a CJK application font,
-// the hidden about window and the main window, maximised.
+// Program entry: the command line, one instance per user (a later start hands its project to the
+// running window), the Chinese standard dialogs, a CJK application font, the hidden about window
+// and the main window, maximised.
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
-#include <optional>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
+#include <iostream>
+#include <optional>
 
 #include "app/Application.h"
 #include "app/Batch.h"
+#include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
@@ -45,9 +49,25 @@ void ScheduleScreenshots(velm::TFormVELM& window, velm::TFormAbout& about, const
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Help, the version and a wrong command line are answered before Qt looks for a display.
+  const velm::TCommandLine commandLine =
+      velm::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  switch (commandLine.Mode) {
+    case velm::TCommandLine::TMode::Help:
+      std::cout << velm::CommandLineUsage();
+      return 0;
+    case velm::TCommandLine::TMode::Version:
+      std::cout << velm::VersionLine("velm") << '\n';
+      return 0;
+    case velm::TCommandLine::TMode::Error:
+      std::cerr << "velm: " << commandLine.Error << "\n(velm --help shows the usage)\n";
+      return 2;
+    default:
+      break;
+  }
   // The batch mode shows no window and may run beside the window or with no display at all:
   // the offscreen platform, no single-instance lock.
-  const bool batch = velm::IsBatchCommandLine(argc, argv);
+  const bool batch = commandLine.Mode == velm::TCommandLine::TMode::Batch;
   // A script's environment often has no runtime folder; the batch mode gives Qt a private one
   // (removed at the end) rather than a warning on standard error, where it reports problems.
   std::optional<QTemporaryDir> runtime;
@@ -64,10 +84,25 @@ int main(int argc, char** argv) {
     return velm::RunBatch(QApplication::arguments());
   }
 
-  // Only one instance runs; a second start ends at once, without a message or a window. The
-  // lock is held until the process ends.
-  velm::TSingleInstance instance(QStringLiteral("VELMClient"));
-  if (!instance.TryAcquire()) return 0;
+  // The project named on the command line, absolute: the running window that may receive it
+  // has another working folder, and the recent-files list keeps it.
+  const QString project =
+      commandLine.Project.empty()
+          ? QString()
+          : QFileInfo(QFile::decodeName(commandLine.Project.c_str())).absoluteFilePath();
+
+  // Only one instance runs; a second start ends at once, without a window. The lock is held
+  // until the process ends. The second start first hands its project (or, without one, the
+  // wish to see the window) to the running instance; the running window comes to the front and
+  // opens it.
+  const QString lockName = QStringLiteral("VELMClient");
+  velm::TSingleInstance instance(lockName);
+  if (!instance.TryAcquire()) {
+    if (velm::TSingleInstance::SendToRunning(lockName, project, 10000)) return 0;
+    std::cerr << "velm: the program is already running but did not answer; "
+                 "the project was not handed over\n";
+    return 1;
+  }
 
   // The title of the application (message boxes use it as their caption).
   QApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
@@ -86,9 +121,11 @@ int main(int argc, char** argv) {
   velm::TFormAbout about;  // hidden until the about command shows it
   // A project path as the first argument is opened at the end of the window's start-up.
   velm::TFormVELMSetup setup;
-  if (argc > 1) setup.CommandLineFile = QString::fromLocal8Bit(argv[1]);
+  setup.CommandLineFile = project;
   velm::TFormVELM window(nullptr, setup);
   window.showMaximized();
+  // Later starts reach this window from now on.
+  instance.Listen([&window](const QString& path) { window.OpenHandedOver(path); });
 
   const QString shots = qEnvironmentVariable("VELM_SCREENSHOT_DIR");
   if (!shots.isEmpty()) ScheduleScreenshots(window, about, shots);

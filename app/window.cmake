@@ -4,6 +4,7 @@
 
 add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Batch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
@@ -15,7 +16,7 @@ add_library(velm_window STATIC
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_window PUBLIC velm_project velm_units velm_grid velm_table velm_base velm_core
-                                         Qt6::Widgets)
+                                         Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 
 add_executable(velm ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

@@ -2,6 +2,7 @@
 //
 //   velm-calc [FILE]          one case from FILE (or standard input), one JSON object out
 //   velm-calc --jsonl         one case per line on standard input, one result per line out
+//   velm-calc --version
 //
 // Exit status: 0 every run went through to the end; 2 an input that is not a case (bad JSON,
 // a wrong type, a file that cannot be read); 3 a run that ended early ("error" in its result).
@@ -11,13 +12,15 @@
 #include <sstream>
 #include <string>
 
+#include "base/VelmVersion.h"
 #include "cli/CaseJson.h"
 
 namespace {
 
 const char* kUsage =
     "usage: velm-calc [--pretty] [FILE]   calculate one case (JSON) from FILE or standard input\n"
-    "       velm-calc --jsonl             one case per input line, one result per output line\n";
+    "       velm-calc --jsonl             one case per input line, one result per output line\n"
+    "       velm-calc --version           the version and the commit it was built from\n";
 
 constexpr int kIncomplete = 3;
 
@@ -83,6 +86,9 @@ int Main(int argc, char** argv) {
       pretty = true;
     } else if (a == "-h" || a == "--help") {
       std::cout << kUsage;
+      return 0;
+    } else if (a == "--version") {
+      std::cout << "velm-calc " << velm::kVelmVersion << " (commit " << velm::kVelmCommit << ")\n";
       return 0;
     } else if (!a.empty() && a[0] == '-' && a != "-") {
       std::cerr << "velm-calc: unknown option " << a << "\n" << kUsage;

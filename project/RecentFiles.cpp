@@ -39,6 +39,17 @@ void TRecentFiles::Add(const QString& path) {
   FEntries.prepend(path);
 }
 
+bool TRecentFiles::Remove(const QString& path) {
+  const QString key = Trimmed(path);
+  for (qsizetype k = 0; k < FEntries.size(); ++k) {
+    if (Trimmed(FEntries[k]) == key) {
+      FEntries.removeAt(k);
+      return true;
+    }
+  }
+  return false;
+}
+
 void TRecentFiles::Parse(std::string bytes, const std::string& source) {
   TTextLines lines(std::move(bytes));
   const std::string where = source.empty() ? std::string("最近文件列表") : "“" + source + "”";

@@ -30,6 +30,9 @@ class TRecentFiles {
   // entry is dropped. With a maximum below 1 nothing changes.
   void Add(const QString& path);
 
+  // Takes `path` (compared trimmed, case matters) off the list; false when it was not listed.
+  bool Remove(const QString& path);
+
   // Replaces the list by the file's. A missing file keeps the list as it is. Throws TInputError
   // when the first or second line is not an integer, TFileError when the file cannot be read.
   // A count beyond the lines of the file stops at the end of the file.

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -94,6 +96,7 @@ class TFileCommandsTest : public QObject {
   QStringList FSaveChoices;  // what the save dialog returns, in turn ("" = cancel)
   QStringList FSaveTitles;   // titles the save dialog was shown with
   int FOpenDialogs = 0;
+  QStringList FDialogDirs;  // start directories of the open and save dialogs, in turn
 
   QString Path(const QString& name) const { return FDir.filePath(name); }
   QString RecentFile() const { return Path("velm.opt"); }
@@ -107,12 +110,14 @@ class TFileCommandsTest : public QObject {
       ++FQuestions;
       return FAnswers.isEmpty() ? int(QMessageBox::Cancel) : FAnswers.takeFirst();
     };
-    setup.OpenDialog = [this](QWidget*, const QString&) {
+    setup.OpenDialog = [this](QWidget*, const QString& dir) {
       ++FOpenDialogs;
+      FDialogDirs << dir;
       return FOpenChoices.isEmpty() ? QString() : FOpenChoices.takeFirst();
     };
-    setup.SaveDialog = [this](QWidget*, const QString& title, const QString&, const QString&) {
+    setup.SaveDialog = [this](QWidget*, const QString& title, const QString& dir, const QString&) {
       FSaveTitles << title;
+      FDialogDirs << dir;
       return FSaveChoices.isEmpty() ? QString() : FSaveChoices.takeFirst();
     };
     setup.RecentFilesFile = RecentFile();
@@ -199,6 +204,7 @@ class TFileCommandsTest : public QObject {
     FSaveChoices.clear();
     FSaveTitles.clear();
     FOpenDialogs = 0;
+    FDialogDirs.clear();
     QFile::remove(RecentFile());
     SetModified(false);
     SetNeedsRecalc(false);
@@ -507,7 +513,34 @@ class TFileCommandsTest : public QObject {
     QTRY_COMPARE(RecentEntries(*FWindow), (QStringList{b, c, a}));
   }
 
-  void RecentEntryOfADeletedFileLeavesTheProjectAlone() {
+  // The dialogs start in the current project's folder, else in the folder last chosen (at start:
+  // that of the newest recent file), else in the documents folder; the recent files keep a
+  // project opened by a relative path as an absolute one.
+  void DialogsStartWhereTheUserWorksAndRecentPathsAreAbsolute() {
+    QVERIFY(QDir(FDir.path()).mkpath("work"));
+    const QString project = Path("work/a.vlm");
+    QVERIFY(QFile::copy(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"), project));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+
+    Action("BOpen")->trigger();  // cancelled
+    QCOMPARE(FDialogDirs.takeLast(), QFileInfo(documents).isDir() ? documents : QDir::homePath());
+
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(FDir.path());
+    FOpenChoices << "work/a.vlm";
+    Action("BOpen")->trigger();
+    QDir::setCurrent(before);
+    QCOMPARE(RecentEntries(*FWindow), QStringList{project});
+    Action("BSaveas")->trigger();  // cancelled
+    QCOMPARE(FDialogDirs.takeLast(), Path("work"));
+
+    QVERIFY(FWindow->close());
+    Start();
+    Action("BOpen")->trigger();  // cancelled, no project yet: the newest recent file's folder
+    QCOMPARE(FDialogDirs.takeLast(), Path("work"));
+  }
+
+  void RecentEntryOfADeletedFileIsDroppedWithAMessage() {
     const QString gone = Path("gone.vlm");
     QVERIFY(QFile::copy(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"), gone));
     FOpenChoices << gone;
@@ -517,11 +550,14 @@ class TFileCommandsTest : public QObject {
     Action("BSaveas")->trigger();
     QVERIFY(QFile::remove(gone));
 
+    Modify();
     RecentEntry(*FWindow, gone)->trigger();
     QCOMPARE(FErrors.size(), 1);
     QVERIFY2(FErrors[0].contains("gone.vlm"), qPrintable(FErrors[0]));
+    QCOMPARE(FQuestions, 0);  // nothing to open: no question about the unsaved changes
     QCOMPARE(FWindow->CurrentFile(), kept);
     QCOMPARE(FWindow->windowTitle(), "散堆填料塔流体力学-" + kept);
+    QTRY_COMPARE(RecentEntries(*FWindow), QStringList{kept});
   }
 
   void BrokenRecentFilesListIsReportedAndIgnored() {
@@ -633,7 +669,7 @@ class TFileCommandsTest : public QObject {
     QProcess p;
     p.start(QStringLiteral(VELM_EXE), {"--batch", Path("nothing-here.vlm")});
     QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitCode(), 1);
+    QCOMPARE(p.exitCode(), 2);
     QVERIFY(p.readAllStandardOutput().isEmpty());
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("nothing-here.vlm"));
 

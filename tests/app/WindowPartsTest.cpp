@@ -1,7 +1,10 @@
-// The window's small parts: program paths, the status bar with its progress bar, the about window.
+// The window's small parts: program paths, where shipped and per-user files live, the status bar
+// with its progress bar, the about window.
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/MyAppConst.h"
@@ -40,6 +43,39 @@ class TWindowPartsTest : public QObject {
     const TMyAppConst c(program);
     QTEST(c.Mypath(), "path");
     QTEST(c.MypathName(), "pathName");
+  }
+
+  // Shipped files beside the program in a build folder or portable copy, in PREFIX/share/velm
+  // when installed; the recent-files list beside a portable program, else in the user's
+  // configuration folder (never in /usr/bin).
+  void ShippedAndPerUserFilesFollowTheLayout_data() {
+    QTest::addColumn<QString>("program");  // relative to a scratch root
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("userFile");  // "CONFIG/" stands for the configuration folder
+    QTest::newRow("build folder") << "build/app/velm" << QStringList{"build/app"} << "build/app"
+                                  << "build/app/velm.opt";
+    QTest::newRow("installed") << "usr/bin/velm" << QStringList{"usr/bin", "usr/share/velm"}
+                               << "usr/share/velm"
+                               << "CONFIG/velm/velm.opt";
+    QTest::newRow("portable copy in a bin folder")
+        << "home/u/bin/velm" << QStringList{"home/u/bin"} << "home/u/bin"
+        << "home/u/bin/velm.opt";
+  }
+  void ShippedAndPerUserFilesFollowTheLayout() {
+    QFETCH(QString, program);
+    QFETCH(QStringList, folders);
+    QTemporaryDir root, config;
+    QVERIFY(root.isValid() && config.isValid());
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    for (const QString& f : folders) QVERIFY(QDir(root.path()).mkpath(f));
+    const TMyAppConst c(root.filePath(program));
+    QFETCH(QString, data);
+    QCOMPARE(c.DataPath(), root.filePath(data));
+    QFETCH(QString, userFile);
+    const QString expected =
+        userFile.startsWith("CONFIG/") ? config.path() + userFile.mid(6) : root.filePath(userFile);
+    QCOMPARE(c.UserFile(".opt"), expected);
   }
 
   void RunningProgramPathIsItsDirectory() {

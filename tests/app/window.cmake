@@ -8,7 +8,8 @@ foreach(name MainWindowTest WindowPartsTest SingleInstanceTest)
   set_tests_properties(app_${name} PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endforeach()
 # The single-instance test starts the program itself.
-target_compile_definitions(velm_app_SingleInstanceTest PRIVATE VELM_EXE="$<TARGET_FILE:velm>")
+target_compile_definitions(velm_app_SingleInstanceTest PRIVATE VELM_EXE="$<TARGET_FILE:velm>"
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds" VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
 add_dependencies(velm_app_SingleInstanceTest velm)
 
 # The example projects of examples/ are made with this tool (not a test):
@@ -31,3 +32,14 @@ add_dependencies(velm_app_FileCommandsTest velm)
 velm_warnings(velm_app_FileCommandsTest)
 add_test(NAME app_FileCommandsTest COMMAND velm_app_FileCommandsTest)
 set_tests_properties(app_FileCommandsTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The command line of velm and velm-calc, run as real processes without a display.
+add_executable(velm_app_CommandLineTest ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp)
+set_target_properties(velm_app_CommandLineTest PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_app_CommandLineTest PRIVATE velm_base Qt6::Core Qt6::Test)
+target_compile_definitions(velm_app_CommandLineTest PRIVATE
+  VELM_EXE="$<TARGET_FILE:velm>" VELM_CALC="$<TARGET_FILE:velm-calc>"
+  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(velm_app_CommandLineTest velm velm-calc)
+velm_warnings(velm_app_CommandLineTest)
+add_test(NAME app_CommandLineTest COMMAND velm_app_CommandLineTest)
