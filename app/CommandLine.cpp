@@ -2,8 +2,6 @@
 
 #include <filesystem>
 
-#include "base/VelmVersion.h"
-
 namespace velm {
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -58,10 +56,6 @@ std::string CommandLineUsage() {
          "\n"
          "Exit codes: 0 done; 1 a file could not be read; 2 wrong command line (also a project\n"
          "file that does not exist); 3 (--batch) the recalculation did not complete.\n";
-}
-
-std::string VersionLine(const std::string& program) {
-  return program + " " + kVelmVersion + " (commit " + kVelmCommit + ")";
 }
 
 }  // namespace velm

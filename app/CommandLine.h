@@ -26,7 +26,5 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text --help prints.
 std::string CommandLineUsage();
-// The line --version prints: "velm VERSION (commit COMMIT)".
-std::string VersionLine(const std::string& program);
 
 }  // namespace velm

@@ -21,6 +21,7 @@
 #include "app/SingleInstance.h"
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
+#include "base/VelmVersion.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
       std::cout << velm::CommandLineUsage();
       return 0;
     case velm::TCommandLine::TMode::Version:
-      std::cout << velm::VersionLine("velm") << '\n';
+      std::cout << "velm " << velm::kVelmVersion << " (commit " << velm::kVelmCommit << ")\n";
       return 0;
     case velm::TCommandLine::TMode::Error:
       std::cerr << "velm: " << commandLine.Error << "\n(velm --help shows the usage)\n";

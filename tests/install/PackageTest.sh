@@ -29,6 +29,12 @@ for f in usr/bin/velm usr/bin/velm-calc usr/share/velm/Packings.cds \
          usr/share/icons/hicolor/256x256/mimetypes/application-x-velm-project.png; do
   [ -e "$root/$f" ] || fail "the package lacks /$f"
 done
+# Every shipped file beside the program in the build folder is in the package.
+shopt -s nullglob
+for f in "$build"/app/*.cds "$build"/app/*.xltx "$build"/app/*.qch; do
+  [ -e "$root/usr/share/velm/$(basename "$f")" ] || fail "the package lacks $(basename "$f")"
+done
+shopt -u nullglob
 # Build tools and per-user files stay out.
 contents="$(dpkg-deb -c "$deb")"
 for bad in velm-cds velm-icons .opt .a; do
