@@ -93,15 +93,16 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # The shared libraries the programs link (Qt, zlib, ...) are found by dpkg-shlibdeps; what they
-# load at run time is named here: the X11/Wayland platform plugins, Qt's Chinese texts for the
-# standard dialogs, a font with Chinese glyphs, the SQLite driver that Qt Help reads its files
-# with.
-set(velm_runtime_depends "qt6-qpa-plugins, qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
+# load at run time is named here: Qt's Chinese texts for the standard dialogs, a font with
+# Chinese glyphs, the SQLite driver that Qt Help reads its files with. The X11 platform plugin
+# comes with libqt6gui6; a native Wayland session is served by qt6-wayland (recommended).
+set(velm_runtime_depends "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
 if(TARGET velm_help)
   string(APPEND velm_runtime_depends ", libqt6sql6-sqlite")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${velm_runtime_depends}")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-wayland, shared-mime-info, desktop-file-utils, hicolor-icon-theme")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)

@@ -17,7 +17,7 @@ deb="${debs[0]}"
 
 # Declared dependencies: the linked libraries (dpkg-shlibdeps) and what Qt loads at run time.
 depends="$(dpkg-deb -f "$deb" Depends)"
-for need in libqt6widgets6 libqt6network6 qt6-qpa-plugins fonts-wqy-microhei; do
+for need in libqt6widgets6 libqt6network6 qt6-translations-l10n fonts-wqy-microhei; do
   [[ "$depends" == *"$need"* ]] || fail "Depends lacks $need: $depends"
 done
 
