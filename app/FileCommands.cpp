@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <exception>
+#include <utility>
 
 #include "app/UnitMain.h"
 #include "base/Errors.h"
@@ -104,6 +106,23 @@ void TFormVELM::ConnectFileCommands() {
     connect(action, &QAction::triggered, this,
             [this, action, h = c.Handler] { (this->*h)(action); });
   }
+  // The standard shortcuts of the platform, shown in the file menu.
+  const std::pair<const char*, QKeySequence::StandardKey> shortcuts[] = {
+      {"MFile_New", QKeySequence::New},       {"MFile_Open", QKeySequence::Open},
+      {"MFile_Save", QKeySequence::Save},     {"MFile_Saveas", QKeySequence::SaveAs},
+      {"MExit", QKeySequence::Quit}};
+  for (const auto& [name, key] : shortcuts)
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) action->setShortcut(key);
+  // F5 recalculates now, as leaving a changed field would.
+  auto* recalc = new QAction(QStringLiteral("重新计算"), this);
+  recalc->setObjectName(QStringLiteral("ARecalc"));
+  recalc->setShortcut(Qt::Key_F5);
+  recalc->setShortcutContext(Qt::WindowShortcut);
+  addAction(recalc);
+  connect(recalc, &QAction::triggered, this, [this] {
+    SetNeedsRecalc(true);
+    LDExit(nullptr);
+  });
   for (const char* name : {"MFile_New", "BNew"}) {
     if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
       action->setEnabled(true);

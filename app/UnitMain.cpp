@@ -829,6 +829,70 @@ void TFormVELM::ProjectDChange() {
   GNeedsRecalc = true;
 }
 
+// Whether a key pressed in `target` may change the document: typing, deleting and pasting in an
+// editable field, and the keys that change a list's choice. Keys that change nothing do not
+// count: moving on with Tab, modifiers alone, the Alt accelerators of the menus, Esc, the
+// function keys, moving the text cursor, the command shortcuts (Ctrl+S, Ctrl+C...), and any key in
+// a read-only field. A project that was only looked at is then not reported as unsaved.
+static bool KeyMayEdit(QWidget* target, QKeyEvent* event) {
+  const int key = event->key();
+  const Qt::KeyboardModifiers mods = event->modifiers();
+  switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Escape:
+    case Qt::Key_Insert:
+    case Qt::Key_Print:
+    case Qt::Key_Pause:
+    case Qt::Key_Menu:
+      return false;
+    default:
+      break;
+  }
+  if (mods.testFlag(Qt::AltModifier)) return false;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F35) return false;
+  if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+    if (edit->isReadOnly()) return false;
+    // In a text field the navigation keys only move the cursor or the selection; in the text of
+    // an editable list, up and down still change the list's choice.
+    const bool inList = qobject_cast<QComboBox*>(edit->parentWidget()) != nullptr;
+    switch (key) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+        return false;
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        if (!inList) return false;
+        break;
+      default:
+        break;
+    }
+  }
+  if (auto* box = qobject_cast<QComboBox*>(target); box && box->isEditable()) {
+    // The text cursor keys of an editable list's own text.
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End)
+      return false;
+  }
+  if (mods.testFlag(Qt::ControlModifier)) {
+    // Of the Ctrl combinations only cut, paste, undo, redo and word deletion change a text.
+    return key == Qt::Key_X || key == Qt::Key_V || key == Qt::Key_Z || key == Qt::Key_Y ||
+           key == Qt::Key_Backspace || key == Qt::Key_Delete;
+  }
+  return true;
+}
+
 bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
   if (target == FComment || FComment->isAncestorOf(target)) return false;
   const int key = event->key();
@@ -837,14 +901,7 @@ bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
     focusNextChild();
     return true;
   }
-  // Every other key is an edit, including the arrows that change a list's choice; moving on with
-  // Tab, a modifier pressed alone and the Alt combinations of the menu accelerators are not.
-  const bool modifierOnly = key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
-                            key == Qt::Key_Meta || key == Qt::Key_AltGr ||
-                            key == Qt::Key_CapsLock || key == Qt::Key_NumLock;
-  if (key == Qt::Key_Tab || key == Qt::Key_Backtab || modifierOnly ||
-      event->modifiers().testFlag(Qt::AltModifier))
-    return false;
+  if (!KeyMayEdit(target, event)) return false;
   GModified = true;
   GNeedsRecalc = true;
   return false;
@@ -858,6 +915,11 @@ bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
       LDExit(watched);
+  }
+  if (event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Save)) {
+    // "&S 保存" follows Modified when the menu opens; a shortcut must find it the same way.
+    MFileClick();
   }
   if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
     auto* w = static_cast<QWidget*>(watched);

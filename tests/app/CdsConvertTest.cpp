@@ -1,5 +1,7 @@
 // CSV reading and writing, the velm-cds converter, and the shipped packing table.
 #include <gtest/gtest.h>
+
+#include "support/TempDir.h"
 #include <sys/wait.h>
 
 #include <cmath>
@@ -105,7 +107,8 @@ int RunConverter(const std::string& args, const std::string& errFile) {
 }
 
 TEST(CdsConverter, CsvToCdsToCsvKeepsEverythingButTheSourceColumn) {
-  const std::string dir = ::testing::TempDir();
+  const velm::test::TTempDir temp;
+  const std::string dir = temp.Path();
   const std::string cds = dir + "/velm-small.cds", csv = dir + "/velm-small.csv";
   const std::string err = dir + "/velm-cds.err";
   ASSERT_EQ(RunConverter("to-cds '" + kData + "/small.csv' '" + cds + "'", err), 0)
@@ -124,7 +127,8 @@ TEST(CdsConverter, CsvToCdsToCsvKeepsEverythingButTheSourceColumn) {
 }
 
 TEST(CdsConverter, FailuresExitNonZeroNameTheFileAndWriteNothing) {
-  const std::string dir = ::testing::TempDir();
+  const velm::test::TTempDir temp;
+  const std::string dir = temp.Path();
   const std::string err = dir + "/velm-cds.err";
   const std::string out = dir + "/velm-never.cds";
   std::remove(out.c_str());

@@ -374,6 +374,41 @@ class TMainWindowTest : public QObject {
     QVERIFY(SaveEnabledWhenFileMenuOpens(*w));
   }
 
+  void OnlyKeysThatChangeSomethingMarkTheProjectModified() {
+    auto w = MakeWindow(FTable);
+    ShowActive(w.get());
+    struct TKey {
+      const char* Control;
+      int Key;
+      Qt::KeyboardModifiers Mods;
+      bool Edits;
+    };
+    const TKey keys[] = {
+        {"LD", Qt::Key_Escape, {}, false},     {"LD", Qt::Key_F2, {}, false},
+        {"LD", Qt::Key_Left, {}, false},       {"LD", Qt::Key_Up, {}, false},
+        {"LD", Qt::Key_Home, {}, false},       {"LD", Qt::Key_C, Qt::ControlModifier, false},
+        {"dD", Qt::Key_Backspace, {}, false},  {"dD", Qt::Key_5, {}, false},
+        {"LD", Qt::Key_5, {}, true},           {"LD", Qt::Key_V, Qt::ControlModifier, true},
+        {"LD", Qt::Key_Backspace, {}, true},   {"AfD", Qt::Key_Down, {}, true},
+        {"fpercentD", Qt::Key_Up, {}, true},   {"fpercentD", Qt::Key_Left, {}, false},
+    };
+    for (const TKey& k : keys) {
+      velm::SetModified(false);
+      velm::SetNeedsRecalc(false);
+      auto* target = w->findChild<QWidget*>(k.Control);
+      QVERIFY(target);
+      target->setFocus();
+      QTRY_VERIFY(target->hasFocus() || target->isAncestorOf(QApplication::focusWidget()));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key(k.Key), k.Mods);
+      QVERIFY2(velm::Modified() == k.Edits, k.Control);
+      QCOMPARE(velm::NeedsRecalc(), k.Edits);
+    }
+    // The file commands carry the platform's shortcuts; F5 is the window's recalculation.
+    QCOMPARE(w->findChild<QAction*>("MFile_Save")->shortcut(), QKeySequence(QKeySequence::Save));
+    QCOMPARE(w->findChild<QAction*>("MExit")->shortcut(), QKeySequence(QKeySequence::Quit));
+    QCOMPARE(w->findChild<QAction*>("ARecalc")->shortcut(), QKeySequence(Qt::Key_F5));
+  }
+
   void EnterMovesToTheNextFieldExceptInTheComment() {
     auto w = MakeWindow(FTable);
     ShowActive(w.get());

@@ -1,6 +1,8 @@
 // The in-memory table: records, cursor, keys, sorting, the table block and labelled files.
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <fstream>
 #include <sstream>
 #include <streambuf>
@@ -315,7 +317,8 @@ TEST(LabelledFile, SaveAndLoadRoundTripThroughAFile) {
   TMyClientDataSet t = MakeTable();
   t.SetDisplayTitle(0, "编号");
   t.SetDisplayTitle(2, "比表面积 m2/m3");
-  const std::string path = ::testing::TempDir() + "/velm-table-roundtrip.cds";
+  const velm::test::TTempDir temp;
+  const std::string path = temp.File("velm-table-roundtrip.cds");
   t.SaveLabelledFile(path);
   TMyClientDataSet back;
   back.LoadLabelledFile(path);
@@ -334,7 +337,8 @@ TEST(LabelledFile, SaveAndLoadRoundTripThroughAFile) {
 TEST(LabelledFile, TitleTooLongForALabelIsRefusedBeforeWriting) {
   TMyClientDataSet t = MakeTable();
   t.SetDisplayTitle(1, std::string(240, 'x') + "填料因子填料因子");  // 256 bytes in GB2312
-  const std::string path = ::testing::TempDir() + "/velm-table-long-title.cds";
+  const velm::test::TTempDir temp;
+  const std::string path = temp.File("velm-table-long-title.cds");
   std::remove(path.c_str());
   EXPECT_NE(ErrorOf([&] { t.SaveLabelledFile(path); }).find("at most 255"), std::string::npos);
   EXPECT_FALSE(std::ifstream(path).good());

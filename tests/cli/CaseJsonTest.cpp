@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -23,9 +25,9 @@ struct TProcess {
 
 // Runs velm-calc with `args`, feeding `input` on standard input.
 TProcess RunCalc(const std::string& args, const std::string& input) {
-  // One input file per test: ctest runs the tests of this program in parallel processes.
-  const std::string inFile = testing::TempDir() + "velm_calc_in_" +
-                             testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+  // A private input file: ctest runs the tests of this program in parallel processes.
+  const velm::test::TTempDir temp;
+  const std::string inFile = temp.File("in.json");
   std::ofstream(inFile, std::ios::binary) << input;
   const std::string cmd = std::string(VELM_CALC) + " " + args + " < " + inFile + " 2>/dev/null";
   FILE* p = popen(cmd.c_str(), "r");
