@@ -15,10 +15,39 @@
 #include <string>
 
 #include "app/MyClientDataSet.h"
+#include "base/Decimal.h"
 
 namespace {
 
 constexpr const char* kSourceColumnTitle = "来源";
+
+// The columns the calculation converts: the nominal size (column 2) must start with a number,
+// the specific area, the fit constants and the critical surface tension (4, 6 to 11, 13) must
+// be numbers, the experimental packing factor (14) empty or starting with one. Rows with an
+// empty key (column 0) are not packings and are not checked.
+void CheckPackingColumns(const velm::TMyClientDataSet& table, const std::string& where) {
+  const auto fail = [&](int record, int column, const std::string& value, const char* what) {
+    throw velm::TTableError(where + ", row " + std::to_string(record + 2) + ", column " +
+                            std::to_string(column) + " (" + table.DisplayTitle(column) + "): \"" +
+                            value + "\" " + what);
+  };
+  const auto leading = [](const std::string& text) {
+    const std::string_view t = velm::Trim(text);
+    size_t i = 0;
+    while (i < t.size() && ((t[i] >= '0' && t[i] <= '9') || t[i] == '.')) ++i;
+    return velm::ParseNumber(t.substr(0, i));
+  };
+  for (int r = 0; r < table.RecordCount(); ++r) {
+    if (table.FieldCount() < 15) break;
+    if (velm::Trim(table.Value(r, 0)).empty()) continue;
+    for (int c : {4, 6, 7, 8, 9, 10, 11, 13})
+      if (!velm::ParseNumber(velm::Trim(table.Value(r, c))))
+        fail(r, c, table.Value(r, c), "is not a number");
+    if (!leading(table.Value(r, 2))) fail(r, 2, table.Value(r, 2), "does not start with a number");
+    const std::string& kp = table.Value(r, 14);
+    if (!velm::Trim(kp).empty() && !leading(kp)) fail(r, 14, kp, "does not start with a number");
+  }
+}
 
 int Usage() {
   std::cerr << "usage: velm-cds to-cds in.csv out.cds\n"
@@ -59,6 +88,7 @@ int main(int argc, char** argv) {
       std::ifstream csv(in, std::ios::binary);
       if (!csv) throw velm::TTableError(in + ": cannot open the file for reading");
       table.LoadCsv(csv, in, kSourceColumnTitle);
+      CheckPackingColumns(table, in);
       table.SaveLabelledFile(out);
     } else if (command == "to-csv") {
       table.LoadLabelledFile(in);

@@ -500,6 +500,11 @@ void TMyClientDataSet::LoadLabelledFile(std::istream& in, const std::string& whe
       if (ReadUpTo(in, bytes, static_cast<size_t>(len)) != static_cast<size_t>(len))
         fail("file ends in label " + std::to_string(i) + " of " + std::to_string(labelCount) +
              " (" + std::to_string(len) + " bytes at offset " + std::to_string(offset) + ")");
+      // A label that does not decode would come back from a save as something else, or not
+      // at all (its replacement characters take more than 255 bytes).
+      if (!IsGbText(bytes))
+        fail("label " + std::to_string(i) + " at offset " + std::to_string(offset) +
+             " is not GB2312 text");
       offset += len;
       if (i < table.FieldCount()) table.SetDisplayTitle(i, GbToUtf8(bytes));
     }
@@ -599,7 +604,8 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std:
         if (i + 1 < text.size() && text[i + 1] == '\n') break;  // CRLF: the LF ends the row
         [[fallthrough]];
       case '\n':
-        row.push_back(std::move(field));
+        // A blank line is a row without fields; "" alone on a line is one empty field.
+        if (fieldStarted || !row.empty()) row.push_back(std::move(field));
         field.clear();
         rows.push_back(std::move(row));
         row.clear();
@@ -624,8 +630,11 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std:
 }
 
 std::string CsvField(std::string_view text) {
+  // A text starting with U+FEFF is quoted, so that it is not taken for the byte order mark
+  // at the start of a file.
   bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
-               (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+               (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
+               text.substr(0, 3) == "\xEF\xBB\xBF";
   if (!quote) return std::string(text);
   std::string out = "\"";
   for (char c : text) {
@@ -641,12 +650,15 @@ void TMyClientDataSet::LoadCsv(std::istream& in, const std::string& where,
   std::ostringstream buffer;
   buffer << in.rdbuf();
   std::vector<std::vector<std::string>> rows = ParseCsv(buffer.str(), where);
-  // Blank lines (a row of one empty field) carry nothing, except in a one-column table, where
-  // such a line is a record with an empty value; trailing blank lines never count.
-  auto blank = [](const std::vector<std::string>& r) { return r.size() == 1 && r[0].empty(); };
+  // Blank lines carry nothing, except in a one-column table, where such a line is a record
+  // with an empty value; trailing blank lines never count (a trailing empty record is written
+  // as "").
+  auto blank = [](const std::vector<std::string>& r) { return r.empty(); };
   while (!rows.empty() && blank(rows.back())) rows.pop_back();
   if (rows.empty()) throw TTableError(where + ": no header row");
   if (rows.front().size() != 1) std::erase_if(rows, blank);
+  for (auto& r : rows)
+    if (blank(r)) r.emplace_back();
 
   std::vector<std::string> titles = rows.front();
   size_t width = titles.size();
@@ -693,7 +705,14 @@ void TMyClientDataSet::SaveCsv(std::ostream& out) const {
   };
   if (FieldCount() == 0) return;
   writeRow(FTitles);
-  for (const TRecord& r : FRecords) writeRow(r);
+  for (const TRecord& r : FRecords) {
+    // In a one-column table an empty value would be a blank line, which a reader drops at the
+    // end of the file.
+    if (r.size() == 1 && r[0].empty())
+      out << "\"\"\n";
+    else
+      writeRow(r);
+  }
 }
 
 }  // namespace velm

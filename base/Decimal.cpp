@@ -1,7 +1,9 @@
 #include "base/Decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <system_error>
 
 #include "base/Errors.h"
@@ -11,6 +13,29 @@ namespace velm {
 namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The power of ten of the first non-zero digit of a number text in the syntax above, without
+// sign ("123.4" 2, "0.05" -2, "1e-5" -5); the exponent saturates far beyond any double.
+long long DecimalMagnitude(std::string_view t) {
+  const size_t epos = t.find_first_of("eE");
+  const std::string_view mantissa = t.substr(0, epos);
+  long long exponent = 0;
+  if (epos != std::string_view::npos) {
+    std::string_view e = t.substr(epos + 1);
+    const bool negative = !e.empty() && e.front() == '-';
+    if (!e.empty() && (e.front() == '-' || e.front() == '+')) e.remove_prefix(1);
+    for (char c : e) exponent = std::min<long long>(exponent * 10 + (c - '0'), 1'000'000'000);
+    if (negative) exponent = -exponent;
+  }
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  for (size_t i = 0; i < mantissa.size(); ++i) {
+    if (mantissa[i] < '1' || mantissa[i] > '9') continue;
+    const long long place =
+        i < point ? static_cast<long long>(point - i - 1) : -static_cast<long long>(i - point);
+    return place + exponent;
+  }
+  return std::numeric_limits<long long>::min();  // zero
+}
 }  // namespace
 
 std::optional<double> ParseNumber(std::string_view s) {
@@ -50,10 +75,9 @@ std::optional<double> ParseNumber(std::string_view s) {
   auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
   if (res.ec == std::errc::result_out_of_range) {
     // Underflow to zero is harmless; overflow is not a usable number. from_chars leaves v
-    // untouched here, so tell the two apart by the sign of the exponent.
-    const size_t epos = digits.find_first_of("eE");
-    if (epos == std::string_view::npos || digits.substr(epos + 1).find('-') == std::string_view::npos)
-      return std::nullopt;
+    // untouched here, so tell the two apart by the decimal magnitude of the text: a long run of
+    // digits with a negative exponent ("123…(400 digits)e-10") is still far beyond double.
+    if (DecimalMagnitude(digits) >= 0) return std::nullopt;
     v = 0.0;
   } else if (res.ec != std::errc() || res.ptr != digits.data() + digits.size()) {
     return std::nullopt;

@@ -55,7 +55,11 @@ std::string Utf8Left(std::string_view text, size_t n) {
   return std::string(text.substr(0, i));
 }
 
-std::string GbToUtf8(std::string_view bytes) { return Convert("UTF-8", "GB18030", bytes, "\xEF\xBF\xBD"); }
+std::string GbToUtf8(std::string_view bytes) {
+  return Convert("UTF-8", "GB18030", bytes, "\xEF\xBF\xBD");
+}
+
+bool IsGbText(std::string_view bytes) { return Utf8ToGb(GbToUtf8(bytes)) == bytes; }
 
 std::string Utf8ToGb(std::string_view text) { return Convert("GB18030", "UTF-8", text, "?"); }
 

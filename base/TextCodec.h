@@ -10,6 +10,10 @@ namespace velm {
 // Decodes GB2312/GBK/GB18030 bytes to UTF-8. Undecodable bytes become U+FFFD.
 std::string GbToUtf8(std::string_view bytes);
 
+// True when the bytes are GB2312/GBK/GB18030 text that decodes without a replacement (and so
+// encodes back to the same bytes).
+bool IsGbText(std::string_view bytes);
+
 // Encodes UTF-8 text as GB18030 (identical to GB2312 for every GB2312 character).
 // Invalid UTF-8 input bytes are replaced by '?'.
 std::string Utf8ToGb(std::string_view text);

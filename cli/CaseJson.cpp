@@ -44,10 +44,16 @@ std::string TextOf(const json& v, const std::string& key) {
 int IndexOf(const json& inputs, const char* key, int dflt, int max) {
   if (!inputs.contains(key) || inputs[key].is_null()) return dflt;
   const json& v = inputs[key];
-  if (!v.is_number_integer()) throw TCaseFormatError(std::string("inputs.") + key + " must be an integer");
-  const int i = v.get<int>();
-  if (i < 0 || i > max)
-    throw TCaseFormatError(std::string("inputs.") + key + " must be between 0 and " + std::to_string(max));
+  if (!v.is_number_integer())
+    throw TCaseFormatError(std::string("inputs.") + key + " must be an integer");
+  // Checked on the JSON number itself: 4294967297 is not 1.
+  const bool inRange = v.is_number_unsigned()
+                           ? v.get<std::uint64_t>() <= static_cast<std::uint64_t>(max)
+                           : v.get<std::int64_t>() >= 0 && v.get<std::int64_t>() <= max;
+  const int i = inRange ? static_cast<int>(v.get<std::int64_t>()) : -1;
+  if (!inRange)
+    throw TCaseFormatError(std::string("inputs.") + key + " must be between 0 and " +
+                           std::to_string(max));
   return i;
 }
 

@@ -33,10 +33,19 @@ struct TPackingNumbers {
   double CriticalSurfaceTension;  // [N/m]
 };
 
+// The nominal size [mm] is the number the size text starts with: "50", "50mm", "8mm" and
+// "100mm" are 50, 50, 8 and 100 mm.
+double NominalSizeMm(const std::string& text) {
+  const std::string_view t = Trim(text);
+  size_t i = 0;
+  while (i < t.size() && ((t[i] >= '0' && t[i] <= '9') || t[i] == '.')) ++i;
+  if (const auto v = ParseNumber(t.substr(0, i))) return *v;
+  throw TInputError("填料尺寸“" + text + "”不以数值开始");
+}
+
 TPackingNumbers ReadPacking(const TPackingRecord& p) {
   TPackingNumbers n{};
-  // Only the first two characters of the size text count: "50" and "50mm" are 50 mm.
-  n.NominalSize = StrToFloat(Utf8Left(p.F[2], 2)) / 1000.0;
+  n.NominalSize = NominalSizeMm(p.F[2]) / 1000.0;
   n.SpecificArea = StrToFloat(p.F[4]);
   n.KpLogForm = StrToFloat(p.F[6]) == 0.0;
   n.KpA = StrToFloat(p.F[7]);

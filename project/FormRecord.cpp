@@ -4,10 +4,10 @@
 
 #include <QFileInfo>
 #include <QMetaEnum>
+#include <QSet>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <map>
 
 #include "base/Decimal.h"
 #include "base/Errors.h"
@@ -89,6 +89,10 @@ constexpr TStoredRecord kOtherState[] = {
     {"Edit3", "String", "Text"},
     {"Edit4", "String", "Text"},
     {"CommentD", "Rich", "Lines"},
+    // Written only when the comment holds a "▲" of its own, which the record before turns into
+    // a line break: the same text with that mark escaped. Readers of earlier versions skip a
+    // kind they do not know and keep the "Rich" record.
+    {"CommentD", "RichExact", "Lines"},
     // the "计算" boxes beside KfD and KpD
     {"CalKf", "Enum", "Checked"},
     {"CalKp", "Enum", "Checked"},
@@ -213,9 +217,27 @@ QVariant EnumVariant(const QMetaProperty& p, const std::string& text, const TRec
 
 QString MarksToLineBreaks(QString text) { return text.replace(kLineMark, QChar('\n')); }
 
-// The stored state as one lookup: lower-case "component/property" to the kind the writer
-// gives it. A multi-line text ("Rich", "Memo") is found by its component alone, its property
-// name is not used.
+// "RichExact": a line break is the mark, a mark of the text itself "\▲", a backslash "\\".
+QString UnescapeExact(const QString& value) {
+  QString out;
+  out.reserve(value.size());
+  for (qsizetype i = 0; i < value.size(); ++i) {
+    const QChar c = value.at(i);
+    if (c == QChar('\\') && i + 1 < value.size())
+      out += value.at(++i);
+    else
+      out += c == kLineMark ? QChar('\n') : c;
+  }
+  return out;
+}
+
+bool IsTextKind(std::string_view kind) {
+  return kind == "Rich" || kind == "Memo" || kind == "RichExact";
+}
+
+// The stored state as one lookup of lower-case "component/property/kind". A multi-line text
+// ("Rich", "Memo", "RichExact") is found by its component and kind, its property name is not
+// used.
 class TStoredStateTable {
  public:
   TStoredStateTable() {
@@ -225,25 +247,21 @@ class TStoredStateTable {
     }
     for (const TStoredRecord& r : kOtherState) Add(r.FComponent, r.FKind, r.FProperty);
   }
-  // The kind the writer stores for the pair, or nothing when it stores no such property.
-  std::optional<std::string_view> KindOf(const QString& component,
-                                         const std::string& property) const {
-    const QString c = component.toLower();
-    const auto it = FKinds.find(c + QLatin1Char('/') + QString::fromStdString(property).toLower());
-    if (it != FKinds.end()) return it->second;
-    const auto text = FKinds.find(c + QLatin1Char('/'));
-    if (text != FKinds.end()) return text->second;
-    return std::nullopt;
+  // True when the writer stores the property of the component with that kind.
+  bool Stores(const QString& component, std::string_view kind, const std::string& property) const {
+    return FKeys.contains(Key(component, kind, QString::fromStdString(property)));
   }
 
  private:
-  void Add(const char* component, std::string_view kind, const char* property) {
-    const bool text = kind == "Rich" || kind == "Memo";
-    FKinds.emplace(QString::fromLatin1(component).toLower() + QLatin1Char('/') +
-                       (text ? QString() : QString::fromLatin1(property).toLower()),
-                   kind);
+  static QString Key(const QString& component, std::string_view kind, const QString& property) {
+    const QString k = QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size()));
+    return component.toLower() + QLatin1Char('/') +
+           (IsTextKind(kind) ? QString() : property.toLower()) + QLatin1Char('/') + k;
   }
-  std::map<QString, std::string_view> FKinds;
+  void Add(const char* component, std::string_view kind, const char* property) {
+    FKeys.insert(Key(QString::fromLatin1(component), kind, QString::fromLatin1(property)));
+  }
+  QSet<QString> FKeys;
 };
 
 const TStoredStateTable& StoredState() {
@@ -257,17 +275,18 @@ const TStoredStateTable& StoredState() {
 std::optional<TStagedWrite> StageRecord(const TComponentIndex& index, const QString& name,
                                         std::string_view kind, const std::string& property,
                                         const std::string& value, const TRecordPlace& place) {
-  const auto stored = StoredState().KindOf(name, property);
-  if (!stored || *stored != kind) return std::nullopt;
+  if (!StoredState().Stores(name, kind, property)) return std::nullopt;
   QObject* component = index.Find(name);
   if (!component) return std::nullopt;
-  if (kind == "Memo" || kind == "Rich") {
+  if (IsTextKind(kind)) {
     if (value.size() > kMaxCommentLength)
       place.Fail("内容长度 " + std::to_string(value.size()) + " 字节，超过上限 " +
                  std::to_string(kMaxCommentLength) + " 字节");
     const auto p = FindTextProperty(component);
     if (!p) return std::nullopt;
-    return TStagedWrite{component, *p, MarksToLineBreaks(QString::fromStdString(value))};
+    const QString text = QString::fromStdString(value);
+    return TStagedWrite{component, *p,
+                        kind == "RichExact" ? UnescapeExact(text) : MarksToLineBreaks(text)};
   }
   const auto p = FindProperty(component, property.c_str());
   if (!p) return std::nullopt;
@@ -333,6 +352,15 @@ std::optional<std::string> ValueText(const QObject* component, std::string_view 
     const auto p = FindTextProperty(component);
     if (!p) return std::nullopt;
     return LinesToMarks(p->read(component).toString());
+  }
+  if (kind == "RichExact") {
+    const auto p = FindTextProperty(component);
+    if (!p) return std::nullopt;
+    QString text = p->read(component).toString();
+    if (!text.contains(kLineMark)) return std::nullopt;  // the "Rich" record is exact
+    text.replace(QChar('\\'), QStringLiteral("\\\\"));
+    text.replace(kLineMark, QStringLiteral("\\") + kLineMark);
+    return LinesToMarks(text);
   }
   const auto p = FindProperty(component, property);
   if (!p) return std::nullopt;

@@ -277,6 +277,7 @@ TEST(LabelledFile, BrokenFilesSayWhatFailedAndWhere) {
       {"/truncated-labels.cds", "file ends in label 1 of 3"},
       {"/bad-count.cds", "RECORDS count 1000000 exceeds"},
       {"/does-not-exist.cds", "cannot open the file"},
+      {"/bad-label.cds", "label 1 at offset"},  // would load but could not be saved
   };
   for (const TCase& c : cases) {
     TMyClientDataSet t = MakeTable();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "base/Decimal.h"
 #include "base/Errors.h"
 
@@ -24,7 +27,24 @@ TEST(ParseNumber, RejectsEverythingElse) {
     EXPECT_FALSE(ParseNumber(bad).has_value()) << "text: '" << bad << "'";
 }
 
-TEST(ParseNumber, UnderflowReadsAsZero) { EXPECT_EQ(*ParseNumber("1e-400"), 0.0); }
+TEST(ParseNumber, UnderflowReadsAsZeroOverflowIsNoNumber) {
+  // Told apart by the magnitude of the whole text, not by the sign of its exponent.
+  const std::string digits400 = "1" + std::string(399, '7');
+  const std::pair<std::string, std::optional<double>> cases[] = {
+      {"1e-400", 0.0},
+      {"-0.0001e-320", -0.0},
+      {"0." + std::string(400, '0') + "1", 0.0},
+      {digits400 + "e-10", std::nullopt},  // about 1e389
+      {digits400 + ".5e-99999999999999999999", 0.0},
+      {"1" + std::string(400, '0') + "e-100", 1e300},
+      {"0.001e311", 1e308},
+      {"1e99999999999999999999", std::nullopt},
+  };
+  for (const auto& [text, value] : cases) {
+    SCOPED_TRACE(text.substr(0, 40));
+    EXPECT_EQ(ParseNumber(text), value);
+  }
+}
 
 TEST(StrToFloat, TrimsAndReportsTheOffendingText) {
   EXPECT_DOUBLE_EQ(velm::StrToFloat(" 0.8 "), 0.8);

@@ -25,6 +25,13 @@ TEST(TextCodec, TruncatedLastByteIsReplacedNotDropped) {
   EXPECT_EQ(velm::GbToUtf8("a" + gb), "a\xEF\xBF\xBD");
 }
 
+TEST(TextCodec, GbTextIsWhatDecodesWithoutReplacement) {
+  EXPECT_TRUE(velm::IsGbText(velm::Utf8ToGb("填料 ▲ abc")));
+  EXPECT_TRUE(velm::IsGbText(""));
+  EXPECT_FALSE(velm::IsGbText("\xFF\xFE\x80"));
+  EXPECT_FALSE(velm::IsGbText(velm::Utf8ToGb("塔").substr(0, 1)));
+}
+
 TEST(TextCodec, LeftTakesWholeCharacters) {
   EXPECT_EQ(velm::Utf8Left("16mm", 2), "16");
   EXPECT_EQ(velm::Utf8Left("5毫米", 2), "5毫");

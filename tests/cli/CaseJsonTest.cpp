@@ -145,6 +145,24 @@ TEST(CaseJson, NoPackingAndMissingExperimentalFactor) {
   EXPECT_EQ(out["error"], "empty input SLD");
 }
 
+// The nominal size is the whole number the size text starts with.
+TEST(CaseJson, PackingSizeIsTheLeadingNumberOfItsText) {
+  json c = Example();
+  c["packing"][2] = "100";
+  const json plain = RunCaseJson(c);
+  c["packing"][2] = "100mm";
+  EXPECT_EQ(RunCaseJson(c)["Holdup"], plain["Holdup"]);
+  c["packing"][2] = "10";
+  EXPECT_NE(RunCaseJson(c)["Holdup"], plain["Holdup"]);
+  c["packing"][2] = "8";
+  const json eight = RunCaseJson(c);
+  c["packing"][2] = "8mm";
+  EXPECT_EQ(RunCaseJson(c)["Holdup"], eight["Holdup"]);
+  EXPECT_EQ(RunCaseJson(c)["error"], eight["error"]);
+  c["packing"][2] = "mm";
+  EXPECT_NE(RunCaseJson(c)["error"].get<std::string>().find("“mm”"), std::string::npos);
+}
+
 // Exit status: 0 complete, 2 not a case (nothing on standard output), 3 a run that ended early.
 TEST(VelmCalc, ExitStatusForBadInputAndIncompleteRuns) {
   json noPacking = Example();
@@ -171,6 +189,8 @@ TEST(CaseJson, WrongTypesAreRejectedWithTheirKey) {
   const std::pair<const char*, json> bad[] = {{"LiquidFlow", json::array({1})},
                                               {"FloodMethod", 2},
                                               {"AccelMethod", "Aitken"},
+                                              {"FloodMethod", 4294967297ULL},
+                                              {"AccelMethod", -1},
                                               {"CalcKf", 1},
                                               {"NoSuchInput", 1.0},
                                               {"LegacyMethods", "yes"}};

@@ -437,6 +437,28 @@ TEST(FormRecordRoundTrip, CommentOfThreeLinesIsOneValueLineWithTwoMarks) {
             std::string::npos);
 }
 
+// A "▲" of the comment's own comes back as itself; readers of earlier versions, which know
+// only the "Rich" record, see a line break there and read everything else as before.
+TEST(FormRecordRoundTrip, MarkInTheCommentComesBackAsItself) {
+  for (const char* comment : {"up ▲ down\nnext \\ line▲", "▲", "\\▲\\\\", "no mark\n"}) {
+    SCOPED_TRACE(comment);
+    TTestForm form;
+    form.FCommentD->setPlainText(QString::fromUtf8(comment));
+    const std::string text = BuildRecordText(&form);
+    TTestForm loaded;
+    ASSERT_TRUE(Apply(loaded, text));
+    EXPECT_EQ(loaded.FCommentD->toPlainText(), form.FCommentD->toPlainText());
+    const bool mark = std::string(comment).find("▲") != std::string::npos;
+    EXPECT_EQ(text.find("RichExact") != std::string::npos, mark);
+    // The record before it is what earlier versions read.
+    const std::string rich =
+        Utf8ToGb("CommentD\r\nRich\r\nLines\r\n") +
+        Utf8ToGb(QString::fromUtf8(comment).replace(QChar('\n'), QChar(0x25B2)).toStdString()) +
+        "\r\n";
+    EXPECT_NE(text.find(rich), std::string::npos);
+  }
+}
+
 TEST(FormRecordRoundTrip, LineBreakInsideATextDoesNotShiftTheRecords) {
   TTestForm form;
   form.TextField("ProjectD")->setText("a\r\nb");
