@@ -1,0 +1,22 @@
+// velm-calc's input: any JSON document either is refused as a case or runs to a result that
+// can be written out; nothing else escapes.
+#include <nlohmann/json.hpp>
+
+#include "FuzzCheck.h"
+#include "cli/CaseJson.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  nlohmann::json input;
+  try {
+    input = nlohmann::json::parse(velm::fuzz::Bytes(data, size));
+  } catch (const nlohmann::json::exception&) {
+    return 0;
+  }
+  try {
+    const nlohmann::json out = velm::RunCaseJson(input);
+    out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    FUZZ_CHECK(out.contains("error"));
+  } catch (const velm::TCaseFormatError&) {
+  }
+  return 0;
+}
