@@ -181,6 +181,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectChangeHandlers();
   ConnectCalculation();
   ConnectFileCommands();
+  ConnectSimulatorCommands();
   qApp->installEventFilter(this);
 
   FormCreate();

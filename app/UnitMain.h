@@ -8,7 +8,9 @@
 // last complete calculation). The flags are module-level: the unit selectors and value fields
 // raise them through their hooks.
 #include <QHash>
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -173,6 +175,9 @@ class TFormVELM : public QMainWindow {
   // error report; nothing crosses into Qt's event loop.
   void Guard(const std::function<void()>& body);
 
+  // The simulator import dialog while it is shown.
+  QPointer<QDialog> FormHysys;
+
  public slots:
   void MFileClick();
   void MExitClick();
@@ -197,6 +202,9 @@ class TFormVELM : public QMainWindow {
   void MFile_NewClick();
   void MFile_OpenClick(QObject* sender = nullptr);
   void MFile_SaveClick(QObject* sender = nullptr);
+  // The simulator imports (SimulatorCommands.cpp): each opens its dialog modally; the dialog
+  // writes the imported loads and properties into the fields and frees itself on close.
+  void BHysysClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -220,6 +228,7 @@ class TFormVELM : public QMainWindow {
   void ReadOptions();
   void FactorClick(const QString& check, const QString& field);
   void ConnectFileCommands();
+  void ConnectSimulatorCommands();
   // True when the window may close; then the recent-files file has been written.
   bool FormCloseQuery();
   void LoadRecentFiles();

@@ -22,6 +22,7 @@
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
 #include "base/VelmVersion.h"
+#include "simulators/SimulatorServers.h"
 
 namespace {
 
@@ -118,6 +119,9 @@ int main(int argc, char** argv) {
   QFont font(QStringLiteral("WenQuanYi Micro Hei"), 9);
   font.setStyleHint(QFont::SansSerif);
   QApplication::setFont(font);
+
+  // The automation servers that stand in for the simulators.
+  velm::RegisterSimulatorServers();
 
   velm::TFormAbout about;  // hidden until the about command shows it
   // A project path as the first argument is opened at the end of the window's start-up.

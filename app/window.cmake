@@ -8,6 +8,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitMain.cpp
@@ -15,7 +16,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
-target_link_libraries(velm_window PUBLIC velm_project velm_units velm_grid velm_table velm_base velm_core
+target_link_libraries(velm_window PUBLIC velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
                                          Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 

@@ -1,0 +1,22 @@
+// The tool bar commands that import loads and properties from the process simulators.
+#include <QAction>
+
+#include "app/UnitMain.h"
+#include "simulators/UnitHysys.h"
+
+namespace velm {
+
+void TFormVELM::ConnectSimulatorCommands() {
+  if (auto* action = findChild<QAction*>(QStringLiteral("BHysys"))) {
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, this, [this] { Guard([this] { BHysysClick(); }); });
+  }
+}
+
+void TFormVELM::BHysysClick() {
+  // A fresh dialog on every click: it lists the columns of the case running now.
+  FormHysys = new TFormHysys(this);
+  FormHysys->exec();  // deletes itself on close
+}
+
+}  // namespace velm

@@ -1,0 +1,89 @@
+#include "simulators/HysysInterface.h"
+
+#include "automation/Servers.h"
+#include "base/NumberFormat.h"
+
+namespace velm {
+
+TVariant HysysApp;
+
+bool ConnectHysys() {
+  try {
+    HysysApp = AttachToRunning("HYSYS.Application");
+    HysysApp.Get("Version");
+    return true;
+  } catch (const std::exception& e) {
+    ShowSimulatorMessage(QStringLiteral("Hysys错误！"), QString::fromStdString(e.what()));
+    return false;
+  }
+}
+
+bool GetHysysColumns(TStrings& list) {
+  if (!ConnectHysys()) return false;
+  // The path is resolved again from the application for every position, as the simulator's
+  // collections may be rebuilt between two calls.
+  const auto columns = [] {
+    return HysysApp.Get("ActiveDocument").Get("Flowsheet").Get("Operations", {"ColumnOp"});
+  };
+  const int count = columns().Get("Count").ToInt();
+  for (int i = 0; i < count; ++i) {
+    const std::string name = columns().Get("Item", {i}).Get("Name").ToString();
+    if (list.IndexOfNoCase(name) < 0) list.Add(name);
+  }
+  return true;
+}
+
+void GetHysysStageData(const std::string& columnName, int stageIndex, TStrings* list) {
+  if (!ConnectHysys()) return;
+  const TVariant stages = HysysApp.Get("ActiveDocument")
+                              .Get("Flowsheet")
+                              .Get("Operations")
+                              .Get("Item", {columnName})
+                              .Get("ColumnFlowsheet")
+                              .Get("ColumnStages");
+  const int n = stages.Get("Count").ToInt();
+  // Automatic: every stage but the first and the last of the collection (condenser and
+  // reboiler of a column with both).
+  const long long first = stageIndex < 0 ? 1 : stageIndex;
+  const long long last = stageIndex < 0 ? n - 2LL : stageIndex;
+
+  double maxV = 0, dv = 0, vv = 0;
+  double maxL = 0, dl = 0, vl = 0, sl = 0;
+  long long stageV = 0, stageL = 0;
+  for (long long i = first; i <= last; ++i) {
+    const double fv =
+        stages.Get("Item", {i}).Get("SeparationStage").Get("Vapour").Get("MassFlow").ToDouble();
+    if (fv > maxV) {
+      maxV = fv;
+      stageV = i;
+      const TVariant vapour = stages.Get("Item", {i}).Get("SeparationStage").Get("Vapour");
+      dv = vapour.Get("MassDensity").ToDouble();
+      vv = vapour.Get("VapourPhase").Get("Viscosity").ToDouble() / 1000;  // cP -> Pa s
+    }
+    const double fl =
+        stages.Get("Item", {i}).Get("SeparationStage").Get("Liquid").Get("MassFlow").ToDouble();
+    if (fl > maxL) {
+      maxL = fl;
+      stageL = i;
+      const TVariant liquid = stages.Get("Item", {i}).Get("SeparationStage").Get("Liquid");
+      dl = liquid.Get("MassDensity").ToDouble();
+      vl = liquid.Get("LightLiquidPhase").Get("Viscosity").ToDouble() / 1000;       // cP -> Pa s
+      sl = liquid.Get("LightLiquidPhase").Get("SurfaceTension").ToDouble() / 1000;  // -> N/m
+    }
+  }
+  if (!list) return;
+  list->Add("MaxVNo=" + std::to_string(stageV));
+  list->Add("Fv=" + FormatField(maxV));
+  list->Add("Dv=" + FormatField(dv));
+  list->Add("Vv=" + FormatField(vv));
+  list->Add("  ");
+  list->Add("MaxLNo=" + std::to_string(stageL));
+  list->Add("Fl=" + FormatField(maxL));
+  list->Add("Dl=" + FormatField(dl));
+  list->Add("Vl=" + FormatField(vl));
+  list->Add("Sl=" + FormatField(sl));
+}
+
+void ReleaseHysys() { HysysApp.Clear(); }
+
+}  // namespace velm

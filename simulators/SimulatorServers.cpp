@@ -1,0 +1,9 @@
+#include "simulators/SimulatorServers.h"
+
+#include "simulators/HysysServer.h"
+
+namespace velm {
+
+void RegisterSimulatorServers() { RegisterHysysServer(); }
+
+}  // namespace velm
