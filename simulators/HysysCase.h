@@ -1,7 +1,7 @@
 #pragma once
 // The case file that stands for a running process-simulator case: a JSON document that lists the
 // flowsheet's operations and, for each column operation, its stages with the vapour and the
-// liquid leaving each stage. The format is described in examples/README.md; in short:
+// liquid leaving each stage. The format is described in the README; in short:
 //
 //   { "format": "velm-hysys-case", "formatVersion": 1, "title": "...",
 //     "operations": [
