@@ -175,8 +175,9 @@ class TFormVELM : public QMainWindow {
   // error report; nothing crosses into Qt's event loop.
   void Guard(const std::function<void()>& body);
 
-  // The simulator import dialog while it is shown.
+  // The simulator import dialogs while they are shown.
   QPointer<QDialog> FormHysys;
+  QPointer<QDialog> FormProii;
 
  public slots:
   void MFileClick();
@@ -205,6 +206,7 @@ class TFormVELM : public QMainWindow {
   // The simulator imports (SimulatorCommands.cpp): each opens its dialog modally; the dialog
   // writes the imported loads and properties into the fields and frees itself on close.
   void BHysysClick();
+  void BProiiClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

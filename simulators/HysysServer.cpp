@@ -207,7 +207,11 @@ TVariant MakeHysysApplication(std::shared_ptr<const THysysCase> hysysCase) {
 
 std::string HysysCasePath() {
   if (const char* p = std::getenv("VELM_HYSYS_CASE"); p && *p) return p;
-  return TSettings::Load().Value("Simulators", "HysysCase").value_or(std::string());
+  std::string path = TSettings::Load().Value("Simulators", "HysysCase").value_or(std::string());
+  // A relative path is taken from the folder of the settings file.
+  if (!path.empty() && std::filesystem::path(path).is_relative())
+    path = (std::filesystem::path(TSettings::DefaultPath()).parent_path() / path).string();
+  return path;
 }
 
 void RegisterHysysServer() {

@@ -2,7 +2,8 @@
 // The substitute "HYSYS.Application" server: it answers the members the stage import reads
 // over a case file (HysysCase.h). A case counts as running while it is named:
 //   - by the environment variable VELM_HYSYS_CASE (for scripts and tests), else
-//   - by the value "HysysCase" of the key "Simulators" in the settings source.
+//   - by the value "HysysCase" of the key "Simulators" in the settings source (a relative path
+//     is taken from the folder of the settings file).
 // With neither, attaching fails as it does when the simulator is not started.
 //
 // Object model (names as the simulator's own; collections count from 0):

@@ -1,9 +1,16 @@
 #include "simulators/SimulatorServers.h"
 
 #include "simulators/HysysServer.h"
+#include "simulators/PROIIInterface.h"
+#include "simulators/ProiiServer.h"
 
 namespace velm {
 
-void RegisterSimulatorServers() { RegisterHysysServer(); }
+void RegisterSimulatorServers() {
+  RegisterHysysServer();
+  RegisterProiiServer();
+  // The tray import looks its server's version up once, at start.
+  StartProiiInterface();
+}
 
 }  // namespace velm

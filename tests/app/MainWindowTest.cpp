@@ -336,7 +336,7 @@ class TMainWindowTest : public QObject {
       QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
       QVERIFY(!b->icon().isNull());
       // Only the commands that are part of this window yet.
-      const QStringList enabled{"BNew", "BOpen", "BSave", "BSaveas", "BHysys"};
+      const QStringList enabled{"BNew", "BOpen", "BSave", "BSaveas", "BHysys", "BProii"};
       QCOMPARE(b->isEnabled(), enabled.contains(buttons[i]));
     }
     for (const char* name : {"MFile_New", "MFile_Open", "MFile_Saveas"})
