@@ -64,8 +64,10 @@ QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s;
 void Usage(QTextStream& err) {
   err << "usage: velm --batch FILE [--json]\n"
          "  Opens the project FILE, recalculates it and prints every value field as\n"
-         "  \"name text unit\" lines (\"-\" for an empty text or unit) and the option lists;\n"
-         "  --json prints one JSON object instead.\n";
+         "  \"name text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a result\n"
+         "  the recalculation did not reach), the option lists, and the findings on the\n"
+         "  results as \"finding level code field text\" lines; --json prints one JSON object\n"
+         "  instead.\n";
 }
 
 }  // namespace
@@ -175,7 +177,8 @@ int RunBatch(const QStringList& arguments) {
         if (field) {
           if (const auto x = ParseNumber(text.toStdString())) si = field->K() * *x + field->B();
         }
-        return std::make_tuple(text, unitName, si);
+        const bool stale = field && field->Stale();
+        return std::make_tuple(text, unitName, si, stale);
       };
 
       if (json) {
@@ -193,12 +196,13 @@ int RunBatch(const QStringList& arguments) {
         auto fields = [&](const auto& names) {
           QJsonArray rows;
           for (const char* name : names) {
-            const auto [text, unitName, si] = fieldRow(name);
+            const auto [text, unitName, si, stale] = fieldRow(name);
             QJsonObject row;
             row.insert(QStringLiteral("name"), QString::fromLatin1(name));
             row.insert(QStringLiteral("text"), text);
             row.insert(QStringLiteral("unit"), unitName);
             row.insert(QStringLiteral("si"), si ? QJsonValue(*si) : QJsonValue());
+            row.insert(QStringLiteral("stale"), stale);
             rows.append(row);
           }
           return rows;
@@ -218,12 +222,24 @@ int RunBatch(const QStringList& arguments) {
         }
         doc.insert(QStringLiteral("checks"), checks);
         doc.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+        QJsonArray findings;
+        for (const TFinding& f : window.Findings()) {
+          QJsonObject row;
+          row.insert(QStringLiteral("code"), QString::fromStdString(f.Code));
+          row.insert(QStringLiteral("level"), QString::fromLatin1(LevelKey(f.Level)));
+          row.insert(QStringLiteral("field"), QString::fromStdString(f.Field));
+          row.insert(QStringLiteral("text"), QString::fromStdString(f.Text));
+          findings.append(row);
+        }
+        doc.insert(QStringLiteral("findings"), findings);
         out << QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Indented));
       } else {
         auto print = [&](const auto& names) {
           for (const char* name : names) {
-            const auto [text, unitName, si] = fieldRow(name);
-            out << name << ' ' << OrDash(text.trimmed()) << ' ' << OrDash(unitName) << '\n';
+            const auto [text, unitName, si, stale] = fieldRow(name);
+            out << name << ' ' << OrDash(text.trimmed()) << ' ' << OrDash(unitName);
+            if (stale) out << " stale";
+            out << '\n';
           }
         };
         print(kInputFields);
@@ -236,6 +252,10 @@ int RunBatch(const QStringList& arguments) {
           if (auto* box = window.Control<QCheckBox>(QString::fromLatin1(name)))
             out << name << ' ' << (box->isChecked() ? 1 : 0) << '\n';
         }
+        for (const TFinding& f : window.Findings())
+          out << "finding " << LevelKey(f.Level) << ' ' << QString::fromStdString(f.Code) << ' '
+              << OrDash(QString::fromStdString(f.Field)) << ' ' << QString::fromStdString(f.Text)
+              << '\n';
       }
       out.flush();
     }

@@ -258,7 +258,10 @@ bool TFormVELM::OpenProject(const QString& path) {
   Guard([this] { MethodDChange(nullptr); });
   ApplyCaption();
   Guard([this, &path] { AddRecentFile(path); });
-  // Loading raised NeedsRecalc: the relation groups are completed and the design recalculated.
+  // The design is recalculated (the relation groups completed first), so that no result read
+  // from the file shows as current unless these inputs give it; results the run does not reach
+  // are shown as stale.
+  SetNeedsRecalc(true);
   Guard([this] { LDExit(nullptr); });
   SetModified(false);
   SetNeedsRecalc(false);

@@ -1,9 +1,5 @@
 #include "app/UnitMain.h"
 
-#include "app/WindowFields.h"
-#include "core/Calculate.h"
-#include "units/RelationGroups.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -32,18 +28,22 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
 #include "app/UnitAbout.h"
+#include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "core/Calculate.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
+#include "units/RelationGroups.h"
 #include "units/UnitEntry.h"
 
 namespace velm {
@@ -176,7 +176,8 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   FStatusBar = new TMyStatusBar(this);
   FStatusBar->setObjectName(QStringLiteral("MyStatusBarMain"));
   setStatusBar(FStatusBar);
-  FStatusBar->hide();
+  // Panel 1 counts the findings of the latest calculation.
+  FStatusBar->show();
   BindUnitSelectors();
   ConnectChangeHandlers();
   ConnectCalculation();
@@ -469,6 +470,8 @@ TEditD* TFormVELM::AddValueRow(QGridLayout* grid, int row, int column, const QSt
   if (!hint.isEmpty()) field->setToolTip(hint);
   if (help > 0) field->setProperty("HelpContext", help);
   label->setBuddy(field);
+  // Messages name the field by its caption ("液相密度是错误数据").
+  field->SetMyLabel(label);
   grid->addWidget(field, row, column + 2);
 
   auto* unit = new TComboBoxU;
@@ -690,7 +693,9 @@ QWidget* TFormVELM::BuildResults() {
        {"UvsD", "气相负荷", "", 0},
        {"KpD", "压降湿填料因子", "", 0},
        {"dPwaterD", "湿塔压降(每米)", "", 0},
-       {"HTD", "持液量", "", 0}},
+       {"HTD", "持液量", "", 0},
+       // Beside the diameter: how close the rounded column runs to flooding.
+       {"fActualD", "实际泛点率", "圆整后的塔径下气相负荷占泛点气速的百分数", 0}},
       {{"UmD", "饱和喷淋", "喷淋密度占最小喷淋密度之百分数，小于100%不正常.", 31},
        {"HTUVD", "HTUV", "气相传质单元高度.", 32},
        {"HTULD", "HTUL", "液相传质单元高度.", 33},
@@ -703,8 +708,8 @@ QWidget* TFormVELM::BuildResults() {
     for (int r = 0; r < static_cast<int>(columns[c].size()); ++r) {
       const TResult& res = columns[c][r];
       const QString name = QString::fromLatin1(res.Name);
-      TEditD* field = AddValueRow(grid, r, base, name, QString::fromUtf8(res.Caption), 'O',
-                                  QString::fromUtf8(res.Hint), res.Help);
+      AddValueRow(grid, r, base, name, QString::fromUtf8(res.Caption), 'O',
+                  QString::fromUtf8(res.Hint), res.Help);
       QLabel* label = FLabels.value(name);
       SetTextColor(label, QPalette::WindowText, QColor(255, 0, 0));
       if (name == "dD" || name == "KpD" || name == "dPwaterD") {
@@ -718,7 +723,6 @@ QWidget* TFormVELM::BuildResults() {
         check->setObjectName(name == "KfD" ? QStringLiteral("CalKf") : QStringLiteral("CalKp"));
         check->setChecked(true);
         grid->addWidget(check, r, base + 1);
-        field->SetMyLabel(label);
       }
     }
     grid->setColumnStretch(base + 2, 1);
@@ -988,10 +992,22 @@ void TFormVELM::LDExit(QObject* sender) {
   // A message box shown during a run must not start another one.
   if (!GNeedsRecalc || FInLDExit) return;
   FInLDExit = true;
-  Guard([this] {
+  // What this attempt reads and writes. When a relation group fails the calculation does not
+  // run, and every result is shown as stale.
+  FCase.Latest = {};
+  bool groupsDone = false;
+  // The groups' notes: each once, however often the groups come back to it.
+  std::vector<std::pair<std::string, std::string>> notes;
+  SetRelationNoteHook([&notes](const std::string& field, const std::string& text) {
+    const std::pair<std::string, std::string> note{field, text};
+    if (std::find(notes.begin(), notes.end(), note) == notes.end()) notes.push_back(note);
+  });
+  std::optional<TPackingRecord> packing;
+  Guard([&] {
     RunRelationGroups(FindGroupFields(*this));
+    groupsDone = true;
     ReadOptions();
-    const std::optional<TPackingRecord> packing = SelectedPackingRecord();
+    packing = SelectedPackingRecord();
     TWindowFields fields(
         *this, [this](const QString& text) { FSetup.MessageBox(this, text); },
         [this] {
@@ -1003,7 +1019,144 @@ void TFormVELM::LDExit(QObject* sender) {
     Calculate(FCase, packing ? &*packing : nullptr, log, fields);
     GNeedsRecalc = false;
   });
+  SetRelationNoteHook({});
+  Guard([&] { ShowRunState(groupsDone, packing ? &*packing : nullptr, notes); });
   FInLDExit = false;
+}
+
+namespace {
+
+const QString kMessagesHeader = QStringLiteral("====Messages====");
+
+// The background of a field or list that a finding concerns.
+QColor AlertColor(TFindingLevel level) {
+  switch (level) {
+    case TFindingLevel::Error:
+      return QColor(255, 190, 190);
+    case TFindingLevel::Warning:
+      return QColor(255, 232, 150);
+    case TFindingLevel::Note:
+      break;
+  }
+  return QColor(215, 232, 255);
+}
+
+bool IsFindingLine(const QString& line) {
+  for (TFindingLevel level : {TFindingLevel::Error, TFindingLevel::Warning, TFindingLevel::Note})
+    if (line.startsWith(QStringLiteral("【") + QString::fromUtf8(LevelLabel(level)) +
+                        QStringLiteral("】")))
+      return true;
+  return false;
+}
+
+std::optional<TField> FieldOf(const QString& name) {
+  for (int i = 0; i < kFieldCount; ++i)
+    if (name == QLatin1String(FieldName(static_cast<TField>(i)))) return static_cast<TField>(i);
+  return std::nullopt;
+}
+
+// Marks a list (foaming factor, design percentage) as a value field's alert does; the list's own
+// hint is kept in a property and comes back when the alert goes.
+void SetListAlert(QComboBox* list, const QColor& color, const QString& text) {
+  if (!list->property("OwnHint").isValid()) list->setProperty("OwnHint", list->toolTip());
+  const QString own = list->property("OwnHint").toString();
+  QPalette p = QApplication::palette(list);
+  if (color.isValid()) {
+    p.setColor(QPalette::Base, color);
+    p.setColor(QPalette::Button, color);
+  }
+  list->setPalette(p);
+  list->setToolTip(text.isEmpty() ? own : (own.isEmpty() ? text : own + '\n' + text));
+}
+
+}  // namespace
+
+void TFormVELM::ShowRunState(bool groupsDone, const TPackingRecord* packing,
+                             const std::vector<std::pair<std::string, std::string>>& notes) {
+  if (!groupsDone) {
+    // The relation groups stopped before the calculation, most often on an input that cannot
+    // be physical (a negative density, no liquid). The inputs still go through the checks.
+    for (TField f : {TField::LD, TField::DlD, TField::MlD, TField::SLD, TField::DlfD, TField::VD,
+                     TField::DvD, TField::MvD, TField::DvfD, TField::LmdD}) {
+      TEditD* field = FFields.value(QString::fromLatin1(FieldName(f)), nullptr);
+      if (!field) continue;
+      if (const auto x = ParseNumber(Trim(field->text().toStdString())))
+        RecordInput(FCase, f, field->K() * *x + field->B());
+    }
+    ReadOptions();
+    const auto foaming = ParseNumber(Trim(FCase.FoamingFactorText));
+    const auto percent = ParseNumber(Trim(FCase.FloodPercentText));
+    if (foaming && percent) {
+      FCase.FoamingFactor = *foaming;
+      FCase.FloodPercent = *percent;
+      FCase.Latest.OptionsRead = true;
+    }
+  }
+  FFindings = CheckValidity(FCase, packing);
+  // The relation groups' notes (no relative volatility for the slope given) belong to the same
+  // list, after the checks' own notes; each stands once at the top of the pane.
+  for (const auto& [field, text] : notes)
+    FFindings.push_back({"relation-no-solution", TFindingLevel::Note, field, text});
+  const TRunRecord& run = FCase.Latest;
+
+  // Results this attempt did not write belong to earlier inputs. The factors are results only
+  // while their "计算" box is ticked; the flow parameter is the relation groups' own.
+  const bool calKf = Control<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
+  const bool calKp = Control<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
+  for (const char* name : kResultFields) {
+    TEditD* field = FFields.value(QString::fromLatin1(name), nullptr);
+    if (!field) continue;
+    const QString n = QString::fromLatin1(name);
+    bool stale = !groupsDone;
+    if (const std::optional<TField> f = FieldOf(n)) {
+      stale = !run.WasWritten(*f);
+      if ((*f == TField::KfD && !calKf) || (*f == TField::KpD && !calKp)) stale = false;
+    }
+    field->SetStale(stale && !field->text().trimmed().isEmpty());
+  }
+
+  // Each finding on its field; several on one field share it, the most serious colours it.
+  QHash<QString, QPair<TFindingLevel, QString>> alerts;
+  for (const TFinding& f : FFindings) {
+    if (f.Field.empty()) continue;
+    const QString name = QString::fromStdString(f.Field);
+    const QString line = QString::fromStdString(FindingLine(f));
+    if (alerts.contains(name))
+      alerts[name].second += '\n' + line;
+    else
+      alerts.insert(name, {f.Level, line});
+  }
+  for (TEditD* field : FFields) {
+    const auto it = alerts.constFind(field->objectName());
+    if (it == alerts.constEnd())
+      field->SetAlert(QColor(), QString());
+    else
+      field->SetAlert(AlertColor(it->first), it->second);
+  }
+  for (const char* name : {"AfD", "fpercentD", "PTD"}) {
+    auto* list = Control<QComboBox>(QString::fromLatin1(name));
+    if (!list) continue;
+    const auto it = alerts.constFind(QString::fromLatin1(name));
+    if (it == alerts.constEnd())
+      SetListAlert(list, QColor(), QString());
+    else
+      SetListAlert(list, AlertColor(it->first), it->second);
+  }
+
+  ShowFindingLines();
+  FStatusBar->SetPanelText(1, QString::fromStdString(FindingsSummary(FFindings)));
+}
+
+void TFormVELM::ShowFindingLines() {
+  // The findings stand at the top of the pane, under its header, in place of the previous ones.
+  QStringList lines = FMessages->toPlainText().split(QLatin1Char('\n'));
+  qsizetype at = !lines.isEmpty() && lines.front() == kMessagesHeader ? 1 : 0;
+  while (at < lines.size() && IsFindingLine(lines[at])) lines.removeAt(at);
+  if (lines.size() == 1 && lines.front().isEmpty()) lines.clear();
+  QStringList fresh;
+  for (const TFinding& f : FFindings) fresh << QString::fromStdString(FindingLine(f));
+  for (qsizetype i = 0; i < fresh.size(); ++i) lines.insert(at + i, fresh[i]);
+  FMessages->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 void TFormVELM::AfDChange(QObject* sender) {

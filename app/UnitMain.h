@@ -19,6 +19,7 @@
 #include "app/MyAppConst.h"
 #include "app/MyClientDataSet.h"
 #include "core/DesignCase.h"
+#include "core/Validity.h"
 #include "project/RecentFiles.h"
 
 class QAction;
@@ -44,7 +45,7 @@ class TMyStatusBar;
 
 // The result fields of the calculation page (read-only; the calculation writes them).
 inline constexpr const char* kResultFields[] = {
-    "FpD", "UfD", "UpD",      "UlsD", "UvsD",  "KfD",   "dpD",    "dD",
+    "FpD", "UfD", "UpD",      "UlsD", "UvsD",  "KfD",   "dpD",    "dD",   "fActualD",
     "HTD", "KpD", "dPwaterD", "UmD",  "HTUVD", "HTULD", "HTUOVD", "HETPD"};
 
 // The document flags, owned by this unit.
@@ -131,6 +132,9 @@ class TFormVELM : public QMainWindow {
 
   // The design case of the last calculation (inputs, results, curve set, operating points).
   const TDesignCase& DesignCase() const { return FCase; }
+  // The validity findings on the latest calculation (errors first); the messages pane, the
+  // marked fields and the status bar show the same list.
+  const std::vector<TFinding>& Findings() const { return FFindings; }
 
   const QString& CurrentFile() const { return FCurrentFile; }
   // The command-line project not yet opened; the first open takes it.
@@ -228,6 +232,13 @@ class TFormVELM : public QMainWindow {
   void ConnectCalculation();
   // The design case's options from the option lists.
   void ReadOptions();
+  // After a calculation attempt: results it did not write shown as stale, the findings in the
+  // messages pane, on their fields and counted in the status bar. groupsDone: the relation
+  // groups completed (FpD is theirs).
+  // notes: the relation groups' (field, text) notes of this attempt.
+  void ShowRunState(bool groupsDone, const TPackingRecord* packing,
+                    const std::vector<std::pair<std::string, std::string>>& notes);
+  void ShowFindingLines();
   void FactorClick(const QString& check, const QString& field);
   void ConnectFileCommands();
   void ConnectSimulatorCommands();
@@ -256,6 +267,7 @@ class TFormVELM : public QMainWindow {
 
   TFormVELMSetup FSetup;
   TDesignCase FCase;
+  std::vector<TFinding> FFindings;
   bool FInLDExit = false;
   QList<QWidget*> FExitControls;  // plain controls whose exit runs LDExit
   TMyAppConst FAppConst;

@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "core/Calculate.h"
 #include "core/PlainFields.h"
+#include "core/Validity.h"
 
 namespace velm {
 
@@ -181,6 +182,11 @@ json RunCaseJson(const json& input) {
   out["messages"] = fields.Messages;
   out["MethodReset"] = fields.MethodReset;
   out["error"] = error;
+  json findings = json::array();
+  for (const TFinding& f : CheckValidity(dc, havePacking ? &packing : nullptr))
+    findings.push_back(
+        {{"code", f.Code}, {"level", LevelKey(f.Level)}, {"field", f.Field}, {"text", f.Text}});
+  out["findings"] = findings;
   return out;
 }
 

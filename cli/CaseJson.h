@@ -4,8 +4,9 @@
 //          inputs.LegacyMethods true computes with the methods of earlier versions (default
 //          false: the published correlations)
 //   output the calculation basis ("LegacyMethods"), every result, the curve set, the operating
-//          points, the field writes in order, the log lines, the message-box texts and the error
-//          that ended the run early (or null).
+//          points, the field writes in order, the log lines, the message-box texts, the error
+//          that ended the run early (or null) and the validity findings ({code, level, field,
+//          text}, errors first).
 // Input values are SI numbers; a missing or null field input is an empty field; a string is the
 // field's text as typed.
 #include <nlohmann/json.hpp>

@@ -14,9 +14,17 @@ namespace velm {
 namespace {
 
 constexpr const char* kFieldNames[kFieldCount] = {
-    "LD",  "DlD", "MlD", "SLD", "DlfD", "VD",  "DvD",     "MvD",   "DvfD",  "LmdD",   "KfD",  "KpD",
-    "UfD", "UpD", "dpD", "dD",  "UvsD", "UlsD", "HTD",    "UmD",   "dPwaterD", "HTUVD", "HTULD",
-    "HTUOVD", "HETPD"};
+    "LD",   "DlD", "MlD",      "SLD",   "DlfD",  "VD",     "DvD",   "MvD",     "DvfD",
+    "LmdD", "KfD", "KpD",      "UfD",   "UpD",   "dpD",    "dD",    "UvsD",    "UlsD",
+    "HTD",  "UmD", "dPwaterD", "HTUVD", "HTULD", "HTUOVD", "HETPD", "fActualD"};
+
+constexpr const char* kFieldCaptions[kFieldCount] = {
+    "液相质量流量",   "液相密度",       "液相粘度", "液相表面张力", "液相扩散系数",
+    "气相质量流量",   "气相密度",       "气相粘度", "气相扩散系数", "参数λ",
+    "泛点湿填料因子", "压降湿填料因子", "泛点气速", "空速",         "理论塔径",
+    "实际塔径",       "气相负荷",       "液相负荷", "持液量",       "饱和喷淋",
+    "湿塔压降(每米)", "HTUV",           "HTUL",     "HTUOV",        "HETP(等板高度)",
+    "实际泛点率"};
 
 constexpr double kTolerance = 0.0001;  // absolute change of X [m3/(m2 h)]
 constexpr int kStepLimit = 200;
@@ -57,9 +65,17 @@ TPackingNumbers ReadPacking(const TPackingRecord& p) {
   return n;
 }
 
-void Write(TFieldAccess& fields, TField f, double v) {
+void Write(TDesignCase& dc, TFieldAccess& fields, TField f, double v) {
   checked::Finite(v, FieldName(f));
   fields.SetValue(f, v);
+  dc.Latest.Written.set(static_cast<size_t>(f));
+}
+
+// Reads an input field and notes that this run took it.
+double Read(TDesignCase& dc, TFieldAccess& fields, TField f) {
+  const double v = fields.Value(f);
+  dc.Latest.Read.set(static_cast<size_t>(f));
+  return v;
 }
 
 // Places a point of capacity x on the used curves by the cubic through the four curves around
@@ -100,6 +116,12 @@ bool PackingFactorEstimated(const TPackingRecord& p) {
   return !f || !(*f > 0.0);
 }
 
+const char* FieldCaption(TField f, int floodMethod) {
+  if (f == TField::KpD && floodMethod != kEckertOrvik) return "实验填料因子";
+  const int i = static_cast<int>(f);
+  return i >= 0 && i < kFieldCount ? kFieldCaptions[i] : "?";
+}
+
 bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
   for (TField f : list)
     if (!fields.IsFilled(f)) return false;
@@ -110,6 +132,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                TFieldAccess& fields) {
   using namespace checked;
   dc.Stopped.clear();
+  dc.Latest = {};
   if (!packing) {
     dc.Stopped = "no packing";
     return;
@@ -133,18 +156,18 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
     }
     Kp = StrToFloat(LeadingNumber(experimental));
     dc.Kp = Kp;
-    Write(fields, TField::KpD, Kp);
+    Write(dc, fields, TField::KpD, Kp);
   }
 
   // ---- Hydraulic stage -------------------------------------------------------------------
   if (StopAtEmpty(dc, fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD}))
     return;
 
-  const double L = fields.Value(TField::LD);
-  const double V = fields.Value(TField::VD);
-  const double rhoL = fields.Value(TField::DlD);
-  const double rhoV = fields.Value(TField::DvD);
-  const double muL = fields.Value(TField::MlD);
+  const double L = Read(dc, fields, TField::LD);
+  const double V = Read(dc, fields, TField::VD);
+  const double rhoL = Read(dc, fields, TField::DlD);
+  const double rhoV = Read(dc, fields, TField::DvD);
+  const double muL = Read(dc, fields, TField::MlD);
   dc.LiquidFlow = L;
   dc.GasFlow = V;
   dc.LiquidDensity = rhoL;
@@ -152,6 +175,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.LiquidViscosity = muL;
   dc.FloodPercent = StrToFloat(dc.FloodPercentText);
   dc.FoamingFactor = StrToFloat(dc.FoamingFactorText);
+  dc.Latest.OptionsRead = true;
   const double f = dc.FloodPercent * dc.FoamingFactor / 100.0;
   const double f80 = 80.0 * dc.FoamingFactor / 100.0;
 
@@ -171,20 +195,20 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
       if (dc.CalcKp && !kister) {
         Kp = WetPackingFactor(pk.KpA, pk.KpB, pk.KpLogForm, X);
         dc.Kp = Kp;
-        Write(fields, TField::KpD, Kp);
+        Write(dc, fields, TField::KpD, Kp);
       } else if (!dc.CalcKp) {
-        Kp = fields.Value(TField::KpD);
+        Kp = Read(dc, fields, TField::KpD);
         dc.Kp = Kp;
       }
       if (dc.CalcKf) {
         Kf = WetPackingFactor(pk.KfA, pk.KfB, pk.KfLogForm, X);
         dc.Kf = Kf;
-        Write(fields, TField::KfD, Kf);
+        Write(dc, fields, TField::KfD, Kf);
       } else {
-        Kf = fields.Value(TField::KfD);
+        Kf = Read(dc, fields, TField::KfD);
         dc.Kf = Kf;
       }
-      Write(fields, TField::KpD, Kp);
+      Write(dc, fields, TField::KpD, Kp);
 
       const double FP = Finite(Div(L, V, "L/V") * Sqrt(Div(rhoV, rhoL, "ρV/ρL"), "√(ρV/ρL)"), "FP");
       dc.FlowParameter = FP;
@@ -238,6 +262,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
     } while (change > kTolerance && counter < kStepLimit);
   }
   dc.IterationCount = counter;
+  dc.Latest.IterationDone = true;
   dc.Converged = counter < kStepLimit;
   dc.FloodLiquidLoad = X;
 
@@ -251,34 +276,35 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   // Diameter and loads of the rounded column.
   dc.DesignVelocity = Up;
   dc.FloodVelocity = Uf;
-  Write(fields, TField::UpD, Up);
-  Write(fields, TField::UfD, Uf);
+  Write(dc, fields, TField::UpD, Up);
+  Write(dc, fields, TField::UfD, Uf);
   const double dp = Sqrt(Div(4.0 * V, M_PI * Up * rhoV, "4V/(π Up ρV)"), "理论塔径");
   dc.TheoreticalDiameter = dp;
-  Write(fields, TField::dpD, dp);
+  Write(dc, fields, TField::dpD, dp);
   const double D = RoundDiameter(dp);
   if (D <= 0.0)
     throw TCalcError("理论塔径 " + FormatGeneral(dp * 1000.0, 4) +
                      " mm 太小，圆整后的塔径为 0，无法计算气相负荷。请检查流量和物性数据。");
   dc.Diameter = D;
-  Write(fields, TField::dD, D);
+  Write(dc, fields, TField::dD, D);
   const double Uvs = Div(4.0 * V, M_PI * D * D * rhoV, "气相负荷");
   dc.GasLoad = Uvs;
-  Write(fields, TField::UvsD, Uvs);
+  Write(dc, fields, TField::UvsD, Uvs);
   dc.FloodFraction = Div(Uvs, Uf, "Uvs/Uf");
+  Write(dc, fields, TField::fActualD, 100.0 * *dc.FloodFraction);
   const double Uls = Finite(loadPerVelocity * Uvs, "液相负荷");
   dc.LiquidLoad = Uls;
-  Write(fields, TField::UlsD, Uls);
+  Write(dc, fields, TField::UlsD, Uls);
 
   // Holdup, wetting and the design point's pressure drop.
   const double holdup = LiquidHoldup(muL, Uls, rhoL, pk.NominalSize);
   dc.Holdup = holdup;
-  Write(fields, TField::HTD, holdup);
+  Write(dc, fields, TField::HTD, holdup);
   const double wetting = WettingPercent(Uls, pk.SpecificArea, pk.NominalSize);
   dc.WettingPercent = wetting;
-  Write(fields, TField::UmD, wetting);
+  Write(dc, fields, TField::UmD, wetting);
   dc.WetPressureDrop = dc.DesignPoint.PressureDrop;
-  Write(fields, TField::dPwaterD, dc.DesignPoint.PressureDrop);
+  Write(dc, fields, TField::dPwaterD, dc.DesignPoint.PressureDrop);
   dc.WettingSufficient = wetting >= 100.0;
   fields.SetWettingCaption(WettingCaption(*dc.WettingSufficient));
   dc.HydraulicsDone = true;
@@ -288,11 +314,11 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                   {TField::SLD, TField::LD, TField::VD, TField::MlD, TField::MvD, TField::DlfD,
                    TField::LmdD}))
     return;
-  const double sigmaL = fields.Value(TField::SLD);
-  const double muV = fields.Value(TField::MvD);
-  const double DL = fields.Value(TField::DlfD);
-  const double DV = fields.Value(TField::DvfD);
-  const double lambda = fields.Value(TField::LmdD);
+  const double sigmaL = Read(dc, fields, TField::SLD);
+  const double muV = Read(dc, fields, TField::MvD);
+  const double DL = Read(dc, fields, TField::DlfD);
+  const double DV = Read(dc, fields, TField::DvfD);
+  const double lambda = Read(dc, fields, TField::LmdD);
   dc.SurfaceTension = sigmaL;
   dc.GasViscosity = muV;
   dc.LiquidDiffusivity = DL;
@@ -325,10 +351,10 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.HTUL = h.HTUL;
   dc.HTUOV = h.HTUOV;
   dc.HETP = h.HETP;
-  Write(fields, TField::HTUVD, h.HTUV);
-  Write(fields, TField::HTULD, h.HTUL);
-  Write(fields, TField::HTUOVD, h.HTUOV);
-  Write(fields, TField::HETPD, h.HETP);
+  Write(dc, fields, TField::HTUVD, h.HTUV);
+  Write(dc, fields, TField::HTULD, h.HTUL);
+  Write(dc, fields, TField::HTUOVD, h.HTUOV);
+  Write(dc, fields, TField::HETPD, h.HETP);
 }
 
 }  // namespace velm

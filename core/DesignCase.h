@@ -3,6 +3,7 @@
 // curve set and operating points, and the interface through which a run reads and writes the
 // main window's value fields. All values are SI.
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,12 +30,39 @@ bool PackingFactorEstimated(const TPackingRecord& p);
 
 // The value fields a run reads or writes.
 enum class TField : std::uint8_t {
-  LD, DlD, MlD, SLD, DlfD, VD, DvD, MvD, DvfD, LmdD, KfD, KpD,
-  UfD, UpD, dpD, dD, UvsD, UlsD, HTD, UmD, dPwaterD, HTUVD, HTULD, HTUOVD, HETPD,
+  LD,
+  DlD,
+  MlD,
+  SLD,
+  DlfD,
+  VD,
+  DvD,
+  MvD,
+  DvfD,
+  LmdD,
+  KfD,
+  KpD,
+  UfD,
+  UpD,
+  dpD,
+  dD,
+  UvsD,
+  UlsD,
+  HTD,
+  UmD,
+  dPwaterD,
+  HTUVD,
+  HTULD,
+  HTUOVD,
+  HETPD,
+  fActualD,  // flood fraction of the rounded column [%]
   Count
 };
 constexpr int kFieldCount = static_cast<int>(TField::Count);
 const char* FieldName(TField f);
+// The caption of the field's label, which names it in messages ("液相密度"). KpD is named
+// "压降湿填料因子" under "Eckert-Orvik" (floodMethod 0) and "实验填料因子" under "Kister-Orvik".
+const char* FieldCaption(TField f, int floodMethod = 0);
 
 // The main window's fields as the core sees them. A read may end the run: the field shows its own
 // message and throws TSilentAbort. No Qt type crosses this interface.
@@ -63,6 +91,19 @@ struct TOperatingPoint {
 };
 
 enum TFloodMethod : int { kEckertOrvik = 0, kKisterOrvik = 1 };
+
+// What the latest run read and wrote. A run clears it when it starts (also one that ends at
+// once for want of a packing), so a result whose field is not in Written belongs to an earlier
+// run: it is stale, not a result of the current inputs.
+struct TRunRecord {
+  std::bitset<kFieldCount> Read;     // input fields whose value the run took
+  std::bitset<kFieldCount> Written;  // result fields the run wrote
+  bool OptionsRead = false;          // FoamingFactor and FloodPercent were converted
+  bool IterationDone = false;        // the flooding iteration ended (converged or not)
+
+  bool WasRead(TField f) const { return Read.test(static_cast<size_t>(f)); }
+  bool WasWritten(TField f) const { return Written.test(static_cast<size_t>(f)); }
+};
 
 struct TDesignCase {
   // Option lists, set by the caller before a run.
@@ -95,6 +136,7 @@ struct TDesignCase {
   std::string Stopped;
   std::optional<double> Kf, Kp;           // wet packing factors of the last step [1/m]
   std::optional<double> FloodLiquidLoad;  // X of the last step [m3/(m2 h)]
+  TRunRecord Latest;                      // what the latest run read and wrote
 
   // Curve set of the chosen method: row 0 pressure drops [Pa/m], row 1 capacities at the current
   // flow parameter; and the three operating points.

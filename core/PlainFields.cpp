@@ -15,9 +15,8 @@ std::string EmptyFieldMessage(const std::string& name) {
 std::string BadFieldMessage(const std::string& name) { return name + "是错误数据"; }
 
 std::string TPlainFields::DisplayName(TField f) const {
-  if (f == TField::KfD) return "泛点湿填料因子";
   if (f == TField::KpD) return KpCaption;
-  return FieldName(f);
+  return FieldCaption(f);
 }
 
 bool TPlainFields::IsFilled(TField f) { return !Text[static_cast<size_t>(f)].empty(); }

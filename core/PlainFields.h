@@ -32,7 +32,7 @@ class TPlainFields : public TFieldAccess {
 
   std::string& operator[](TField f) { return Text[static_cast<size_t>(f)]; }
 
-  // The name a field's messages use: the caption of its label for KfD and KpD, else its name.
+  // The name a field's messages use: the caption of its label (KpD's follows KpCaption).
   std::string DisplayName(TField f) const;
 
   bool IsFilled(TField f) override;

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QToolTip>
 #include <cmath>
 #include <string>
 
@@ -24,14 +26,18 @@ TErrorReportHook GErrorHook;
 // that loses the focus then does not run its exit handler: the operation is being abandoned,
 // and the handler would only read the same field again and show its message a second time.
 int GTakingFocusBack = 0;
+QString GMessageSuffix;  // added to a field's message, see TFieldMessageSuffix
 
-void ShowFieldMessage(const QString& text, QWidget* parent) {
+void ShowFieldMessage(QString text, QWidget* parent) {
+  const bool warning = !GMessageSuffix.isEmpty();
+  if (warning) text += QLatin1Char('\n') + GMessageSuffix;
   if (GMessageHook) {
     GMessageHook(text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                  QMessageBox::Ok, parent ? parent->window() : nullptr);
+  QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                  QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                  parent ? parent->window() : nullptr);
   box.exec();
 }
 
@@ -42,6 +48,11 @@ QString NumberText(double x) {
 }
 
 }  // namespace
+
+TFieldMessageSuffix::TFieldMessageSuffix(QString text) : FPrevious(GMessageSuffix) {
+  GMessageSuffix = std::move(text);
+}
+TFieldMessageSuffix::~TFieldMessageSuffix() { GMessageSuffix = FPrevious; }
 
 void SetNeedsRecalcHook(bool* flag) { GNeedsRecalc = flag; }
 bool* NeedsRecalcHook() { return GNeedsRecalc; }
@@ -188,18 +199,56 @@ void TEditD::SetCursorNumber(int number) {
 void TEditD::ApplyBackground() {
   QPalette p = palette();
   const QPalette app = QApplication::palette(this);
-  QColor base = ColorFromNumber(FColor, app);
+  QColor base = FAlertColor.isValid() ? FAlertColor : ColorFromNumber(FColor, app);
   if (!base.isValid()) base = app.color(QPalette::Active, QPalette::Base);
   p.setColor(QPalette::Base, base);
   setPalette(p);
 }
 
-void TEditD::SetBlueFont() {
+void TEditD::SetBlueFont() { SetTextColor(QColor(0, 0, 255)); }
+
+void TEditD::SetTextColor(const QColor& color) {
+  FNormalText = color;
+  if (FStale) return;  // shown once the field is current again
   QPalette p = palette();
-  const QColor blue(0, 0, 255);
-  p.setColor(QPalette::Active, QPalette::Text, blue);
-  p.setColor(QPalette::Inactive, QPalette::Text, blue);
+  p.setColor(QPalette::Active, QPalette::Text, color);
+  p.setColor(QPalette::Inactive, QPalette::Text, color);
   setPalette(p);
+}
+
+void TEditD::SetStale(bool stale) {
+  if (stale == FStale) return;
+  if (stale) FNormalText = palette().color(QPalette::Active, QPalette::Text);
+  FStale = stale;
+  const QColor color = stale ? QColor(128, 128, 128) : FNormalText;
+  QPalette p = palette();
+  p.setColor(QPalette::Active, QPalette::Text, color);
+  p.setColor(QPalette::Inactive, QPalette::Text, color);
+  setPalette(p);
+  update();
+}
+
+void TEditD::SetAlert(const QColor& background, const QString& text) {
+  FAlertColor = background;
+  FAlertText = background.isValid() ? text : QString();
+  ApplyBackground();
+  update();
+}
+
+QString TEditD::HintText() const {
+  QStringList parts;
+  if (!toolTip().isEmpty()) parts << toolTip();
+  if (FStale) parts << QString::fromUtf8(kStaleHint);
+  if (!FAlertText.isEmpty()) parts << FAlertText;
+  return parts.join(QLatin1Char('\n'));
+}
+
+bool TEditD::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && (FStale || !FAlertText.isEmpty())) {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), HintText(), this);
+    return true;
+  }
+  return QLineEdit::event(event);
 }
 
 void TEditD::paintEvent(QPaintEvent* event) {

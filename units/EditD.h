@@ -6,6 +6,10 @@
 // While the field is not being edited it draws a short form of long numbers over its text
 // (FloatStr), and "[Must input]" over an empty required input.
 //
+// A result field may be marked stale (the latest calculation did not write it: grey text) and
+// may carry an alert (a validity finding: a warning background and the finding in its hint).
+// Both are display state only; neither changes the stored colour or the text.
+//
 // Signals to use from the window:
 //   Change(sender)  - the field's edit handler (OnChange): every text change while attached.
 //                     The unit selector detaches it while it re-expresses the number, so a
@@ -14,6 +18,7 @@
 //   Exit(sender)    - the field lost the focus to another control of the window (not on
 //                     window deactivation or pop-ups). Unlike Qt 6's editingFinished it fires
 //                     whether or not the text changed.
+#include <QColor>
 #include <QLineEdit>
 #include <QPointer>
 #include <QString>
@@ -39,6 +44,22 @@ void SetFieldMessageHook(TFieldMessageHook hook);
 using TErrorReportHook = std::function<void(const QString& text)>;
 void SetErrorReportHook(TErrorReportHook hook);
 void ReportError(const QString& text);
+
+// While an instance lives, a field that cannot give its value adds `text` to its own message, in
+// the same box (the field's text first). The relation groups add their warning so.
+class TFieldMessageSuffix {
+ public:
+  explicit TFieldMessageSuffix(QString text);
+  ~TFieldMessageSuffix();
+  TFieldMessageSuffix(const TFieldMessageSuffix&) = delete;
+  TFieldMessageSuffix& operator=(const TFieldMessageSuffix&) = delete;
+
+ private:
+  QString FPrevious;
+};
+
+// The hint of a stale result.
+inline constexpr const char* kStaleHint = "上次计算的结果，当前输入下未算出";
 
 class TEditD : public QLineEdit {
   Q_OBJECT
@@ -103,6 +124,17 @@ class TEditD : public QLineEdit {
   // Background colour number (see ColorTable.h); the normal window colour by default.
   int Color() const { return FColor; }
   void SetColor(int number);
+  // A result that the latest calculation did not write: grey text, hint kStaleHint.
+  bool Stale() const { return FStale; }
+  void SetStale(bool stale);
+  // A finding on the field: `background` is drawn instead of the field's colour (an invalid
+  // colour clears the alert) and `text` is added to the hint.
+  void SetAlert(const QColor& background, const QString& text);
+  QString AlertText() const { return FAlertText; }
+  QColor AlertColor() const { return FAlertColor; }
+  // The hint shown over the field: its own tooltip, then the stale note and the alert.
+  QString HintText() const;
+
   // Cursor number (see ColorTable.h); 0 is the field's own text cursor.
   int CursorNumber() const { return FCursor; }
   void SetCursorNumber(int number);
@@ -119,6 +151,7 @@ class TEditD : public QLineEdit {
   void Exit(QObject* sender);
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
@@ -126,6 +159,7 @@ class TEditD : public QLineEdit {
   void TextChanged();
   void ApplyBackground();  // only the background: a font colour set by the window stays
   void SetBlueFont();
+  void SetTextColor(const QColor& color);
   void DrawDisplayText();
 
   double FK = 1.0;
@@ -137,6 +171,10 @@ class TEditD : public QLineEdit {
   int FCursor = 0;
   int FDetached = 0;
   bool FClearQueued = false;
+  bool FStale = false;
+  QColor FNormalText;  // the text colour while not stale
+  QColor FAlertColor;
+  QString FAlertText;
 };
 
 }  // namespace velm

@@ -17,6 +17,7 @@ namespace velm {
 namespace {
 
 TRelationWarningHook GWarningHook;
+TRelationNoteHook GNoteHook;
 
 const char* const kGroupWarning = "发现错误，可能是输入数据错误！";
 
@@ -72,6 +73,20 @@ double StrippingFactorResidual(const std::vector<double>& v) {
   return Div(m * g, l, "E", "L") - lambda;
 }
 
+// Group D has a positive relative volatility only for 0 < m < 1: alpha = m / (9 (1 - m)).
+std::string EquilibriumNoSolution(const std::vector<double>& v, std::size_t p) {
+  if (p != 0) return {};
+  const double m = v[1];
+  if (m > 0.0 && m < 1.0) return {};
+  return "平衡线斜率 m = " + FormatGeneral(m, 6) +
+         " 时相对挥发度 α 无正解（m = 0.9α/(0.9α+0.1) 只在 0 < m < 1 时有解），α 留空；"
+         "α 不参与计算。";
+}
+
+void Note(const std::string& field, const std::string& text) {
+  if (GNoteHook) GNoteHook(field, text);
+}
+
 void ShowGroupWarning() {
   if (GWarningHook) {
     GWarningHook(kGroupWarning);
@@ -94,7 +109,7 @@ const std::vector<TRelationGroup>& RelationGroups() {
        LiquidLoadResidual,
        1.2345},
       {"C", kColorMoneyGreen, {"dpD", "dD", "UpD", "UvsD"}, GasLoadResidual, 1.2345},
-      {"D", kColorOlive, {"alfD", "meD"}, EquilibriumSlopeResidual, 0.2345},
+      {"D", kColorOlive, {"alfD", "meD"}, EquilibriumSlopeResidual, 0.2345, EquilibriumNoSolution},
       {"E", kColorSilver, {"meD", "VD", "LD", "LmdD"}, StrippingFactorResidual, 1.2345},
   };
   return groups;
@@ -133,6 +148,7 @@ double NewtonSolve(std::vector<double> values, std::size_t p, const TRelation& r
 }
 
 void SetRelationWarningHook(TRelationWarningHook hook) { GWarningHook = std::move(hook); }
+void SetRelationNoteHook(TRelationNoteHook hook) { GNoteHook = std::move(hook); }
 
 TEditD* ApplyDerived(TEditD* field, int color, double v) {
   if (!IsEmpty(field)) {
@@ -176,7 +192,16 @@ TEditD* SolveGroup(const TRelationGroup& group, const std::vector<TEditD*>& fiel
   }
   if (empties > 1) return nullptr;
 
+  const auto noSolution = [&](const std::vector<double>& values, std::size_t p) {
+    if (!group.FNoSolution) return false;
+    const std::string text = group.FNoSolution(values, p);
+    if (text.empty()) return false;
+    Note(group.FFields[p], text);
+    return true;
+  };
   try {
+    // A field that cannot give its value says so together with the group's warning.
+    const TFieldMessageSuffix suffix(QString::fromUtf8(kGroupWarning));
     std::vector<double> values(fields.size(), 0.0);
     const auto read = [&] {
       for (std::size_t i = 0; i < fields.size(); ++i)
@@ -186,15 +211,19 @@ TEditD* SolveGroup(const TRelationGroup& group, const std::vector<TEditD*>& fiel
     if (empties == 1) {
       if (derived) return ClearDerived(derived);  // an input went: wait for the user
       if (!fields[empty]->MyResolved()) return nullptr;
+      if (noSolution(values, empty)) return nullptr;
       const double v = NewtonSolve(values, empty, group.FResidual, group.FGuess);
       return ApplyDerived(fields[empty], group.FColor, v);
     }
     if (derived) {
       read();
+      if (noSolution(values, derivedAt)) return ClearDerived(derived);
       const double v = NewtonSolve(values, derivedAt, group.FResidual, values[derivedAt]);
       return ApplyDerived(derived, group.FColor, v);
     }
     return nullptr;
+  } catch (const TSilentAbort&) {
+    throw;  // the field's box carried the warning
   } catch (...) {
     ShowGroupWarning();
     throw;

@@ -29,6 +29,9 @@ struct TRelationGroup {
   std::vector<std::string> FFields;  // object names of the fields, in relation order
   TRelation FResidual;
   double FGuess;  // start of the Newton iteration for a field derived for the first time
+  // Where the relation has no acceptable value for position p given the others: a text that says
+  // so (the field is then left empty and the text goes to the note hook); empty otherwise.
+  std::function<std::string(const std::vector<double>& values, std::size_t p)> FNoSolution = {};
 };
 
 // The five groups in the order they are checked:
@@ -50,6 +53,12 @@ double NewtonSolve(std::vector<double> values, std::size_t p, const TRelation& r
 using TRelationWarningHook = std::function<void(const std::string& text)>;
 void SetRelationWarningHook(TRelationWarningHook hook);
 
+// Receives the note of a group that leaves a field empty because the relation has no acceptable
+// value for it (e.g. no positive relative volatility for an equilibrium slope of 1 or more). The
+// same note may come several times in one pass of the groups. Empty (the default): dropped.
+using TRelationNoteHook = std::function<void(const std::string& field, const std::string& text)>;
+void SetRelationNoteHook(TRelationNoteHook hook);
+
 // Marks `field` as derived with value v [SI] in the group's colour, read-only, with the
 // not-allowed cursor. A field that already holds a value within a relative 1e-6 of v (absolute
 // when the old value is 0) is left alone. Returns the field when it changed, else nullptr.
@@ -60,8 +69,9 @@ TEditD* ApplyDerived(TEditD* field, int color, double v);
 TEditD* ClearDerived(TEditD* field);
 
 // Completes one group over its fields (in the group's order). Returns the field it derived,
-// re-derived or cleared, or nullptr. A field that cannot deliver its value, or a relation that
-// fails, shows the group warning and the error is re-thrown unchanged.
+// re-derived or cleared, or nullptr. A field that cannot deliver its value shows its message and
+// the group warning in one box; a relation that fails shows the group warning; either way the
+// error is re-thrown unchanged.
 TEditD* SolveGroup(const TRelationGroup& group, const std::vector<TEditD*>& fields);
 
 // The fields of every group (RelationGroups() order), found by object name under `window`.

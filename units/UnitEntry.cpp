@@ -84,7 +84,7 @@ const std::map<std::string, TList, std::less<>>& Lists() {
     m["dPwaterU"] = pressureDrop;
     m["FpU"] = flowParameter;
     for (const char* n : {"LmdU", "meU", "alfU"}) m[n] = dimensionless;
-    m["UmU"] = percent;
+    for (const char* n : {"UmU", "fActualU"}) m[n] = percent;
     m["HTU"] = holdup;
     return m;
   }();

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -639,9 +640,12 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(p.exitCode(), 0);
     const QStringList out =
         QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(out.size(), 12 + 16 + 6 + 2);
+    // Fields, lists and boxes, then one line per finding.
+    QVERIFY(out.size() >= 12 + 17 + 6 + 2);
+    for (const QString& line : out.mid(12 + 17 + 6 + 2))
+      QVERIFY2(line.startsWith("finding "), qPrintable(line));
     for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(line));
-    for (const QString& line : out.mid(0, 28))
+    for (const QString& line : out.mid(0, 29))
       QVERIFY2(line.split(' ').size() == 3 && !line.contains(" - "), qPrintable(line));
   }
 
@@ -655,7 +659,9 @@ class TFileCommandsTest : public QObject {
     const QJsonObject doc = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
     QVERIFY(doc.value("complete").toBool());
     const QJsonArray results = doc.value("results").toArray();
-    QCOMPARE(results.size(), 16);
+    QCOMPARE(results.size(), 17);
+    for (const QJsonValue& v : results) QVERIFY(!v.toObject().value("stale").toBool());
+    QVERIFY(doc.value("findings").isArray());
     QJsonObject d;
     for (const QJsonValue& v : results)
       if (v.toObject().value("name") == "dD") d = v.toObject();
@@ -691,9 +697,12 @@ class TFileCommandsTest : public QObject {
     p.start(QStringLiteral(VELM_EXE), {"--batch", broken});
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 3);
-    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("DlD"));
-    // The field's text was blanked by its failed read; the line still has its three parts.
-    QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("\nDlD - kg/m3\n"));
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("液相密度"));
+    // The field's text was blanked by its failed read; the line still has its three parts. The
+    // results stored in the file were not recalculated: they print as stale.
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY(out.contains("\nDlD - kg/m3\n"));
+    QVERIFY(QRegularExpression("\ndD \\S+ \\S+ stale\n").match(out).hasMatch());
   }
 
   // Files that are no project end the batch with 1 and the reason; a project whose run stops

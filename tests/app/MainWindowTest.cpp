@@ -197,8 +197,12 @@ class TMainWindowTest : public QObject {
       QCOMPARE(field->MyLabel(), w->findChild<QLabel*>(QString(stem) + "L"));
       QCOMPARE(field->DisplayName(), w->findChild<QLabel*>(QString(stem) + "L")->text());
     }
-    // Every other field is named in messages by its own name.
-    QCOMPARE(w->findChild<TEditD*>("LD")->DisplayName(), QString("LD"));
+    // Every value field is named in messages by its label's caption.
+    for (TEditD* field : w->findChildren<TEditD*>()) {
+      auto* label = w->findChild<QLabel*>(field->objectName().chopped(1) + "L");
+      QVERIFY2(label && field->MyLabel() == label, qPrintable(field->objectName()));
+    }
+    QCOMPARE(w->findChild<TEditD*>("LD")->DisplayName(), QString("液相质量流量"));
   }
 
   void OptionListsAndProjectFields() {
@@ -277,7 +281,7 @@ class TMainWindowTest : public QObject {
     QVERIFY(status);
     QCOMPARE(status->PanelCount(), 3);
     ShowActive(w.get());
-    QVERIFY(!status->isVisible());
+    QVERIFY(status->isVisible());
   }
 
   void CalculationPageFitsTheScreenWithNoLabelCut() {

@@ -83,8 +83,8 @@ TEST(CaseJson, MissingAndNullInputsAreEmptyFields) {
   c = Example();
   c["inputs"]["GasDiffusivity"] = nullptr;
   out = RunCaseJson(c);
-  EXPECT_EQ(out["error"], "警告:“DvfD”是空白,请补充.");
-  EXPECT_EQ(out["messages"], json::array({"警告:“DvfD”是空白,请补充."}));
+  EXPECT_EQ(out["error"], "警告:“气相扩散系数”是空白,请补充.");
+  EXPECT_EQ(out["messages"], json::array({"警告:“气相扩散系数”是空白,请补充."}));
   EXPECT_TRUE(out["HETP"].is_null());
   EXPECT_TRUE(out["HydraulicsDone"].get<bool>());
 }
@@ -105,9 +105,9 @@ TEST(CaseJson, StringInputsAreTheFieldTextAsTyped) {
   c["inputs"]["LiquidFlow"] = " 5 ";
   EXPECT_TRUE(RunCaseJson(c)["error"].is_null());
   c["inputs"]["LiquidFlow"] = "abc";
-  EXPECT_EQ(RunCaseJson(c)["error"], "LD是错误数据");
+  EXPECT_EQ(RunCaseJson(c)["error"], "液相质量流量是错误数据");
   c["inputs"]["LiquidFlow"] = " ";  // filled, but not a number
-  EXPECT_EQ(RunCaseJson(c)["error"], "警告:“LD”是空白,请补充.");
+  EXPECT_EQ(RunCaseJson(c)["error"], "警告:“液相质量流量”是空白,请补充.");
 }
 
 TEST(CaseJson, KpReadBackUnderKisterIsNamedByItsCaption) {
@@ -231,4 +231,20 @@ TEST(VelmCalc, JsonLinesGiveOneResultPerCaseInOrder) {
   EXPECT_TRUE(json::parse(l2)["invalid"].get<bool>());
   EXPECT_LT(json::parse(l3)["DesignVelocity"].get<double>(),
             json::parse(l1)["DesignVelocity"].get<double>());
+}
+
+TEST(CaseJson, FindingsCarryCodeLevelFieldAndText) {
+  json c = Example();
+  c["inputs"]["FloodPercent"] = "150";
+  const json out = RunCaseJson(c);
+  ASSERT_TRUE(out["findings"].is_array());
+  const json& first = out["findings"].front();
+  EXPECT_EQ(first["level"], "error");
+  EXPECT_EQ(first["code"], "flood-percent-over");
+  EXPECT_EQ(first["field"], "fpercentD");
+  EXPECT_FALSE(first["text"].get<std::string>().empty());
+  bool flooding = false;
+  for (const json& f : out["findings"]) flooding = flooding || f["code"] == "column-flooding";
+  EXPECT_TRUE(flooding);
+  EXPECT_EQ(RunCaseJson(Example())["findings"].size(), 0u) << RunCaseJson(Example())["findings"];
 }

@@ -13,9 +13,9 @@ using velm::test::TRun;
 
 namespace {
 
-const std::vector<std::string> kResultWrites = {"UpD", "UfD",      "dpD", "dD",    "UvsD",
-                                                "UlsD", "HTD",     "UmD", "dPwaterD", "UmL",
-                                                "HTUVD", "HTULD", "HTUOVD", "HETPD"};
+const std::vector<std::string> kResultWrites = {"UpD",      "UfD",   "dpD",   "dD",     "UvsD",
+                                                "fActualD", "UlsD",  "HTD",   "UmD",    "dPwaterD",
+                                                "UmL",      "HTUVD", "HTULD", "HTUOVD", "HETPD"};
 
 std::vector<std::string> Tail(const std::vector<std::string>& v, size_t n) {
   return {v.end() - static_cast<long>(std::min(n, v.size())), v.end()};
@@ -171,7 +171,7 @@ TEST(CalculateRun, EmptyGasDiffusivityEndsTheRunBeforeAnyHeight) {
   TRun r;
   r.Fields[TField::DvfD] = "";
   r.Run();
-  EXPECT_EQ(r.Error, "警告:“DvfD”是空白,请补充.");
+  EXPECT_EQ(r.Error, "警告:“气相扩散系数”是空白,请补充.");
   EXPECT_EQ(r.Fields[TField::DvfD], " ");
   EXPECT_EQ(r.Writes("UmL"), 1);
   EXPECT_EQ(r.Writes("HTUVD"), 0);

@@ -185,11 +185,11 @@ class TRelationGroupsTest : public QObject {
     QCOMPARE(F("UvsD")->text(), QString());
   }
 
-  void BadTextShowsFieldMessageThenWarningAndAbortsSilently() {
+  void BadTextShowsFieldMessageWithTheWarningInOneBoxAndAbortsSilently() {
     Set("alfD", "abc");
     QVERIFY_THROWS_EXCEPTION(velm::TSilentAbort, Run());
-    QCOMPARE(FShown, (QStringList{QStringLiteral("alfD是错误数据"),
-                                  QStringLiteral("发现错误，可能是输入数据错误！")}));
+    QCOMPARE(FShown,
+             (QStringList{QStringLiteral("alfD是错误数据\n发现错误，可能是输入数据错误！")}));
     QCOMPARE(F("meD")->text(), QString());
   }
 

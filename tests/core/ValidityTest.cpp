@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+#include "CoreTestSupport.h"
+#include "core/Validity.h"
+
+using namespace velm;
+using velm::test::CeramicRaschig25;
+using velm::test::TRun;
+
+namespace {
+
+std::set<std::string> Codes(const std::vector<TFinding>& list) {
+  std::set<std::string> s;
+  for (const TFinding& f : list) s.insert(f.Code);
+  return s;
+}
+
+const TFinding* Find(const std::vector<TFinding>& list, const std::string& code) {
+  for (const TFinding& f : list)
+    if (f.Code == code) return &f;
+  return nullptr;
+}
+
+// 25 mm ceramic rings with one packing factor for flooding and pressure drop (Kp = Kf), and an
+// absorber that is a sound design on them at 70 % of flooding: 1.2 m column at 71 % of flooding,
+// 566 Pa/m, wetting 126 % of the minimum. The earlier methods' basis keeps the numbers fixed.
+TPackingRecord Rings() {
+  TPackingRecord p = CeramicRaschig25();
+  p.F[8] = "0";
+  return p;
+}
+void SoundAbsorber(TRun& r) {
+  r.Case.LegacyMethods = true;
+  r.Fields[TField::LD] = "6";
+}
+
+struct TCase {
+  const char* Name;
+  std::function<void(TRun&, TPackingRecord&)> Setup;
+  std::set<std::string> Expected;  // exactly these codes
+};
+
+}  // namespace
+
+// Each case runs the air/water absorber with one change and names every finding it must give,
+// no more: a check that fires where it should not is as wrong as one that stays silent.
+TEST(Validity, RunsGiveExactlyTheirFindings) {
+  const TCase cases[] = {
+      {"sound design", [](TRun&, TPackingRecord&) {}, {}},
+      {"design above flooding",
+       [](TRun& r, TPackingRecord&) { r.Case.FloodPercentText = "150"; },
+       {"flood-percent-over", "column-flooding", "pressure-drop-flood"}},
+      {"aggressive design percentage",
+       [](TRun& r, TPackingRecord&) { r.Case.FloodPercentText = "95"; },
+       {"flood-percent-range", "pressure-drop-high", "column-flooding"}},
+      {"timid design percentage",
+       [](TRun& r, TPackingRecord&) { r.Case.FloodPercentText = "30"; },
+       {"flood-percent-range", "wetting-low"}},
+      {"foaming factor above one",
+       [](TRun& r, TPackingRecord&) { r.Case.FoamingFactorText = "5"; },
+       {"foaming-factor", "column-flooding", "pressure-drop-flood"}},
+      {"negative lambda",
+       [](TRun& r, TPackingRecord&) { r.Fields[TField::LmdD] = "-1"; },
+       {"lambda-not-positive"}},
+      {"negative liquid density",
+       [](TRun& r, TPackingRecord&) { r.Fields[TField::DlD] = "-998"; },
+       {"input-not-positive"}},
+      {"no liquid",
+       [](TRun& r, TPackingRecord&) { r.Fields[TField::LD] = "0"; },
+       {"input-not-positive"}},
+      {"gas denser than liquid (density in g/cm3)",
+       [](TRun& r, TPackingRecord&) { r.Fields[TField::DlD] = "0.998"; },
+       {"density-order", "property-range", "flow-parameter-range", "wetting-low"}},
+      {"gas viscosity in cP",
+       [](TRun& r, TPackingRecord&) { r.Fields[TField::MvD] = "0.018"; },
+       {"property-range"}},
+      {"Kf typed for another packing",
+       [](TRun& r, TPackingRecord&) {
+         r.Case.CalcKf = false;
+         r.Fields[TField::KfD] = "5000";
+       },
+       {"factor-carried", "wetting-low"}},
+      {"Kf typed close to the packing's",
+       [](TRun& r, TPackingRecord&) {
+         r.Case.CalcKf = false;
+         r.Fields[TField::KfD] = "700";
+       },
+       {}},
+      {"Kister factor beyond the fitted range",
+       [](TRun& r, TPackingRecord&) { r.Case.FloodMethod = kKisterOrvik; },
+       {"packing-factor-range", "wetting-low"}},
+      {"little liquid: flow parameter and wetting",
+       [](TRun& r, TPackingRecord&) { r.Fields[TField::LD] = "0.01"; },
+       {"flow-parameter-range", "wetting-low"}},
+      {"packing factor estimated, not published",
+       [](TRun&, TPackingRecord& p) { p.F[14] = ""; },
+       {"packing-factor-estimated"}},
+      {"large packing in a small column",
+       [](TRun& r, TPackingRecord& p) {
+         r.Fields[TField::VD] = "0.05";
+         r.Fields[TField::LD] = "0.25";
+         p.F[2] = "50mm";
+       },
+       {"wall-ratio"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRun r;
+    SoundAbsorber(r);
+    TPackingRecord p = Rings();
+    c.Setup(r, p);
+    r.Run(&p);
+    const auto findings = CheckValidity(r.Case, &p);
+    EXPECT_EQ(Codes(findings), c.Expected) << "run ended with: " << r.Error;
+    for (const TFinding& f : findings) EXPECT_FALSE(f.Text.empty()) << f.Code;
+  }
+}
+
+// The rounded column: the size rule may round down, so the column can run above its design
+// percentage or even flood; the finding names the size that keeps the design.
+TEST(Validity, RoundedColumnFloodFraction) {
+  struct TRow {
+    double Dp, D, Fraction;  // theoretical and rounded diameter [m], Uvs/Uf
+    const char* Code;        // nullptr: none
+    const char* Advice;      // text the finding must hold
+  };
+  const TRow rows[] = {
+      {0.124, 0.100, 0.70 * (124.0 / 100) * (124.0 / 100), "column-flooding", "150 mm"},
+      {1.226, 1.200, 0.70 * (1226.0 / 1200) * (1226.0 / 1200), nullptr, ""},
+      {0.620, 0.600, 0.70 * (620.0 / 600) * (620.0 / 600), nullptr, ""},
+      {0.574, 0.550, 0.70 * (574.0 / 550) * (574.0 / 550), "column-above-design", "600 mm"},
+      {0.060, 0.060, 0.70, nullptr, ""},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Dp);
+    TDesignCase c;
+    c.FloodPercent = 70;
+    c.FoamingFactor = 1.0;
+    c.Latest.OptionsRead = true;
+    c.TheoreticalDiameter = row.Dp;
+    c.Diameter = row.D;
+    c.FloodFraction = row.Fraction;
+    for (TField f : {TField::dpD, TField::dD, TField::fActualD})
+      c.Latest.Written.set(static_cast<size_t>(f));
+    const auto findings = CheckValidity(c, nullptr);
+    if (!row.Code) {
+      EXPECT_TRUE(findings.empty()) << findings.front().Text;
+      continue;
+    }
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].Code, row.Code);
+    EXPECT_EQ(findings[0].Field, "fActualD");
+    EXPECT_NE(findings[0].Text.find(row.Advice), std::string::npos) << findings[0].Text;
+  }
+}
+
+// Results kept from an earlier run are stale: a run that ends early is judged only on what it
+// read and wrote.
+TEST(Validity, StaleResultsAreNotJudged) {
+  TRun r;
+  SoundAbsorber(r);
+  const TPackingRecord p = Rings();
+  r.Case.FloodPercentText = "150";
+  r.Run(&p);
+  ASSERT_NE(Find(CheckValidity(r.Case, &p), "column-flooding"), nullptr);
+  r.Fields[TField::DlD] = "-998";
+  r.Run(&p);
+  ASSERT_NE(r.Error, "");
+  EXPECT_EQ(Codes(CheckValidity(r.Case, &p)),
+            (std::set<std::string>{"input-not-positive", "flood-percent-over"}));
+  EXPECT_TRUE(r.Case.Latest.WasRead(TField::DlD));
+  EXPECT_FALSE(r.Case.Latest.WasWritten(TField::dD));
+  EXPECT_TRUE(r.Case.Diameter.has_value());  // kept, but stale
+  r.Run(nullptr);
+  EXPECT_TRUE(CheckValidity(r.Case, nullptr).empty());
+}
+
+TEST(Validity, ListIsOrderedByLevelAndSummarised) {
+  TRun r;
+  SoundAbsorber(r);
+  const TPackingRecord p = Rings();
+  r.Case.FloodPercentText = "30";
+  r.Fields[TField::LmdD] = "-1";
+  r.Run(&p);
+  const auto findings = CheckValidity(r.Case, &p);
+  ASSERT_GE(findings.size(), 2u);
+  EXPECT_TRUE(std::is_sorted(findings.begin(), findings.end(), [](const auto& a, const auto& b) {
+    return static_cast<int>(a.Level) < static_cast<int>(b.Level);
+  }));
+  EXPECT_EQ(WorstLevel(findings), TFindingLevel::Error);
+  EXPECT_EQ(FindingsSummary(findings), "错误 1，警告 2");
+  EXPECT_EQ(FindingLine(findings[0]).rfind("【错误】", 0), 0u);
+  EXPECT_EQ(FindingsSummary({}), "结果未见问题");
+  EXPECT_FALSE(WorstLevel({}).has_value());
+}
+
+TEST(Validity, StandardDiameterAtLeast) {
+  const std::pair<double, double> cases[] = {{0.0001, 0.010}, {0.060, 0.060}, {0.0601, 0.070},
+                                             {0.124, 0.150},  {0.550, 0.550}, {0.574, 0.600},
+                                             {1.0001, 1.100}, {1.226, 1.300}};
+  for (const auto& [dp, D] : cases) EXPECT_NEAR(StandardDiameterAtLeast(dp), D, 1e-12) << dp;
+}
