@@ -1133,7 +1133,7 @@ void TFormVELM::ShowRunState(bool groupsDone, const TPackingRecord* packing,
     else
       field->SetAlert(AlertColor(it->first), it->second);
   }
-  for (const char* name : {"AfD", "fpercentD", "PTD"}) {
+  for (const char* name : {"AfD", "fpercentD"}) {
     auto* list = Control<QComboBox>(QString::fromLatin1(name));
     if (!list) continue;
     const auto it = alerts.constFind(QString::fromLatin1(name));
