@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/BuildInfo.h"
+
 namespace velm {
 
 QPixmap ProgramPicture(int size) {
@@ -62,6 +64,14 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   palette.setColor(QPalette::WindowText, Qt::red);
   title->setPalette(palette);
 
+  // The version and source revision of this build, under the name.
+  const QString build =
+      QStringLiteral("程序版本 %1\n构建 %2")
+          .arg(QString::fromLatin1(BuildVersion()), QString::fromLatin1(BuildCommit()));
+  auto* version = new QLabel(build, this);
+  version->setObjectName(QStringLiteral("Label2"));
+  version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
   auto* ok = new QPushButton(QStringLiteral("确定"), this);
   ok->setObjectName(QStringLiteral("OKButton"));
   ok->setDefault(true);
@@ -70,7 +80,11 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(picture, 0, Qt::AlignTop);
   top->addSpacing(12);
-  top->addWidget(title, 1, Qt::AlignVCenter);
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(title);
+  texts->addSpacing(6);
+  texts->addWidget(version);
+  top->addLayout(texts, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok);

@@ -183,6 +183,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectCalculation();
   ConnectFileCommands();
   ConnectSimulatorCommands();
+  ConnectHelpCommands();
   qApp->installEventFilter(this);
 
   FormCreate();
@@ -195,6 +196,8 @@ TFormVELM::~TFormVELM() {
   if (ModifiedHook() == &GModified) SetModifiedHook(nullptr);
   // The error report hook refers to this window.
   SetErrorReportHook({});
+  // The key hint window serves this window only; widgets must go before the application.
+  FreeKeyHintWindow();
 }
 
 void TFormVELM::FormCreate() {
@@ -294,18 +297,18 @@ void TFormVELM::BuildMenus() {
   report->addAction(
       MakeAction(QStringLiteral("MReport_Per"), QStringLiteral("&D 操作性能图"), false));
 
-  bar->addAction(MakeAction(QStringLiteral("MAbout"), QStringLiteral("&A 关于..."), false));
+  bar->addAction(MakeAction(QStringLiteral("MAbout"), QStringLiteral("&A 关于..."), true));
 
   QMenu* help = bar->addMenu(QStringLiteral("&H 帮助中心"));
   help->setObjectName(QStringLiteral("MHelp"));
-  help->addAction(MakeAction(QStringLiteral("MHelp_Topic"), QStringLiteral("&T 帮助主题"), false));
+  help->addAction(MakeAction(QStringLiteral("MHelp_Topic"), QStringLiteral("&T 帮助主题"), true));
   help->addAction(
-      MakeAction(QStringLiteral("MHelp_Whatthis"), QStringLiteral("&W 这是什么?"), false));
-  help->addAction(MakeAction(QStringLiteral("MHelp_URL"), QStringLiteral("&H 官方网站"), false));
-  help->addAction(MakeAction(QStringLiteral("MHelp_Email"), QStringLiteral("&E 联系我们"), false));
+      MakeAction(QStringLiteral("MHelp_Whatthis"), QStringLiteral("&W 这是什么?"), true));
+  help->addAction(MakeAction(QStringLiteral("MHelp_URL"), QStringLiteral("&H 官方网站"), true));
+  help->addAction(MakeAction(QStringLiteral("MHelp_Email"), QStringLiteral("&E 联系我们"), true));
   help->addSeparator()->setObjectName(QStringLiteral("N4"));
   help->addAction(
-      MakeAction(QStringLiteral("MHELP_Update"), QStringLiteral("&U 下载升级包"), false));
+      MakeAction(QStringLiteral("MHELP_Update"), QStringLiteral("&U 下载升级包"), true));
 }
 
 void TFormVELM::BuildToolBar() {
@@ -929,9 +932,12 @@ bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
     auto* w = static_cast<QWidget*>(watched);
     // The window sees every key of its own controls once, before the focused control does.
-    if (w == QApplication::focusWidget() && w->window() == this)
+    if (w == QApplication::focusWidget() && w->window() == this) {
+      FormKeyDown(w, static_cast<QKeyEvent*>(event));
       return FormKeyPress(w, static_cast<QKeyEvent*>(event));
+    }
   }
+  if (event->type() == QEvent::WindowDeactivate && watched == this) FormDeactivate();
   return QMainWindow::eventFilter(watched, event);
 }
 

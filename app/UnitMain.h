@@ -38,7 +38,10 @@ class QToolBar;
 
 namespace velm {
 
+class TApplicationHelp;
 class TComboBoxU;
+class TFormAbout;
+class THintWindow;
 class TEditD;
 class TMyDBGrid;
 class TMyStatusBar;
@@ -47,6 +50,13 @@ class TMyStatusBar;
 inline constexpr const char* kResultFields[] = {
     "FpD", "UfD", "UpD",      "UlsD", "UvsD",  "KfD",   "dpD",    "dD",   "fActualD",
     "HTD", "KpD", "dPwaterD", "UmD",  "HTUVD", "HTULD", "HTUOVD", "HETPD"};
+
+// The key hint window of this unit: one yellow hint window for the main window's controls that
+// have a hint but no help number. The program creates it before the main window and frees it at
+// the end; KeyHintWindow() creates it on first use where nobody did.
+void CreateKeyHintWindow();
+void FreeKeyHintWindow();
+THintWindow* KeyHintWindow();
 
 // The document flags, owned by this unit.
 bool Modified();
@@ -86,6 +96,10 @@ struct TFormVELMSetup {
   bool UseRecentFiles = true;
   // The project named on the command line, opened at the end of the start-up.
   QString CommandLineFile;
+  // The about window created at start; none: the window makes its own when asked.
+  TFormAbout* About = nullptr;
+  // The compiled help file; empty: "VELMHelp.qch" beside the program.
+  QString HelpFile;
 };
 
 class TFormVELM : public QMainWindow {
@@ -172,6 +186,7 @@ class TFormVELM : public QMainWindow {
   TMyStatusBar* MyStatusBarMain() const { return FStatusBar; }
   QPlainTextEdit* MMessages() const { return FMessages; }
   QTabWidget* PageControlMain() const { return FPageControl; }
+  TApplicationHelp* ApplicationHelp1() const { return FApplicationHelp; }
 
   // The one application-wide error report: shows the text in the error box.
   void ReportError(const QString& text);
@@ -211,6 +226,13 @@ class TFormVELM : public QMainWindow {
   // writes the imported loads and properties into the fields and frees itself on close.
   void BHysysClick();
   void BProiiClick();
+  // Help menu and about (HelpCommands.cpp).
+  void MAboutClick();
+  void MHelp_TopicClick();
+  void MHelp_WhatthisClick();
+  void MHelp_URLClick();
+  void MHelp_EmailClick();
+  void MHELP_UpdateClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -264,8 +286,17 @@ class TFormVELM : public QMainWindow {
   QAction* MakeAction(const QString& name, const QString& caption, bool enabled);
   // A key press seen before the focused control (the window sees every key first).
   bool FormKeyPress(QWidget* target, QKeyEvent* event);
+  // The help component, the help menu and the key hint window's handlers (HelpCommands.cpp).
+  void ConnectHelpCommands();
+  // Shows the focused control's hint in the key hint window, or hides the window.
+  void FormKeyDown(QWidget* target, QKeyEvent* event);
+  // Hides the key hint window when the active window changes or this one loses activation.
+  void HideKeyHint();
+  void FormDeactivate();
 
   TFormVELMSetup FSetup;
+  TApplicationHelp* FApplicationHelp = nullptr;
+  TFormAbout* FOwnAbout = nullptr;  // made on demand when the program gave none
   TDesignCase FCase;
   std::vector<TFinding> FFindings;
   bool FInLDExit = false;

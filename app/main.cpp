@@ -124,9 +124,12 @@ int main(int argc, char** argv) {
   velm::RegisterSimulatorServers();
 
   velm::TFormAbout about;  // hidden until the about command shows it
+  // The key hint window exists before the main window.
+  velm::CreateKeyHintWindow();
   // A project path as the first argument is opened at the end of the window's start-up.
   velm::TFormVELMSetup setup;
   setup.CommandLineFile = project;
+  setup.About = &about;
   velm::TFormVELM window(nullptr, setup);
   window.showMaximized();
   // Later starts reach this window from now on.

@@ -6,6 +6,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Batch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelpCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
@@ -17,7 +18,7 @@ add_library(velm_window STATIC
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_window PUBLIC velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
-                                         Qt6::Widgets Qt6::Network)
+                                         velm_help velm_buildinfo Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 
 add_executable(velm ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
@@ -27,4 +28,7 @@ target_link_libraries(velm PRIVATE velm_window velm_units velm_grid velm_table v
 velm_warnings(velm)
 if(TARGET velm_packings)
   add_dependencies(velm velm_packings)
+endif()
+if(TARGET velm_helpfile)
+  add_dependencies(velm velm_helpfile)
 endif()

@@ -1,0 +1,189 @@
+// The help menu, the about command and the key hint window of the main window.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWindow>
+#include <memory>
+
+#include "app/BuildInfo.h"
+#include "app/UnitAbout.h"
+#include "app/UnitMain.h"
+#include "help/ApplicationHelp.h"
+#include "help/HelpNumbers.h"
+#include "help/HintWindow.h"
+
+namespace velm {
+
+namespace {
+
+std::unique_ptr<THintWindow> GKeyHint;
+
+// Widest key hint window [pixels] and its offset from the control's top-left corner.
+constexpr int kKeyHintMaxWidth = 400;
+const QPoint kKeyHintOffset(25, -25);
+
+// Controls whose help is a topic or a popup of the help file, by object name. Names that the
+// window does not have are skipped.
+struct THelpAssignment {
+  const char* Name;
+  int Help;
+};
+constexpr THelpAssignment kHelpAssignments[] = {
+    {"MethodD", help::kTopicFlooding},     {"ACLMethodD", help::kTopicAcceleration},
+    {"LegacyMethodsD", help::kTopicBasis}, {"BasisD", help::kTopicBasis},
+    {"PTD", help::kTopicPackings},         {"CalKf", help::kPopupCalKf},
+    {"CalKp", help::kPopupCalKp},          {"FloodFractionD", help::kPopupFloodFraction},
+    {"MMessages", help::kTopicFindings},   {"MyDBGrid1", help::kTopicPackings},
+    {"TabSheetPer", help::kTopicChart},
+};
+
+// One value of the user's settings (an INI file in the configuration folder, or the file named
+// by VELM_SETTINGS), trimmed; empty when not set.
+QString ReadSetting(const QString& key) {
+  QString path = qEnvironmentVariable("VELM_SETTINGS");
+  if (path.isEmpty())
+    path = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+               .filePath(QStringLiteral("VELM/VELM.ini"));
+  const QSettings settings(path, QSettings::IniFormat);
+  return settings.value(key).toString().trimmed();
+}
+
+QString VersionLine() {
+  return QStringLiteral("程序版本 %1，构建 %2")
+      .arg(QString::fromLatin1(BuildVersion()), QString::fromLatin1(BuildCommit()));
+}
+
+// The control whose help and hint a key in `w` concerns: a list's text box speaks for its list.
+QWidget* HintControl(QWidget* w) {
+  QWidget* parent = w->parentWidget();
+  if (parent && parent->inherits("QComboBox") && w->toolTip().isEmpty()) return parent;
+  return w;
+}
+
+}  // namespace
+
+void CreateKeyHintWindow() {
+  if (!GKeyHint) {
+    GKeyHint = std::make_unique<THintWindow>(QColor(255, 255, 0));
+    GKeyHint->setObjectName(QStringLiteral("KeyHintWindow"));
+  }
+}
+
+void FreeKeyHintWindow() { GKeyHint.reset(); }
+
+THintWindow* KeyHintWindow() {
+  CreateKeyHintWindow();
+  return GKeyHint.get();
+}
+
+void TFormVELM::ConnectHelpCommands() {
+  FApplicationHelp = new TApplicationHelp(this);
+  FApplicationHelp->setObjectName(QStringLiteral("ApplicationHelp1"));
+  FApplicationHelp->SetIncludeHint(true);
+  FApplicationHelp->SetHelpFileName(FSetup.HelpFile.isEmpty() ? QStringLiteral("VELMHelp.qch")
+                                                              : FSetup.HelpFile);
+  FApplicationHelp->SetShowModal(TShowModal::smHelp);
+  FApplicationHelp->SetPause(3000);
+  FApplicationHelp->SetErrorReport([this](const QString& text) { ReportError(text); });
+
+  for (const THelpAssignment& a : kHelpAssignments)
+    if (QWidget* w = Control<QWidget>(QString::fromLatin1(a.Name)))
+      w->setProperty("HelpContext", a.Help);
+
+  auto connectAction = [this](const char* name, void (TFormVELM::*handler)()) {
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
+      connect(action, &QAction::triggered, this,
+              [this, handler] { Guard([&] { (this->*handler)(); }); });
+  };
+  connectAction("MAbout", &TFormVELM::MAboutClick);
+  connectAction("MHelp_Topic", &TFormVELM::MHelp_TopicClick);
+  connectAction("MHelp_Whatthis", &TFormVELM::MHelp_WhatthisClick);
+  connectAction("MHelp_URL", &TFormVELM::MHelp_URLClick);
+  connectAction("MHelp_Email", &TFormVELM::MHelp_EmailClick);
+  connectAction("MHELP_Update", &TFormVELM::MHELP_UpdateClick);
+
+  // A change of the active window hides the key hint window. The connection ends with this
+  // window.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormVELM::HideKeyHint);
+}
+
+void TFormVELM::HideKeyHint() {
+  if (GKeyHint && !GKeyHint->text().trimmed().isEmpty()) {
+    GKeyHint->hide();
+    GKeyHint->clear();
+  }
+}
+
+void TFormVELM::FormKeyDown(QWidget* target, QKeyEvent* event) {
+  THintWindow* hint = KeyHintWindow();
+  if (event->key() != Qt::Key_F1 && hint->isVisible()) {
+    hint->hide();
+    return;
+  }
+  QWidget* control = HintControl(target);
+  // A control with a help number gets its help from the help component (F1).
+  if (control->property("HelpContext").toInt() > 0) return;
+  const QString text = control->toolTip();
+  if (text.isEmpty()) return;
+  hint->ActivateHint(control->mapToGlobal(QPoint(0, 0)) + kKeyHintOffset, text, kKeyHintMaxWidth);
+}
+
+void TFormVELM::FormDeactivate() {
+  // The window lost the activation (the deactivation comes before the change of the active
+  // window is announced): the hint of one of its controls goes with it.
+  HideKeyHint();
+}
+
+void TFormVELM::MAboutClick() {
+  QMessageBox::information(
+      this, QStringLiteral("欢迎使用"),
+      QStringLiteral("散堆填料塔流体力学(VELM) V2017.05.01.41\n%1").arg(VersionLine()));
+  TFormAbout* about = FSetup.About;
+  if (!about) {
+    if (!FOwnAbout) FOwnAbout = new TFormAbout(this);
+    about = FOwnAbout;
+  }
+  about->exec();
+}
+
+void TFormVELM::MHelp_TopicClick() { FApplicationHelp->ShowHelpFile(); }
+
+void TFormVELM::MHelp_WhatthisClick() { FApplicationHelp->StartWhatsThis(); }
+
+void TFormVELM::MHelp_URLClick() {
+  const QString url = ReadSetting(QStringLiteral("Contact/Website"));
+  if (url.isEmpty()) {
+    // No web site configured: the local page about this program.
+    FApplicationHelp->ShowTopic(help::kTopicAbout);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}
+
+void TFormVELM::MHelp_EmailClick() {
+  QString address = ReadSetting(QStringLiteral("Contact/Email"));
+  if (address.isEmpty()) {
+    FSetup.MessageBox(this, QStringLiteral("没有配置联系地址。\n可在设置文件 VELM.ini 的 [Contact] "
+                                           "一节中用 Email= 指定。"));
+    return;
+  }
+  if (!address.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
+    address.prepend(QStringLiteral("mailto:"));
+  QDesktopServices::openUrl(QUrl(address));
+}
+
+void TFormVELM::MHELP_UpdateClick() {
+  FSetup.MessageBox(this,
+                    QStringLiteral("已安装: 散堆填料塔流体力学(VELM) %1。\n"
+                                   "本程序的升级随系统的软件包一起提供，请用系统的软件包管理器"
+                                   "升级；程序本身不连接网络。")
+                        .arg(VersionLine()));
+}
+
+}  // namespace velm
