@@ -18,6 +18,7 @@
 #include "app/Application.h"
 #include "app/Batch.h"
 #include "app/CommandLine.h"
+#include "app/HelpScreenshots.h"
 #include "app/SingleInstance.h"
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
@@ -41,6 +42,7 @@ void ScheduleScreenshots(velm::TFormVELM& window, velm::TFormAbout& about, const
       window.grab().save(QDir(dir).filePath(QStringLiteral("page-%1.png").arg(i)));
     }
     pages->setCurrentIndex(0);
+    velm::SaveHelpScreenshots(window, dir);
     about.show();
     QApplication::processEvents();
     about.grab().save(QDir(dir).filePath(QStringLiteral("about.png")));

@@ -7,6 +7,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelpScreenshots.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
