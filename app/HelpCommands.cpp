@@ -1,19 +1,19 @@
 // The help menu, the about command and the key hint window of the main window.
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QWindow>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/BuildInfo.h"
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
+#include "automation/Settings.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpNumbers.h"
 #include "help/HintWindow.h"
@@ -43,15 +43,10 @@ constexpr THelpAssignment kHelpAssignments[] = {
     {"TabSheetPer", help::kTopicChart},
 };
 
-// One value of the user's settings (an INI file in the configuration folder, or the file named
-// by VELM_SETTINGS), trimmed; empty when not set.
-QString ReadSetting(const QString& key) {
-  QString path = qEnvironmentVariable("VELM_SETTINGS");
-  if (path.isEmpty())
-    path = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-               .filePath(QStringLiteral("VELM/VELM.ini"));
-  const QSettings settings(path, QSettings::IniFormat);
-  return settings.value(key).toString().trimmed();
+// A contact address from the settings source (key "Contact"), trimmed; empty when not set.
+QString ContactSetting(const char* name) {
+  const std::optional<std::string> value = TSettings::Load().Value("Contact", name);
+  return value ? QString::fromStdString(*value).trimmed() : QString();
 }
 
 QString VersionLine() {
@@ -157,7 +152,7 @@ void TFormVELM::MHelp_TopicClick() { FApplicationHelp->ShowHelpFile(); }
 void TFormVELM::MHelp_WhatthisClick() { FApplicationHelp->StartWhatsThis(); }
 
 void TFormVELM::MHelp_URLClick() {
-  const QString url = ReadSetting(QStringLiteral("Contact/Website"));
+  const QString url = ContactSetting("Website");
   if (url.isEmpty()) {
     // No web site configured: the local page about this program.
     FApplicationHelp->ShowTopic(help::kTopicAbout);
@@ -167,10 +162,11 @@ void TFormVELM::MHelp_URLClick() {
 }
 
 void TFormVELM::MHelp_EmailClick() {
-  QString address = ReadSetting(QStringLiteral("Contact/Email"));
+  QString address = ContactSetting("Email");
   if (address.isEmpty()) {
-    FSetup.MessageBox(this, QStringLiteral("没有配置联系地址。\n可在设置文件 VELM.ini 的 [Contact] "
-                                           "一节中用 Email= 指定。"));
+    FSetup.MessageBox(this,
+                      QStringLiteral("没有配置联系地址。\n可在设置文件 settings.ini 的 [Contact] "
+                                     "一节中用 Email= 指定。"));
     return;
   }
   if (!address.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))

@@ -19,7 +19,7 @@ add_library(velm_window STATIC
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_window PUBLIC velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
-                                         velm_help velm_buildinfo Qt6::Widgets Qt6::Network)
+                                         velm_help velm_buildinfo velm_automation Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 
 add_executable(velm ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
