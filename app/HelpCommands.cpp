@@ -38,7 +38,7 @@ constexpr THelpAssignment kHelpAssignments[] = {
     {"MethodD", help::kTopicFlooding},     {"ACLMethodD", help::kTopicAcceleration},
     {"LegacyMethodsD", help::kTopicBasis}, {"BasisD", help::kTopicBasis},
     {"PTD", help::kTopicPackings},         {"CalKf", help::kPopupCalKf},
-    {"CalKp", help::kPopupCalKp},          {"FloodFractionD", help::kPopupFloodFraction},
+    {"CalKp", help::kPopupCalKp},          {"fActualD", help::kPopupFloodFraction},
     {"MMessages", help::kTopicFindings},   {"MyDBGrid1", help::kTopicPackings},
     {"TabSheetPer", help::kTopicChart},
 };
