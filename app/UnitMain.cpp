@@ -34,7 +34,9 @@
 
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
+#include "app/PackingScreening.h"
 #include "app/UnitAbout.h"
+#include "app/PackingScreening.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
@@ -172,6 +174,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
 
   BuildMenus();
   BuildToolBar();
+  InstallScreeningCommand(*this);
   BuildPages();
   FStatusBar = new TMyStatusBar(this);
   FStatusBar->setObjectName(QStringLiteral("MyStatusBarMain"));

@@ -11,6 +11,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PackingScreening.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitMain.cpp

@@ -1,0 +1,102 @@
+// Screening a duty over a packing table: each row is the single run of that packing, and the
+// ranking puts rejected packings last.
+#include <gtest/gtest.h>
+
+#include "CoreTestSupport.h"
+#include "core/Screening.h"
+
+namespace velm {
+namespace {
+
+using test::TRun;
+
+TScreenCase DutyOf(const TRun& run) {
+  TScreenCase duty;
+  duty.Options = run.Case;
+  duty.Inputs = run.Fields.Text;
+  duty.Stages = 10;
+  return duty;
+}
+
+// A copy of the 25 mm ring with another key, area and factor fits.
+TPackingRecord Variant(const char* key, const char* area, const char* logF, const char* measured) {
+  TPackingRecord p = test::CeramicRaschig25();
+  p.F[0] = key;
+  p.F[4] = area;
+  p.F[7] = logF;
+  p.F[10] = logF;
+  p.F[14] = measured;
+  return p;
+}
+
+TEST(ScreeningTest, EveryRowEqualsTheSingleRunOfItsPacking) {
+  const std::vector<TPackingRecord> table = {
+      Variant("A", "190", "2.70672", "509 (1/m)"), Variant("B", "120", "2.4", "251 (1/m)"),
+      Variant("C", "340", "3.1", "")};
+  for (int method : {kEckertOrvik, kKisterOrvik}) {
+    TRun base;
+    base.Case.FloodMethod = method;
+    const std::vector<TScreenRow> rows = ScreenPackings(DutyOf(base), table);
+    ASSERT_EQ(rows.size(), table.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+      SCOPED_TRACE(std::string("method ") + std::to_string(method) + " packing " + table[i].F[0]);
+      TRun single;
+      single.Case.FloodMethod = method;
+      single.Run(&table[i]);
+      const TScreenRow& r = rows[i];
+      EXPECT_EQ(r.Index, static_cast<int>(i));
+      EXPECT_EQ(r.MethodApplies, !single.Fields.MethodReset);
+      EXPECT_EQ(r.Diameter, single.Case.Diameter);
+      EXPECT_EQ(r.TheoreticalDiameter, single.Case.TheoreticalDiameter);
+      EXPECT_EQ(r.FloodFraction, single.Case.FloodFraction);
+      EXPECT_EQ(r.PressureDrop, single.Case.WetPressureDrop);
+      EXPECT_EQ(r.Holdup, single.Case.Holdup);
+      EXPECT_EQ(r.WettingPercent, single.Case.WettingPercent);
+      EXPECT_EQ(r.HETP, single.Case.HETP);
+      ASSERT_EQ(r.PackedHeight.has_value(), single.Case.HETP.has_value());
+      if (r.PackedHeight) {
+        EXPECT_DOUBLE_EQ(*r.PackedHeight, 10 * *single.Case.HETP);
+      }
+    }
+    // Kister-Orvik needs a measured factor: packing C is not a design under it.
+    EXPECT_EQ(rows[2].MethodApplies, method == kEckertOrvik);
+  }
+}
+
+TEST(ScreeningTest, RankingPutsTheSmallestSoundVolumeFirstAndRejectedRowsLast) {
+  auto row = [](int index, std::optional<double> d, std::optional<double> h, bool applies,
+                std::vector<TFinding> findings = {}) {
+    TScreenRow r;
+    r.Index = index;
+    r.MethodApplies = applies;
+    r.HydraulicsDone = d.has_value();
+    r.Diameter = d;
+    r.PackedHeight = h;
+    r.PressureDrop = 300;
+    r.Findings = std::move(findings);
+    return r;
+  };
+  const TFinding warning{"W", TFindingLevel::Warning, "", "w"};
+  const TFinding error{"E", TFindingLevel::Error, "", "e"};
+  const TFinding note{"N", TFindingLevel::Note, "", "n"};
+  std::vector<TScreenRow> rows = {
+      row(0, 0.3, 2.0, false),          // method does not apply
+      row(1, 0.5, 4.0, true, {note}),   // 0.785 m3; a note does not count against it
+      row(2, 0.4, 5.0, true, {error}),  // error finding
+      row(3, 0.6, 2.0, true),           // 0.565 m3
+      row(4, 0.2, 1.0, true, {warning}),
+      row(5, std::nullopt, std::nullopt, true)};  // did not complete
+  RankScreening(rows, 10);
+  std::vector<int> order;
+  for (const auto& r : rows) order.push_back(r.Index);
+  EXPECT_EQ(order, (std::vector<int>{3, 1, 4, 0, 2, 5}));
+
+  // Without stages the cross section decides.
+  RankScreening(rows, 0);
+  order.clear();
+  for (const auto& r : rows) order.push_back(r.Index);
+  EXPECT_EQ(order, (std::vector<int>{1, 3, 4, 0, 2, 5}));
+}
+
+}  // namespace
+}  // namespace velm
