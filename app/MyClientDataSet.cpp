@@ -715,4 +715,16 @@ void TMyClientDataSet::SaveCsv(std::ostream& out) const {
   }
 }
 
+std::vector<TPackingRecord> PackingRecords(const TMyClientDataSet& table) {
+  std::vector<TPackingRecord> records;
+  const int columns = std::min(table.FieldCount(), TPackingRecord::kColumns);
+  for (int r = 0; r < table.RecordCount(); ++r) {
+    if (columns == 0 || table.Value(r, 0).empty()) continue;
+    TPackingRecord p;
+    for (int c = 0; c < columns; ++c) p.F[static_cast<size_t>(c)] = table.Value(r, c);
+    records.push_back(std::move(p));
+  }
+  return records;
+}
+
 }  // namespace velm

@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/DesignCase.h"
+
 namespace velm {
 
 // A table file or table text that cannot be read or written. The text names the file (or
@@ -167,5 +169,9 @@ class TMyClientDataSet {
 std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std::string& where);
 // One CSV field, quoted when it holds a comma, a quote, a line break or leading/trailing blanks.
 std::string CsvField(std::string_view text);
+
+// The packing records of a table in its current order: columns 0 to 14 as texts (missing columns
+// empty), records without a key (empty column 0) left out, as the packing list leaves them out.
+std::vector<TPackingRecord> PackingRecords(const TMyClientDataSet& table);
 
 }  // namespace velm

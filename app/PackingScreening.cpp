@@ -140,16 +140,7 @@ TScreenCase ScreenCaseFromWindow(TFormVELM& form, double stages) {
 }
 
 std::vector<TPackingRecord> PackingTableRecords(const TFormVELM& form) {
-  std::vector<TPackingRecord> table;
-  const TMyClientDataSet& data = form.MyClientDataSet1();
-  const int columns = std::min(data.FieldCount(), TPackingRecord::kColumns);
-  for (int r = 0; r < data.RecordCount(); ++r) {
-    if (columns == 0 || data.Value(r, 0).empty()) continue;
-    TPackingRecord p;
-    for (int c = 0; c < columns; ++c) p.F[static_cast<size_t>(c)] = data.Value(r, c);
-    table.push_back(std::move(p));
-  }
-  return table;
+  return PackingRecords(form.MyClientDataSet1());
 }
 
 // --- model ------------------------------------------------------------------------------------

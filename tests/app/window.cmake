@@ -43,3 +43,15 @@ target_compile_definitions(velm_app_CommandLineTest PRIVATE
 add_dependencies(velm_app_CommandLineTest velm velm-calc)
 velm_warnings(velm_app_CommandLineTest)
 add_test(NAME app_CommandLineTest COMMAND velm_app_CommandLineTest)
+
+# Packing screening through the window, on the shipped table and an example project.
+add_executable(velm_app_ScreeningWindowTest ${CMAKE_CURRENT_LIST_DIR}/ScreeningWindowTest.cpp)
+set_target_properties(velm_app_ScreeningWindowTest PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_app_ScreeningWindowTest PRIVATE velm_window Qt6::Test)
+target_compile_definitions(velm_app_ScreeningWindowTest PRIVATE
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds"
+  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(velm_app_ScreeningWindowTest velm_packings)
+velm_warnings(velm_app_ScreeningWindowTest)
+add_test(NAME app_ScreeningWindowTest COMMAND velm_app_ScreeningWindowTest)
+set_tests_properties(app_ScreeningWindowTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
