@@ -77,7 +77,7 @@ json Point(const TOperatingPoint& p) {
 
 }  // namespace
 
-json RunCaseJson(const json& input) {
+TParsedCase ParseCaseJson(const json& input) {
   if (!input.is_object()) throw TCaseFormatError("the case must be a JSON object");
   const json inputs = input.contains("inputs") ? input["inputs"] : json::object();
   if (!inputs.is_object()) throw TCaseFormatError("\"inputs\" must be an object");
@@ -92,9 +92,9 @@ json RunCaseJson(const json& input) {
     if (!known) throw TCaseFormatError("unknown input \"" + it.key() + "\"");
   }
 
-  TDesignCase dc;
-  TPlainFields fields;
-  TPlainLog log;
+  TParsedCase parsed;
+  TDesignCase& dc = parsed.Case;
+  TPlainFields& fields = parsed.Fields;
   for (const auto& fi : kFieldInputs)
     if (inputs.contains(fi.Key)) fields[fi.Field] = TextOf(inputs[fi.Key], fi.Key);
   if (inputs.contains("FoamingFactor"))
@@ -108,9 +108,8 @@ json RunCaseJson(const json& input) {
   dc.LegacyMethods = FlagOf(inputs, "LegacyMethods", false);
   fields.KpCaption = dc.FloodMethod == kEckertOrvik ? "压降湿填料因子" : "实验填料因子";
 
-  TPackingRecord packing;
-  bool havePacking = false;
   if (input.contains("packing") && !input["packing"].is_null()) {
+    TPackingRecord packing;
     const json& p = input["packing"];
     if (!p.is_array() || p.size() != TPackingRecord::kColumns)
       throw TCaseFormatError("\"packing\" must be an array of 15 texts or null");
@@ -122,12 +121,19 @@ json RunCaseJson(const json& input) {
       else if (!p[i].is_null())
         throw TCaseFormatError("packing[" + std::to_string(i) + "] must be a text");
     }
-    havePacking = true;
+    parsed.Packing = packing;
   }
+  return parsed;
+}
 
+json RunCaseJson(const json& input) {
+  TParsedCase parsed = ParseCaseJson(input);
+  TDesignCase& dc = parsed.Case;
+  TPlainFields& fields = parsed.Fields;
+  TPlainLog log;
   json error = nullptr;
   try {
-    Calculate(dc, havePacking ? &packing : nullptr, log, fields);
+    Calculate(dc, parsed.Packing ? &*parsed.Packing : nullptr, log, fields);
   } catch (const TSilentAbort&) {
     error = fields.AbortMessage ? json(*fields.AbortMessage) : json(nullptr);
   } catch (const std::exception& e) {

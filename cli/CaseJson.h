@@ -10,8 +10,11 @@
 // Input values are SI numbers; a missing or null field input is an empty field; a string is the
 // field's text as typed.
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "core/PlainFields.h"
 
 namespace velm {
 
@@ -20,6 +23,15 @@ class TCaseFormatError : public std::runtime_error {
  public:
   explicit TCaseFormatError(const std::string& what) : std::runtime_error(what) {}
 };
+
+// The case a document describes: options and inputs as the fields hold them, and the packing
+// record when one is given. Throws TCaseFormatError for a document that cannot be a case.
+struct TParsedCase {
+  TDesignCase Case;
+  TPlainFields Fields;
+  std::optional<TPackingRecord> Packing;
+};
+TParsedCase ParseCaseJson(const nlohmann::json& input);
 
 // Runs one case. Throws TCaseFormatError for an input document that cannot be a case. "error"
 // in the result is null only for a run that went through to the end.

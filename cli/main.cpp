@@ -3,24 +3,33 @@
 //   velm-calc [FILE]          one case from FILE (or standard input), one JSON object out
 //   velm-calc --jsonl         one case per line on standard input, one result per line out
 //   velm-calc --version
+//   velm-calc --screen [--table T] [--stages N] [FILE]
+//                             the case on every packing of a table, one line per packing, ranked
 //
 // Exit status: 0 every run went through to the end; 2 an input that is not a case (bad JSON,
 // a wrong type, a file that cannot be read); 3 a run that ended early ("error" in its result).
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include "base/DataFiles.h"
 #include "base/VelmVersion.h"
 #include "cli/CaseJson.h"
+#include "cli/ScreenJson.h"
 
 namespace {
 
 const char* kUsage =
     "usage: velm-calc [--pretty] [FILE]   calculate one case (JSON) from FILE or standard input\n"
     "       velm-calc --jsonl             one case per input line, one result per output line\n"
-    "       velm-calc --version           the version and the commit it was built from\n";
+    "       velm-calc --version           the version and the commit it was built from\n"
+    "       velm-calc --screen [--table TABLE] [--stages N] [FILE]\n"
+    "                                     the case on every packing of TABLE (.csv or .cds; default\n"
+    "                                     the shipped Packings.cds), one JSON line per packing, best\n"
+    "                                     first; N theoretical stages give the packed height (10)\n";
 
 constexpr int kIncomplete = 3;
 
@@ -75,15 +84,62 @@ int RunLines(std::istream& in) {
   return status;
 }
 
+// The shipped packing table, where the data files of this installation are.
+std::string DefaultTable() { return (velm::DataDirectory() / "Packings.cds").string(); }
+
+int Screen(std::istream& in, const std::string& where, const std::string& tablePath,
+           double stages, bool pretty) {
+  nlohmann::json input;
+  try {
+    input = nlohmann::json::parse(in);
+  } catch (const std::exception& e) {
+    std::cerr << "velm-calc: " << where << ": not valid JSON: " << e.what() << "\n";
+    return 2;
+  }
+  std::vector<velm::TPackingRecord> table;
+  try {
+    table = velm::ReadPackingTable(tablePath);
+  } catch (const std::exception& e) {
+    std::cerr << "velm-calc: packing table: " << e.what() << "\n";
+    return 2;
+  }
+  nlohmann::json rows;
+  try {
+    rows = velm::ScreenCaseJson(input, table, stages);
+  } catch (const std::exception& e) {
+    std::cerr << "velm-calc: " << where << ": " << e.what() << "\n";
+    return 2;
+  }
+  const auto replace = nlohmann::json::error_handler_t::replace;
+  if (pretty) {
+    std::cout << rows.dump(2, ' ', false, replace) << "\n";
+  } else {
+    for (const auto& row : rows) std::cout << row.dump(-1, ' ', false, replace) << "\n";
+  }
+  return 0;
+}
+
 int Main(int argc, char** argv) {
-  bool jsonl = false, pretty = false;
-  std::string file;
+  bool jsonl = false, pretty = false, screen = false;
+  std::string file, table;
+  double stages = 10;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--jsonl") {
       jsonl = true;
     } else if (a == "--pretty") {
       pretty = true;
+    } else if (a == "--screen") {
+      screen = true;
+    } else if (a == "--table" && i + 1 < argc) {
+      table = argv[++i];
+    } else if (a == "--stages" && i + 1 < argc) {
+      char* end = nullptr;
+      stages = std::strtod(argv[++i], &end);
+      if (end == argv[i] || *end != '\0' || !(stages >= 0) || stages > 10000) {
+        std::cerr << "velm-calc: --stages needs a number from 0 to 10000\n";
+        return 2;
+      }
     } else if (a == "-h" || a == "--help") {
       std::cout << kUsage;
       return 0;
@@ -101,7 +157,10 @@ int Main(int argc, char** argv) {
     }
   }
   if (jsonl) return RunLines(std::cin);
-  if (file.empty() || file == "-") return RunOne(std::cin, "standard input", pretty);
+  if (screen && table.empty()) table = DefaultTable();
+  if (file.empty() || file == "-")
+    return screen ? Screen(std::cin, "standard input", table, stages, pretty)
+                  : RunOne(std::cin, "standard input", pretty);
   std::error_code ec;
   if (std::filesystem::is_directory(file, ec)) {
     std::cerr << "velm-calc: " << file << " is a folder, not a file\n";
@@ -112,7 +171,7 @@ int Main(int argc, char** argv) {
     std::cerr << "velm-calc: cannot open " << file << "\n";
     return 2;
   }
-  return RunOne(in, file, pretty);
+  return screen ? Screen(in, file, table, stages, pretty) : RunOne(in, file, pretty);
 }
 
 }  // namespace

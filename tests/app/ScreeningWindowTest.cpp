@@ -8,6 +8,8 @@
 
 #include "app/PackingScreening.h"
 #include "app/UnitMain.h"
+#include "cli/ScreenJson.h"
+#include "core/Calculate.h"
 #include "units/EditD.h"
 
 using namespace velm;
@@ -50,6 +52,31 @@ class TScreeningWindowTest : public QObject {
     for (size_t i = 0; i < expected.size(); ++i) {
       QCOMPARE(dialog->Model().Rows()[i].Index, expected[i].Index);
       QCOMPARE(dialog->Model().Rows()[i].Diameter, expected[i].Diameter);
+    }
+
+    // velm-calc --screen on the same duty lists the same packings in the same order with the
+    // same numbers.
+    {
+      const TScreenCase duty = ScreenCaseFromWindow(*FWindow, 10);
+      nlohmann::json inputs = nlohmann::json::object();
+      const std::pair<const char*, TField> keys[] = {
+          {"LiquidFlow", TField::LD},         {"LiquidDensity", TField::DlD},
+          {"LiquidViscosity", TField::MlD},   {"SurfaceTension", TField::SLD},
+          {"LiquidDiffusivity", TField::DlfD}, {"GasFlow", TField::VD},
+          {"GasDensity", TField::DvD},        {"GasViscosity", TField::MvD},
+          {"GasDiffusivity", TField::DvfD},   {"Lambda", TField::LmdD}};
+      for (const auto& [key, f] : keys) inputs[key] = duty.Inputs[static_cast<size_t>(f)];
+      inputs["FoamingFactor"] = duty.Options.FoamingFactorText;
+      inputs["FloodPercent"] = duty.Options.FloodPercentText;
+      inputs["FloodMethod"] = duty.Options.FloodMethod;
+      inputs["LegacyMethods"] = duty.Options.LegacyMethods;
+      const nlohmann::json rows = ScreenCaseJson({{"inputs", inputs}}, table, 10);
+      QCOMPARE(rows.size(), expected.size());
+      for (size_t i = 0; i < expected.size(); ++i) {
+        QCOMPARE(rows[i]["Key"].get<std::string>(), expected[i].Packing.F[0]);
+        if (expected[i].Diameter) QCOMPARE(rows[i]["Diameter"].get<double>(), *expected[i].Diameter);
+        if (expected[i].HETP) QCOMPARE(rows[i]["HETP"].get<double>(), *expected[i].HETP);
+      }
     }
 
     // Rejected rows stay last in both directions of any column.

@@ -47,7 +47,7 @@ add_test(NAME app_CommandLineTest COMMAND velm_app_CommandLineTest)
 # Packing screening through the window, on the shipped table and an example project.
 add_executable(velm_app_ScreeningWindowTest ${CMAKE_CURRENT_LIST_DIR}/ScreeningWindowTest.cpp)
 set_target_properties(velm_app_ScreeningWindowTest PROPERTIES AUTOMOC ON)
-target_link_libraries(velm_app_ScreeningWindowTest PRIVATE velm_window Qt6::Test)
+target_link_libraries(velm_app_ScreeningWindowTest PRIVATE velm_window velm_cli Qt6::Test)
 target_compile_definitions(velm_app_ScreeningWindowTest PRIVATE
   VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds"
   VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")

@@ -1,0 +1,83 @@
+#include "cli/ScreenJson.h"
+
+#include <fstream>
+
+#include "app/MyClientDataSet.h"
+#include "cli/CaseJson.h"
+#include "core/Screening.h"
+
+namespace velm {
+
+namespace {
+
+using nlohmann::json;
+
+json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
+
+const char* LevelName(TFindingLevel level) {
+  switch (level) {
+    case TFindingLevel::Error:
+      return "error";
+    case TFindingLevel::Warning:
+      return "warning";
+    case TFindingLevel::Note:
+      return "note";
+  }
+  return "";
+}
+
+}  // namespace
+
+json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table, double stages) {
+  const TParsedCase parsed = ParseCaseJson(input);
+  TScreenCase duty;
+  duty.Options = parsed.Case;
+  duty.Inputs = parsed.Fields.Text;
+  duty.Stages = stages;
+  std::vector<TScreenRow> rows = ScreenPackings(duty, table);
+  RankScreening(rows, stages);
+
+  json out = json::array();
+  int rank = 0;
+  for (const TScreenRow& r : rows) {
+    json findings = json::array();
+    for (const TFinding& f : r.Findings)
+      findings.push_back(
+          {{"code", f.Code}, {"level", LevelName(f.Level)}, {"field", f.Field}, {"text", f.Text}});
+    out.push_back({{"Rank", ++rank},
+                   {"Key", r.Packing.F[0]},
+                   {"Material", r.Packing.F[1]},
+                   {"Size", r.Packing.F[2]},
+                   {"Type", r.Packing.F[3]},
+                   {"MethodApplies", r.MethodApplies},
+                   {"Rejected", r.Rejected()},
+                   {"error", r.Error.empty() ? json(nullptr) : json(r.Error)},
+                   {"TheoreticalDiameter", Opt(r.TheoreticalDiameter)},
+                   {"Diameter", Opt(r.Diameter)},
+                   {"FloodFraction", Opt(r.FloodFraction)},
+                   {"WetPressureDrop", Opt(r.PressureDrop)},
+                   {"Holdup", Opt(r.Holdup)},
+                   {"WettingPercent", Opt(r.WettingPercent)},
+                   {"HTUOV", Opt(r.HTUOV)},
+                   {"HETP", Opt(r.HETP)},
+                   {"PackedHeight", Opt(r.PackedHeight)},
+                   {"findings", findings}});
+  }
+  return out;
+}
+
+std::vector<TPackingRecord> ReadPackingTable(const std::string& path) {
+  TMyClientDataSet table;
+  const bool csv = path.size() >= 4 && (path.compare(path.size() - 4, 4, ".csv") == 0 ||
+                                        path.compare(path.size() - 4, 4, ".CSV") == 0);
+  if (csv) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw TTableError(path + ": cannot open the file");
+    table.LoadCsv(in, path, "来源");
+  } else {
+    table.LoadLabelledFile(path);
+  }
+  return PackingRecords(table);
+}
+
+}  // namespace velm
