@@ -34,7 +34,6 @@
 
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
-#include "app/PackingScreening.h"
 #include "app/UnitAbout.h"
 #include "app/PackingScreening.h"
 #include "app/WindowFields.h"

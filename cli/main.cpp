@@ -84,8 +84,16 @@ int RunLines(std::istream& in) {
   return status;
 }
 
-// The shipped packing table, where the data files of this installation are.
-std::string DefaultTable() { return (velm::DataDirectory() / "Packings.cds").string(); }
+// The shipped packing table, where the data files of this installation are; in a build folder
+// the table lies beside the window program (build/app), not beside this one (build/cli).
+std::string DefaultTable() {
+  const std::filesystem::path shipped = velm::DataDirectory() / "Packings.cds";
+  const std::filesystem::path build = velm::ProgramDirectory() / ".." / "app" / "Packings.cds";
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(shipped, ec) && std::filesystem::is_regular_file(build, ec))
+    return build.lexically_normal().string();
+  return shipped.string();
+}
 
 int Screen(std::istream& in, const std::string& where, const std::string& tablePath,
            double stages, bool pretty) {
