@@ -189,7 +189,7 @@ json RunCaseJson(const json& input) {
   out["MethodReset"] = fields.MethodReset;
   out["error"] = error;
   json findings = json::array();
-  for (const TFinding& f : CheckValidity(dc, havePacking ? &packing : nullptr))
+  for (const TFinding& f : CheckValidity(dc, parsed.Packing ? &*parsed.Packing : nullptr))
     findings.push_back(
         {{"code", f.Code}, {"level", LevelKey(f.Level)}, {"field", f.Field}, {"text", f.Text}});
   out["findings"] = findings;
