@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "app/UnitMain.h"
+#include "base/Errors.h"
 #include "base/Decimal.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -62,12 +63,13 @@ class TMessageBoxEcho : public QObject {
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
 
 void Usage(QTextStream& err) {
-  err << "usage: velm --batch FILE [--json]\n"
+  err << "usage: velm --batch FILE [--json] [--report OUT.xlsx]\n"
          "  Opens the project FILE, recalculates it and prints every value field as\n"
          "  \"name text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a result\n"
          "  the recalculation did not reach), the option lists, and the findings on the\n"
          "  results as \"finding level code field text\" lines; --json prints one JSON object\n"
-         "  instead.\n";
+         "  instead; --report also writes the calculation report workbook OUT.xlsx from\n"
+         "  the template beside the program.\n";
 }
 
 }  // namespace
@@ -91,6 +93,7 @@ int RunBatch(const QStringList& arguments) {
   QString file;
   bool json = false;
   bool batch = false;
+  QString report;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     if (a == QLatin1String("--batch") && !batch) {
@@ -99,6 +102,8 @@ int RunBatch(const QStringList& arguments) {
       file = arguments[++i];
     } else if (a == QLatin1String("--json")) {
       json = true;
+    } else if (a == QLatin1String("--report") && i + 1 < arguments.size() && report.isEmpty()) {
+      report = arguments[++i];
     } else {
       err << "velm: unexpected argument \"" << a << "\"\n";
       Usage(err);
@@ -258,6 +263,18 @@ int RunBatch(const QStringList& arguments) {
               << '\n';
       }
       out.flush();
+
+      if (!report.isEmpty()) {
+        // The report of what the window now shows, through the window's own code.
+        try {
+          window.WriteReport(report);
+        } catch (const TSilentAbort&) {
+          code = 4;
+        } catch (const std::exception& e) {
+          err << "velm: " << QString::fromStdString(e.what()) << '\n';
+          code = 4;
+        }
+      }
     }
   }
   SetFieldMessageHook({});

@@ -186,6 +186,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectFileCommands();
   ConnectSimulatorCommands();
   ConnectHelpCommands();
+  ConnectReportCommands();
   qApp->installEventFilter(this);
 
   FormCreate();

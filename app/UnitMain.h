@@ -15,6 +15,8 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "app/MyAppConst.h"
 #include "app/MyClientDataSet.h"
@@ -100,7 +102,21 @@ struct TFormVELMSetup {
   TFormAbout* About = nullptr;
   // The compiled help file; empty: "VELMHelp.qch" beside the program.
   QString HelpFile;
+
+  // The report template; empty: DataPath + "/VELM2016-07-15" + ExcelTemplateExt.
+  QString ReportTemplate;
+  // The report's save dialog (parent, title, proposed path, filter "description|pattern",
+  // default suffix): the chosen path, empty when cancelled. It asks before overwriting.
+  std::function<QString(QWidget* parent, const QString& title, const QString& file,
+                        const QString& filter, const QString& suffix)>
+      ReportSaveDialog;
 };
+
+// The report dialog's filter from ExcelFileExt: "Excel 文件(*.xlsx)|*.xlsx".
+QString ReportFilter();
+// The operating range of the report, "low - high": 10000/um and 10000/f [% of the design load]
+// to the nearest integer (halves to even); empty when either is not a positive number.
+QString OperatingRangeText(double um, double f);
 
 class TFormVELM : public QMainWindow {
   Q_OBJECT
@@ -188,6 +204,15 @@ class TFormVELM : public QMainWindow {
   QTabWidget* PageControlMain() const { return FPageControl; }
   TApplicationHelp* ApplicationHelp1() const { return FApplicationHelp; }
 
+  // Report commands (ReportCommands.cpp). The report saved last in this run, empty before the
+  // first; the filter the report dialog was given last.
+  const QString& LastReportFile() const { return FLastReportFile; }
+  const QString& ReportDialogFilter() const { return FReportFilter; }
+  QString ReportTemplateFile() const;
+  // Writes the report of what the window shows to `path` from the template (no dialog). Errors
+  // are thrown: the spreadsheet's (TAutomationError) or TSilentAbort after "Excel异常!".
+  void WriteReport(const QString& path);
+
   // The one application-wide error report: shows the text in the error box.
   void ReportError(const QString& text);
   // Runs an event handler's body: a silent abort ends it quietly, any other error reaches the
@@ -233,6 +258,7 @@ class TFormVELM : public QMainWindow {
   void MHelp_URLClick();
   void MHelp_EmailClick();
   void MHELP_UpdateClick();
+  void MReport_SaveClick(QObject* sender = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -264,6 +290,11 @@ class TFormVELM : public QMainWindow {
   void FactorClick(const QString& check, const QString& field);
   void ConnectFileCommands();
   void ConnectSimulatorCommands();
+  void ConnectReportCommands();
+  // Whether a result field holds a value the latest calculation did not produce.
+  bool ReportStale(TEditD* field) const;
+  // The validity findings of the current design for the report: (level, text).
+  std::vector<std::pair<QString, QString>> ReportFindings() const;
   // True when the window may close; then the recent-files file has been written.
   bool FormCloseQuery();
   void LoadRecentFiles();
@@ -308,6 +339,8 @@ class TFormVELM : public QMainWindow {
   QString FPendingFile;
   QString FLastFolder;  // folder of the last file chosen in a dialog
   QString FSaveDialogTitle;
+  QString FLastReportFile;
+  QString FReportFilter;
   TRecentFiles FRecent;
   int FRecentFirst = 6;
   int FRecentCount = 0;

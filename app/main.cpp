@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@
 #include "app/UnitMain.h"
 #include "base/VelmVersion.h"
 #include "simulators/SimulatorServers.h"
+#include "report/MyXls.h"
 
 namespace {
 
@@ -83,6 +85,17 @@ int main(int argc, char** argv) {
     }
   }
   velm::TApplication app(argc, argv);
+  // The spreadsheet's version decides the report's file extensions; without a spreadsheet the
+  // program cannot make reports and ends after saying so.
+  if (!batch) {
+    velm::SetMyXlsMessage([](const std::string& text) {
+      QMessageBox::warning(nullptr, QStringLiteral("散堆填料塔流体力学"), QString::fromStdString(text));
+    });
+  }
+  if (!velm::MyXlsStart()) return 1;
+  struct TFinish {
+    ~TFinish() { velm::MyXlsFinish(); }
+  } finish;
   if (batch) {
     QApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
     return velm::RunBatch(QApplication::arguments());

@@ -8,6 +8,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpScreenshots.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReportCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
@@ -19,13 +20,13 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
-target_link_libraries(velm_window PUBLIC velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
+target_link_libraries(velm_window PUBLIC velm_report velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
                                          velm_help velm_buildinfo velm_automation Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 
 add_executable(velm ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(velm PROPERTIES AUTOMOC ON)
-target_link_libraries(velm PRIVATE velm_window velm_units velm_grid velm_table velm_base velm_core
+target_link_libraries(velm PRIVATE velm_window velm_report velm_units velm_grid velm_table velm_base velm_core
                                    Qt6::Widgets)
 velm_warnings(velm)
 if(TARGET velm_packings)
@@ -34,3 +35,5 @@ endif()
 if(TARGET velm_helpfile)
   add_dependencies(velm velm_helpfile)
 endif()
+# The report template beside the program.
+add_dependencies(velm velm_template)

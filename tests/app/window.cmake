@@ -55,3 +55,17 @@ add_dependencies(velm_app_ScreeningWindowTest velm_packings)
 velm_warnings(velm_app_ScreeningWindowTest)
 add_test(NAME app_ScreeningWindowTest COMMAND velm_app_ScreeningWindowTest)
 set_tests_properties(app_ScreeningWindowTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+# The calculation report through the window, read back with openpyxl, and the batch --report.
+add_executable(velm_app_ReportTest ${CMAKE_CURRENT_LIST_DIR}/ReportTest.cpp)
+set_target_properties(velm_app_ReportTest PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_app_ReportTest PRIVATE velm_window Qt6::Test)
+target_compile_definitions(velm_app_ReportTest PRIVATE
+  VELM_EXE="$<TARGET_FILE:velm>"
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds"
+  VELM_TEMPLATE="${VELM_TEMPLATE}"
+  VELM_READ_WORKBOOK="${CMAKE_CURRENT_LIST_DIR}/read_workbook.py"
+  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(velm_app_ReportTest velm velm_template)
+velm_warnings(velm_app_ReportTest)
+add_test(NAME app_ReportTest COMMAND velm_app_ReportTest)
+set_tests_properties(app_ReportTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
