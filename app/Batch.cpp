@@ -15,8 +15,8 @@
 #include <optional>
 
 #include "app/UnitMain.h"
-#include "base/Errors.h"
 #include "base/Decimal.h"
+#include "base/Errors.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
 
@@ -63,13 +63,13 @@ class TMessageBoxEcho : public QObject {
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
 
 void Usage(QTextStream& err) {
-  err << "usage: velm --batch FILE [--json] [--report OUT.xlsx]\n"
+  err << "usage: velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]\n"
          "  Opens the project FILE, recalculates it and prints every value field as\n"
          "  \"name text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a result\n"
          "  the recalculation did not reach), the option lists, and the findings on the\n"
          "  results as \"finding level code field text\" lines; --json prints one JSON object\n"
          "  instead; --report also writes the calculation report workbook OUT.xlsx from\n"
-         "  the template beside the program.\n";
+         "  the template beside the program; --pdf writes the same report as a one-page PDF.\n";
 }
 
 }  // namespace
@@ -94,6 +94,7 @@ int RunBatch(const QStringList& arguments) {
   bool json = false;
   bool batch = false;
   QString report;
+  QString pdf;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     if (a == QLatin1String("--batch") && !batch) {
@@ -104,6 +105,8 @@ int RunBatch(const QStringList& arguments) {
       json = true;
     } else if (a == QLatin1String("--report") && i + 1 < arguments.size() && report.isEmpty()) {
       report = arguments[++i];
+    } else if (a == QLatin1String("--pdf") && i + 1 < arguments.size() && pdf.isEmpty()) {
+      pdf = arguments[++i];
     } else {
       err << "velm: unexpected argument \"" << a << "\"\n";
       Usage(err);
@@ -264,17 +267,20 @@ int RunBatch(const QStringList& arguments) {
       }
       out.flush();
 
-      if (!report.isEmpty()) {
-        // The report of what the window now shows, through the window's own code.
+      // The report of what the window now shows, through the window's own code.
+      auto write = [&](const QString& path, void (TFormVELM::*writer)(const QString&)) {
+        if (path.isEmpty()) return;
         try {
-          window.WriteReport(report);
+          (window.*writer)(path);
         } catch (const TSilentAbort&) {
           code = 4;
         } catch (const std::exception& e) {
           err << "velm: " << QString::fromStdString(e.what()) << '\n';
           code = 4;
         }
-      }
+      };
+      write(report, &TFormVELM::WriteReport);
+      write(pdf, &TFormVELM::ExportReportPdf);
     }
   }
   SetFieldMessageHook({});

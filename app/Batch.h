@@ -1,5 +1,5 @@
 #pragma once
-// Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx]`.
+// Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]`.
 //
 // The window is built but never shown; the project is opened through the window's own open
 // command, recalculated, and every input and result value field is printed, one per line as
@@ -9,13 +9,14 @@
 // with --json one JSON object instead (rows carry "stale", the object "findings"). Every message
 // box text goes to standard error. With --report the
 // calculation report of the recalculated project is then written to OUT.xlsx by the window's own
-// report code (the date as the window would write it).
+// report code (the date as the window would write it); with --pdf the same report as a
+// PDF page.
 //
 // Exit codes: 0 done; 1 the project (or the packing table) could not be read; 2 wrong command
 // line (also a project path that names no file); 3 the project was read but the recalculation did
 // not complete (its messages are on standard error, the fields are still printed); 4 the report
-// could not be written (the reason is on standard error; no file is left at OUT.xlsx, an existing
-// one is unchanged).
+// could not be written (the reason is on standard error; nothing is left at its path, an
+// existing file is unchanged).
 #include <QStringList>
 
 namespace velm {

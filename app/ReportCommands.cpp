@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <cmath>
+#include <stdexcept>
 
 #include "app/UnitMain.h"
 #include "base/Decimal.h"
@@ -17,6 +20,7 @@
 #include "core/Validity.h"
 #include "ooxml/Workbook.h"
 #include "report/MyXls.h"
+#include "report/SheetPrinter.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
 
@@ -46,6 +50,37 @@ QString ReportFileDialog(QWidget* parent, const QString& title, const QString& f
 
 std::string Utf8(const QString& s) { return s.toStdString(); }
 
+QString PrintFileDialog(QWidget* parent, const QString& title, const QString& file,
+                        const QString& filter) {
+  QFileDialog dialog(parent, title, QFileInfo(file).path(),
+                     QStringLiteral("Excel 文件(*.xls *.xlsx)"));
+  Q_UNUSED(filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setSizeGripEnabled(true);
+  if (!file.isEmpty()) dialog.selectFile(file);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+QString PdfFileDialog(QWidget* parent, const QString& title, const QString& file) {
+  QFileDialog dialog(parent, title, QFileInfo(file).path(), QStringLiteral("PDF 文件(*.pdf)"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  dialog.setSizeGripEnabled(true);
+  if (!file.isEmpty()) dialog.selectFile(file);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+bool AskPdfMessageBox(QWidget* parent) {
+  return QMessageBox::question(
+             parent, QStringLiteral("打印计算报表"),
+             QStringLiteral("这台计算机没有可用的打印机。\n是否把报表保存为PDF文件？"),
+             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace
 
 QString ReportFilter() {
@@ -64,11 +99,79 @@ QString OperatingRangeText(double um, double f) {
 
 void TFormVELM::ConnectReportCommands() {
   if (!FSetup.ReportSaveDialog) FSetup.ReportSaveDialog = ReportFileDialog;
-  for (const char* name : {"MReport_Save", "BReport"}) {
-    if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+  if (!FSetup.PrintOpenDialog) FSetup.PrintOpenDialog = PrintFileDialog;
+  if (!FSetup.PdfSaveDialog) FSetup.PdfSaveDialog = PdfFileDialog;
+  if (!FSetup.AskPdfInstead) FSetup.AskPdfInstead = AskPdfMessageBox;
+  if (!FSetup.HasPrinter) FSetup.HasPrinter = HasDefaultPrinter;
+  const struct {
+    const char* Name;
+    void (TFormVELM::*Handler)(QObject*);
+  } commands[] = {{"MReport_Save", &TFormVELM::MReport_SaveClick},
+                  {"BReport", &TFormVELM::MReport_SaveClick},
+                  {"MReport_Print", &TFormVELM::MReport_PrintClick},
+                  {"BPrint", &TFormVELM::MReport_PrintClick},
+                  {"MReport_Pdf", &TFormVELM::MReport_PdfClick}};
+  for (const auto& c : commands) {
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(c.Name))) {
       action->setEnabled(true);
-      connect(action, &QAction::triggered, this, [this, action] { MReport_SaveClick(action); });
+      connect(action, &QAction::triggered, this,
+              [this, action, h = c.Handler] { (this->*h)(action); });
     }
+  }
+}
+
+void TFormVELM::MReport_PrintClick(QObject*) {
+  Guard([this] {
+    const QString path =
+        FSetup.PrintOpenDialog(this, QStringLiteral("打印计算报表"), FLastReportFile,
+                               QStringLiteral("Excel 文件(*.xls;xlsx)|*.xls;*xlsx"));
+    if (path.isEmpty()) return;
+    if (!FSetup.HasPrinter()) {
+      // Printing with no printer would do nothing at all: offer the page as a PDF file.
+      if (!FSetup.AskPdfInstead(this)) return;
+      const QString pdf = FSetup.PdfSaveDialog(
+          this, QStringLiteral("导出PDF"),
+          QFileInfo(path).path() + QLatin1Char('/') + QFileInfo(path).completeBaseName() + ".pdf");
+      if (pdf.isEmpty()) return;
+      try {
+        auto book = ooxml::TWorkbook::Open(Utf8(path));
+        WriteSheetPdf(*book, book->ActiveSheet(), pdf);
+      } catch (const ooxml::TOoxmlError& e) {
+        throw std::runtime_error(e.what());
+      }
+      return;
+    }
+    // The wrapper closes the workbook also when printing fails.
+    TMyXls xls("", 1, Utf8(path));
+    xls.Print();
+  });
+}
+
+void TFormVELM::MReport_PdfClick(QObject*) {
+  Guard([this] {
+    QString proposed;
+    if (!FCurrentFile.isEmpty())
+      proposed = QFileInfo(FDialogDirectory, QFileInfo(FCurrentFile).completeBaseName() + ".pdf")
+                     .filePath();
+    const QString path = FSetup.PdfSaveDialog(this, QStringLiteral("导出PDF"), proposed);
+    if (path.isEmpty()) return;
+    ExportReportPdf(path);
+  });
+}
+
+void TFormVELM::ExportReportPdf(const QString& path) {
+  QTemporaryDir dir;
+  if (!dir.isValid()) throw std::runtime_error("无法创建临时文件夹");
+  const QString name = FCurrentFile.isEmpty()
+                           ? QStringLiteral("report.xlsx")
+                           : QFileInfo(FCurrentFile).completeBaseName() + ".xlsx";
+  const QString workbook = dir.filePath(name);
+  WriteReport(workbook);
+  try {
+    auto book = ooxml::TWorkbook::Open(Utf8(workbook));
+    WriteSheetPdf(*book, book->ActiveSheet(), path);
+  } catch (const ooxml::TOoxmlError& e) {
+    throw std::runtime_error(e.what());
   }
 }
 

@@ -296,6 +296,7 @@ void TFormVELM::BuildMenus() {
       MakeAction(QStringLiteral("MReport_Save"), QStringLiteral("&S 保存报表"), false));
   report->addAction(
       MakeAction(QStringLiteral("MReport_Print"), QStringLiteral("&P 打印报表"), false));
+  report->addAction(MakeAction(QStringLiteral("MReport_Pdf"), QStringLiteral("&F 导出PDF"), false));
   report->addSeparator()->setObjectName(QStringLiteral("N3"));
   report->addAction(
       MakeAction(QStringLiteral("MReport_Per"), QStringLiteral("&D 操作性能图"), false));

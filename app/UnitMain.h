@@ -110,6 +110,16 @@ struct TFormVELMSetup {
   std::function<QString(QWidget* parent, const QString& title, const QString& file,
                         const QString& filter, const QString& suffix)>
       ReportSaveDialog;
+  // The print command's open dialog (parent, title, proposed path, filter): the chosen path.
+  std::function<QString(QWidget* parent, const QString& title, const QString& file,
+                        const QString& filter)>
+      PrintOpenDialog;
+  // The PDF save dialog (parent, title, proposed path): the chosen path, empty when cancelled.
+  std::function<QString(QWidget* parent, const QString& title, const QString& file)> PdfSaveDialog;
+  // Asked when there is no printer: true to save the page as PDF instead.
+  std::function<bool(QWidget* parent)> AskPdfInstead;
+  // Whether the machine has a printer; empty: the system's default printer exists.
+  std::function<bool()> HasPrinter;
 };
 
 // The report dialog's filter from ExcelFileExt: "Excel 文件(*.xlsx)|*.xlsx".
@@ -212,6 +222,8 @@ class TFormVELM : public QMainWindow {
   // Writes the report of what the window shows to `path` from the template (no dialog). Errors
   // are thrown: the spreadsheet's (TAutomationError) or TSilentAbort after "Excel异常!".
   void WriteReport(const QString& path);
+  // Writes the same report as a one-page PDF (through a workbook in a temporary folder).
+  void ExportReportPdf(const QString& path);
 
   // The one application-wide error report: shows the text in the error box.
   void ReportError(const QString& text);
@@ -259,6 +271,8 @@ class TFormVELM : public QMainWindow {
   void MHelp_EmailClick();
   void MHELP_UpdateClick();
   void MReport_SaveClick(QObject* sender = nullptr);
+  void MReport_PrintClick(QObject* sender = nullptr);
+  void MReport_PdfClick(QObject* sender = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

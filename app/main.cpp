@@ -26,6 +26,7 @@
 #include "base/VelmVersion.h"
 #include "simulators/SimulatorServers.h"
 #include "report/MyXls.h"
+#include "report/SheetPrinter.h"
 
 namespace {
 
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     });
   }
   if (!velm::MyXlsStart()) return 1;
+  velm::InstallSheetPrinter();
   struct TFinish {
     ~TFinish() { velm::MyXlsFinish(); }
   } finish;

@@ -6,6 +6,8 @@
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "ooxml/Xml.h"
+
 namespace velm::ooxml {
 
 namespace {
@@ -22,19 +24,6 @@ constexpr const char* kTemplateMain =
 
 std::string Quoted(const std::string& path) { return "\u201C" + path + "\u201D"; }
 
-// Element names are compared without their namespace prefix ("x:row" is a row).
-const char* LocalName(const char* name) {
-  const char* colon = std::strrchr(name, ':');
-  return colon ? colon + 1 : name;
-}
-bool Is(const pugi::xml_node& node, const char* local) {
-  return node.type() == pugi::node_element && std::strcmp(LocalName(node.name()), local) == 0;
-}
-pugi::xml_node Child(const pugi::xml_node& node, const char* local) {
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-    if (Is(c, local)) return c;
-  return {};
-}
 // The prefix ("" or "x:") of an element, used for elements added beside or under it.
 std::string Prefix(const pugi::xml_node& node) {
   const char* name = node.name();
@@ -431,6 +420,18 @@ void TWorkbook::SetSheetName(int index, const std::string& name) {
   FWorkbookChanged = true;
 }
 
+std::string TWorkbook::DefinedName(const std::string& name, int sheet) const {
+  std::string global;
+  for (pugi::xml_node d : Child(Child(*FWorkbookXml, "workbook"), "definedNames").children()) {
+    if (!Is(d, "definedName") || name != d.attribute("name").value()) continue;
+    if (!d.attribute("localSheetId"))
+      global = d.text().get();
+    else if (d.attribute("localSheetId").as_int(-1) == sheet - 1)
+      return d.text().get();
+  }
+  return global;
+}
+
 void TWorkbook::SelectSheet(int index) {
   Entry(index);
   pugi::xml_node workbook = Child(*FWorkbookXml, "workbook");
@@ -619,7 +620,7 @@ TCell TWorkbook::Cell(int sheetIndex, int row, int column) const {
   return {};
 }
 
-std::map<std::pair<int, int>, TCell> TWorkbook::Cells(int sheetIndex) const {
+std::map<std::pair<int, int>, TCell> TWorkbook::Cells(int sheetIndex, bool withEmpty) const {
   std::map<std::pair<int, int>, TCell> cells;
   const TSheetEntry& sheet = Entry(sheetIndex);
   if (!sheet.Worksheet) return cells;
@@ -632,7 +633,7 @@ std::map<std::pair<int, int>, TCell> TWorkbook::Cells(int sheetIndex) const {
       int rr = 0, cc = 0;
       if (!Is(c, "c") || !ParseCellRef(c.attribute("r").value(), rr, cc)) continue;
       TCell cell = ReadCell(c, shared);
-      if (cell.Kind != TCellKind::Empty) cells[{rr, cc}] = std::move(cell);
+      if (withEmpty || cell.Kind != TCellKind::Empty) cells[{rr, cc}] = std::move(cell);
     }
   }
   return cells;

@@ -66,8 +66,12 @@ class TWorkbook {
   // empty (formatted). Rows and cells stay in ascending order.
   void SetCellText(int sheet, int row, int column, const std::string& text);
   TCell Cell(int sheet, int row, int column) const;
-  // Every non-empty cell of the sheet as (row, column) -> cell.
-  std::map<std::pair<int, int>, TCell> Cells(int sheet) const;
+  // Every non-empty cell of the sheet as (row, column) -> cell; with `withEmpty` also the cells
+  // that only carry a format.
+  std::map<std::pair<int, int>, TCell> Cells(int sheet, bool withEmpty = false) const;
+  // The text of a defined name (e.g. "_xlnm.Print_Area") for the sheet: its own, else the
+  // workbook's; empty when there is none.
+  std::string DefinedName(const std::string& name, int sheet) const;
 
   // The parsed XML of a sheet (parsed on first use), for the printing's page setup and layout.
   const pugi::xml_document& SheetXml(int sheet) const;

@@ -34,6 +34,22 @@ struct TReadBack {
   }
 };
 
+QString PdfText(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+  p.waitForFinished(30000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int PdfPages(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("pdfinfo"), {path});
+  p.waitForFinished(30000);
+  for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+    if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
+  return -1;
+}
+
 TReadBack ReadWorkbook(const QString& path) {
   QProcess p;
   p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(VELM_READ_WORKBOOK), path});
@@ -56,6 +72,10 @@ class TReportTest : public QObject {
   QString FTemplate = QStringLiteral(VELM_TEMPLATE);
 
   QString Path(const QString& name) const { return FDir.filePath(name); }
+  QStringList FPdfChoices;  // what the PDF dialog returns, in turn
+  QStringList FPrintDialogFiles;
+  bool FHasPrinter = false;
+  int FAskedForPdf = 0;
 
   void Start() {
     TFormVELMSetup setup;
@@ -72,6 +92,18 @@ class TReportTest : public QObject {
         QCOMPARE(suffix, QStringLiteral("xlsx"));
       }();
       return FChoices.isEmpty() ? QString() : FChoices.takeFirst();
+    };
+    setup.PrintOpenDialog = [this](QWidget*, const QString&, const QString& file, const QString&) {
+      FPrintDialogFiles << file;
+      return file;
+    };
+    setup.PdfSaveDialog = [this](QWidget*, const QString&, const QString&) {
+      return FPdfChoices.isEmpty() ? QString() : FPdfChoices.takeFirst();
+    };
+    setup.HasPrinter = [this] { return FHasPrinter; };
+    setup.AskPdfInstead = [this](QWidget*) {
+      ++FAskedForPdf;
+      return true;
     };
     FWindow = std::make_unique<TFormVELM>(nullptr, setup);
   }
@@ -256,13 +288,43 @@ class TReportTest : public QObject {
     QCOMPARE(f.readAll(), QByteArray("old report"));
   }
 
+  // "导出PDF" writes the report as one A4 page with its texts; printing on a machine without a
+  // printer offers the saved report as PDF instead of doing nothing.
+  void PdfOfTheReport() {
+    Start();
+    QVERIFY(FWindow->OpenProject(kBenzene));
+    const QString pdf = Path(QStringLiteral("export.pdf"));
+    FPdfChoices << pdf;
+    FWindow->findChild<QAction*>(QStringLiteral("MReport_Pdf"))->trigger();
+    QCOMPARE(FErrors, QStringList());
+    const QString text = PdfText(pdf).remove(QLatin1Char(' '));
+    for (const QString& part :
+         {QStringLiteral("散堆填料塔流体力学计算书"),
+          QStringLiteral("benzene-toluene-distillation.vlm"), Shown("dD"), Shown("HETPD"),
+          Unit("dPwaterU"), QStringLiteral("第1页共1页")})
+      QVERIFY2(text.contains(part), qPrintable(part));
+    QCOMPARE(PdfPages(pdf), 1);
+
+    const QString report = Path(QStringLiteral("printed.xlsx"));
+    SaveReport(report);
+    const QString pdf2 = Path(QStringLiteral("printed.pdf"));
+    FPdfChoices << pdf2;
+    FWindow->findChild<QAction*>(QStringLiteral("BPrint"))->trigger();
+    QCOMPARE(FPrintDialogFiles, QStringList{report});
+    QCOMPARE(FAskedForPdf, 1);
+    QCOMPARE(FErrors, QStringList());
+    QVERIFY(PdfText(pdf2).contains(Shown("dD")));
+  }
+
   void BatchWritesTheReport() {
     const QString out = Path(QStringLiteral("batch.xlsx"));
     QProcess p;
-    p.start(QStringLiteral(VELM_EXE), {"--batch", kAirWater, "--report", out});
+    const QString pdf = Path(QStringLiteral("batch.pdf"));
+    p.start(QStringLiteral(VELM_EXE), {"--batch", kAirWater, "--report", out, "--pdf", pdf});
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 0);
     QCOMPARE(ReadWorkbook(out).Sheet, QStringLiteral("air-water-absorber.vlm"));
+    QVERIFY(PdfText(pdf).contains(QStringLiteral("air-water-absorber.vlm")));
 
     p.start(QStringLiteral(VELM_EXE), {"--batch", kAirWater, "--report", Path("none/r.xlsx")});
     QVERIFY(p.waitForFinished(60000));
