@@ -323,7 +323,7 @@ class TMainWindowTest : public QObject {
     QCOMPARE(w->RecentMax(), 9);
     QCOMPARE(w->MFile()->actions().at(w->RecentFirst())->objectName(), QString("MExit"));
     QCOMPARE(ActionTexts(w->findChild<QMenu*>("MReport")->actions()),
-             QStringList({"&S 保存报表", "&P 打印报表", "-", "&D 操作性能图"}));
+             QStringList({"&S 保存报表", "&P 打印报表", "&F 导出PDF", "-", "&D 操作性能图"}));
     QCOMPARE(ActionTexts(w->findChild<QMenu*>("MHelp")->actions()),
              QStringList({"&T 帮助主题", "&W 这是什么?", "&H 官方网站", "&E 联系我们", "-",
                           "&U 下载升级包"}));
@@ -340,12 +340,14 @@ class TMainWindowTest : public QObject {
       QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
       QVERIFY(!b->icon().isNull());
       // Only the commands that are part of this window yet.
-      const QStringList enabled{"BNew", "BOpen", "BSave", "BSaveas", "BHysys", "BProii"};
+      const QStringList enabled{"BNew", "BOpen", "BSave", "BSaveas", "BReport", "BPrint",
+                                "BHysys", "BProii"};
       QCOMPARE(b->isEnabled(), enabled.contains(buttons[i]));
     }
-    for (const char* name : {"MFile_New", "MFile_Open", "MFile_Saveas", "MAbout", "MHelp_Topic"})
+    for (const char* name : {"MFile_New", "MFile_Open", "MFile_Saveas", "MAbout", "MHelp_Topic",
+                             "MReport_Save", "MReport_Print", "MReport_Pdf"})
       QVERIFY2(w->findChild<QAction*>(name)->isEnabled(), name);
-    for (const char* name : {"MReport_Save", "MReport_Print", "MReport_Per"})
+    for (const char* name : {"MReport_Per"})
       QVERIFY2(!w->findChild<QAction*>(name)->isEnabled(), name);
 
     ShowActive(w.get());
