@@ -151,7 +151,7 @@ void TFormVELM::MReport_PdfClick(QObject*) {
   Guard([this] {
     QString proposed;
     if (!FCurrentFile.isEmpty())
-      proposed = QFileInfo(FDialogDirectory, QFileInfo(FCurrentFile).completeBaseName() + ".pdf")
+      proposed = QFileInfo(DialogDirectory(), QFileInfo(FCurrentFile).completeBaseName() + ".pdf")
                      .filePath();
     const QString path = FSetup.PdfSaveDialog(this, QStringLiteral("导出PDF"), proposed);
     if (path.isEmpty()) return;
@@ -191,7 +191,7 @@ void TFormVELM::MReport_SaveClick(QObject*) {
     const QString suffix = QString::fromStdString(ExcelFileExt).mid(1);
     const QString path = FSetup.ReportSaveDialog(
         this, QStringLiteral("保存计算报表"),
-        proposed.isEmpty() ? proposed : QFileInfo(FDialogDirectory, proposed).filePath(),
+        proposed.isEmpty() ? proposed : QFileInfo(DialogDirectory(), proposed).filePath(),
         FReportFilter, suffix);
     if (path.isEmpty()) return;
     FLastReportFile = path;
