@@ -10,6 +10,7 @@
 #include <QPrinterInfo>
 #include <QTime>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -30,6 +31,12 @@ namespace {
 
 using ooxml::Child;
 using ooxml::Is;
+
+// A number attribute kept within [lo, hi]; missing, unreadable or not finite: `fallback`.
+double Bounded(const pugi::xml_attribute& a, double fallback, double lo, double hi) {
+  const double v = a.as_double(fallback);
+  return std::isfinite(v) ? std::clamp(v, lo, hi) : fallback;
+}
 
 // --- styles ---------------------------------------------------------------------------------
 
@@ -102,8 +109,7 @@ TStyles ReadStyles(const ooxml::TWorkbook& book) {
       if (!Is(f, "font")) continue;
       TFontSpec s;
       if (auto n = Child(f, "name")) s.Name = QString::fromUtf8(n.attribute("val").value());
-      if (auto n = Child(f, "sz"))
-        s.Size = std::clamp(n.attribute("val").as_double(11), 1.0, 409.0);
+      if (auto n = Child(f, "sz")) s.Size = Bounded(n.attribute("val"), 11, 1, 409);
       s.Bold = bool(Child(f, "b")) && Child(f, "b").attribute("val").as_bool(true);
       s.Italic = bool(Child(f, "i")) && Child(f, "i").attribute("val").as_bool(true);
       s.Underline = bool(Child(f, "u"));
@@ -157,6 +163,15 @@ TStyles ReadStyles(const ooxml::TWorkbook& book) {
 
 // A number as its format shows it: General (up to 10 significant digits) and the simple codes
 // (fixed decimals, thousands separators, per cent, scientific); text formats keep the text.
+// The General format: up to 10 significant digits; an exponent always carries its sign and at
+// least two digits (1E-06, 1.5E+20), as spreadsheets show it.
+QString GeneralText(double v) {
+  QString s = QString::fromStdString(FormatGeneral(v, 10, 2));
+  const qsizetype e = s.indexOf(QLatin1Char('E'));
+  if (e >= 0 && e + 1 < s.size() && s[e + 1] != QLatin1Char('-')) s.insert(e + 1, QLatin1Char('+'));
+  return s;
+}
+
 QString FormatNumber(const std::string& stored, int numFmt, const TStyles& st) {
   char* end = nullptr;
   const double v = std::strtod(stored.c_str(), &end);
@@ -172,7 +187,7 @@ QString FormatNumber(const std::string& stored, int numFmt, const TStyles& st) {
   code = code.section(QLatin1Char(';'), 0, 0);
   if (code.isEmpty() || code.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0 ||
       !code.contains(QLatin1Char('0')))
-    return QString::fromStdString(FormatGeneral(v, 10));
+    return GeneralText(v);
   const bool percent = code.contains(QLatin1Char('%'));
   const int dot = code.indexOf(QLatin1Char('.'));
   int decimals = 0;
@@ -215,19 +230,30 @@ bool ParseRange(QString text, TRange& range) {
 
 constexpr int kMaxPrintedRows = 20000;
 constexpr int kMaxPrintedColumns = 500;
+// A print job of more pages than this is refused with a message, not sent: it is a mistaken
+// print area (a whole sheet) rather than a report.
+constexpr std::size_t kMaxPages = 1000;
+// Merged areas are looked up by row; entries beyond this bound (merges of merges over whole
+// columns) are left out, and their cells print as plain cells.
+constexpr std::size_t kMaxMergeEntries = 4000000;
 
 struct TLayout {
   TRange Area;
   std::vector<double> ColX, RowY;  // left/top edge of each column/row of the area [pt]; one more
   std::vector<TRange> Merges;
+  std::vector<std::vector<int>> MergesByRow;  // per row of the area: the merges crossing it
   std::map<std::pair<int, int>, ooxml::TCell> Cells;
   double X(int c) const { return ColX[size_t(c - Area.Col1)]; }
   double Y(int r) const { return RowY[size_t(r - Area.Row1)]; }
   const TRange* MergeAt(int r, int c) const {
-    for (const TRange& m : Merges)
-      if (m.Contains(r, c)) return &m;
+    if (r < Area.Row1 || r > Area.Row2) return nullptr;
+    for (int i : MergesByRow[size_t(r - Area.Row1)])
+      if (Merges[size_t(i)].Contains(r, c)) return &Merges[size_t(i)];
     return nullptr;
   }
+  // The cells of rows [row1, row2], in order.
+  auto RowsBegin(int row1) const { return Cells.lower_bound({row1, 0}); }
+  auto RowsEnd(int row2) const { return Cells.lower_bound({row2 + 1, 0}); }
 };
 
 struct TPage {
@@ -258,7 +284,7 @@ TPage ReadPage(const pugi::xml_node& ws) {
   p.FitToPage = Child(Child(ws, "sheetPr"), "pageSetUpPr").attribute("fitToPage").as_bool();
   if (const pugi::xml_node m = Child(ws, "pageMargins")) {
     auto inch = [&](const char* name, double fallback) {
-      return std::clamp(m.attribute(name).as_double(fallback / 72), 0.0, 10.0) * 72;
+      return Bounded(m.attribute(name), fallback / 72, 0, 10) * 72;
     };
     p.Left = inch("left", p.Left);
     p.Right = inch("right", p.Right);
@@ -301,21 +327,29 @@ TLayout ReadLayout(const ooxml::TWorkbook& book, int sheet, const pugi::xml_node
   }
   l.Area.Row2 = std::min(l.Area.Row2, l.Area.Row1 + kMaxPrintedRows - 1);
   l.Area.Col2 = std::min(l.Area.Col2, l.Area.Col1 + kMaxPrintedColumns - 1);
+  l.MergesByRow.resize(size_t(l.Area.Row2 - l.Area.Row1 + 1));
+  std::size_t entries = 0;
+  for (std::size_t i = 0; i < l.Merges.size(); ++i) {
+    const TRange& m = l.Merges[i];
+    const int from = std::max(m.Row1, l.Area.Row1), to = std::min(m.Row2, l.Area.Row2);
+    if (from > to || entries + std::size_t(to - from + 1) > kMaxMergeEntries) continue;
+    entries += std::size_t(to - from + 1);
+    for (int r = from; r <= to; ++r) l.MergesByRow[size_t(r - l.Area.Row1)].push_back(int(i));
+  }
 
   const pugi::xml_node format = Child(ws, "sheetFormatPr");
-  const double defaultWidth = format.attribute("defaultColWidth")
-                                  .as_double(format.attribute("baseColWidth").as_double(8) + 0.71);
-  const double defaultHeight =
-      std::clamp(format.attribute("defaultRowHeight").as_double(15), 0.0, 409.0);
+  const double defaultWidth =
+      Bounded(format.attribute("defaultColWidth"),
+              Bounded(format.attribute("baseColWidth"), 8, 0, 255) + 0.71, 0, 255);
+  const double defaultHeight = Bounded(format.attribute("defaultRowHeight"), 15, 0, 409);
   // Column widths are in characters of the default font's digit (7 pixels at 96 dpi).
   std::vector<double> widths(size_t(l.Area.Col2 - l.Area.Col1 + 1), defaultWidth);
   for (pugi::xml_node c : Child(ws, "cols").children()) {
     if (!Is(c, "col")) continue;
     const int from = std::max(c.attribute("min").as_int(), l.Area.Col1);
     const int to = std::min(c.attribute("max").as_int(), l.Area.Col2);
-    const double w = c.attribute("hidden").as_bool()
-                         ? 0
-                         : std::clamp(c.attribute("width").as_double(defaultWidth), 0.0, 255.0);
+    const double w =
+        c.attribute("hidden").as_bool() ? 0 : Bounded(c.attribute("width"), defaultWidth, 0, 255);
     for (int i = from; i <= to; ++i) widths[size_t(i - l.Area.Col1)] = w;
   }
   l.ColX.push_back(0);
@@ -327,9 +361,7 @@ TLayout ReadLayout(const ooxml::TWorkbook& book, int sheet, const pugi::xml_node
     const int at = r.attribute("r").as_int();
     if (at < l.Area.Row1 || at > l.Area.Row2) continue;
     heights[size_t(at - l.Area.Row1)] =
-        r.attribute("hidden").as_bool()
-            ? 0
-            : std::clamp(r.attribute("ht").as_double(defaultHeight), 0.0, 409.0);
+        r.attribute("hidden").as_bool() ? 0 : Bounded(r.attribute("ht"), defaultHeight, 0, 409);
   }
   l.RowY.push_back(0);
   for (double h : heights) l.RowY.push_back(l.RowY.back() + h);
@@ -384,6 +416,14 @@ class TRenderer {
         a.Row1, a.Row2, [&](int r) { return FLayout.Y(r); }, roomH / scale + 0.01);
     const auto colRuns = Split(
         a.Col1, a.Col2, [&](int c) { return FLayout.X(c); }, roomW / scale + 0.01);
+    if (rowRuns.size() * colRuns.size() > kMaxPages)
+      throw std::runtime_error(
+          QStringLiteral("工作表“%1”的打印区域需要 %2 页，超过 %3 页的上限，未打印；"
+                         "请在工作簿中设定较小的打印区域或缩放比例")
+              .arg(FSheetName)
+              .arg(double(rowRuns.size()) * double(colRuns.size()), 0, 'f', 0)
+              .arg(kMaxPages)
+              .toStdString());
     const int pages = int(rowRuns.size() * colRuns.size());
 
     QPainter painter;
@@ -431,8 +471,10 @@ class TRenderer {
   }
 
   void DrawPart(QPainter& p, const TRange& part) {
-    // Fills, then texts, then borders over them.
-    for (const auto& [at, cell] : FLayout.Cells) {
+    // Fills, then texts, then borders over them; only the part's rows are visited.
+    const auto begin = FLayout.RowsBegin(part.Row1), end = FLayout.RowsEnd(part.Row2);
+    for (auto it = begin; it != end; ++it) {
+      const auto& [at, cell] = *it;
       if (!part.Contains(at.first, at.second)) continue;
       const QColor fill = FillOf(cell.Style);
       if (!fill.isValid()) continue;
@@ -440,11 +482,13 @@ class TRenderer {
       if (m && (m->Row1 != at.first || m->Col1 != at.second)) continue;
       p.fillRect(Rect(m ? *m : TRange{at.first, at.second, at.first, at.second}), fill);
     }
-    for (const auto& [at, cell] : FLayout.Cells) {
+    for (auto it = begin; it != end; ++it) {
+      const auto& [at, cell] = *it;
       if (!part.Contains(at.first, at.second) || cell.Kind == ooxml::TCellKind::Empty) continue;
       DrawText(p, part, at.first, at.second, cell);
     }
-    for (const auto& [at, cell] : FLayout.Cells) {
+    for (auto it = begin; it != end; ++it) {
+      const auto& [at, cell] = *it;
       if (!part.Contains(at.first, at.second)) continue;
       DrawBorders(p, at.first, at.second, cell.Style);
     }
@@ -563,16 +607,18 @@ class TRenderer {
   }
 
   // Header and footer texts: &L, &C, &R sections; &P page, &N pages, &A sheet, &F file, &D date,
-  // &T time, && an ampersand; font codes (&"name,style", &B, &I, &U, &nn) are left out.
+  // &T time, && an ampersand; font and colour codes (&"name,style", &B, &I, &U, &nn, &Krrggbb
+  // or &Kttsnnn) and codes not known here are left out, as is a last lone &.
   QString Expand(const QString& codes, int page, int pages, QString& left, QString& right) const {
     QString sections[3];
     int at = 1;
     for (int i = 0; i < codes.size(); ++i) {
       const QChar c = codes[i];
-      if (c != QLatin1Char('&') || i + 1 >= codes.size()) {
+      if (c != QLatin1Char('&')) {
         sections[at] += c;
         continue;
       }
+      if (i + 1 >= codes.size()) break;
       const QChar k = codes[++i];
       switch (k.toUpper().unicode()) {
         case 'L':
@@ -610,6 +656,14 @@ class TRenderer {
           i = close < 0 ? int(codes.size()) : close;
           break;
         }
+        case 'K':
+          // A colour: six hexadecimal digits, or a theme colour and tint such as "01+000".
+          for (int n = 0; n < 6 && i + 1 < codes.size() &&
+                          (std::isxdigit(codes[i + 1].toLatin1()) ||
+                           codes[i + 1] == QLatin1Char('+') || codes[i + 1] == QLatin1Char('-'));
+               ++n)
+            ++i;
+          break;
         default:
           while (k.isDigit() && i + 1 < codes.size() && codes[i + 1].isDigit()) ++i;
           break;
