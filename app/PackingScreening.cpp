@@ -432,7 +432,7 @@ void InstallScreeningCommand(TFormVELM& form) {
     dialog->show();
   };
   const QString hint = QStringLiteral("当前工况下逐一计算填料表中的每种填料，并排序推荐");
-  auto* menuItem = new QAction(QStringLiteral("&F 填料筛选"), &form);
+  auto* menuItem = new QAction(QStringLiteral("&K 填料筛选"), &form);
   menuItem->setObjectName(QStringLiteral("MReport_Screen"));
   menuItem->setStatusTip(hint);
   QObject::connect(menuItem, &QAction::triggered, &form, open);

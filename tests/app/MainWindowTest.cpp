@@ -323,7 +323,8 @@ class TMainWindowTest : public QObject {
     QCOMPARE(w->RecentMax(), 9);
     QCOMPARE(w->MFile()->actions().at(w->RecentFirst())->objectName(), QString("MExit"));
     QCOMPARE(ActionTexts(w->findChild<QMenu*>("MReport")->actions()),
-             QStringList({"&S 保存报表", "&P 打印报表", "&F 导出PDF", "-", "&D 操作性能图"}));
+             QStringList({"&S 保存报表", "&P 打印报表", "&F 导出PDF", "-", "&D 操作性能图",
+                          "&K 填料筛选"}));
     QCOMPARE(ActionTexts(w->findChild<QMenu*>("MHelp")->actions()),
              QStringList({"&T 帮助主题", "&W 这是什么?", "&H 官方网站", "&E 联系我们", "-",
                           "&U 下载升级包"}));
