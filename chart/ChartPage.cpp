@@ -1,0 +1,191 @@
+#include "chart/ChartPage.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+namespace velm {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Translucent red over the region beyond flooding: the lines stay readable through it.
+const QColor kBeyondFlooding(255, 120, 120, 60);
+
+// Common start of both diagrams: the box, one graph with margins 60, 60, 30, 60, direct drawing.
+void StartDiagram(TPlotTarget* box) {
+  BeginPlot(box, kChartBackground, kChartBorder, 1);
+  OpenGraph(0, 100, 2, 100, 60, 60, 30, 60, true);
+}
+
+int Horizontal(TLabelSide side) { return side == TLabelSide::Left ? -1 : 1; }
+int Vertical(TLabelSide side) {
+  switch (side) {
+    case TLabelSide::Left:
+      return 0;
+    case TLabelSide::RightBelow:
+      return 1;
+    case TLabelSide::RightAbove:
+      return -1;
+  }
+  return 0;
+}
+
+void Label(const TLoadLabel& l) {
+  PlotText(kChartCurves, Q(l.Text), Horizontal(l.Side), l.At.X, l.At.Y, Vertical(l.Side));
+}
+
+void DrawBoth(TPlotTarget* pressureDropBox, TPlotTarget* loadBox, TDeviceTarget* device,
+              const TEnvelope& env, const TChartNotes& notes) {
+  TPlotCanvas canvas;
+  TCanvasScope scope(canvas);
+  if (device) device->SetOrigin(kPressureDropBoxAt);
+  DrawPressureDropDiagram(pressureDropBox, env, notes);
+  if (device) device->SetOrigin(kLoadBoxAt);
+  DrawLoadDiagram(loadBox, env);
+}
+
+}  // namespace
+
+QString PressureDropTitle(double flowParameter) {
+  return QStringLiteral("△P-Cp 图(Flv=") + Q(ChartNumber(flowParameter, 4)) + ")";
+}
+
+QString DesignPointLabel(const TChartPoint& d) {
+  return QStringLiteral("设计点（") + Q(ChartNumber(d.X)) + "," + Q(ChartNumber(d.Y, 4)) + ")";
+}
+
+QString FloodPointLabel(const TChartPoint& f) {
+  return QStringLiteral("泛点(") + Q(ChartNumber(f.X)) + "," + Q(ChartNumber(f.Y, 4)) + ")";
+}
+
+void DrawPressureDropDiagram(TPlotTarget* box, const TEnvelope& env, const TChartNotes& notes) {
+  const TPressureDropAxes& ax = env.PressureDropAxes;
+  StartDiagram(box);
+  XAxis(kChartAxes, QStringLiteral("△P(Pa/m)"), 1, 0, ax.PressureDropEnd, ax.PressureDropHint, 1,
+        true, false, true, 1);
+  YAxis(kChartAxes, QStringLiteral("Cp"), 5, 0, ax.CapacityEnd, ax.CapacityHint, 1, true, false,
+        true, 1);
+  // Capacities above the flooding capacity cannot be run.
+  CurrentCanvas().PlotShade(0, env.Flood.Y, 1e300, 1e300, kBeyondFlooding);
+  SetPenWidth(1);
+  SetLineStyle(0);
+  PlotTitle(kChartCurves, PressureDropTitle(env.FlowParameter));
+  for (size_t i = 0; i < notes.Lines.size(); ++i)
+    CurrentCanvas().PlotNote(kChartWarning, Q(notes.Lines[i]), static_cast<int>(i));
+
+  SetPenColor(kChartCurves);
+  for (const TChartPoint& p : env.CurvePoints) PointMarker(kCircle, 4, kBackgroundFill, p.X, p.Y);
+  PlotMoveTo(env.CurvePoints.front().X, env.CurvePoints.front().Y);
+  for (const TChartPoint& s : env.CurveSamples) PlotLineTo(s.X, s.Y);
+
+  SetPlotFont(QStringLiteral("宋体"), 10, 0, 0, 0);
+  // Design point.
+  PlotMoveTo(env.Design.X, env.Design.Y);
+  PlotLineTo(env.Design.X, env.Design.Y);
+  PenMarker(kCircle, 10, kColourFill);
+  PlotText(kChartCurves, DesignPointLabel(env.Design), 1, env.Design.X + 50, env.Design.Y, 0);
+  // Flooding point, joined to the last curve point by a dashed segment when it lies beyond it.
+  if (env.FloodExtension) {
+    SetLineStyle(4);
+    PlotMoveTo(env.CurvePoints.back().X, env.CurvePoints.back().Y);
+    PlotLineTo(env.Flood.X, env.Flood.Y);
+  } else {
+    PlotMoveTo(env.Flood.X, env.Flood.Y);
+  }
+  SetLineStyle(0);
+  PenMarker(kSquare, 0, kColourFill);
+  PlotText(kChartCurves, FloodPointLabel(env.Flood), -1, env.Flood.X - 50, env.Flood.Y, 0);
+  // 80 % point.
+  PlotMoveTo(env.Load80.X, env.Load80.Y);
+  PenMarker(kTriangleUp, 0, kColourFill);
+  PlotText(kChartCurves, QStringLiteral("80负荷点（泛点率80%）"), 1, env.Load80.X + 50,
+           env.Load80.Y, 0);
+  EndPlot();
+}
+
+void DrawLoadDiagram(TPlotTarget* box, const TEnvelope& env) {
+  const TEnvelopeLoads& e = env.Loads;
+  const TLoadAxes& ax = env.LoadAxes;
+  StartDiagram(box);
+  XAxis(kChartAxes, QStringLiteral("L(kg/s)"), 0, 0, ax.LEnd, ax.LHint, 50, true, false, true, 2);
+  YAxis(kChartAxes, QStringLiteral("V(kg/s)"), 5, 0, ax.VEnd, ax.VHint, 50, true, false, true, 2);
+  // Liquid loads beyond the flooding load at the design ratio.
+  CurrentCanvas().PlotShade(e.Lf, 0, 1e300, 1e300, kBeyondFlooding);
+  SetPenWidth(2);
+  SetLineStyle(5);
+  PlotTitle(kChartCurves, QStringLiteral("操作性能图"));
+  PlotMoveTo(0, 0);
+  SetPenColor(kChartCurves);
+  PlotLineTo(e.Lmin, e.Vmin);
+  PenMarker(kCircle, 0, kBackgroundFill);
+  SetLineStyle(0);
+  PlotLineTo(e.L, e.V);
+  PenMarker(kCircle, 10, kColourFill);
+  PlotLineTo(e.L80, e.V80);
+  PenMarker(kTriangleUp, 10, kColourFill);
+  SetLineStyle(5);
+  PlotLineTo(e.Lf, e.Vf);
+  PenMarker(kSquare, 8, kColourFill);
+  SetPlotFont(QStringLiteral("宋体"), 10, 0, 0, 0);
+  Label(env.MinLabel);
+  Label(env.DesignLabel);
+  Label(env.Load80Label);
+  Label(env.FloodLabel);
+  EndPlot();
+}
+
+QImage ChartPicture(const TEnvelope& env, const TChartNotes& notes, double scale) {
+  QImage image((QSizeF(kChartPageSize) * scale).toSize(), QImage::Format_RGB32);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::white);
+  {
+    TDeviceTarget device(&image, QSize(kChartBoxWidth, kChartBoxHeight));
+    DrawBoth(&device, &device, &device, env, notes);
+  }
+  return image;
+}
+
+QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(kChartPageSize);
+  svg.setViewBox(QRect(QPoint(0, 0), kChartPageSize));
+  svg.setTitle(QStringLiteral("操作性能图"));
+  {
+    TDeviceTarget device(&svg, QSize(kChartBoxWidth, kChartBoxHeight));
+    QPainter* p = device.BeginDrawing(true);
+    p->fillRect(QRect(QPoint(0, 0), kChartPageSize), Qt::white);
+    DrawBoth(&device, &device, &device, env, notes);
+  }
+  return bytes;
+}
+
+bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& path,
+               QString* error) {
+  const bool svg = QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (error) *error = QStringLiteral("无法写入文件 \"%1\": %2").arg(path, file.errorString());
+    return false;
+  }
+  bool written;
+  if (svg) {
+    const QByteArray bytes = ChartSvg(env, notes);
+    written = file.write(bytes) == bytes.size();
+  } else {
+    written = ChartPicture(env, notes, 3).save(&file, "PNG");
+  }
+  if (!written || !file.commit()) {
+    if (error) *error = QStringLiteral("无法写入文件 \"%1\": %2").arg(path, file.errorString());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace velm
