@@ -64,12 +64,15 @@ QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s;
 
 void Usage(QTextStream& err) {
   err << "usage: velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]\n"
+         "                    [--chart OUT.png|OUT.svg]\n"
          "  Opens the project FILE, recalculates it and prints every value field as\n"
          "  \"name text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a result\n"
          "  the recalculation did not reach), the option lists, and the findings on the\n"
          "  results as \"finding level code field text\" lines; --json prints one JSON object\n"
          "  instead; --report also writes the calculation report workbook OUT.xlsx from\n"
-         "  the template beside the program; --pdf writes the same report as a one-page PDF.\n";
+         "  the template beside the program; --pdf writes the same report as a one-page PDF;\n"
+         "  --chart writes the operating-performance chart (SVG for a .svg name, PNG\n"
+         "  otherwise).\n";
 }
 
 }  // namespace
@@ -91,6 +94,7 @@ int RunBatch(const QStringList& arguments) {
   });
 
   QString file;
+  QString chart;
   bool json = false;
   bool batch = false;
   QString report;
@@ -107,6 +111,8 @@ int RunBatch(const QStringList& arguments) {
       report = arguments[++i];
     } else if (a == QLatin1String("--pdf") && i + 1 < arguments.size() && pdf.isEmpty()) {
       pdf = arguments[++i];
+    } else if (a == QLatin1String("--chart") && chart.isEmpty() && i + 1 < arguments.size()) {
+      chart = arguments[++i];
     } else {
       err << "velm: unexpected argument \"" << a << "\"\n";
       Usage(err);
@@ -281,6 +287,15 @@ int RunBatch(const QStringList& arguments) {
       };
       write(report, &TFormVELM::WriteReport);
       write(pdf, &TFormVELM::ExportReportPdf);
+      if (!chart.isEmpty() && complete) {
+        QString error;
+        if (!window.SaveChartTo(chart, &error)) {
+          err << "velm: " << error << '\n';
+          code = 4;
+        }
+      } else if (!chart.isEmpty()) {
+        err << "velm: no chart is written for an incomplete calculation\n";
+      }
     }
   }
   SetFieldMessageHook({});

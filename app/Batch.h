@@ -1,5 +1,5 @@
 #pragma once
-// Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]`.
+// Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf] [--chart OUT]`.
 //
 // The window is built but never shown; the project is opened through the window's own open
 // command, recalculated, and every input and result value field is printed, one per line as
@@ -17,6 +17,9 @@
 // not complete (its messages are on standard error, the fields are still printed); 4 the report
 // could not be written (the reason is on standard error; nothing is left at its path, an
 // existing file is unchanged).
+// Also 4 when the chart could not be drawn or written (no chart is written for an incomplete
+// calculation). --chart OUT draws both diagrams of the chart page through the window's own chart
+// command and writes them side by side to OUT: SVG when its name ends in ".svg", PNG otherwise.
 #include <QStringList>
 
 namespace velm {

@@ -41,6 +41,7 @@
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "core/Calculate.h"
+#include "chart/PlotCanvas.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -178,7 +179,8 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   FStatusBar = new TMyStatusBar(this);
   FStatusBar->setObjectName(QStringLiteral("MyStatusBarMain"));
   setStatusBar(FStatusBar);
-  // Panel 1 counts the findings of the latest calculation.
+  // Panel 0 carries the chart's load readout, panel 1 counts the findings of the latest
+  // calculation.
   FStatusBar->show();
   BindUnitSelectors();
   ConnectChangeHandlers();
@@ -187,6 +189,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectSimulatorCommands();
   ConnectHelpCommands();
   ConnectReportCommands();
+  ConnectChartCommands();
   qApp->installEventFilter(this);
 
   FormCreate();
@@ -300,6 +303,10 @@ void TFormVELM::BuildMenus() {
   report->addSeparator()->setObjectName(QStringLiteral("N3"));
   report->addAction(
       MakeAction(QStringLiteral("MReport_Per"), QStringLiteral("&D 操作性能图"), false));
+  report->addAction(
+      MakeAction(QStringLiteral("MReport_PerCopy"), QStringLiteral("&C 复制操作性能图"), false));
+  report->addAction(
+      MakeAction(QStringLiteral("MReport_PerSave"), QStringLiteral("&G 保存操作性能图..."), false));
 
   bar->addAction(MakeAction(QStringLiteral("MAbout"), QStringLiteral("&A 关于..."), true));
 
@@ -386,18 +393,12 @@ void TFormVELM::BuildPages() {
   // The chart page: two paint boxes at the positions the chart is laid out for.
   auto* perPage = new QWidget;
   perPage->setObjectName(QStringLiteral("TabSheetPer"));
-  struct TBox {
-    const char* Name;
-    QRect Geometry;
-  };
-  for (const TBox& b :
-       {TBox{"PYPaintBox", QRect(11, 8, 460, 360)}, TBox{"MyPaintBox", QRect(516, 8, 460, 360)}}) {
-    auto* box = new QWidget(perPage);
-    box->setObjectName(QString::fromLatin1(b.Name));
-    box->setGeometry(b.Geometry);
-    box->setAutoFillBackground(true);
-    SetTextColor(box, QPalette::Window, QColor(255, 255, 255));
-  }
+  FPYPaintBox = new TPaintBox(perPage);
+  FPYPaintBox->setObjectName(QStringLiteral("PYPaintBox"));
+  FPYPaintBox->setGeometry(QRect(kPressureDropBoxAt, QSize(kChartBoxWidth, kChartBoxHeight)));
+  FMyPaintBox = new TPaintBox(perPage);
+  FMyPaintBox->setObjectName(QStringLiteral("MyPaintBox"));
+  FMyPaintBox->setGeometry(QRect(kLoadBoxAt, QSize(kChartBoxWidth, kChartBoxHeight)));
   FPageControl->addTab(perPage, QStringLiteral("操作性能图"));
   connect(FPageControl, &QTabWidget::currentChanged, this, &TFormVELM::PageControlMainChange);
 
@@ -813,7 +814,10 @@ void TFormVELM::UpdatePackingHint() {
 
 // --- handlers ---------------------------------------------------------------------------------
 
-void TFormVELM::ReportError(const QString& text) { FSetup.ErrorBox(this, text); }
+void TFormVELM::ReportError(const QString& text) {
+  ++FReportCount;
+  FSetup.ErrorBox(this, text);
+}
 
 void TFormVELM::Guard(const std::function<void()>& body) {
   try {
@@ -832,8 +836,8 @@ void TFormVELM::MFileClick() { FMFileSave->setEnabled(GModified); }
 void TFormVELM::MExitClick() { close(); }
 
 void TFormVELM::PageControlMainChange(int index) {
-  // The chart page (index 2) will draw the chart for the current results here.
-  (void)index;
+  // Showing the chart page draws the chart of the current inputs.
+  if (index == 2) DrawChartNow();
 }
 
 void TFormVELM::ProjectDChange() {
@@ -1019,7 +1023,11 @@ void TFormVELM::LDExit(QObject* sender) {
     ReadOptions();
     packing = SelectedPackingRecord();
     TWindowFields fields(
-        *this, [this](const QString& text) { FSetup.MessageBox(this, text); },
+        *this,
+        [this](const QString& text) {
+          ++FReportCount;
+          FSetup.MessageBox(this, text);
+        },
         [this] {
           // Back to "Eckert-Orvik", with the Kf inputs enabled again to match it.
           Need<QComboBox>(QStringLiteral("MethodD"))->setCurrentIndex(0);

@@ -20,6 +20,7 @@
 
 #include "app/MyAppConst.h"
 #include "app/MyClientDataSet.h"
+#include "chart/ChartPage.h"
 #include "core/DesignCase.h"
 #include "core/Validity.h"
 #include "project/RecentFiles.h"
@@ -47,6 +48,7 @@ class THintWindow;
 class TEditD;
 class TMyDBGrid;
 class TMyStatusBar;
+class TPaintBox;
 
 // The result fields of the calculation page (read-only; the calculation writes them).
 inline constexpr const char* kResultFields[] = {
@@ -91,6 +93,9 @@ struct TFormVELMSetup {
   std::function<QString(QWidget* parent, const QString& title, const QString& directory,
                         const QString& file)>
       SaveDialog;
+  // The save dialog of the chart pictures (parent, start path): the chosen path, empty when
+  // cancelled. Empty: a file dialog offering PNG and SVG.
+  std::function<QString(QWidget* parent, const QString& file)> ChartSaveDialog;
   // The recent-files file; empty: TMyAppConst::UserFile(".opt") (beside a portable program,
   // else in the user's configuration folder). With UseRecentFiles false the list is neither
   // read at start nor written at close.
@@ -225,6 +230,21 @@ class TFormVELM : public QMainWindow {
   // Writes the same report as a one-page PDF (through a workbook in a temporary folder).
   void ExportReportPdf(const QString& path);
 
+  // The chart page (ChartCommands.cpp). CalcEnvelopeLoads: with UmD, dD, LD and VD filled,
+  // makes the chart page current and computes the design, minimum and 80 % loads [kg/s] from
+  // the fields as they stand; false (and nothing else happens) when one of them is empty.
+  bool CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vmin, double& L80,
+                         double& V80);
+  TPaintBox* PYPaintBox() const { return FPYPaintBox; }
+  TPaintBox* MyPaintBox() const { return FMyPaintBox; }
+  // The numbers and remarks of the last complete chart drawing; nothing when the last drawing
+  // did not complete.
+  const std::optional<TEnvelope>& ChartEnvelope() const { return FEnvelope; }
+  const TChartNotes& ChartNotes() const { return FChartNotes; }
+  // Draws the chart of the current project (recalculated) and writes it to path, PNG or SVG
+  // by the extension. False with the reason in error when nothing could be drawn or written.
+  bool SaveChartTo(const QString& path, QString* error);
+
   // The one application-wide error report: shows the text in the error box.
   void ReportError(const QString& text);
   // Runs an event handler's body: a silent abort ends it quietly, any other error reaches the
@@ -273,6 +293,17 @@ class TFormVELM : public QMainWindow {
   void MReport_SaveClick(QObject* sender = nullptr);
   void MReport_PrintClick(QObject* sender = nullptr);
   void MReport_PdfClick(QObject* sender = nullptr);
+  // Recalculates and draws both diagrams of the chart page.
+  void MReport_PerClick();
+  // The chart command of the tool bar and the report menu.
+  void BDrawperClick();
+  void MyPaintBoxPaint(QObject* sender = nullptr);
+  void MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  void MyPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+  void MyPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  // The chart as a picture on the clipboard (PNG-ready image and SVG), or saved to a file.
+  void MReport_PerCopyClick();
+  void MReport_PerSaveClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -280,6 +311,11 @@ class TFormVELM : public QMainWindow {
 
  private:
   void FormCreate();
+  void ConnectChartCommands();
+  // The remarks the chart shows about the current results.
+  TChartNotes CurrentChartNotes() const;
+  // Draws the chart when asked by the user; true when it is drawn.
+  bool DrawChartNow();
   void BuildMenus();
   void BuildToolBar();
   void BuildPages();
@@ -342,6 +378,13 @@ class TFormVELM : public QMainWindow {
   TFormVELMSetup FSetup;
   TApplicationHelp* FApplicationHelp = nullptr;
   TFormAbout* FOwnAbout = nullptr;  // made on demand when the program gave none
+  int FReportCount = 0;       // error reports and calculation messages shown so far
+  bool FInChart = false;      // MReport_PerClick is running
+  bool FChartFailed = false;  // the last drawing ended in a report: repaints do not retry
+  std::optional<TEnvelope> FEnvelope;
+  TChartNotes FChartNotes;
+  TPaintBox* FPYPaintBox = nullptr;
+  TPaintBox* FMyPaintBox = nullptr;
   TDesignCase FCase;
   std::vector<TFinding> FFindings;
   bool FInLDExit = false;

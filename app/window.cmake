@@ -5,6 +5,7 @@
 add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Batch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ChartCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpScreenshots.cpp
@@ -20,7 +21,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
-target_link_libraries(velm_window PUBLIC velm_report velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
+target_link_libraries(velm_window PUBLIC velm_report velm_chart velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
                                          velm_help velm_buildinfo velm_automation Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 

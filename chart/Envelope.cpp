@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "core/CheckedMath.h"
+#include "core/Correlations.h"
 #include "core/OTVMahlib.h"
 
 namespace velm {
@@ -31,14 +32,12 @@ TEnvelopeLoads EnvelopeLoads(double L, double V, double Um, double f) {
   return e;
 }
 
-int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
-
 TLoadPercents LoadPercents(const TEnvelopeLoads& e) {
   auto percent = [&](double load, const char* what) {
     const double q = checked::Div(100.0 * load, e.L, what);
     if (std::fabs(q) > 2.0e9) checked::Fail(what, "超出范围", q);
-    // The current rounding mode of the floating-point unit is to nearest, ties to even.
-    return RoundHalfEven(q);
+    // A half goes to the even integer (62.5 -> 62).
+    return static_cast<int>(RoundHalfEven(q));
   };
   TLoadPercents p;
   p.Nmin = percent(e.Lmin, "Nmin");

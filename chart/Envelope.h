@@ -30,9 +30,6 @@ struct TEnvelopeLoads {
 // A zero or non-finite operand, or a non-finite load, throws TCalcError naming the quantity.
 TEnvelopeLoads EnvelopeLoads(double L, double V, double Um, double f);
 
-// Nearest integer, a half going to the even integer (62.5 -> 62, 63.5 -> 64).
-int RoundHalfEven(double x);
-
 // Load percentages of the labels: each 100 x load / design load, rounded half to even.
 struct TLoadPercents {
   int Nmin = 0;  // minimum load (= 10000 / Um)

@@ -69,3 +69,18 @@ add_dependencies(velm_app_ReportTest velm velm_template)
 velm_warnings(velm_app_ReportTest)
 add_test(NAME app_ReportTest COMMAND velm_app_ReportTest)
 set_tests_properties(app_ReportTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+# The chart page through the window, and the chart of the batch mode.
+add_executable(velm_app_ChartPageTest ${CMAKE_CURRENT_LIST_DIR}/ChartPageTest.cpp)
+set_target_properties(velm_app_ChartPageTest PROPERTIES AUTOMOC ON)
+target_link_libraries(velm_app_ChartPageTest PRIVATE velm_window Qt6::Test)
+target_compile_definitions(velm_app_ChartPageTest PRIVATE
+  VELM_EXE="$<TARGET_FILE:velm>"
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds"
+  VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(velm_app_ChartPageTest velm)
+if(TARGET velm_packings)
+  add_dependencies(velm_app_ChartPageTest velm_packings)
+endif()
+velm_warnings(velm_app_ChartPageTest)
+add_test(NAME app_ChartPageTest COMMAND velm_app_ChartPageTest)
+set_tests_properties(app_ChartPageTest PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

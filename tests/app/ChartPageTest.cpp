@@ -1,0 +1,173 @@
+// The chart page of the window: both diagrams for each example project, the load readout under
+// the pointer, the commands, a drawing that fails, and the chart as a picture and in batch mode.
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/MyStatusBar.h"
+#include "app/UnitMain.h"
+#include "chart/PlotCanvas.h"
+#include "units/EditD.h"
+
+using namespace velm;
+
+class TChartPageTest : public QObject {
+  Q_OBJECT
+
+  QStringList FErrors;
+
+  std::unique_ptr<TFormVELM> MakeWindow() {
+    TFormVELMSetup setup;
+    setup.PackingFile = QStringLiteral(VELM_PACKINGS);
+    setup.UseRecentFiles = false;
+    setup.ErrorBox = [this](QWidget*, const QString& text) { FErrors << text; };
+    setup.MessageBox = [this](QWidget*, const QString& text) { FErrors << text; };
+    auto w = std::make_unique<TFormVELM>(nullptr, setup);
+    w->resize(1100, 700);
+    w->show();
+    w->activateWindow();
+    if (!QTest::qWaitForWindowExposed(w.get())) return nullptr;
+    return w;
+  }
+  static QString Example(const char* name) {
+    return QDir(QStringLiteral(VELM_EXAMPLES)).filePath(QString::fromLatin1(name));
+  }
+  static QString Readout(TFormVELM& w) { return w.MyStatusBarMain()->PanelText(0); }
+
+ private slots:
+  void init() {
+    FErrors.clear();
+    SetFieldMessageHook([this](const QString& text) { FErrors << text; });
+  }
+  void cleanup() { SetFieldMessageHook({}); }
+
+  void EachExampleDrawsBothDiagramsAndReadsLoads_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("air-water") << Example("air-water-absorber.vlm");
+    QTest::newRow("benzene-toluene") << Example("benzene-toluene-distillation.vlm");
+    QTest::newRow("vacuum") << Example("vacuum-ethylbenzene-styrene.vlm");
+  }
+  void EachExampleDrawsBothDiagramsAndReadsLoads() {
+    QFETCH(QString, file);
+    auto w = MakeWindow();
+    QVERIFY(w);
+    QVERIFY(w->OpenProject(file));
+    w->PageControlMain()->setCurrentIndex(2);  // the user's page change draws
+    QVERIFY(FErrors.isEmpty());
+    QVERIFY(w->ChartEnvelope());
+    const TEnvelope& env = *w->ChartEnvelope();
+    QCOMPARE(int(env.CurvePoints.size()), LastCurveIndex(env.FloodMethod, env.FlowParameter) + 1);
+    for (TPaintBox* box : {w->PYPaintBox(), w->MyPaintBox()}) {
+      const QImage& p = box->Picture();
+      QVERIFY(!p.isNull());
+      QCOMPARE(p.pixelColor(0, 0), kChartBorder);
+      QCOMPARE(p.pixelColor(30, 330), kChartBackground);
+    }
+
+    // The readout follows a drag with the left button, and only that.
+    TPaintBox* box = w->MyPaintBox();
+    w->MyStatusBarMain()->SetPanelText(0, QString());
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(10, 150));  // in the margin
+    QCOMPARE(Readout(*w), QString());
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(10, 150));
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(230, 169));
+    const QString first = Readout(*w);
+    QVERIFY2(first.startsWith("L=") && first.contains(" V="), qPrintable(first));
+    // The pointer at the middle of the frame reads half the axes' ends.
+    const TPlotCanvas::TGraph* g = ModuleCanvas().Graph(1);
+    QVERIFY(g);
+    const double L = first.mid(2, first.indexOf(' ') - 2).toDouble();
+    QVERIFY(std::fabs(L - g->X.End * 170 / 340) < 1e-3 * g->X.End);
+    QVERIFY(box->Crosshair());
+    QTest::mouseMove(box, QPoint(300, 100));
+    QVERIFY(Readout(*w) != first);
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(300, 100));
+    QVERIFY(!box->Crosshair());
+    const QString last = Readout(*w);
+    QTest::mouseMove(box, QPoint(200, 200));
+    QCOMPARE(Readout(*w), last);
+  }
+
+  void DefaultPercentLabelsAndPictureMatchesTheScreen() {
+    auto w = MakeWindow();
+    QVERIFY(w);
+    QVERIFY(w->OpenProject(Example("benzene-toluene-distillation.vlm")));
+    w->Control<QComboBox>("fpercentD")->setEditText("80");
+    w->findChild<QAction*>("BDrawper")->trigger();
+    QCOMPARE(w->PageControlMain()->currentIndex(), 2);
+    QVERIFY(w->ChartEnvelope());
+    const TEnvelope& env = *w->ChartEnvelope();
+    QCOMPARE(env.Percents.N80, 100);
+    QCOMPARE(env.Load80Label.Text, std::string("   80大负荷(100%)"));
+    QCOMPARE(env.DesignLabel.Text, std::string("设计负荷(100%)   "));
+    // The picture for the clipboard and files is the screen's drawing, pixel for pixel.
+    const QImage page = ChartPicture(env, w->ChartNotes(), 1);
+    QCOMPARE(page.copy(QRect(kPressureDropBoxAt, QSize(kChartBoxWidth, kChartBoxHeight))),
+             w->PYPaintBox()->Picture().convertToFormat(page.format()));
+    QCOMPARE(page.copy(QRect(kLoadBoxAt, QSize(kChartBoxWidth, kChartBoxHeight))),
+             w->MyPaintBox()->Picture().convertToFormat(page.format()));
+  }
+
+  void NothingHappensWithoutTheLoads() {
+    auto w = MakeWindow();
+    QVERIFY(w);
+    w->findChild<QAction*>("MReport_Per")->trigger();
+    QCOMPARE(w->PageControlMain()->currentIndex(), 0);
+    QVERIFY(!w->ChartEnvelope());
+    QVERIFY(FErrors.isEmpty());
+  }
+
+  void AFailedDrawingIsReportedOnceNotOnEveryRepaint() {
+    auto w = MakeWindow();
+    QVERIFY(w);
+    QVERIFY(w->OpenProject(Example("air-water-absorber.vlm")));
+    w->Control<QComboBox>("fpercentD")->setEditText("abc");
+    w->findChild<QAction*>("BDrawper")->trigger();
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY(!w->ChartEnvelope());
+    w->MyPaintBox()->repaint();
+    QTest::qWait(50);
+    QCOMPARE(FErrors.size(), 1);
+    // Asking again tries again.
+    w->findChild<QAction*>("BDrawper")->trigger();
+    QCOMPARE(FErrors.size(), 2);
+  }
+
+  void BatchWritesTheChartAsPngAndSvg() {
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("chart.png"), QStringLiteral("chart.svg")}) {
+      const QString out = dir.filePath(name);
+      QProcess p;
+      p.start(QStringLiteral(VELM_EXE),
+              {"--batch", Example("air-water-absorber.vlm"), "--chart", out});
+      QVERIFY(p.waitForFinished(60000));
+      QCOMPARE(p.exitCode(), 0);
+      QFile f(out);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      const QByteArray bytes = f.readAll();
+      if (name.endsWith(".svg")) {
+        QVERIFY(bytes.contains("<svg"));
+        QVERIFY(QString::fromUtf8(bytes).contains(QStringLiteral("操作性能图")));
+      } else {
+        QImage image;
+        QVERIFY(image.loadFromData(bytes, "PNG"));
+        QCOMPARE(image.size(), kChartPageSize * 3);
+      }
+    }
+    // A project that cannot be calculated writes no chart.
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE),
+            {"--batch", dir.filePath("missing.vlm"), "--chart", dir.filePath("x.png")});
+    QVERIFY(p.waitForFinished(60000));
+    QVERIFY(p.exitCode() != 0);
+    QVERIFY(!QFile::exists(dir.filePath("x.png")));
+  }
+};
+
+QTEST_MAIN(TChartPageTest)
+#include "ChartPageTest.moc"
