@@ -73,8 +73,9 @@ void DrawPressureDropDiagram(TPlotTarget* box, const TEnvelope& env, const TChar
   SetPenWidth(1);
   SetLineStyle(0);
   PlotTitle(kChartCurves, PressureDropTitle(env.FlowParameter));
-  for (size_t i = 0; i < notes.Lines.size(); ++i)
-    CurrentCanvas().PlotNote(kChartWarning, Q(notes.Lines[i]), static_cast<int>(i));
+  int line = 0;
+  for (const std::string& note : notes.Lines)
+    line += CurrentCanvas().PlotNote(kChartWarning, Q(note), line);
 
   SetPenColor(kChartCurves);
   for (const TChartPoint& p : env.CurvePoints) PointMarker(kCircle, 4, kBackgroundFill, p.X, p.Y);

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPolygon>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -584,8 +585,8 @@ void TPlotCanvas::PlotShade(double x1, double y1, double x2, double y2, const QB
   FPainter->fillRect(r, brush);
 }
 
-void TPlotCanvas::PlotNote(const QColor& colour, const QString& text, int line) {
-  if (!Drawing()) return;
+int TPlotCanvas::PlotNote(const QColor& colour, const QString& text, int line) {
+  if (!Drawing()) return 0;
   const TGraph& g = *Current();
   QFont title = FFont;
   title.setPixelSize(PointsToPixels(std::lround(FFontPoints * 1.2)));
@@ -595,9 +596,26 @@ void TPlotCanvas::PlotNote(const QColor& colour, const QString& text, int line) 
   p.setClipping(false);
   p.setFont(FFont);
   p.setPen(colour);
-  const int w = fm.horizontalAdvance(text);
-  const int top = g.Region.top() + 4 + tm.height() + line * fm.height();
-  p.drawText((g.Frame.L + g.Frame.R) / 2 - w / 2, top + fm.ascent(), text);
+  // Chinese has no blanks to break at: break before the character that would not fit.
+  const int room = std::max(40, FTarget->PlotSize().width() - 16);
+  QStringList lines;
+  QString current;
+  for (const QChar ch : text) {
+    if (!current.isEmpty() && fm.horizontalAdvance(current + ch) > room) {
+      lines << current;
+      current.clear();
+    }
+    current += ch;
+  }
+  if (!current.isEmpty()) lines << current;
+  const int box = FTarget->PlotSize().width();
+  for (int i = 0; i < lines.size(); ++i) {
+    const int w = fm.horizontalAdvance(lines[i]);
+    const int left = std::clamp((g.Frame.L + g.Frame.R) / 2 - w / 2, 8, std::max(8, box - 8 - w));
+    const int top = g.Region.top() + 4 + tm.height() + (line + i) * fm.height();
+    p.drawText(left, top + fm.ascent(), lines[i]);
+  }
+  return static_cast<int>(lines.size());
 }
 
 void TPlotCanvas::FlushMarkers() {

@@ -191,8 +191,9 @@ class TPlotCanvas {
   // Fills the data rectangle (x1, y1)-(x2, y2), cut to the plot frame, with a brush; lines and
   // markers drawn later lie on top.
   void PlotShade(double x1, double y1, double x2, double y2, const QBrush& brush);
-  // A line of remarks under the graph title (line 0 first), centred on the frame.
-  void PlotNote(const QColor& colour, const QString& text, int line);
+  // Remarks under the graph title, starting at line `line` (0 first), centred on the frame and
+  // broken into lines that fit the box; returns the number of lines written.
+  int PlotNote(const QColor& colour, const QString& text, int line);
   void EndPlot();
 
   void PlotMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);

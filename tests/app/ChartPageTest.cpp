@@ -38,6 +38,11 @@ class TChartPageTest : public QObject {
     return QDir(QStringLiteral(VELM_EXAMPLES)).filePath(QString::fromLatin1(name));
   }
   static QString Readout(TFormVELM& w) { return w.MyStatusBarMain()->PanelText(0); }
+  // Pictures of the window for looking at by eye (VELM_CHART_SHOTS=folder).
+  static void Shot(TFormVELM& w, const QString& name) {
+    const QString dir = qEnvironmentVariable("VELM_CHART_SHOTS");
+    if (!dir.isEmpty()) w.grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+  }
 
  private slots:
   void init() {
@@ -60,6 +65,7 @@ class TChartPageTest : public QObject {
     w->PageControlMain()->setCurrentIndex(2);  // the user's page change draws
     QVERIFY(FErrors.isEmpty());
     QVERIFY(w->ChartEnvelope());
+    Shot(*w, QStringLiteral("page-") + QTest::currentDataTag());
     const TEnvelope& env = *w->ChartEnvelope();
     QCOMPARE(int(env.CurvePoints.size()), LastCurveIndex(env.FloodMethod, env.FlowParameter) + 1);
     for (TPaintBox* box : {w->PYPaintBox(), w->MyPaintBox()}) {
@@ -86,6 +92,7 @@ class TChartPageTest : public QObject {
     QVERIFY(box->Crosshair());
     QTest::mouseMove(box, QPoint(300, 100));
     QVERIFY(Readout(*w) != first);
+    Shot(*w, QStringLiteral("drag-") + QTest::currentDataTag());
     QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(300, 100));
     QVERIFY(!box->Crosshair());
     const QString last = Readout(*w);

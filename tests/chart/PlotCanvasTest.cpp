@@ -181,6 +181,32 @@ class TPlotCanvasTest : public QObject {
     QCOMPARE(pattern, QStringLiteral("####....####...."));
   }
 
+  void RemarksUnderTheTitleAreBrokenToFitTheBox() {
+    TCanvasImage c;
+    c.Standard(true, false);
+    c.Canvas.PlotTitle(kRed, "title");
+    const QColor warning(176, 96, 0);
+    QCOMPARE(c.Canvas.PlotNote(warning, "short", 0), 1);
+    const int lines = c.Canvas.PlotNote(warning, QString(80, QChar(0x6CDB)), 1);  // 80 x 泛
+    c.Canvas.EndPlot();
+    QVERIFY(lines >= 2);
+    // Nothing is written past the box's sides, and the remark lies below the title's top.
+    // Smoothed text: count the pixels that lean to the warning colour.
+    auto warm = [&](const QRect& r) {
+      int n = 0;
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+          const QColor p = c.At(x, y);
+          n += p.red() > p.blue() + 60 && p.green() < p.red() - 30;
+        }
+      return n;
+    };
+    QCOMPARE(warm(QRect(0, 0, 460, 11)), 0);
+    QVERIFY(warm(QRect(8, 20, 444, 80)) > 0);
+    QCOMPARE(warm(QRect(1, 0, 6, 360)), 0);
+    QCOMPARE(warm(QRect(453, 0, 6, 360)), 0);
+  }
+
   void ReadoutInsideTheFrameOnly() {
     TCanvasImage c;
     c.Standard(true);
