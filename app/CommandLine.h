@@ -4,7 +4,7 @@
 //
 //   velm [PROJECT]                     the window, opening PROJECT (handed to the running
 //                                      window when there is one)
-//   velm --batch PROJECT [--json]      headless run (Batch.h checks its own arguments)
+//   velm --batch PROJECT [--json] [--chart OUT]  headless run (Batch.h checks its arguments)
 //   velm --help | --version
 #include <string>
 #include <vector>
