@@ -179,7 +179,7 @@ void TFormVELM::MReport_PerSaveClick() {
   const QString base = FCurrentFile.isEmpty() ? QStringLiteral("操作性能图")
                                               : QFileInfo(FCurrentFile).completeBaseName();
   const QString path =
-      FSetup.ChartSaveDialog(this, QDir(FDialogDirectory).filePath(base + QStringLiteral(".png")));
+      FSetup.ChartSaveDialog(this, QDir(DialogDirectory()).filePath(base + QStringLiteral(".png")));
   if (path.isEmpty()) return;
   QString error;
   if (!SaveChart(*FEnvelope, FChartNotes, path, &error)) ReportError(error);
