@@ -14,6 +14,7 @@
 
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
+#include "core/Validity.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "chart/PlotCanvas.h"
@@ -89,8 +90,14 @@ bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vm
 }
 
 TChartNotes TFormVELM::CurrentChartNotes() const {
-  // The judgement of the results will add its remarks here.
-  return {};
+  // The findings that concern what the chart shows: the flow parameter outside the curves, and
+  // the flooding of the chosen column.
+  TChartNotes notes;
+  for (const TFinding& f : FFindings)
+    if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
+        f.Code == "column-above-design")
+      notes.Lines.push_back(FindingLine(f));
+  return notes;
 }
 
 void TFormVELM::MReport_PerClick() {
