@@ -234,7 +234,9 @@ QString TScreenModel::Csv(const std::vector<int>& rowOrder) const {
   for (int row : rowOrder) {
     QStringList cells;
     for (int c = 0; c < kScrColumnCount; ++c)
+      // One line per packing: the findings are joined on the line.
       cells << CsvField(c == kScrFindings ? FindingsTooltip(FRows[static_cast<size_t>(row)])
+                                                .replace(QLatin1Char('\n'), QStringLiteral("；"))
                                           : data(index(row, c)).toString());
     lines << cells.join(QLatin1Char(','));
   }
