@@ -41,17 +41,7 @@ QString Num(const std::optional<double>& v, double scale = 1.0) {
   return QString::fromStdString(FormatGeneral(*v * scale, 4));
 }
 
-QString LevelText(TFindingLevel level) {
-  switch (level) {
-    case TFindingLevel::Error:
-      return QStringLiteral("错误");
-    case TFindingLevel::Warning:
-      return QStringLiteral("警告");
-    case TFindingLevel::Note:
-      return QStringLiteral("提示");
-  }
-  return {};
-}
+QString LevelText(TFindingLevel level) { return QString::fromUtf8(LevelLabel(level)); }
 
 QString FindingsSummary(const TScreenRow& r) {
   if (!r.Error.empty()) return QStringLiteral("未算出：") + QString::fromStdString(r.Error);

@@ -14,18 +14,6 @@ using nlohmann::json;
 
 json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
 
-const char* LevelName(TFindingLevel level) {
-  switch (level) {
-    case TFindingLevel::Error:
-      return "error";
-    case TFindingLevel::Warning:
-      return "warning";
-    case TFindingLevel::Note:
-      return "note";
-  }
-  return "";
-}
-
 }  // namespace
 
 json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table, double stages) {
@@ -43,7 +31,7 @@ json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table,
     json findings = json::array();
     for (const TFinding& f : r.Findings)
       findings.push_back(
-          {{"code", f.Code}, {"level", LevelName(f.Level)}, {"field", f.Field}, {"text", f.Text}});
+          {{"code", f.Code}, {"level", LevelKey(f.Level)}, {"field", f.Field}, {"text", f.Text}});
     out.push_back({{"Rank", ++rank},
                    {"Key", r.Packing.F[0]},
                    {"Material", r.Packing.F[1]},

@@ -675,9 +675,9 @@ class TRenderer {
   }
 
   void DrawHeaderFooter(QPainter& p, const QRectF& paper, int page, int pages) {
-    TFontSpec spec = FStyles.Font(0);
-    spec.Size = std::min(spec.Size, 10.0);
-    p.setFont(Font(spec));
+    TFontSpec font = FStyles.Font(0);
+    font.Size = std::min(font.Size, 10.0);
+    p.setFont(Font(font));
     p.setPen(Qt::black);
     const QFontMetricsF fm(p.font(), p.device());
     const double x1 = FPage.Left, x2 = paper.width() - FPage.Right;
