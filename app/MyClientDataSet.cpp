@@ -179,7 +179,9 @@ void TMyClientDataSet::DefineFields(std::vector<TFieldDef> fields) {
   std::unordered_set<std::string> seen;
   for (size_t i = 0; i < fields.size(); ++i) {
     const std::string& name = fields[i].FName;
-    if (name.empty() || HasLineBreakOrTab(name))
+    // A name is also the title until a label replaces it, and titles are saved as GB2312
+    // labels: a name that is not UTF-8 text would come back as another.
+    if (name.empty() || HasLineBreakOrTab(name) || !IsUtf8Text(name))
       throw TTableError("field " + std::to_string(i) + ": invalid field name \"" + name + "\"");
     if (!seen.insert(name).second)
       throw TTableError("field " + std::to_string(i) + ": duplicate field name \"" + name + "\"");

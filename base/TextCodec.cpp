@@ -61,6 +61,8 @@ std::string GbToUtf8(std::string_view bytes) {
 
 bool IsGbText(std::string_view bytes) { return Utf8ToGb(GbToUtf8(bytes)) == bytes; }
 
+bool IsUtf8Text(std::string_view text) { return GbToUtf8(Utf8ToGb(text)) == text; }
+
 std::string Utf8ToGb(std::string_view text) { return Convert("GB18030", "UTF-8", text, "?"); }
 
 }  // namespace velm

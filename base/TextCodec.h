@@ -18,6 +18,9 @@ bool IsGbText(std::string_view bytes);
 // Invalid UTF-8 input bytes are replaced by '?'.
 std::string Utf8ToGb(std::string_view text);
 
+// True when the text is valid UTF-8 (and so encodes to GB18030 and back unchanged).
+bool IsUtf8Text(std::string_view text);
+
 // The first n characters (not bytes) of a UTF-8 text; the whole text when it is shorter.
 std::string Utf8Left(std::string_view text, size_t n);
 
