@@ -8,11 +8,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTextStream>
 #include <cstring>
 #include <optional>
+#include <span>
 
 #include "app/UnitMain.h"
 #include "base/Decimal.h"
@@ -62,11 +64,29 @@ class TMessageBoxEcho : public QObject {
 
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
 
+// The caption a person reads beside a control: the text of the label that names it (its buddy),
+// without accelerator marks and inner spaces, so that a line still splits into its parts at the
+// spaces. A "计算" box is captioned by the factor it computes ("计算泛点填料因子").
+QString CaptionOf(const TFormVELM& window, const QString& name) {
+  const QWidget* control = window.Control<QWidget>(name);
+  if (!control) return {};
+  if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+    const QString factor =
+        name == QLatin1String("CalKf") ? QStringLiteral("KfD") : QStringLiteral("KpD");
+    return box->text().remove(QLatin1Char('&')) + CaptionOf(window, factor);
+  }
+  for (const QLabel* label : window.findChildren<QLabel*>())
+    if (label->buddy() == control)
+      return label->text().remove(QLatin1Char('&')).remove(QLatin1Char(' '));
+  return {};
+}
+
 void Usage(QTextStream& err) {
   err << "usage: velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]\n"
          "                    [--chart OUT.png|OUT.svg]\n"
          "  Opens the project FILE, recalculates it and prints every value field as\n"
-         "  \"name text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a result\n"
+         "  \"name caption text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a "
+         "result\n"
          "  the recalculation did not reach), the option lists, and the findings on the\n"
          "  results as \"finding level code field text\" lines; --json prints one JSON object\n"
          "  instead; --report also writes the calculation report workbook OUT.xlsx from\n"
@@ -213,6 +233,7 @@ int RunBatch(const QStringList& arguments) {
             const auto [text, unitName, si, stale] = fieldRow(name);
             QJsonObject row;
             row.insert(QStringLiteral("name"), QString::fromLatin1(name));
+            row.insert(QStringLiteral("caption"), CaptionOf(window, QString::fromLatin1(name)));
             row.insert(QStringLiteral("text"), text);
             row.insert(QStringLiteral("unit"), unitName);
             row.insert(QStringLiteral("si"), si ? QJsonValue(*si) : QJsonValue());
@@ -235,6 +256,14 @@ int RunBatch(const QStringList& arguments) {
             checks.insert(QString::fromLatin1(name), box->isChecked());
         }
         doc.insert(QStringLiteral("checks"), checks);
+        // The lists' and boxes' captions, by name (the rows carry their own).
+        QJsonObject captions;
+        for (const auto& names :
+             {std::span<const char* const>(kLists), std::span<const char* const>(kChecks)})
+          for (const char* name : names)
+            captions.insert(QString::fromLatin1(name),
+                            CaptionOf(window, QString::fromLatin1(name)));
+        doc.insert(QStringLiteral("captions"), captions);
         doc.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
         QJsonArray findings;
         for (const TFinding& f : window.Findings()) {
@@ -251,7 +280,8 @@ int RunBatch(const QStringList& arguments) {
         auto print = [&](const auto& names) {
           for (const char* name : names) {
             const auto [text, unitName, si, stale] = fieldRow(name);
-            out << name << ' ' << OrDash(text.trimmed()) << ' ' << OrDash(unitName);
+            out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
+                << OrDash(text.trimmed()) << ' ' << OrDash(unitName);
             if (stale) out << " stale";
             out << '\n';
           }
@@ -260,11 +290,13 @@ int RunBatch(const QStringList& arguments) {
         print(kResultFields);
         for (const char* name : kLists) {
           if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
-            out << name << ' ' << OrDash(list->currentText()) << '\n';
+            out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
+                << OrDash(list->currentText()) << '\n';
         }
         for (const char* name : kChecks) {
           if (auto* box = window.Control<QCheckBox>(QString::fromLatin1(name)))
-            out << name << ' ' << (box->isChecked() ? 1 : 0) << '\n';
+            out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
+                << (box->isChecked() ? 1 : 0) << '\n';
         }
         for (const TFinding& f : window.Findings())
           out << "finding " << LevelKey(f.Level) << ' ' << QString::fromStdString(f.Code) << ' '

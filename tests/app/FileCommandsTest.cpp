@@ -615,19 +615,27 @@ class TFileCommandsTest : public QObject {
   void BatchPrintsEveryFieldOfEachExample_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("plain")
-        << "air-water-absorber.vlm"
-        << QStringList{
-               "LD 18000 kg/h", "meD 0.93 无量纲",         "LmdD 0.2325 无量纲",   "dD 900 mm",
-               "UmD 171 %",     "PTD 28;塑料;25mm;鲍尔环", "MethodD Eckert-Orvik", "CalcBasis 文献",
-               "CalKf 1"};
-    QTest::newRow("compressed")
-        << "benzene-toluene-distillation.vlm"
-        << QStringList{"VD 14 t/h",  "alfD 2.45 无量纲",     "dD 1100 mm",
-                       "KpD 66 1/m", "MethodD Kister-Orvik", "ACLMethodD Orvik Talvsen"};
+    QTest::newRow("plain") << "air-water-absorber.vlm"
+                           << QStringList{"LD 液相质量流量 18000 kg/h",
+                                          "meD 平衡线斜率 0.93 无量纲",
+                                          "LmdD 参数λ 0.2325 无量纲",
+                                          "dD 实际塔径 900 mm",
+                                          "UmD 饱和喷淋 171 %",
+                                          "PTD 填料选择 28;塑料;25mm;鲍尔环",
+                                          "MethodD 算法选择 Eckert-Orvik",
+                                          "CalcBasis 计算依据 文献",
+                                          "CalKf 计算泛点湿填料因子 1"};
+    QTest::newRow("compressed") << "benzene-toluene-distillation.vlm"
+                                << QStringList{"VD 气相质量流量 14 t/h",
+                                               "alfD 相对挥发度 2.45 无量纲",
+                                               "dD 实际塔径 1100 mm",
+                                               "KpD 实验填料因子 66 1/m",
+                                               "MethodD 算法选择 Kister-Orvik",
+                                               "ACLMethodD 加速收敛算法 Orvik Talvsen"};
     QTest::newRow("legacy") << "vacuum-ethylbenzene-styrene.vlm"
-                            << QStringList{"DvD 0.484 kg/m3", "dD 950 mm", "UmD 111 %",
-                                           "fpercentD 75", "ACLMethodD OTV2"};
+                            << QStringList{"DvD 气相密度 0.484 kg/m3", "dD 实际塔径 950 mm",
+                                           "UmD 饱和喷淋 111 %", "fpercentD 泛点预设 75",
+                                           "ACLMethodD 加速收敛算法 OTV2"};
   }
 
   void BatchPrintsEveryFieldOfEachExample() {
@@ -646,7 +654,7 @@ class TFileCommandsTest : public QObject {
       QVERIFY2(line.startsWith("finding "), qPrintable(line));
     for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(line));
     for (const QString& line : out.mid(0, 29))
-      QVERIFY2(line.split(' ').size() == 3 && !line.contains(" - "), qPrintable(line));
+      QVERIFY2(line.split(' ').size() == 4 && !line.contains(" - "), qPrintable(line));
   }
 
   void BatchJsonHasTheSameFields() {
@@ -668,7 +676,9 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(d.value("text").toString(), QString("1100"));
     QCOMPARE(d.value("unit").toString(), QString("mm"));
     QCOMPARE(d.value("si").toDouble(), 1.1);
+    QCOMPARE(d.value("caption").toString(), QString("实际塔径"));
     QCOMPARE(doc.value("lists").toObject().value("MethodD").toString(), QString("Kister-Orvik"));
+    QCOMPARE(doc.value("captions").toObject().value("MethodD").toString(), QString("算法选择"));
   }
 
   void BatchFailsLoudlyOnAMissingFile() {
@@ -698,11 +708,11 @@ class TFileCommandsTest : public QObject {
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 3);
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("液相密度"));
-    // The field's text was blanked by its failed read; the line still has its three parts. The
+    // The field's text was blanked by its failed read; the line still has its four parts. The
     // results stored in the file were not recalculated: they print as stale.
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    QVERIFY(out.contains("\nDlD - kg/m3\n"));
-    QVERIFY(QRegularExpression("\ndD \\S+ \\S+ stale\n").match(out).hasMatch());
+    QVERIFY(out.contains("\nDlD 液相密度 - kg/m3\n"));
+    QVERIFY(QRegularExpression("\ndD 实际塔径 \\S+ \\S+ stale\n").match(out).hasMatch());
   }
 
   // Files that are no project end the batch with 1 and the reason; a project whose run stops

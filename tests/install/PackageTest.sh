@@ -50,7 +50,7 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 "$root/usr/bin/velm-calc" --version | grep -q '^velm-calc [0-9]' || fail "velm-calc --version"
 "$root/usr/bin/velm" --batch "$root/usr/share/velm/examples/air-water-absorber.vlm" >batch.txt ||
   fail "velm --batch from the installed layout (exit $?)"
-grep -qE "^dD [0-9]" batch.txt || { cat batch.txt >&2; fail "no column diameter"; }
+grep -qE "^dD 实际塔径 [0-9]" batch.txt || { cat batch.txt >&2; fail "no column diameter"; }
 "$root/usr/bin/velm-calc" "$root/usr/share/velm/examples/air-water-absorber.json" >calc.json ||
   fail "velm-calc from the installed layout"
 grep -q '"Diameter":[0-9]' calc.json || { head -c 400 calc.json >&2; fail "no diameter"; }
