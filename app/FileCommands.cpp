@@ -108,8 +108,10 @@ void TFormVELM::ConnectFileCommands() {
   }
   // The standard shortcuts of the platform, shown in the file menu.
   const std::pair<const char*, QKeySequence::StandardKey> shortcuts[] = {
-      {"MFile_New", QKeySequence::New},       {"MFile_Open", QKeySequence::Open},
-      {"MFile_Save", QKeySequence::Save},     {"MFile_Saveas", QKeySequence::SaveAs},
+      {"MFile_New", QKeySequence::New},
+      {"MFile_Open", QKeySequence::Open},
+      {"MFile_Save", QKeySequence::Save},
+      {"MFile_Saveas", QKeySequence::SaveAs},
       {"MExit", QKeySequence::Quit}};
   for (const auto& [name, key] : shortcuts)
     if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) action->setShortcut(key);
@@ -131,7 +133,25 @@ void TFormVELM::ConnectFileCommands() {
   }
 }
 
-void TFormVELM::ApplyCaption() { setWindowTitle(ProjectCaption(windowTitle(), FCurrentFile)); }
+void TFormVELM::ApplyCaption() { SetCaption(ProjectCaption(Caption(), FCurrentFile)); }
+
+namespace {
+const QString kMarkPlaceholder = QStringLiteral("[*]");
+}  // namespace
+
+QString TFormVELM::Caption() const {
+  QString caption = windowTitle();
+  if (caption.endsWith(kMarkPlaceholder)) caption.chop(kMarkPlaceholder.size());
+  // A "[*]" inside a path is kept doubled, so that Qt shows it as written.
+  return caption.replace(QStringLiteral("[*][*]"), kMarkPlaceholder);
+}
+
+void TFormVELM::SetCaption(const QString& caption) {
+  QString title = caption;
+  title.replace(kMarkPlaceholder, QStringLiteral("[*][*]"));
+  setWindowTitle(title + kMarkPlaceholder);
+  setWindowModified(Modified());
+}
 
 // --- the unsaved-changes question -------------------------------------------------------------
 

@@ -34,14 +34,14 @@
 
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitAbout.h"
 #include "app/PackingScreening.h"
+#include "app/UnitAbout.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
-#include "core/Calculate.h"
 #include "chart/PlotCanvas.h"
+#include "core/Calculate.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -54,6 +54,7 @@ namespace {
 
 bool GModified = false;
 bool GNeedsRecalc = false;
+std::function<void(bool)> GModifiedChanged;
 
 // Width of the value fields and of the unit selectors [pixels]; the selectors show the unit's
 // name, the padded factor part of an entry stays out of sight.
@@ -153,7 +154,11 @@ QIcon LinkIcon(const QColor& color, const QString& letter) {
 }  // namespace
 
 bool Modified() { return GModified; }
-void SetModified(bool on) { GModified = on; }
+void SetModified(bool on) {
+  GModified = on;
+  if (GModifiedChanged) GModifiedChanged(on);
+}
+void SetModifiedChangedHook(std::function<void(bool)> hook) { GModifiedChanged = std::move(hook); }
 bool NeedsRecalc() { return GNeedsRecalc; }
 void SetNeedsRecalc(bool on) { GNeedsRecalc = on; }
 
@@ -164,7 +169,7 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
     : QMainWindow(parent), FSetup(std::move(setup)) {
   setObjectName(QStringLiteral("FormVELM"));
-  setWindowTitle(QStringLiteral("散堆填料塔流体力学-空白项目"));
+  SetCaption(QStringLiteral("散堆填料塔流体力学-空白项目"));
   setWindowIcon(QIcon(ProgramPicture(32)));
   if (!FSetup.ErrorBox) FSetup.ErrorBox = ShowErrorBox;
   if (!FSetup.MessageBox)
@@ -200,6 +205,7 @@ TFormVELM::~TFormVELM() {
   // gone should no longer be told about changes made elsewhere.
   if (NeedsRecalcHook() == &GNeedsRecalc) SetNeedsRecalcHook(nullptr);
   if (ModifiedHook() == &GModified) SetModifiedHook(nullptr);
+  SetModifiedChangedHook({});
   // The error report hook refers to this window.
   SetErrorReportHook({});
   // The key hint window serves this window only; widgets must go before the application.
@@ -211,6 +217,8 @@ void TFormVELM::FormCreate() {
   // value field raises NeedsRecalc.
   SetModifiedHook(&GModified);
   SetNeedsRecalcHook(&GNeedsRecalc);
+  // The title's unsaved mark follows the flag ("*" or the platform's own sign).
+  SetModifiedChangedHook([this](bool on) { setWindowModified(on); });
   SetErrorReportHook([this](const QString& text) { ReportError(text); });
 
   const QString file = FSetup.PackingFile.isEmpty()
@@ -259,7 +267,7 @@ void TFormVELM::FormCreate() {
   if (!FRecent.Entries().isEmpty())
     FLastFolder = QFileInfo(FRecent.Entries().first()).absolutePath();
   FillPackingList();
-  GModified = false;
+  SetModified(false);
   // A project named on the command line is opened without the dialog.
   FPendingFile = FSetup.CommandLineFile;
   if (!FPendingFile.isEmpty()) MFile_OpenClick(nullptr);
@@ -745,6 +753,8 @@ void TFormVELM::BindUnitSelectors() {
     const QString field = unit->objectName().left(unit->objectName().size() - 1) + "D";
     unit->SetAssociated(FFields.value(field, nullptr));
     unit->Loaded();
+    // A change of unit raises Modified through the selectors' hook; the title follows it.
+    connect(unit, &TComboBoxU::OnRelChange, this, [] { SetModified(GModified); });
   }
 }
 
@@ -841,7 +851,7 @@ void TFormVELM::PageControlMainChange(int index) {
 }
 
 void TFormVELM::ProjectDChange() {
-  GModified = true;
+  SetModified(true);
   GNeedsRecalc = true;
 }
 
@@ -918,7 +928,7 @@ bool TFormVELM::FormKeyPress(QWidget* target, QKeyEvent* event) {
     return true;
   }
   if (!KeyMayEdit(target, event)) return false;
-  GModified = true;
+  SetModified(true);
   GNeedsRecalc = true;
   return false;
 }
@@ -929,8 +939,7 @@ bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
     // Leaving a list, a project text or the comment. Losing the focus to another window (a
     // message box) or to a list's own drop-down is not leaving the control.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-      LDExit(watched);
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) LDExit(watched);
   }
   if (event->type() == QEvent::ShortcutOverride &&
       static_cast<QKeyEvent*>(event)->matches(QKeySequence::Save)) {
@@ -1222,8 +1231,12 @@ void TFormVELM::FactorClick(const QString& check, const QString& field) {
   LDExit(box);
 }
 
-void TFormVELM::CalKfClick(QObject*) { FactorClick(QStringLiteral("CalKf"), QStringLiteral("KfD")); }
+void TFormVELM::CalKfClick(QObject*) {
+  FactorClick(QStringLiteral("CalKf"), QStringLiteral("KfD"));
+}
 
-void TFormVELM::CalKpClick(QObject*) { FactorClick(QStringLiteral("CalKp"), QStringLiteral("KpD")); }
+void TFormVELM::CalKpClick(QObject*) {
+  FactorClick(QStringLiteral("CalKp"), QStringLiteral("KpD"));
+}
 
 }  // namespace velm

@@ -7,8 +7,8 @@
 // the two document flags Modified (unsaved changes) and NeedsRecalc (inputs changed since the
 // last complete calculation). The flags are module-level: the unit selectors and value fields
 // raise them through their hooks.
-#include <QHash>
 #include <QDialog>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -65,6 +65,8 @@ THintWindow* KeyHintWindow();
 // The document flags, owned by this unit.
 bool Modified();
 void SetModified(bool on);
+// Told of every setting of Modified (the window's unsaved mark follows it); empty: nobody.
+void SetModifiedChangedHook(std::function<void(bool)> hook);
 bool NeedsRecalc();
 void SetNeedsRecalc(bool on);
 
@@ -352,6 +354,10 @@ class TFormVELM : public QMainWindow {
   void SaveRecentFiles();
   void ShowRecentFileEntries();
   void ApplyCaption();
+  // The caption without the unsaved mark, and setting it: the title is the caption followed by
+  // Qt's "[*]" placeholder, shown as "*" (or the platform's sign) while Modified is raised.
+  QString Caption() const;
+  void SetCaption(const QString& caption);
   // Save (saveAs false: no dialog when the project has a path) or save as; true when written.
   bool SaveCommand(bool saveAs);
 
@@ -378,9 +384,9 @@ class TFormVELM : public QMainWindow {
   TFormVELMSetup FSetup;
   TApplicationHelp* FApplicationHelp = nullptr;
   TFormAbout* FOwnAbout = nullptr;  // made on demand when the program gave none
-  int FReportCount = 0;       // error reports and calculation messages shown so far
-  bool FInChart = false;      // MReport_PerClick is running
-  bool FChartFailed = false;  // the last drawing ended in a report: repaints do not retry
+  int FReportCount = 0;             // error reports and calculation messages shown so far
+  bool FInChart = false;            // MReport_PerClick is running
+  bool FChartFailed = false;        // the last drawing ended in a report: repaints do not retry
   std::optional<TEnvelope> FEnvelope;
   TChartNotes FChartNotes;
   TPaintBox* FPYPaintBox = nullptr;

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QWindow>
 #include <memory>
 #include <tuple>
 
@@ -101,6 +102,14 @@ class TFileCommandsTest : public QObject {
 
   QString Path(const QString& name) const { return FDir.filePath(name); }
   QString RecentFile() const { return Path("velm.opt"); }
+  // The caption the title shows: the window title without the unsaved mark's placeholder, which
+  // must end it.
+  QString Caption() const {
+    QString title = FWindow->windowTitle();
+    if (!title.endsWith(QStringLiteral("[*]"))) return QStringLiteral("(no unsaved mark) ") + title;
+    title.chop(3);
+    return title;
+  }
 
   TFormVELMSetup Setup(const QString& commandLine = {}) {
     TFormVELMSetup setup;
@@ -232,7 +241,7 @@ class TFileCommandsTest : public QObject {
     QVERIFY(QFile::exists(file));
     QVERIFY(!Modified());
     QCOMPARE(FWindow->CurrentFile(), file);
-    QCOMPARE(FWindow->windowTitle(), "散堆填料塔流体力学-" + file);
+    QCOMPARE(Caption(), "散堆填料塔流体力学-" + file);
 
     // New: the dialog first, then every value field is user input again, the results read-only.
     QVERIFY(Field("KfD")->isReadOnly());
@@ -346,7 +355,7 @@ class TFileCommandsTest : public QObject {
     Action("BSaveas")->trigger();
     const QByteArray before = ReadBytes(good);
     QVERIFY(!before.isEmpty());
-    const QString caption = FWindow->windowTitle();
+    const QString caption = Caption();
 
     Modify();
     const QString bad = QStringLiteral("/dev/null/x.vlm");
@@ -356,7 +365,7 @@ class TFileCommandsTest : public QObject {
     QVERIFY2(FErrors[0].contains("x.vlm"), qPrintable(FErrors[0]));
     QVERIFY(Modified());
     QCOMPARE(FWindow->CurrentFile(), good);
-    QCOMPARE(FWindow->windowTitle(), caption);
+    QCOMPARE(Caption(), caption);
     QVERIFY(!RecentEntries(*FWindow).contains(bad));
     QCOMPARE(ReadBytes(good), before);
   }
@@ -395,24 +404,44 @@ class TFileCommandsTest : public QObject {
   }
 
   void CaptionFollowsTheProject() {
-    QCOMPARE(FWindow->windowTitle(), kBlankCaption);
+    QCOMPARE(Caption(), kBlankCaption);
     // An open that fails leaves caption, name and list alone.
     FOpenChoices << Path("missing.vlm");
     Action("MFile_Open")->trigger();
     QCOMPARE(FErrors.size(), 1);
-    QCOMPARE(FWindow->windowTitle(), kBlankCaption);
+    QCOMPARE(Caption(), kBlankCaption);
     QVERIFY(FWindow->CurrentFile().isEmpty());
     QVERIFY(RecentEntries(*FWindow).isEmpty());
 
     FOpenChoices << QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm");
     Action("MFile_Open")->trigger();
-    QCOMPARE(FWindow->windowTitle(), QStringLiteral("散堆填料塔流体力学-" VELM_EXAMPLES
-                                                    "/benzene-toluene-distillation.vlm"));
+    QCOMPARE(Caption(), QStringLiteral("散堆填料塔流体力学-" VELM_EXAMPLES
+                                       "/benzene-toluene-distillation.vlm"));
     // A caption without "-" becomes the path alone.
     FWindow->setWindowTitle(QStringLiteral("VELM"));
     FSaveChoices << Path("c.vlm");
     Action("BSaveas")->trigger();
-    QCOMPARE(FWindow->windowTitle(), Path("c.vlm"));
+    QCOMPARE(Caption(), Path("c.vlm"));
+  }
+
+  void TitleMarkFollowsModified() {
+    // The title the window system shows: the caption, with "*" exactly while changes are unsaved.
+    const auto shown = [this] { return FWindow->windowHandle()->title(); };
+    QCOMPARE(shown(), kBlankCaption);
+    Type("LD", "5000");
+    QCOMPARE(shown(), kBlankCaption + "*");
+    // A "[*]" in the file's name is shown as written, not taken for the mark.
+    const QString file = Path("a[*]b.vlm");
+    FSaveChoices << file;
+    Action("BSave")->trigger();
+    QCOMPARE(Caption(), "散堆填料塔流体力学-" + QString(file).replace("[*]", "[*][*]"));
+    QCOMPARE(shown(), "散堆填料塔流体力学-" + file);
+    PickUnit("LU", "kg/h");  // the unit selectors raise the flag through their own hook
+    QCOMPARE(shown(), "散堆填料塔流体力学-" + file + "*");
+    SetModified(false);
+    QCOMPARE(shown(), "散堆填料塔流体力学-" + file);
+    FWindow->Control<QLineEdit>("ProjectD")->setText(QStringLiteral("x"));
+    QVERIFY(shown().endsWith("*"));
   }
 
   // Open A, fail to open B, save: A is on disk as it was, and nothing in the window moved.
@@ -425,7 +454,7 @@ class TFileCommandsTest : public QObject {
     QVERIFY(FErrors.isEmpty());
     const QByteArray onDisk = ReadBytes(a);
     const TSnapshot before = Snap(*FWindow);
-    const QString caption = FWindow->windowTitle();
+    const QString caption = Caption();
     const QStringList recent = RecentEntries(*FWindow);
 
     // A value that does not convert after a record that does; then files that are no project.
@@ -448,7 +477,7 @@ class TFileCommandsTest : public QObject {
       QVERIFY2(FErrors[0].contains(QFileInfo(file).fileName()), qPrintable(FErrors[0]));
       QVERIFY(Snap(*FWindow) == before);
       QCOMPARE(FWindow->CurrentFile(), a);
-      QCOMPARE(FWindow->windowTitle(), caption);
+      QCOMPARE(Caption(), caption);
       QCOMPARE(RecentEntries(*FWindow), recent);
       QVERIFY(!Modified());
     }
@@ -557,7 +586,7 @@ class TFileCommandsTest : public QObject {
     QVERIFY2(FErrors[0].contains("gone.vlm"), qPrintable(FErrors[0]));
     QCOMPARE(FQuestions, 0);  // nothing to open: no question about the unsaved changes
     QCOMPARE(FWindow->CurrentFile(), kept);
-    QCOMPARE(FWindow->windowTitle(), "散堆填料塔流体力学-" + kept);
+    QCOMPARE(Caption(), "散堆填料塔流体力学-" + kept);
     QTRY_COMPARE(RecentEntries(*FWindow), QStringList{kept});
   }
 
@@ -602,7 +631,7 @@ class TFileCommandsTest : public QObject {
     QCOMPARE(FOpenDialogs, 0);
     QVERIFY(FErrors.isEmpty());
     QCOMPARE(FWindow->CurrentFile(), file);
-    QVERIFY(FWindow->windowTitle().endsWith(file));
+    QVERIFY(Caption().endsWith(file));
     QVERIFY(FWindow->PendingFile().isEmpty());
     QCOMPARE(Field("dD")->text(), QString("950"));
     QVERIFY(!Modified());

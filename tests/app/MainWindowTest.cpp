@@ -250,7 +250,7 @@ class TMainWindowTest : public QObject {
 
   void PagesMessagesAndStatusBar() {
     auto w = MakeWindow(FTable);
-    QCOMPARE(w->windowTitle(), QString("散堆填料塔流体力学-空白项目"));
+    QCOMPARE(w->windowTitle(), QString("散堆填料塔流体力学-空白项目[*]"));
     QTabWidget* pages = w->findChild<QTabWidget*>("PageControlMain");
     QVERIFY(pages);
     QCOMPARE(pages->count(), 3);
@@ -343,9 +343,9 @@ class TMainWindowTest : public QObject {
       // Every command of the tool bar is part of this window.
       QVERIFY(b->isEnabled());
     }
-    for (const char* name : {"MFile_New", "MFile_Open", "MFile_Saveas", "MAbout", "MHelp_Topic",
-                             "MReport_Save", "MReport_Print", "MReport_Pdf", "MReport_Per",
-                             "MReport_PerCopy", "MReport_PerSave"})
+    for (const char* name :
+         {"MFile_New", "MFile_Open", "MFile_Saveas", "MAbout", "MHelp_Topic", "MReport_Save",
+          "MReport_Print", "MReport_Pdf", "MReport_Per", "MReport_PerCopy", "MReport_PerSave"})
       QVERIFY2(w->findChild<QAction*>(name)->isEnabled(), name);
 
     ShowActive(w.get());
@@ -388,13 +388,13 @@ class TMainWindowTest : public QObject {
       bool Edits;
     };
     const TKey keys[] = {
-        {"LD", Qt::Key_Escape, {}, false},     {"LD", Qt::Key_F2, {}, false},
-        {"LD", Qt::Key_Left, {}, false},       {"LD", Qt::Key_Up, {}, false},
-        {"LD", Qt::Key_Home, {}, false},       {"LD", Qt::Key_C, Qt::ControlModifier, false},
-        {"dD", Qt::Key_Backspace, {}, false},  {"dD", Qt::Key_5, {}, false},
-        {"LD", Qt::Key_5, {}, true},           {"LD", Qt::Key_V, Qt::ControlModifier, true},
-        {"LD", Qt::Key_Backspace, {}, true},   {"AfD", Qt::Key_Down, {}, true},
-        {"fpercentD", Qt::Key_Up, {}, true},   {"fpercentD", Qt::Key_Left, {}, false},
+        {"LD", Qt::Key_Escape, {}, false},    {"LD", Qt::Key_F2, {}, false},
+        {"LD", Qt::Key_Left, {}, false},      {"LD", Qt::Key_Up, {}, false},
+        {"LD", Qt::Key_Home, {}, false},      {"LD", Qt::Key_C, Qt::ControlModifier, false},
+        {"dD", Qt::Key_Backspace, {}, false}, {"dD", Qt::Key_5, {}, false},
+        {"LD", Qt::Key_5, {}, true},          {"LD", Qt::Key_V, Qt::ControlModifier, true},
+        {"LD", Qt::Key_Backspace, {}, true},  {"AfD", Qt::Key_Down, {}, true},
+        {"fpercentD", Qt::Key_Up, {}, true},  {"fpercentD", Qt::Key_Left, {}, false},
     };
     for (const TKey& k : keys) {
       velm::SetModified(false);
