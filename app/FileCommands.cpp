@@ -338,6 +338,7 @@ bool TFormVELM::SaveProject(const QString& path) {
 
 bool TFormVELM::FormCloseQuery() {
   if (!AskSave()) return false;
+  SaveWindowSettings();
   if (FSetup.UseRecentFiles) {
     // A list that cannot be written is reported; the window still closes.
     try {

@@ -20,9 +20,11 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -58,8 +60,19 @@ std::function<void(bool)> GModifiedChanged;
 
 // Width of the value fields and of the unit selectors [pixels]; the selectors show the unit's
 // name, the padded factor part of an entry stays out of sight.
-constexpr int kFieldWidth = 130;
-constexpr int kUnitWidth = 92;
+constexpr int kFieldWidth = 100;
+constexpr int kUnitWidth = 80;
+// Widest a value field grows on a wide window, and the width of the calculation page's block
+// [pixels]: wider, the eye loses the row between a label and its number.
+constexpr int kFieldMaxWidth = 220;
+constexpr int kCalPageMaxWidth = 1480;
+// The messages pane: its height at first start [text lines], the most a stored height may ask
+// for [pixels], and where it is kept in the window's settings.
+constexpr int kMessagesDefaultLines = 10;
+constexpr int kMessagesMaxHeight = 4000;
+const QString kMessagesHeightKey = QStringLiteral("MainWindow/MessagesHeight");
+// Height handed to the pages before the window is laid out; they take whatever is left.
+constexpr int kPagesStartHeight = 2000;
 
 // The unit selector of a value field: the final "D" replaced by "U" ("LD" -> "LU").
 QString SelectorName(const QString& field) { return field.left(field.size() - 1) + "U"; }
@@ -196,6 +209,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectReportCommands();
   ConnectChartCommands();
   qApp->installEventFilter(this);
+  LoadWindowSettings();
 
   FormCreate();
 }
@@ -384,9 +398,12 @@ void TFormVELM::BuildPages() {
   FPageControl = new QTabWidget(FSplitter);
   FPageControl->setObjectName(QStringLiteral("PageControlMain"));
 
+  // The calculation page scrolls on small screens instead of making the window larger than the
+  // screen; on wide ones its block keeps a readable width, centred.
   QWidget* cal = BuildCalculationPage();
-  cal->setObjectName(QStringLiteral("TabSheetCal"));
-  FPageControl->addTab(cal, QStringLiteral("计算"));
+  cal->setObjectName(QStringLiteral("PanelCal"));
+  cal->setMaximumWidth(kCalPageMaxWidth);
+  FPageControl->addTab(ScrolledPage(QStringLiteral("TabSheetCal"), cal), QStringLiteral("计算"));
 
   auto* constPage = new QWidget;
   constPage->setObjectName(QStringLiteral("TabSheetConst"));
@@ -398,16 +415,20 @@ void TFormVELM::BuildPages() {
   constLayout->addWidget(FGrid);
   FPageControl->addTab(constPage, QStringLiteral("常量"));
 
-  // The chart page: two paint boxes at the positions the chart is laid out for.
+  // The chart page: two paint boxes at the positions the chart is laid out for; the page
+  // scrolls to them when the window is smaller.
   auto* perPage = new QWidget;
-  perPage->setObjectName(QStringLiteral("TabSheetPer"));
+  perPage->setObjectName(QStringLiteral("PanelPer"));
   FPYPaintBox = new TPaintBox(perPage);
   FPYPaintBox->setObjectName(QStringLiteral("PYPaintBox"));
   FPYPaintBox->setGeometry(QRect(kPressureDropBoxAt, QSize(kChartBoxWidth, kChartBoxHeight)));
   FMyPaintBox = new TPaintBox(perPage);
   FMyPaintBox->setObjectName(QStringLiteral("MyPaintBox"));
   FMyPaintBox->setGeometry(QRect(kLoadBoxAt, QSize(kChartBoxWidth, kChartBoxHeight)));
-  FPageControl->addTab(perPage, QStringLiteral("操作性能图"));
+  perPage->setMinimumSize(FMyPaintBox->geometry().right() + kPressureDropBoxAt.x() + 1,
+                          FMyPaintBox->geometry().bottom() + kPressureDropBoxAt.y() + 1);
+  FPageControl->addTab(ScrolledPage(QStringLiteral("TabSheetPer"), perPage),
+                       QStringLiteral("操作性能图"));
   connect(FPageControl, &QTabWidget::currentChanged, this, &TFormVELM::PageControlMainChange);
 
   FMessages = new QPlainTextEdit(FSplitter);
@@ -415,13 +436,77 @@ void TFormVELM::BuildPages() {
   FMessages->setReadOnly(true);
   FMessages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   FMessages->setPlainText(QStringLiteral("====Messages===="));
+  // At least two lines stay visible whatever the divider's position.
+  FMessages->setMinimumHeight(MessagesHeightForLines(2));
 
   FSplitter->addWidget(FPageControl);
   FSplitter->addWidget(FMessages);
   FSplitter->setStretchFactor(0, 1);
   FSplitter->setStretchFactor(1, 0);
-  FSplitter->setSizes({560, 70});
+  // The pages take what the window gains or loses; the pane keeps its height.
+  FSplitter->setSizes({kPagesStartHeight, MessagesHeightForLines(kMessagesDefaultLines)});
+  // A height the user chose by dragging the divider is kept, also for the next start.
+  connect(FSplitter, &QSplitter::splitterMoved, this, [this] { FMessagesHeightChosen = true; });
   setCentralWidget(FSplitter);
+}
+
+void TFormVELM::SplitterResized() {
+  if (FMessagesHeightChosen) return;
+  // Until the user chooses, the pane shows ten lines, or a third of the height on a small
+  // screen, so that the pages keep the larger part; on a tall screen it takes the height the
+  // calculation page does not need, rather than leaving it blank under the page.
+  const int total = FSplitter->height() - FSplitter->handleWidth();
+  if (total <= 0) return;
+  const int lines = MessagesHeightForLines(kMessagesDefaultLines);
+  const int pages = FPageControl->tabBar()->sizeHint().height() + 8 +
+                    Need<QWidget>(QStringLiteral("PanelCal"))->sizeHint().height();
+  int height = total - pages;
+  if (height < lines) height = std::min(lines, total / 3);
+  height = std::max(FMessages->minimumHeight(), height);
+  FSplitter->setSizes({total - height, height});
+}
+
+QScrollArea* TFormVELM::ScrolledPage(const QString& name, QWidget* content) {
+  auto* area = new QScrollArea;
+  area->setObjectName(name);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidgetResizable(true);
+  area->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  area->setWidget(content);
+  return area;
+}
+
+int TFormVELM::MessagesHeightForLines(int lines) const {
+  const QFontMetrics metrics(FMessages->font());
+  const int margins = 2 * (FMessages->frameWidth() +
+                           static_cast<int>(std::ceil(FMessages->document()->documentMargin())));
+  return lines * metrics.lineSpacing() + margins;
+}
+
+QString TFormVELM::SettingsFile() const {
+  if (!FSetup.SettingsFile.isEmpty()) return FSetup.SettingsFile;
+  return FSetup.UseRecentFiles ? FAppConst.UserFile(QStringLiteral(".ini")) : QString();
+}
+
+void TFormVELM::LoadWindowSettings() {
+  const QString file = SettingsFile();
+  if (file.isEmpty()) return;
+  const QSettings settings(file, QSettings::IniFormat);
+  bool ok = false;
+  const int height = settings.value(kMessagesHeightKey).toInt(&ok);
+  // A missing, unreadable or absurd height keeps the default.
+  if (!ok || height < FMessages->minimumHeight() || height > kMessagesMaxHeight) return;
+  FSplitter->setSizes({kPagesStartHeight, height});
+  FMessagesHeightChosen = true;
+}
+
+void TFormVELM::SaveWindowSettings() {
+  const QString file = SettingsFile();
+  // The default height is not stored: it follows the screen of the next start.
+  if (file.isEmpty() || !FMessagesHeightChosen) return;
+  QSettings settings(file, QSettings::IniFormat);
+  settings.setValue(kMessagesHeightKey, FSplitter->sizes().value(1, FMessages->height()));
+  settings.sync();
 }
 
 QWidget* TFormVELM::BuildCalculationPage() {
@@ -477,6 +562,7 @@ TEditD* TFormVELM::AddValueRow(QGridLayout* grid, int row, int column, const QSt
   auto* field = new TEditD;
   field->setObjectName(name);
   field->setMinimumWidth(kFieldWidth);
+  field->setMaximumWidth(kFieldMaxWidth);
   if (role == 'R') field->SetMyResolved(false);
   if (role == 'O') {
     // Results: read-only, on the button face like the other read-only controls.
@@ -568,7 +654,9 @@ QWidget* TFormVELM::BuildLiquidGroup() {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(6, 2, 6, 4);
   grid->setVerticalSpacing(3);
-  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(2, 100);
+  // Beyond the fields' widest, the group's width goes to the right of the unit selectors.
+  grid->setColumnStretch(4, 1);
   const QString diffusionHint = QStringLiteral("计算传质时需要填写此数据,只计算塔径不必填写.");
 
   AddSectionCaption(grid, 0, QStringLiteral("LiquidPropertyCaption"),
@@ -588,6 +676,7 @@ QWidget* TFormVELM::BuildLiquidGroup() {
   af->setCurrentIndex(static_cast<int>(foaming.indexOf(QStringLiteral("0.8"))));
   af->setToolTip(QStringLiteral("高泡沫选0.5,中泡沫选0.8,无泡沫选1.0.其它酌情选取."));
   af->setProperty("HelpContext", 2);
+  af->setMaximumWidth(kFieldMaxWidth);
   afLabel->setBuddy(af);
   grid->addWidget(af, 5, 2);
 
@@ -604,7 +693,9 @@ QWidget* TFormVELM::BuildGasGroup() {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(6, 2, 6, 4);
   grid->setVerticalSpacing(3);
-  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(2, 100);
+  // Beyond the fields' widest, the group's width goes to the right of the unit selectors.
+  grid->setColumnStretch(4, 1);
 
   AddSectionCaption(grid, 0, QStringLiteral("GasPropertyCaption"), QStringLiteral("物 性 数 据"));
   AddValueRow(grid, 1, 0, QStringLiteral("DvD"), QStringLiteral("气相密度"), 'R');
@@ -630,6 +721,7 @@ QWidget* TFormVELM::BuildGasGroup() {
   fpercent->setEditText(QStringLiteral("80"));
   fpercent->setToolTip(QStringLiteral("通常在50%到80%之间。激进的设置可达90%"));
   fpercent->setProperty("HelpContext", 12);
+  fpercent->setMaximumWidth(kFieldMaxWidth);
   label->setBuddy(fpercent);
   grid->addWidget(fpercent, 6, 2);
   auto* percent = new QLabel(QStringLiteral("%"));
@@ -646,7 +738,9 @@ QWidget* TFormVELM::BuildOtherGroup() {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(6, 2, 6, 4);
   grid->setVerticalSpacing(3);
-  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(2, 100);
+  // Beyond the fields' widest, the group's width goes to the right of the unit selectors.
+  grid->setColumnStretch(4, 1);
 
   FPTD = AddListRow(grid, 0, QStringLiteral("PTD"), QStringLiteral("填料选择"), {}, {}, 0);
   FPTD->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -741,9 +835,11 @@ QWidget* TFormVELM::BuildResults() {
         grid->addWidget(check, r, base + 1);
       }
     }
-    grid->setColumnStretch(base + 2, 1);
-    if (c + 1 < static_cast<int>(columns.size())) grid->setColumnMinimumWidth(base + 4, 18);
+    grid->setColumnStretch(base + 2, 100);
+    if (c + 1 < static_cast<int>(columns.size())) grid->setColumnMinimumWidth(base + 4, 12);
   }
+  // Once the fields are at their widest, the rest of the width stays to the right.
+  grid->setColumnStretch(static_cast<int>(columns.size()) * kColumnsPerBlock, 1);
   return results;
 }
 
@@ -955,6 +1051,7 @@ bool TFormVELM::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (event->type() == QEvent::WindowDeactivate && watched == this) FormDeactivate();
+  if (event->type() == QEvent::Resize && watched == FSplitter) SplitterResized();
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -34,6 +34,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QScrollArea;
 class QSplitter;
 class QTabWidget;
 class QTextEdit;
@@ -103,6 +104,9 @@ struct TFormVELMSetup {
   // read at start nor written at close.
   QString RecentFilesFile;
   bool UseRecentFiles = true;
+  // The window's own settings (the messages pane's height), an INI file read at start and
+  // written at close; empty: TMyAppConst::UserFile(".ini") when UseRecentFiles, else none.
+  QString SettingsFile;
   // The project named on the command line, opened at the end of the start-up.
   QString CommandLineFile;
   // The about window created at start; none: the window makes its own when asked.
@@ -321,6 +325,15 @@ class TFormVELM : public QMainWindow {
   void BuildMenus();
   void BuildToolBar();
   void BuildPages();
+  // A page whose content scrolls when the window is smaller than it; `name` is the page's.
+  QScrollArea* ScrolledPage(const QString& name, QWidget* content);
+  // Height of the messages pane showing `lines` text lines [pixels].
+  int MessagesHeightForLines(int lines) const;
+  QString SettingsFile() const;
+  void LoadWindowSettings();
+  // The messages pane's height while the user has not chosen one.
+  void SplitterResized();
+  void SaveWindowSettings();
   QWidget* BuildCalculationPage();
   QWidget* BuildProjectGroup();
   QWidget* BuildLiquidGroup();
@@ -413,6 +426,7 @@ class TFormVELM : public QMainWindow {
   QAction* FMFileSave = nullptr;
   QToolBar* FToolBar = nullptr;
   QSplitter* FSplitter = nullptr;
+  bool FMessagesHeightChosen = false;  // dragged by the user or read from the settings
   QTabWidget* FPageControl = nullptr;
   QPlainTextEdit* FMessages = nullptr;
   TMyStatusBar* FStatusBar = nullptr;

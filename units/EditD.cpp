@@ -5,6 +5,8 @@
 #include <QHelpEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolTip>
 #include <cmath>
 #include <string>
@@ -281,8 +283,15 @@ void TEditD::DrawDisplayText() {
   painter.fillRect(rect().adjusted(1, 1, -1, -1), palette().base());
   painter.setFont(font());
   painter.setPen(isEnabled() ? palette().color(QPalette::Text) : QColor(128, 128, 128));
-  painter.drawText(rect().adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   s);
+  // Where the edit control itself puts its text: inside the frame and the text margins, two
+  // pixels in, centred in the height, so the short display sits where the edited text will.
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  const QRect contents = style()
+                             ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                             .marginsRemoved(textMargins())
+                             .adjusted(2, 0, -2, 0);
+  painter.drawText(contents, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, s);
 }
 
 void TEditD::focusOutEvent(QFocusEvent* event) {

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -47,12 +49,14 @@ class TMainWindowTest : public QObject {
   QTemporaryDir FDir;
   QString FTable;  // a small packing table: an empty-key record first, then 01, 02, 03
   QStringList FErrors;
+  QString FSettings = FDir.filePath("window.ini");  // the window's settings, private to the test
 
   std::unique_ptr<TFormVELM> MakeWindow(const QString& packingFile) {
     FErrors.clear();
     velm::TFormVELMSetup setup;
     setup.PackingFile = packingFile;
     setup.ErrorBox = [this](QWidget*, const QString& text) { FErrors << text; };
+    setup.SettingsFile = FSettings;
     return std::make_unique<TFormVELM>(nullptr, setup);
   }
   void ShowActive(QWidget* w) {
@@ -75,6 +79,8 @@ class TMainWindowTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(FDir.isValid());
+    // The program's own font, so that sizes are those the user sees.
+    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
     velm::TMyClientDataSet table;
     table.DefineFields(15);
     auto record = [](const std::string& key, const std::string& name) {
@@ -284,29 +290,94 @@ class TMainWindowTest : public QObject {
     QVERIFY(status->isVisible());  // its first panel carries the chart's readout
   }
 
-  void CalculationPageFitsTheScreenWithNoLabelCut() {
+  void PagesAreUsableFromSmallToWideScreens_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("1024x600") << QSize(1024, 600);
+    QTest::newRow("1366x768 less title and task bar") << QSize(1366, 698);
+    QTest::newRow("1920x1080 maximised") << QSize(1920, 1050);
+  }
+  void PagesAreUsableFromSmallToWideScreens() {
+    QFETCH(QSize, size);
     auto w = MakeWindow(FTable);
-    // 1366x768 less a title bar and a task bar.
-    const QSize screen(1366, 768 - 70);
-    QVERIFY(w->minimumSizeHint().width() <= screen.width());
-    QVERIFY(w->minimumSizeHint().height() <= screen.height());
-    w->resize(screen);
+    w->resize(size);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    QWidget* page = w->findChild<QWidget*>("TabSheetCal");
+    QCOMPARE(w->size(), size);  // nothing forces the window larger than the screen
+
+    auto* area = w->findChild<QScrollArea*>("TabSheetCal");
+    QVERIFY(area);
+    QCOMPARE(area->horizontalScrollBar()->maximum(), 0);  // the page scrolls up and down only
+    const QFontMetrics metrics(w->font());
+    QWidget* page = area->widget();
     for (const QLabel* label : page->findChildren<QLabel*>()) {
-      QVERIFY2(label->isVisible(), qPrintable(label->objectName()));
       QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
       QVERIFY2(label->height() >= label->sizeHint().height(), qPrintable(label->objectName()));
     }
-    for (const TEditD* field : page->findChildren<TEditD*>())
-      QVERIFY2(field->height() >= field->sizeHint().height(), qPrintable(field->objectName()));
-    // Everything lies inside the page.
-    for (const QWidget* child : page->findChildren<QWidget*>()) {
-      if (!child->isVisible() || child->window() != w.get()) continue;  // list pop-ups
-      const QRect r(child->mapTo(page, QPoint(0, 0)), child->size());
-      QVERIFY2(page->rect().contains(r),
-               qPrintable(child->objectName() + " " + child->metaObject()->className()));
+    // Every input and result can be scrolled into view, whole, and none is stretched across
+    // a wide screen.
+    QList<QWidget*> controls;
+    for (QWidget* c : page->findChildren<QWidget*>())
+      if (qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) ||
+          qobject_cast<QTextEdit*>(c) || qobject_cast<QCheckBox*>(c))
+        if (!qobject_cast<QComboBox*>(c->parentWidget())) controls << c;
+    QVERIFY(controls.size() > 40);
+    for (QWidget* c : controls) {
+      const QRect inPage(c->mapTo(page, QPoint(0, 0)), c->size());
+      area->ensureVisible(inPage.center().x(), inPage.center().y(), inPage.width() / 2 + 1,
+                          inPage.height() / 2 + 1);
+      const QRect r(c->mapTo(area->viewport(), QPoint(0, 0)), c->size());
+      QVERIFY2(area->viewport()->rect().contains(r), qPrintable(c->objectName()));
+      if (qobject_cast<TEditD*>(c)) {
+        QVERIFY2(c->height() >= c->sizeHint().height(), qPrintable(c->objectName()));
+        QVERIFY2(c->width() <= metrics.horizontalAdvance(QString(40, '0')),
+                 qPrintable(c->objectName()));
+      }
+    }
+    // The chart's two boxes lie inside the scrolled chart page.
+    auto* chart = w->findChild<QScrollArea*>("TabSheetPer");
+    for (const char* name : {"PYPaintBox", "MyPaintBox"})
+      QVERIFY2(chart->widget()->rect().contains(w->findChild<QWidget*>(name)->geometry()), name);
+  }
+
+  void MessagesPaneKeepsTheHeightTheUserDragsItTo() {
+    QFile::remove(FSettings);
+    auto open = [this] {
+      auto w = MakeWindow(FTable);
+      w->resize(1366, 698);
+      w->show();
+      return w;
+    };
+    auto w = open();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    auto* splitter = w->findChild<QSplitter*>("Splitter1");
+    const int lineHeight = QFontMetrics(w->MMessages()->font()).lineSpacing();
+    const int start = w->MMessages()->height();
+    QVERIFY2(start >= 9 * lineHeight && start <= 12 * lineHeight,
+             qPrintable(QString::number(start)));
+
+    // Dragging the divider up by 120 pixels gives the pane 120 pixels.
+    QSplitterHandle* handle = splitter->handle(1);
+    const QPoint from = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, from);
+    QTest::mouseMove(handle, from - QPoint(0, 120));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, from - QPoint(0, 120));
+    QCOMPARE(w->MMessages()->height(), start + 120);
+    QVERIFY(w->close());
+
+    w = open();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QCOMPARE(w->MMessages()->height(), start + 120);
+
+    // A damaged or absurd stored height gives the default again.
+    for (const QByteArray& stored : {QByteArray("abc"), QByteArray("-5"), QByteArray("99999")}) {
+      w.reset();
+      QFile ini(FSettings);
+      QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      ini.write("[MainWindow]\nMessagesHeight=" + stored + "\n");
+      ini.close();
+      w = open();
+      QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+      QVERIFY2(w->MMessages()->height() == start, stored.constData());
     }
   }
 
