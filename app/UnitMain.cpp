@@ -26,6 +26,8 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -1281,6 +1283,21 @@ void TFormVELM::ShowFindingLines() {
   for (const TFinding& f : FFindings) fresh << QString::fromStdString(FindingLine(f));
   for (qsizetype i = 0; i < fresh.size(); ++i) lines.insert(at + i, fresh[i]);
   FMessages->setPlainText(lines.join(QLatin1Char('\n')));
+  // The findings stand out from the calculation's own lines: each on the background its level
+  // gives the fields it concerns, its level in bold. The text itself stays plain.
+  for (qsizetype i = 0; i < fresh.size(); ++i) {
+    QTextCursor cursor(FMessages->document()->findBlockByNumber(static_cast<int>(at + i)));
+    QTextBlockFormat band;
+    band.setBackground(AlertColor(FFindings[static_cast<std::size_t>(i)].Level));
+    cursor.setBlockFormat(band);
+    const qsizetype label = fresh[i].indexOf(QStringLiteral("】"));
+    if (label < 0) continue;
+    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor,
+                        static_cast<int>(label + 1));
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.mergeCharFormat(bold);
+  }
 }
 
 void TFormVELM::AfDChange(QObject* sender) {

@@ -2,7 +2,9 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <stdexcept>
 
 #include "app/UnitMain.h"
@@ -53,6 +55,16 @@ int TMemoLog::Count() const {
 
 void TMemoLog::Clear() { FMemo->clear(); }
 
-void TMemoLog::Add(const TLogLine& line) { FMemo->appendPlainText(QString::fromStdString(line.Text())); }
+void TMemoLog::Add(const TLogLine& line) {
+  // A plain line, whatever the format of the line before it (the findings are coloured) or of
+  // the place the user last clicked.
+  QScrollBar* bar = FMemo->verticalScrollBar();
+  const bool atBottom = bar->value() >= bar->maximum();
+  QTextCursor cursor(FMemo->document());
+  cursor.movePosition(QTextCursor::End);
+  if (Count() > 0) cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+  cursor.insertText(QString::fromStdString(line.Text()), QTextCharFormat());
+  if (atBottom) bar->setValue(bar->maximum());
+}
 
 }  // namespace velm

@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <cmath>
 
 #include "app/MyStatusBar.h"
@@ -56,7 +58,8 @@ class TCalculationTest : public QObject {
   void PickUnit(const char* selector, const QString& unit) {
     auto* u = FWindow->Control<TComboBoxU>(QString::fromLatin1(selector));
     for (int i = 0; i < u->count(); ++i)
-      if (u->itemText(i).trimmed().startsWith(unit + " ") || u->itemText(i).startsWith(unit + "|")) {
+      if (u->itemText(i).trimmed().startsWith(unit + " ") ||
+          u->itemText(i).startsWith(unit + "|")) {
         Pick(u, i);
         QCOMPARE(u->GetUnit(), unit);
         return;
@@ -98,7 +101,8 @@ class TCalculationTest : public QObject {
     FWarnings.clear();
     FErrors.clear();
     SetFieldMessageHook([this](const QString& t) { FMessages << t; });
-    SetRelationWarningHook([this](const std::string& t) { FWarnings << QString::fromStdString(t); });
+    SetRelationWarningHook(
+        [this](const std::string& t) { FWarnings << QString::fromStdString(t); });
     TFormVELMSetup setup;
     setup.PackingFile = QStringLiteral(VELM_PACKINGS);
     setup.ErrorBox = [this](QWidget*, const QString& t) { FErrors << t; };
@@ -136,9 +140,9 @@ class TCalculationTest : public QObject {
     nlohmann::json c;
     auto& in = c["inputs"];
     const std::pair<const char*, const char*> inputs[] = {
-        {"LiquidFlow", "LD"},       {"LiquidDensity", "DlD"},   {"LiquidViscosity", "MlD"},
-        {"SurfaceTension", "SLD"},  {"LiquidDiffusivity", "DlfD"}, {"GasFlow", "VD"},
-        {"GasDensity", "DvD"},      {"GasViscosity", "MvD"},    {"GasDiffusivity", "DvfD"},
+        {"LiquidFlow", "LD"},      {"LiquidDensity", "DlD"},      {"LiquidViscosity", "MlD"},
+        {"SurfaceTension", "SLD"}, {"LiquidDiffusivity", "DlfD"}, {"GasFlow", "VD"},
+        {"GasDensity", "DvD"},     {"GasViscosity", "MvD"},       {"GasDiffusivity", "DvfD"},
         {"Lambda", "LmdD"}};
     for (auto [key, field] : inputs) in[key] = Field(field)->Value();
     in["FoamingFactor"] = List("AfD")->currentText().toStdString();
@@ -148,21 +152,32 @@ class TCalculationTest : public QObject {
     const nlohmann::json out = RunCaseJson(c);
     QVERIFY(out["error"].is_null());
 
-    const std::pair<const char*, const char*> results[] = {
-        {"FloodVelocity", "UfD"},  {"DesignVelocity", "UpD"}, {"TheoreticalDiameter", "dpD"},
-        {"Diameter", "dD"},        {"GasLoad", "UvsD"},       {"LiquidLoad", "UlsD"},
-        {"WetPressureDrop", "dPwaterD"}, {"Holdup", "HTD"},   {"WettingPercent", "UmD"},
-        {"HTUV", "HTUVD"},         {"HTUL", "HTULD"},         {"HTUOV", "HTUOVD"},
-        {"HETP", "HETPD"},         {"Kf", "KfD"},             {"Kp", "KpD"}};
+    const std::pair<const char*, const char*> results[] = {{"FloodVelocity", "UfD"},
+                                                           {"DesignVelocity", "UpD"},
+                                                           {"TheoreticalDiameter", "dpD"},
+                                                           {"Diameter", "dD"},
+                                                           {"GasLoad", "UvsD"},
+                                                           {"LiquidLoad", "UlsD"},
+                                                           {"WetPressureDrop", "dPwaterD"},
+                                                           {"Holdup", "HTD"},
+                                                           {"WettingPercent", "UmD"},
+                                                           {"HTUV", "HTUVD"},
+                                                           {"HTUL", "HTULD"},
+                                                           {"HTUOV", "HTUOVD"},
+                                                           {"HETP", "HETPD"},
+                                                           {"Kf", "KfD"},
+                                                           {"Kp", "KpD"}};
     for (auto [key, field] : results) {
       const double expected = out[key].get<double>();
-      QVERIFY2(std::fabs(Field(field)->Value() - expected) <= 1e-12 * std::fabs(expected),
-               qPrintable(QString("%1: %2 vs %3").arg(field).arg(Field(field)->Value()).arg(expected)));
+      QVERIFY2(
+          std::fabs(Field(field)->Value() - expected) <= 1e-12 * std::fabs(expected),
+          qPrintable(QString("%1: %2 vs %3").arg(field).arg(Field(field)->Value()).arg(expected)));
     }
     // Shown in the units chosen beside the fields: the diameter in millimetres.
     QCOMPARE(Field("dD")->text().toDouble(), 1000 * out["Diameter"].get<double>());
     QCOMPARE(FWindow->Control<QLabel>("UmL")->text(),
-             QString::fromStdString(out["WettingSufficient"].get<bool>() ? "饱和喷淋" : "饱和喷淋[不够]"));
+             QString::fromStdString(out["WettingSufficient"].get<bool>() ? "饱和喷淋"
+                                                                         : "饱和喷淋[不够]"));
     // The flow parameter comes from relation group A.
     QVERIFY(std::fabs(Field("FpD")->Value() - out["FlowParameter"].get<double>()) < 1e-12);
 
@@ -310,8 +325,10 @@ class TCalculationTest : public QObject {
     QComboBox* ptd = List("PTD");
     int without = -1;
     for (int i = 0; i < ptd->count() && without < 0; ++i) {
-      const auto rec = FWindow->MyClientDataSet1().FindRecord(ptd->itemText(i).section(';', 0, 0).toStdString());
-      if (rec && rec->size() > 14 && QString::fromStdString((*rec)[14]).trimmed().isEmpty()) without = i;
+      const auto rec =
+          FWindow->MyClientDataSet1().FindRecord(ptd->itemText(i).section(';', 0, 0).toStdString());
+      if (rec && rec->size() > 14 && QString::fromStdString((*rec)[14]).trimmed().isEmpty())
+        without = i;
     }
     QVERIFY(without >= 0);
     Pick(ptd, without);
@@ -396,6 +413,18 @@ class TCalculationTest : public QObject {
       for (size_t i = 0; i < findings.size(); ++i)
         QCOMPARE(lines[int(i) + 1], QString::fromStdString(FindingLine(findings[i])));
       QVERIFY(!lines[int(findings.size()) + 1].startsWith(QStringLiteral("【")));
+      // The findings stand out on their fields' alert colours; the calculation's lines stay plain.
+      const QTextDocument* doc = FWindow->MMessages()->document();
+      const auto first = std::find_if(findings.begin(), findings.end(), [&](const TFinding& f) {
+        return f.Field == marked.toStdString();
+      });
+      QCOMPARE(doc->findBlockByNumber(int(first - findings.begin()) + 1)
+                   .blockFormat()
+                   .background()
+                   .color(),
+               Field(qPrintable(marked))->AlertColor());
+      for (int b = int(findings.size()) + 1; b < doc->blockCount(); ++b)
+        QCOMPARE(doc->findBlockByNumber(b).blockFormat().background().style(), Qt::NoBrush);
       QCOMPARE(FWindow->MyStatusBarMain()->PanelText(1),
                QString::fromStdString(FindingsSummary(findings)));
       for (const char* r : {"UfD", "dD", "fActualD", "HETPD"})
