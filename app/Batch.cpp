@@ -280,8 +280,11 @@ int RunBatch(const QStringList& arguments) {
         auto print = [&](const auto& names) {
           for (const char* name : names) {
             const auto [text, unitName, si, stale] = fieldRow(name);
+            // The text as the window shows it (long numbers in 7 digits); --json keeps all.
+            const auto* field = window.Control<TEditD>(QString::fromLatin1(name));
+            const QString shown = field ? field->ShortText().value_or(text) : text;
             out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
-                << OrDash(text.trimmed()) << ' ' << OrDash(unitName);
+                << OrDash(shown.trimmed()) << ' ' << OrDash(unitName);
             if (stale) out << " stale";
             out << '\n';
           }

@@ -658,6 +658,7 @@ class TFileCommandsTest : public QObject {
                                 << QStringList{"VD 气相质量流量 14 t/h",
                                                "alfD 相对挥发度 2.45 无量纲",
                                                "dD 实际塔径 1100 mm",
+                                               "UfD 泛点气速 2.032986 m/s",
                                                "KpD 实验填料因子 66 1/m",
                                                "MethodD 算法选择 Kister-Orvik",
                                                "ACLMethodD 加速收敛算法 Orvik Talvsen"};
