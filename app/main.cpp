@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
@@ -24,9 +26,9 @@
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
 #include "base/VelmVersion.h"
-#include "simulators/SimulatorServers.h"
 #include "report/MyXls.h"
 #include "report/SheetPrinter.h"
+#include "simulators/SimulatorServers.h"
 
 namespace {
 
@@ -45,6 +47,14 @@ void ScheduleScreenshots(velm::TFormVELM& window, velm::TFormAbout& about, const
       window.grab().save(QDir(dir).filePath(QStringLiteral("page-%1.png").arg(i)));
     }
     pages->setCurrentIndex(0);
+    // The file menu, open, with its shortcuts.
+    const QList<QAction*> menus = window.menuBar()->actions();
+    if (QMenu* file = menus.isEmpty() ? nullptr : menus.first()->menu()) {
+      file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
+      QApplication::processEvents();
+      file->grab().save(QDir(dir).filePath(QStringLiteral("menu-file.png")));
+      file->hide();
+    }
     velm::SaveHelpScreenshots(window, dir);
     about.show();
     QApplication::processEvents();
@@ -90,7 +100,8 @@ int main(int argc, char** argv) {
   // program cannot make reports and ends after saying so.
   if (!batch) {
     velm::SetMyXlsMessage([](const std::string& text) {
-      QMessageBox::warning(nullptr, QStringLiteral("散堆填料塔流体力学"), QString::fromStdString(text));
+      QMessageBox::warning(nullptr, QStringLiteral("散堆填料塔流体力学"),
+                           QString::fromStdString(text));
     });
   }
   if (!velm::MyXlsStart()) return 1;
