@@ -12,7 +12,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "app/MyClientDataSet.h"
+#include "table/MyClientDataSet.h"
 
 namespace velm {
 

@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "app/MyAppConst.h"
-#include "app/MyClientDataSet.h"
 #include "chart/ChartPage.h"
 #include "core/DesignCase.h"
 #include "core/Validity.h"
 #include "project/RecentFiles.h"
+#include "table/MyClientDataSet.h"
 
 class QAction;
 class QCheckBox;

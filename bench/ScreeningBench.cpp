@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "app/MyClientDataSet.h"
 #include "core/Screening.h"
+#include "table/MyClientDataSet.h"
 
 namespace {
 
@@ -23,9 +23,9 @@ void BM_ScreenShippedTable(benchmark::State& state, int method) {
   duty.Options.FloodMethod = method;
   duty.Options.FloodPercentText = "70";
   const std::pair<TField, const char*> inputs[] = {
-      {TField::LD, "5"},          {TField::DlD, "998"},    {TField::MlD, "0.001"},
-      {TField::SLD, "0.072"},     {TField::DlfD, "1.9e-9"}, {TField::VD, "1.2"},
-      {TField::DvD, "1.19"},      {TField::MvD, "1.8e-5"}, {TField::DvfD, "2.3e-5"},
+      {TField::LD, "5"},      {TField::DlD, "998"},     {TField::MlD, "0.001"},
+      {TField::SLD, "0.072"}, {TField::DlfD, "1.9e-9"}, {TField::VD, "1.2"},
+      {TField::DvD, "1.19"},  {TField::MvD, "1.8e-5"},  {TField::DvfD, "2.3e-5"},
       {TField::LmdD, "0.8"}};
   for (const auto& [f, text] : inputs) duty.Inputs[static_cast<size_t>(f)] = text;
   duty.Stages = 10;

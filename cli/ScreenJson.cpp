@@ -2,9 +2,9 @@
 
 #include <fstream>
 
-#include "app/MyClientDataSet.h"
 #include "cli/CaseJson.h"
 #include "core/Screening.h"
+#include "table/MyClientDataSet.h"
 
 namespace velm {
 

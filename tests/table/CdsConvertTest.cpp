@@ -1,7 +1,5 @@
 // CSV reading and writing, the velm-cds converter, and the shipped packing table.
 #include <gtest/gtest.h>
-
-#include "support/TempDir.h"
 #include <sys/wait.h>
 
 #include <cmath>
@@ -13,8 +11,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/MyClientDataSet.h"
 #include "base/Decimal.h"
+#include "support/TempDir.h"
+#include "table/MyClientDataSet.h"
 
 namespace velm {
 namespace {

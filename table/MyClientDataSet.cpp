@@ -1,4 +1,4 @@
-#include "app/MyClientDataSet.h"
+#include "table/MyClientDataSet.h"
 
 #include <algorithm>
 #include <array>

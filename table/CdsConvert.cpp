@@ -14,8 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/MyClientDataSet.h"
 #include "base/Decimal.h"
+#include "table/MyClientDataSet.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
 // The in-memory table: records, cursor, keys, sorting, the table block and labelled files.
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
-
 #include <fstream>
 #include <sstream>
 #include <streambuf>
 
-#include "app/MyClientDataSet.h"
+#include "support/TempDir.h"
+#include "table/MyClientDataSet.h"
 
 namespace velm {
 namespace {

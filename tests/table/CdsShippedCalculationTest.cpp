@@ -6,9 +6,9 @@
 
 #include <cmath>
 
-#include "app/MyClientDataSet.h"
 #include "core/Calculate.h"
 #include "core/PlainFields.h"
+#include "table/MyClientDataSet.h"
 
 namespace velm {
 namespace {
