@@ -666,6 +666,9 @@ void TMyClientDataSet::LoadCsv(std::istream& in, const std::string& where,
   size_t width = titles.size();
   const bool drop = !dropLastColumnTitled.empty() && titles.back() == dropLastColumnTitled;
   const size_t keep = drop ? width - 1 : width;
+  // A table of nothing but the left-out column would save as an empty file, which is no table.
+  if (keep == 0)
+    throw TTableError(where + ": no column besides \"" + std::string(dropLastColumnTitled) + "\"");
 
   std::vector<TFieldDef> fields;
   for (size_t f = 0; f < keep; ++f) {
