@@ -702,6 +702,12 @@ void TMyClientDataSet::LoadCsv(std::istream& in, const std::string& where,
 
 void TMyClientDataSet::SaveCsv(std::ostream& out) const {
   auto writeRow = [&](const std::vector<std::string>& values) {
+    // In a one-column table an empty value (title or record) would be a blank line, which a
+    // reader drops.
+    if (values.size() == 1 && values[0].empty()) {
+      out << "\"\"\n";
+      return;
+    }
     for (size_t i = 0; i < values.size(); ++i) {
       if (i > 0) out << ',';
       out << CsvField(values[i]);
@@ -710,14 +716,7 @@ void TMyClientDataSet::SaveCsv(std::ostream& out) const {
   };
   if (FieldCount() == 0) return;
   writeRow(FTitles);
-  for (const TRecord& r : FRecords) {
-    // In a one-column table an empty value would be a blank line, which a reader drops at the
-    // end of the file.
-    if (r.size() == 1 && r[0].empty())
-      out << "\"\"\n";
-    else
-      writeRow(r);
-  }
+  for (const TRecord& r : FRecords) writeRow(r);
 }
 
 std::vector<TPackingRecord> PackingRecords(const TMyClientDataSet& table) {
