@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <cmath>
 
 namespace velm {
 
@@ -87,7 +88,12 @@ void DrawPressureDropDiagram(TPlotTarget* box, const TEnvelope& env, const TChar
   PlotMoveTo(env.Design.X, env.Design.Y);
   PlotLineTo(env.Design.X, env.Design.Y);
   PenMarker(kCircle, 10, kColourFill);
-  PlotText(kChartCurves, DesignPointLabel(env.Design), 1, env.Design.X + 50, env.Design.Y, 0);
+  // A design point at (or near) 80 % of flooding lies on the 80 % point: its label then goes
+  // above the point and the 80 % label below, where each is written beside it on its own.
+  // "Near" is within about one text line of the height of the capacity axis.
+  const bool stacked = std::abs(env.Load80.Y - env.Design.Y) < 0.06 * ax.CapacityEnd;
+  PlotText(kChartCurves, DesignPointLabel(env.Design), 1, env.Design.X + 50, env.Design.Y,
+           stacked ? -1 : 0);
   // Flooding point, joined to the last curve point by a dashed segment when it lies beyond it.
   if (env.FloodExtension) {
     SetLineStyle(4);
@@ -103,7 +109,7 @@ void DrawPressureDropDiagram(TPlotTarget* box, const TEnvelope& env, const TChar
   PlotMoveTo(env.Load80.X, env.Load80.Y);
   PenMarker(kTriangleUp, 0, kColourFill);
   PlotText(kChartCurves, QStringLiteral("80负荷点（泛点率80%）"), 1, env.Load80.X + 50,
-           env.Load80.Y, 0);
+           env.Load80.Y, stacked ? 1 : 0);
   EndPlot();
 }
 

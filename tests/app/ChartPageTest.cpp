@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 #include "app/MyStatusBar.h"
@@ -173,6 +175,33 @@ class TChartPageTest : public QObject {
     QVERIFY(p.waitForFinished(60000));
     QVERIFY(p.exitCode() != 0);
     QVERIFY(!QFile::exists(dir.filePath("x.png")));
+  }
+
+  // At a design of 80 % of flooding the design and 80 % points coincide; their labels must be
+  // written on separate lines, not over each other.
+  void LabelsOfCoincidingPointsDoNotOverlap() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("chart.svg");
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE),
+            {"--batch", Example("benzene-toluene-distillation.vlm"), "--chart", out});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(f.readAll());
+    auto baseline = [&](const QString& start) {
+      static const QRegularExpression text(
+          QStringLiteral("<text[^>]* y=\"([-0-9.]+)\"[^>]*>([^<]*)<"));
+      for (const QRegularExpressionMatch& m : text.globalMatch(svg))
+        if (m.captured(2).startsWith(start)) return m.captured(1).toDouble();
+      return qQNaN();
+    };
+    const double design = baseline(QStringLiteral("设计点"));
+    // The SVG writer splits a text where its font changes: "80" and "负荷点（泛点率80%）".
+    const double load80 = baseline(QStringLiteral("负荷点"));
+    QVERIFY(!qIsNaN(design) && !qIsNaN(load80));
+    QVERIFY2(std::abs(design - load80) >= 12, qPrintable(QString::number(design - load80)));
   }
 };
 
