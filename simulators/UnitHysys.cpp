@@ -17,12 +17,11 @@
 namespace velm {
 
 TFormHysys::TFormHysys(QWidget* owner) : QDialog(owner) {
-  setObjectName(QStringLiteral("FormHysys"));
-  setWindowTitle(QStringLiteral("连接Hysys"));
-  setWindowFlag(Qt::WindowStaysOnTopHint);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  setModal(true);
-  setAttribute(Qt::WA_DeleteOnClose);
+  const TImportButtons buttons = SetUpImportDialog(
+      this, QStringLiteral("FormHysys"), QStringLiteral("连接Hysys"), [this] { BOKClick(); });
+  FBGetData = buttons.GetData;
+  FBOK = buttons.OK;
+  FBCancel = buttons.Cancel;
 
   FGroupBox1 = new QGroupBox(QStringLiteral("塔器模块"), this);
   FGroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -54,38 +53,19 @@ TFormHysys::TFormHysys(QWidget* owner) : QDialog(owner) {
   FListData = new QListWidget(this);
   FListData->setObjectName(QStringLiteral("ListData"));
 
-  FBGetData = new QPushButton(QStringLiteral("获得数据"), this);
-  FBGetData->setObjectName(QStringLiteral("BGetData"));
-  FBOK = new QPushButton(QStringLiteral("确定"), this);
-  FBOK->setObjectName(QStringLiteral("BOK"));
-  FBCancel = new QPushButton(QStringLiteral("取消"), this);
-  FBCancel->setObjectName(QStringLiteral("BCancel"));
-  for (QPushButton* b : {FBGetData, FBOK, FBCancel}) b->setAutoDefault(false);
-
   auto* right = new QVBoxLayout;
   right->addWidget(FRGModal);
   right->addWidget(FListData, 1);
   auto* top = new QHBoxLayout;
   top->addWidget(FGroupBox1, 1);
   top->addLayout(right, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(FBGetData);
-  buttons->addStretch(1);
-  buttons->addWidget(FBOK);
-  buttons->addWidget(FBCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top, 1);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Row);
   resize(560, 340);
 
   connect(FBGetData, &QPushButton::clicked, this,
           [this] { GuardSimulatorHandler([this] { BGetDataClick(); }); });
-  // OK closes the dialog whatever its handler met on the way.
-  connect(FBOK, &QPushButton::clicked, this, [this] {
-    GuardSimulatorHandler([this] { BOKClick(); });
-    accept();
-  });
-  connect(FBCancel, &QPushButton::clicked, this, &QDialog::reject);
 
   // An error of the simulator while the columns are listed is reported; the dialog opens with
   // the names read so far.

@@ -49,12 +49,11 @@ QStringList TFormProii::OpenFilters() {
 }
 
 TFormProii::TFormProii(QWidget* owner) : QDialog(owner) {
-  setObjectName(QStringLiteral("FormProii"));
-  setWindowTitle(QStringLiteral("连接Proii"));
-  setWindowFlag(Qt::WindowStaysOnTopHint);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  setModal(true);
-  setAttribute(Qt::WA_DeleteOnClose);
+  const TImportButtons buttons = SetUpImportDialog(
+      this, QStringLiteral("FormProii"), QStringLiteral("连接Proii"), [this] { BOKClick(); });
+  FBGetData = buttons.GetData;
+  FBOK = buttons.OK;
+  FBCancel = buttons.Cancel;
 
   FBOpen = new QPushButton(QStringLiteral("打开文件"), this);
   FBOpen->setObjectName(QStringLiteral("BOpen"));
@@ -98,13 +97,7 @@ TFormProii::TFormProii(QWidget* owner) : QDialog(owner) {
   FListData = new QListWidget(this);
   FListData->setObjectName(QStringLiteral("ListData"));
 
-  FBGetData = new QPushButton(QStringLiteral("获得数据"), this);
-  FBGetData->setObjectName(QStringLiteral("BGetData"));
-  FBOK = new QPushButton(QStringLiteral("确定"), this);
-  FBOK->setObjectName(QStringLiteral("BOK"));
-  FBCancel = new QPushButton(QStringLiteral("取消"), this);
-  FBCancel->setObjectName(QStringLiteral("BCancel"));
-  for (QPushButton* b : {FBOpen, FBGetData, FBOK, FBCancel}) b->setAutoDefault(false);
+  FBOpen->setAutoDefault(false);
 
   auto* left = new QVBoxLayout;
   left->addWidget(FBOpen, 0, Qt::AlignLeft);
@@ -117,14 +110,9 @@ TFormProii::TFormProii(QWidget* owner) : QDialog(owner) {
   auto* top = new QHBoxLayout;
   top->addLayout(left, 1);
   top->addLayout(right, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(FBGetData);
-  buttons->addStretch(1);
-  buttons->addWidget(FBOK);
-  buttons->addWidget(FBCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top, 1);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Row);
   resize(600, 480);
 
   const auto guarded = [this](void (TFormProii::*handler)()) {
@@ -135,12 +123,6 @@ TFormProii::TFormProii(QWidget* owner) : QDialog(owner) {
   connect(FListColumns, &QListWidget::itemSelectionChanged, this,
           guarded(&TFormProii::ListColumnsClick));
   connect(FBGetData, &QPushButton::clicked, this, guarded(&TFormProii::BGetDataClick));
-  // OK closes the dialog whatever its handler met on the way.
-  connect(FBOK, &QPushButton::clicked, this, [this] {
-    GuardSimulatorHandler([this] { BOKClick(); });
-    accept();
-  });
-  connect(FBCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TFormProii::~TFormProii() {
