@@ -17,6 +17,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "core/Methods.h"
 #include "core/Validity.h"
 #include "ooxml/Workbook.h"
 #include "report/MyXls.h"
@@ -307,7 +308,7 @@ void TFormVELM::WriteReport(const QString& path) {
                                  : QStringLiteral("(输入)"));
   };
   auto* method = Control<QComboBox>(QStringLiteral("MethodD"));
-  if (method && method->currentIndex() == 0) {
+  if (method && FloodingMethodAt(FloodingMethodIndex(method->currentIndex())).UsesKf()) {
     put(35, 6, factorCaption("KfL", "CalKf"));
     put(35, 7, value("KfD"));
   } else {

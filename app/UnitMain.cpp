@@ -46,6 +46,7 @@
 #include "base/NumberFormat.h"
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
+#include "core/Methods.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -80,6 +81,13 @@ constexpr int kPagesStartHeight = 2000;
 QString SelectorName(const QString& field) { return field.left(field.size() - 1) + "U"; }
 // The caption label of a value field: the final "D" replaced by "L".
 QString LabelName(const QString& field) { return field.left(field.size() - 1) + "L"; }
+
+// The flooding methods' names in the order of their stored index.
+QStringList FloodingMethodNames() {
+  QStringList names;
+  for (const auto& m : FloodingMethods()) names << QString::fromUtf8(m->Name());
+  return names;
+}
 
 QColor WindowTextColor() { return QApplication::palette().color(QPalette::WindowText); }
 
@@ -758,8 +766,7 @@ QWidget* TFormVELM::BuildOtherGroup() {
                             QStringLiteral("y=ax/[1+(a-1)x]中的a"), 22);
   for (TEditD* f : {lmd, me, alf}) SetTextColor(f, QPalette::Text, WindowTextColor());
 
-  AddListRow(grid, 4, QStringLiteral("MethodD"), QStringLiteral("算法选择"),
-             {QStringLiteral("Eckert-Orvik"), QStringLiteral("Kister-Orvik")},
+  AddListRow(grid, 4, QStringLiteral("MethodD"), QStringLiteral("算法选择"), FloodingMethodNames(),
              QStringLiteral("泛点关联式:Eckert-Orvik或Kister-Orvik"), 24);
   // Calculation basis, beside the flooding method it qualifies.
   AddListRow(grid, 5, QStringLiteral("CalcBasis"), QStringLiteral("计算依据"),
@@ -1099,7 +1106,7 @@ void TFormVELM::ConnectCalculation() {
 void TFormVELM::ReadOptions() {
   const int method = Need<QComboBox>(QStringLiteral("MethodD"))->currentIndex();
   const int accel = Need<QComboBox>(QStringLiteral("ACLMethodD"))->currentIndex();
-  FCase.FloodMethod = method == 1 ? kKisterOrvik : kEckertOrvik;
+  FCase.FloodMethod = FloodingMethodIndex(method);
   FCase.AccelMethod = accel < 0 ? 0 : accel;  // no selection counts as "Normal"
   FCase.CalcKf = Need<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
   FCase.CalcKp = Need<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
@@ -1175,12 +1182,6 @@ bool IsFindingLine(const QString& line) {
   return false;
 }
 
-std::optional<TField> FieldOf(const QString& name) {
-  for (int i = 0; i < kFieldCount; ++i)
-    if (name == QLatin1String(FieldName(static_cast<TField>(i)))) return static_cast<TField>(i);
-  return std::nullopt;
-}
-
 // Marks a list (foaming factor, design percentage) as a value field's alert does; the list's own
 // hint is kept in a property and comes back when the alert goes.
 void SetListAlert(QComboBox* list, const QColor& color, const QString& text) {
@@ -1234,7 +1235,9 @@ void TFormVELM::ShowRunState(bool groupsDone, const TPackingRecord* packing,
     if (!field) continue;
     const QString n = QString::fromLatin1(name);
     bool stale = !groupsDone;
-    if (const std::optional<TField> f = FieldOf(n)) {
+    const TFieldInfo* info = FindField(name);
+    if (info && info->Role == TFieldRole::Result) {
+      const TField* f = &info->Field;
       stale = !run.WasWritten(*f);
       if ((*f == TField::KfD && !calKf) || (*f == TField::KpD && !calKp)) stale = false;
     }
@@ -1307,11 +1310,12 @@ void TFormVELM::AfDChange(QObject* sender) {
 }
 
 void TFormVELM::MethodDChange(QObject* sender) {
-  const bool eckert = Need<QComboBox>(QStringLiteral("MethodD"))->currentIndex() == 0;
+  const TFloodingMethod& method = FloodingMethodAt(
+      FloodingMethodIndex(Need<QComboBox>(QStringLiteral("MethodD"))->currentIndex()));
   for (const char* name : {"CalKf", "KfL", "KfD", "KfU"})
-    if (QWidget* w = Control<QWidget>(QString::fromLatin1(name))) w->setEnabled(eckert);
+    if (QWidget* w = Control<QWidget>(QString::fromLatin1(name))) w->setEnabled(method.UsesKf());
   if (auto* kpl = Control<QLabel>(QStringLiteral("KpL")))
-    kpl->setText(eckert ? QStringLiteral("压降湿填料因子") : QStringLiteral("实验填料因子"));
+    kpl->setText(QString::fromUtf8(method.KpCaption()));
   AfDChange(sender);
 }
 

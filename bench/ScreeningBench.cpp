@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "core/Methods.h"
 #include "core/Screening.h"
 #include "table/MyClientDataSet.h"
 
@@ -38,8 +39,12 @@ void BM_ScreenShippedTable(benchmark::State& state, int method) {
   state.counters["packings"] = static_cast<double>(packings.size());
 }
 
-void BM_ScreenEckert(benchmark::State& s) { BM_ScreenShippedTable(s, kEckertOrvik); }
-void BM_ScreenKister(benchmark::State& s) { BM_ScreenShippedTable(s, kKisterOrvik); }
+void BM_ScreenEckert(benchmark::State& s) {
+  BM_ScreenShippedTable(s, FloodingMethodIndexOf("Eckert-Orvik"));
+}
+void BM_ScreenKister(benchmark::State& s) {
+  BM_ScreenShippedTable(s, FloodingMethodIndexOf("Kister-Orvik"));
+}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "base/NumberFormat.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
+#include "core/Methods.h"
 #include "core/OTVMahlib.h"
 
 namespace velm {
@@ -47,10 +48,7 @@ TLoadPercents LoadPercents(const TEnvelopeLoads& e) {
 }
 
 int LastCurveIndex(int floodMethod, double FP) {
-  if (floodMethod == kKisterOrvik) return 5;
-  if (FP <= 0.25) return 10;
-  if (FP <= 1.0) return 9;
-  return 8;
+  return FloodingMethodAt(floodMethod).LastChartCurve(FP);
 }
 
 std::string ChartNumber(double value, int exponentDigits) {
@@ -59,12 +57,13 @@ std::string ChartNumber(double value, int exponentDigits) {
 
 TEnvelope BuildEnvelope(const TDesignCase& dc, const TEnvelopeLoads& loads) {
   TEnvelope env;
-  env.FloodMethod = dc.FloodMethod == kKisterOrvik ? kKisterOrvik : kEckertOrvik;
+  env.FloodMethod = FloodingMethodIndex(dc.FloodMethod);
+  const TFloodingMethod& method = FloodingMethodAt(env.FloodMethod);
   env.FlowParameter = dc.FlowParameter.value_or(0.0);
   const int a = LastCurveIndex(env.FloodMethod, env.FlowParameter);
   env.LastIndex = a;
   // The capacity axis of Eckert-Orvik always reaches the top curve, also when fewer are drawn.
-  const int top = env.FloodMethod == kKisterOrvik ? 5 : 10;
+  const int top = method.TopChartCurve();
   const bool curvesThere = dc.Curves.size() >= 2 && dc.CurveCount > top &&
                            static_cast<int>(dc.Curves[0].size()) > top &&
                            static_cast<int>(dc.Curves[1].size()) > top;
@@ -95,7 +94,7 @@ TEnvelope BuildEnvelope(const TDesignCase& dc, const TEnvelopeLoads& loads) {
   env.FloodExtension = env.Flood.X >= dp[a] && env.Flood.Y >= cp[a];
 
   TPressureDropAxes& ax = env.PressureDropAxes;
-  ax.PressureDropEnd = std::max(env.FloodMethod == kKisterOrvik ? 1300.0 : 2000.0, env.Flood.X);
+  ax.PressureDropEnd = std::max(method.ChartPressureDropEnd(), env.Flood.X);
   ax.CapacityEnd = std::max(cp[top], env.Flood.Y) + 0.001;
 
   env.Loads = loads;

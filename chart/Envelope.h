@@ -76,7 +76,7 @@ struct TLoadLabel {
 
 // Everything both diagrams are drawn from.
 struct TEnvelope {
-  int FloodMethod = kEckertOrvik;
+  int FloodMethod = 0;  // stored index of the flooding method (core/Methods.h)
   double FlowParameter = 0;
   int LastIndex = 0;                      // a: curve points 0 ... a are drawn
   std::vector<TChartPoint> CurvePoints;   // (dP [Pa/m], Cp), a + 1 of them

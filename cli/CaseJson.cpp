@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "core/Calculate.h"
+#include "core/Methods.h"
 #include "core/PlainFields.h"
 #include "core/Validity.h"
 
@@ -19,12 +20,18 @@ struct TFieldInput {
 };
 
 constexpr TFieldInput kFieldInputs[] = {
-    {"LiquidFlow", TField::LD},         {"LiquidDensity", TField::DlD},
-    {"LiquidViscosity", TField::MlD},   {"SurfaceTension", TField::SLD},
-    {"LiquidDiffusivity", TField::DlfD}, {"GasFlow", TField::VD},
-    {"GasDensity", TField::DvD},        {"GasViscosity", TField::MvD},
-    {"GasDiffusivity", TField::DvfD},   {"Lambda", TField::LmdD},
-    {"Kf", TField::KfD},                {"Kp", TField::KpD},
+    {"LiquidFlow", TField::LD},
+    {"LiquidDensity", TField::DlD},
+    {"LiquidViscosity", TField::MlD},
+    {"SurfaceTension", TField::SLD},
+    {"LiquidDiffusivity", TField::DlfD},
+    {"GasFlow", TField::VD},
+    {"GasDensity", TField::DvD},
+    {"GasViscosity", TField::MvD},
+    {"GasDiffusivity", TField::DvfD},
+    {"Lambda", TField::LmdD},
+    {"Kf", TField::KfD},
+    {"Kp", TField::KpD},
 };
 
 // Shortest text that reads back as exactly the same double.
@@ -62,7 +69,8 @@ bool FlagOf(const json& inputs, const char* key, bool dflt) {
   if (!inputs.contains(key)) return dflt;
   const json& v = inputs[key];
   if (v.is_null()) return false;
-  if (!v.is_boolean()) throw TCaseFormatError(std::string("inputs.") + key + " must be true or false");
+  if (!v.is_boolean())
+    throw TCaseFormatError(std::string("inputs.") + key + " must be true or false");
   return v.get<bool>();
 }
 
@@ -101,12 +109,13 @@ TParsedCase ParseCaseJson(const json& input) {
     dc.FoamingFactorText = TextOf(inputs["FoamingFactor"], "FoamingFactor");
   if (inputs.contains("FloodPercent"))
     dc.FloodPercentText = TextOf(inputs["FloodPercent"], "FloodPercent");
-  dc.FloodMethod = IndexOf(inputs, "FloodMethod", 0, 1);
+  dc.FloodMethod =
+      IndexOf(inputs, "FloodMethod", 0, static_cast<int>(FloodingMethods().size()) - 1);
   dc.AccelMethod = IndexOf(inputs, "AccelMethod", 0, 3);
   dc.CalcKf = FlagOf(inputs, "CalcKf", true);
   dc.CalcKp = FlagOf(inputs, "CalcKp", true);
   dc.LegacyMethods = FlagOf(inputs, "LegacyMethods", false);
-  fields.KpCaption = dc.FloodMethod == kEckertOrvik ? "压降湿填料因子" : "实验填料因子";
+  fields.KpCaption = FloodingMethodAt(dc.FloodMethod).KpCaption();
 
   if (input.contains("packing") && !input["packing"].is_null()) {
     TPackingRecord packing;
@@ -182,7 +191,8 @@ json RunCaseJson(const json& input) {
 
   json writes = json::array();
   for (const auto& w : fields.Writes)
-    writes.push_back(w.Caption ? json::array({w.Name, *w.Caption}) : json::array({w.Name, w.Value}));
+    writes.push_back(w.Caption ? json::array({w.Name, *w.Caption})
+                               : json::array({w.Name, w.Value}));
   out["writes"] = writes;
   out["log"] = log.Texts();
   out["messages"] = fields.Messages;

@@ -2,73 +2,28 @@
 
 #include <cmath>
 #include <memory>
+#include <stdexcept>
 
 #include "base/Decimal.h"
 #include "base/TextCodec.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
+#include "core/Methods.h"
 #include "core/UnitAitken.h"
 
 namespace velm {
 
 namespace {
 
-constexpr const char* kFieldNames[kFieldCount] = {
-    "LD",   "DlD", "MlD",      "SLD",   "DlfD",  "VD",     "DvD",   "MvD",     "DvfD",
-    "LmdD", "KfD", "KpD",      "UfD",   "UpD",   "dpD",    "dD",    "UvsD",    "UlsD",
-    "HTD",  "UmD", "dPwaterD", "HTUVD", "HTULD", "HTUOVD", "HETPD", "fActualD"};
-
-constexpr const char* kFieldCaptions[kFieldCount] = {
-    "液相质量流量",   "液相密度",       "液相粘度", "液相表面张力", "液相扩散系数",
-    "气相质量流量",   "气相密度",       "气相粘度", "气相扩散系数", "参数λ",
-    "泛点湿填料因子", "压降湿填料因子", "泛点气速", "空速",         "理论塔径",
-    "实际塔径",       "气相负荷",       "液相负荷", "持液量",       "饱和喷淋",
-    "湿塔压降(每米)", "HTUV",           "HTUL",     "HTUOV",        "HETP(等板高度)",
-    "实际泛点率"};
-
 constexpr double kTolerance = 0.0001;  // absolute change of X [m3/(m2 h)]
 constexpr int kStepLimit = 200;
 constexpr int kAccelLimit = 1000;
-
-// The packing record's numbers, converted when the run starts.
-struct TPackingNumbers {
-  double NominalSize;  // [m]
-  double SpecificArea;  // [m2/m3]
-  bool KpLogForm;
-  double KpA, KpB;
-  bool KfLogForm;
-  double KfA, KfB;
-  double CriticalSurfaceTension;  // [N/m]
-};
-
-// The nominal size [mm] is the number the size text starts with: "50", "50mm", "8mm" and
-// "100mm" are 50, 50, 8 and 100 mm.
-double NominalSizeMm(const std::string& text) {
-  const std::string_view t = Trim(text);
-  size_t i = 0;
-  while (i < t.size() && ((t[i] >= '0' && t[i] <= '9') || t[i] == '.')) ++i;
-  if (const auto v = ParseNumber(t.substr(0, i))) return *v;
-  throw TInputError("填料尺寸“" + text + "”不以数值开始");
-}
-
-TPackingNumbers ReadPacking(const TPackingRecord& p) {
-  TPackingNumbers n{};
-  n.NominalSize = NominalSizeMm(p.F[2]) / 1000.0;
-  n.SpecificArea = StrToFloat(p.F[4]);
-  n.KpLogForm = StrToFloat(p.F[6]) == 0.0;
-  n.KpA = StrToFloat(p.F[7]);
-  n.KpB = StrToFloat(p.F[8]);
-  n.KfLogForm = StrToFloat(p.F[9]) != 0.0;
-  n.KfA = StrToFloat(p.F[10]);
-  n.KfB = StrToFloat(p.F[11]);
-  n.CriticalSurfaceTension = StrToFloat(p.F[13]) * 0.001;
-  return n;
-}
 
 void Write(TDesignCase& dc, TFieldAccess& fields, TField f, double v) {
   checked::Finite(v, FieldName(f));
   fields.SetValue(f, v);
   dc.Latest.Written.set(static_cast<size_t>(f));
+  dc.Values[static_cast<size_t>(f)] = v;
 }
 
 // Reads an input field and notes that this run took it.
@@ -76,15 +31,6 @@ double Read(TDesignCase& dc, TFieldAccess& fields, TField f) {
   const double v = fields.Value(f);
   dc.Latest.Read.set(static_cast<size_t>(f));
   return v;
-}
-
-// Places a point of capacity x on the used curves by the cubic through the four curves around
-// it, and returns its wet pressure drop [Pa/m].
-double PlacePoint(const mnMatrix& curves, int used, double x, const char* resultName,
-                  const char* varName, mnMatrix& window, mnMatrix& coef, TMessageLog& log) {
-  SelectWindow(curves, 1, used, 3, x, window);
-  return checked::Finite(PolyFitEval(window, 1, 0, 4, 3, coef, x, varName, resultName, &log),
-                         resultName);
 }
 
 // True, with the reason noted in the case, when one of the listed inputs is empty: the run
@@ -98,29 +44,7 @@ bool StopAtEmpty(TDesignCase& dc, TFieldAccess& fields, std::initializer_list<TF
   return true;
 }
 
-int EckertCurvesUsed(double FP) {
-  if (FP <= 0.25) return 11;
-  if (FP <= 1.0) return 9;
-  return 8;
-}
-
 }  // namespace
-
-const char* FieldName(TField f) {
-  const int i = static_cast<int>(f);
-  return i >= 0 && i < kFieldCount ? kFieldNames[i] : "?";
-}
-
-bool PackingFactorEstimated(const TPackingRecord& p) {
-  const std::optional<double> f = ParseNumber(LeadingNumber(p.F[14]));
-  return !f || !(*f > 0.0);
-}
-
-const char* FieldCaption(TField f, int floodMethod) {
-  if (f == TField::KpD && floodMethod != kEckertOrvik) return "实验填料因子";
-  const int i = static_cast<int>(f);
-  return i >= 0 && i < kFieldCount ? kFieldCaptions[i] : "?";
-}
 
 bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
   for (TField f : list)
@@ -130,38 +54,42 @@ bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list) {
 
 void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                TFieldAccess& fields) {
-  using namespace checked;
   dc.Stopped.clear();
   dc.Latest = {};
   if (!packing) {
     dc.Stopped = "no packing";
     return;
   }
-
   dc.HydraulicsDone = false;
-  const TPackingNumbers pk = ReadPacking(*packing);
-  const bool kister = dc.FloodMethod != kEckertOrvik;
+  const TPackingNumbers pk = RequirePackingNumbers(*packing);
+  if (CalculateHydraulics(dc, *packing, pk, log, fields)) CalculateMassTransfer(dc, pk, fields);
+}
+
+bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const TPackingNumbers& pk,
+                         TMessageLog& log, TFieldAccess& fields) {
+  using namespace checked;
+  const TFloodingMethod& method = FloodingMethodAt(dc.FloodMethod);
+  const bool kister = method.KpFromExperimentalFactor();
   // Calculation basis: the published correlations, or the forms of earlier versions bit for bit.
   const bool legacy = dc.LegacyMethods;
 
   // The Kister-type method takes Kp from the packing's measured packing factor.
   double Kp = 0.0;
   if (dc.CalcKp && kister) {
-    const std::string experimental(Trim(packing->F[14]));
+    const std::string experimental(Trim(packing.F[14]));
     if (experimental.empty()) {
       fields.ShowMessage(kNoExperimentalFactorMessage);
       fields.ResetFloodMethod();
-      dc.Stopped = "no experimental packing factor for Kister-Orvik";
-      return;
+      dc.Stopped = std::string("no experimental packing factor for ") + method.Name();
+      return false;
     }
     Kp = StrToFloat(LeadingNumber(experimental));
     dc.Kp = Kp;
     Write(dc, fields, TField::KpD, Kp);
   }
 
-  // ---- Hydraulic stage -------------------------------------------------------------------
   if (StopAtEmpty(dc, fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD}))
-    return;
+    return false;
 
   const double L = Read(dc, fields, TField::LD);
   const double V = Read(dc, fields, TField::VD);
@@ -185,7 +113,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   double X = loadPerVelocity * 0.001 * 3600.0;
   double Kf = 0.0, Uf = 0.0, Up = 0.0;
   int counter = 0;
-  mnMatrix window, coef;
+  TCurveScratch scratch;
   dc.Curves.resize(2);
   {
     auto accel = std::make_unique<TAitken>(counter, X, kAccelLimit,
@@ -213,48 +141,8 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
       const double FP = Finite(Div(L, V, "L/V") * Sqrt(Div(rhoV, rhoL, "ρV/ρL"), "√(ρV/ρL)"), "FP");
       dc.FlowParameter = FP;
 
-      if (!kister) {
-        const double Yflood = EckertCurves(FP, dc.Curves);
-        dc.CurveCount = kEckertCurves;  // only once the curves are there
-        Uf = EckertFloodVelocity(Yflood, Kf, rhoL, rhoV, muL);
-        dc.FloodPoint.Capacity = Finite(Div(Yflood * Kp, Kf, "Yf·Kp/Kf"), "Yf");
-        const int used = EckertCurvesUsed(FP);
-        dc.FloodPoint.PressureDrop =
-            PlacePoint(dc.Curves, used, dc.FloodPoint.Capacity, "△Pf", "Yf", window, coef, log);
-        dc.FloodPoint.Placed = true;
-        dc.DesignPoint.Capacity = f * f * dc.FloodPoint.Capacity;
-        dc.DesignPoint.PressureDrop =
-            PlacePoint(dc.Curves, used, dc.DesignPoint.Capacity, "△P", "Y", window, coef, log);
-        dc.DesignPoint.Placed = true;
-        dc.Load80Point.Capacity = f80 * f80 * dc.FloodPoint.Capacity;
-        dc.Load80Point.PressureDrop =
-            PlacePoint(dc.Curves, used, dc.Load80Point.Capacity, "△Pm", "Ym", window, coef, log);
-        dc.Load80Point.Placed = true;
-      } else {
-        KisterCurves(FP, dc.Curves);
-        dc.CurveCount = kKisterCurves;
-        // Kister & Gill 1991 (legacy: the constant 40.196).
-        dc.FloodPoint.PressureDrop = KisterFloodPressureDrop(Kp, legacy);
-        SelectWindow(dc.Curves, 0, kKisterCurves, 1, dc.FloodPoint.PressureDrop, window);
-        const double CPflood = Finite(PolyFitEval(window, 0, 1, 2, 1, coef,
-                                                  dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
-                                      "Yf");
-        dc.FloodPoint.Capacity = CPflood;
-        dc.FloodPoint.Placed = true;
-        // Kinematic viscosity in the capacity parameter, Kister et al. 2007 (legacy: μL). The
-        // design and 80 % points are placed at f and f80 times this capacity, so they sit at the
-        // gas velocities f Uf and f80 Uf on the same basis.
-        Uf = KisterFloodVelocity(CPflood, Kp, rhoL, rhoV, muL, legacy);
-        dc.DesignPoint.Capacity = f * CPflood;
-        dc.DesignPoint.PressureDrop = PlacePoint(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity,
-                                                 "△P", "Y", window, coef, log);
-        dc.DesignPoint.Placed = true;
-        dc.Load80Point.Capacity = f80 * CPflood;
-        dc.Load80Point.PressureDrop = PlacePoint(dc.Curves, kKisterCurves,
-                                                 dc.Load80Point.Capacity, "△Pm", "Ym", window, coef,
-                                                 log);
-        dc.Load80Point.Placed = true;
-      }
+      const TFloodingState state{FP, Kf, Kp, rhoL, rhoV, muL, f, f80, legacy};
+      Uf = method.Step(state, dc, scratch, log);
 
       X = Finite(loadPerVelocity * Uf * 3600.0, "泛点液相负荷 X");
       Up = f * Uf;
@@ -270,7 +158,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   if (!*dc.Converged) {
     log.Add("计算未收敛！");
     dc.Stopped = "not converged after " + std::to_string(counter) + " steps";
-    return;
+    return false;
   }
 
   // Diameter and loads of the rounded column.
@@ -308,8 +196,17 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.WettingSufficient = wetting >= 100.0;
   fields.SetWettingCaption(WettingCaption(*dc.WettingSufficient));
   dc.HydraulicsDone = true;
+  return true;
+}
 
-  // ---- Mass-transfer stage ---------------------------------------------------------------
+void CalculateMassTransfer(TDesignCase& dc, const TPackingNumbers& pk, TFieldAccess& fields) {
+  if (!dc.HydraulicsDone || !dc.Diameter || !dc.FloodFraction || !dc.FloodLiquidLoad)
+    throw std::logic_error("the mass-transfer step needs the hydraulic step's results");
+  const double L = dc.LiquidFlow, V = dc.GasFlow, rhoL = dc.LiquidDensity, rhoV = dc.GasDensity,
+               muL = dc.LiquidViscosity;
+  const double D = *dc.Diameter, X = *dc.FloodLiquidLoad;
+  const bool legacy = dc.LegacyMethods;
+
   if (StopAtEmpty(dc, fields,
                   {TField::SLD, TField::LD, TField::VD, TField::MlD, TField::MvD, TField::DlfD,
                    TField::LmdD}))
@@ -325,28 +222,9 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   dc.GasDiffusivity = DV;
   dc.Lambda = lambda;
 
-  // Onda, Takeuchi & Okumoto 1968 evaluate the film coefficients and the wetted area at the
-  // mass velocities of the column itself, and the coefficients are per unit of wetted area aw,
-  // so the heights are Gm/(kG aw ρV) and Lm/(kL aw ρL). Legacy: the mass velocities of the
-  // flooding point and the total area a in the heights.
-  double Lw, Gw;
-  if (legacy) {
-    Lw = X / 3600.0 * rhoL;
-    Gw = Div(V, L, "V/L") * Lw;
-  } else {
-    const double area = M_PI * D * D;
-    Lw = Div(4.0 * L, area, "液相质量速度");
-    Gw = Div(4.0 * V, area, "气相质量速度");
-  }
-  TOndaResult onda = OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize,
-                                      pk.CriticalSurfaceTension, sigmaL, muL, rhoL, DL, muV, rhoV,
-                                      DV);
-  // Enhancement above half flooding, with the flood fraction of the rounded column.
-  const double F = *dc.FloodFraction;
-  onda.kL *= LiquidFilmEnhancement(F);
-  onda.kG *= GasFilmEnhancement(F);
-  const double transferArea = legacy ? pk.SpecificArea : onda.WettedRatio * pk.SpecificArea;
-  const THeights h = TransferHeights(V, L, D, onda.kG, onda.kL, transferArea, rhoV, rhoL, lambda);
+  const TMassTransferState state{
+      L, V, D, *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV, lambda, &pk, legacy};
+  const THeights h = MassTransferMethodAt(0).Heights(state);
   dc.HTUV = h.HTUV;
   dc.HTUL = h.HTUL;
   dc.HTUOV = h.HTUOV;

@@ -16,6 +16,14 @@ namespace velm {
 void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                TFieldAccess& fields);
 
+// The two steps of a run, for callers that need one of them. The hydraulic step (flooding
+// iteration, diameter and loads of the rounded column, holdup, wetting and pressure drop) returns
+// true when it went through to the end; the mass-transfer step then reads its further inputs and
+// writes the heights. Errors and early ends as Calculate.
+bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing,
+                         const TPackingNumbers& numbers, TMessageLog& log, TFieldAccess& fields);
+void CalculateMassTransfer(TDesignCase& dc, const TPackingNumbers& numbers, TFieldAccess& fields);
+
 // True when every listed field has non-empty text.
 bool AllFilled(TFieldAccess& fields, std::initializer_list<TField> list);
 

@@ -8,61 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "core/FieldRegistry.h"
 #include "core/OTVMahlib.h"
+#include "core/PackingRecord.h"
 
 namespace velm {
-
-// One row of the packing table, read by column index 0 to 14; every column is text.
-//   0 key ("F000"), 1 caption, 2 size text (nominal size in mm in its first two characters),
-//   3 caption, 4 specific area a [m2/m3], 5 (not used), 6 Kp fit form (0 = logarithmic),
-//   7 Kp fit constant A, 8 Kp fit slope B, 9 Kf fit form (0 = linear), 10 Kf fit constant A,
-//   11 Kf fit slope B, 12 (not used), 13 critical surface tension [mN/m],
-//   14 experimental packing factor text, leading number in [1/m] (may be empty).
-struct TPackingRecord {
-  static constexpr int kColumns = 15;
-  std::array<std::string, kColumns> F;
-};
-
-// True when the packing's factor is an estimate: the record gives no published (measured) packing
-// factor in column 14, whose text must begin with a positive number to count. The packing table
-// keeps such rows with a/eps^3 in the fits (see data/README.md); results for them are rough.
-bool PackingFactorEstimated(const TPackingRecord& p);
-
-// The value fields a run reads or writes.
-enum class TField : std::uint8_t {
-  LD,
-  DlD,
-  MlD,
-  SLD,
-  DlfD,
-  VD,
-  DvD,
-  MvD,
-  DvfD,
-  LmdD,
-  KfD,
-  KpD,
-  UfD,
-  UpD,
-  dpD,
-  dD,
-  UvsD,
-  UlsD,
-  HTD,
-  UmD,
-  dPwaterD,
-  HTUVD,
-  HTULD,
-  HTUOVD,
-  HETPD,
-  fActualD,  // flood fraction of the rounded column [%]
-  Count
-};
-constexpr int kFieldCount = static_cast<int>(TField::Count);
-const char* FieldName(TField f);
-// The caption of the field's label, which names it in messages ("液相密度"). KpD is named
-// "压降湿填料因子" under "Eckert-Orvik" (floodMethod 0) and "实验填料因子" under "Kister-Orvik".
-const char* FieldCaption(TField f, int floodMethod = 0);
 
 // The main window's fields as the core sees them. A read may end the run: the field shows its own
 // message and throws TSilentAbort. No Qt type crosses this interface.
@@ -90,8 +40,6 @@ struct TOperatingPoint {
   bool Placed = false;  // a step of some run has placed it
 };
 
-enum TFloodMethod : int { kEckertOrvik = 0, kKisterOrvik = 1 };
-
 // What the latest run read and wrote. A run clears it when it starts (also one that ends at
 // once for want of a packing), so a result whose field is not in Written belongs to an earlier
 // run: it is stale, not a result of the current inputs.
@@ -107,8 +55,9 @@ struct TRunRecord {
 
 struct TDesignCase {
   // Option lists, set by the caller before a run.
-  int FloodMethod = kEckertOrvik;  // 0 "Eckert-Orvik", 1 "Kister-Orvik"
-  int AccelMethod = 0;             // 0 "Normal", 1 "Aitken", 2 "Orvik Talvsen", 3 "OTV2"
+  int FloodMethod =
+      0;  // index of the flooding method (Methods.h): 0 "Eckert-Orvik", 1 "Kister-Orvik"
+  int AccelMethod = 0;  // 0 "Normal", 1 "Aitken", 2 "Orvik Talvsen", 3 "OTV2"
   bool CalcKf = true;
   bool CalcKp = true;
   std::string FoamingFactorText = "0.8";  // text of the foaming-factor list
@@ -137,6 +86,9 @@ struct TDesignCase {
   std::optional<double> Kf, Kp;           // wet packing factors of the last step [1/m]
   std::optional<double> FloodLiquidLoad;  // X of the last step [m3/(m2 h)]
   TRunRecord Latest;                      // what the latest run read and wrote
+  // The SI value of every field the calculation wrote, by field; kept between runs like the
+  // named results above (which Latest tells current from stale).
+  std::array<std::optional<double>, kFieldCount> Values;
 
   // Curve set of the chosen method: row 0 pressure drops [Pa/m], row 1 capacities at the current
   // flow parameter; and the three operating points.

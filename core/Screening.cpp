@@ -6,6 +6,7 @@
 
 #include "base/Errors.h"
 #include "core/Calculate.h"
+#include "core/Methods.h"
 #include "core/PlainFields.h"
 
 namespace velm {
@@ -13,9 +14,8 @@ namespace velm {
 namespace {
 
 // The inputs a duty carries to every packing; the wet packing factors are the packing's own.
-constexpr TField kDutyInputs[] = {TField::LD,  TField::DlD, TField::MlD, TField::SLD,
-                                  TField::DlfD, TField::VD, TField::DvD, TField::MvD,
-                                  TField::DvfD, TField::LmdD};
+constexpr TField kDutyInputs[] = {TField::LD, TField::DlD, TField::MlD, TField::SLD,  TField::DlfD,
+                                  TField::VD, TField::DvD, TField::MvD, TField::DvfD, TField::LmdD};
 
 TScreenRow RunOne(const TScreenCase& duty, const TPackingRecord& packing, int index) {
   TScreenRow row;
@@ -33,7 +33,7 @@ TScreenRow RunOne(const TScreenCase& duty, const TPackingRecord& packing, int in
 
   TPlainFields fields;
   fields.RecordWrites = false;
-  fields.KpCaption = dc.FloodMethod == kEckertOrvik ? "压降湿填料因子" : "实验填料因子";
+  fields.KpCaption = FloodingMethodAt(dc.FloodMethod).KpCaption();
   for (TField f : kDutyInputs) fields[f] = duty.Inputs[static_cast<size_t>(f)];
   TPlainLog log;
 
@@ -46,7 +46,8 @@ TScreenRow RunOne(const TScreenCase& duty, const TPackingRecord& packing, int in
   }
   row.MethodApplies = !fields.MethodReset;
   if (!row.MethodApplies)
-    row.Error = "该填料没有实验填料因子，不能用 Kister-Orvik 算法";
+    row.Error = std::string("该填料没有实验填料因子，不能用 ") +
+                FloodingMethodAt(dc.FloodMethod).Name() + " 算法";
   else if (row.Error.empty() && dc.Converged && !*dc.Converged)
     row.Error = "计算未收敛";
   else if (row.Error.empty() && !dc.HydraulicsDone)

@@ -7,6 +7,7 @@
 #include "base/NumberFormat.h"
 #include "base/TextCodec.h"
 #include "core/Correlations.h"
+#include "core/Methods.h"
 
 namespace velm {
 
@@ -22,15 +23,6 @@ constexpr double kFloodPercentLow = 40.0, kFloodPercentHigh = 90.0;
 // The rounded column may run this many points of flooding above the design before it is
 // reported (the rounding rule goes down to the next size for up to 24 mm in 50 mm steps).
 constexpr double kRoundingAllowance = 0.05;
-
-// Flow parameter range of the curves. The fitted Eckert-type curves (the 11 constant pressure
-// drop lines and the flooding line, used 11/9/8 of them as the run does) keep their order only
-// for 0.0066 <= FP <= 3.4: below it the flooding line falls under the 1961 Pa/m curve, above it
-// two of the pressure-drop lines cross. The generalized chart of the Kister type (Kister & Gill,
-// Chem. Eng. Prog. 87(2), 1991; Strigle, Random Packings and Packed Towers, 2nd ed., Gulf 1994)
-// is drawn for 0.005 <= FP <= 5; its fits stay in order a little beyond, but no data lie there.
-constexpr double kEckertFpLow = 0.0066, kEckertFpHigh = 3.4;
-constexpr double kKisterFpLow = 0.005, kKisterFpHigh = 5.0;
 
 // Packing factors for which Kister & Gill's flooding pressure drop 0.115 Fp^0.7 [in H2O/ft] was
 // fitted: 9 to 60 1/ft (Kister & Gill, Chem. Eng. Prog. 87(2), 1991). Above about 200 1/m the
@@ -69,7 +61,7 @@ constexpr TPropertyRange kPropertyRanges[] = {
 
 std::string Num(double x, int digits = 4) { return FormatGeneral(x, digits); }
 
-// The packing numbers the checks need; nothing for a column that is not a number (the run has
+// The packing numbers the checks need; a column that is not a number is empty (the run has
 // reported that already).
 struct TPackingView {
   std::optional<double> NominalSize, SpecificArea;  // [m], [m2/m3]
@@ -78,24 +70,22 @@ struct TPackingView {
   std::optional<double> Experimental;  // [1/m]
 };
 
-std::optional<double> Number(std::string_view text) { return ParseNumber(Trim(text)); }
-
 TPackingView ViewOf(const TPackingRecord& p) {
+  const TPackingData d = PackingData(p);
   TPackingView v;
-  if (auto n = Number(Utf8Left(p.F[2], 2))) v.NominalSize = *n / 1000.0;
-  v.SpecificArea = Number(p.F[4]);
-  const auto kpForm = Number(p.F[6]), kfForm = Number(p.F[9]);
-  if (kpForm) {
-    v.KpLogForm = *kpForm == 0.0;
-    v.KpA = Number(p.F[7]);
-    v.KpB = Number(p.F[8]);
+  v.NominalSize = d.NominalSize;
+  v.SpecificArea = d.SpecificArea;
+  if (d.KpForm) {
+    v.KpLogForm = d.KpLogForm();
+    v.KpA = d.KpA;
+    v.KpB = d.KpB;
   }
-  if (kfForm) {
-    v.KfLogForm = *kfForm != 0.0;
-    v.KfA = Number(p.F[10]);
-    v.KfB = Number(p.F[11]);
+  if (d.KfForm) {
+    v.KfLogForm = d.KfLogForm();
+    v.KfA = d.KfA;
+    v.KfB = d.KfB;
   }
-  v.Experimental = Number(LeadingNumber(p.F[14]));
+  v.Experimental = d.Experimental;
   return v;
 }
 
@@ -198,7 +188,7 @@ void CheckInputs(const TDesignCase& c, TCollector& out) {
 // A hand-entered factor compared with the one the selected packing gives.
 void CheckTypedFactors(const TDesignCase& c, const TPackingView& pk, TCollector& out) {
   const TRunRecord& run = c.Latest;
-  const bool kister = c.FloodMethod != kEckertOrvik;
+  const bool kister = FloodingMethodAt(c.FloodMethod).KpFromExperimentalFactor();
   auto compare = [&](TField field, std::optional<double> typed, std::optional<double> own,
                      const char* caption) {
     if (!typed || !own || !(*typed > 0.0) || !(*own > 0.0)) return;
@@ -222,18 +212,17 @@ void CheckTypedFactors(const TDesignCase& c, const TPackingView& pk, TCollector&
 
 void CheckCorrelationRange(const TDesignCase& c, TCollector& out) {
   const TRunRecord& run = c.Latest;
-  const bool kister = c.FloodMethod != kEckertOrvik;
+  const bool kister = FloodingMethodAt(c.FloodMethod).KpFromExperimentalFactor();
   if (run.WasRead(TField::LD) && run.WasRead(TField::VD) && run.WasRead(TField::DlD) &&
       run.WasRead(TField::DvD) && c.LiquidFlow > 0.0 && c.GasFlow > 0.0 && c.LiquidDensity > 0.0 &&
       c.GasDensity > 0.0) {
     const double FP = c.LiquidFlow / c.GasFlow * std::sqrt(c.GasDensity / c.LiquidDensity);
-    const double low = kister ? kKisterFpLow : kEckertFpLow;
-    const double high = kister ? kKisterFpHigh : kEckertFpHigh;
+    const TFloodingMethod& method = FloodingMethodAt(c.FloodMethod);
+    const auto [low, high] = method.FlowParameterRange();
     if (std::isfinite(FP) && (FP < low || FP > high))
       out.Add("flow-parameter-range", L::Warning, "FpD",
-              "流动参数 FP = " + Num(FP) + " 超出 " + (kister ? "Kister-Orvik" : "Eckert-Orvik") +
-                  " 关联曲线的适用范围 " + Num(low) + "–" + Num(high) +
-                  "，泛点气速和压降是外推值。请检查气液流量和密度。");
+              "流动参数 FP = " + Num(FP) + " 超出 " + method.Name() + " 关联曲线的适用范围 " +
+                  Num(low) + "–" + Num(high) + "，泛点气速和压降是外推值。请检查气液流量和密度。");
   }
   const bool kpUsed = run.WasWritten(TField::KpD) || run.WasRead(TField::KpD);
   if (kister && kpUsed && c.Kp && (*c.Kp < kKisterFpMin || *c.Kp > kKisterFpMax))

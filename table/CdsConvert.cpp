@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/Decimal.h"
+#include "core/PackingRecord.h"
 #include "table/MyClientDataSet.h"
 
 namespace {
@@ -31,21 +32,17 @@ void CheckPackingColumns(const velm::TMyClientDataSet& table, const std::string&
                             std::to_string(column) + " (" + table.DisplayTitle(column) + "): \"" +
                             value + "\" " + what);
   };
-  const auto leading = [](const std::string& text) {
-    const std::string_view t = velm::Trim(text);
-    size_t i = 0;
-    while (i < t.size() && ((t[i] >= '0' && t[i] <= '9') || t[i] == '.')) ++i;
-    return velm::ParseNumber(t.substr(0, i));
-  };
   for (int r = 0; r < table.RecordCount(); ++r) {
     if (table.FieldCount() < 15) break;
     if (velm::Trim(table.Value(r, 0)).empty()) continue;
     for (int c : {4, 6, 7, 8, 9, 10, 11, 13})
       if (!velm::ParseNumber(velm::Trim(table.Value(r, c))))
         fail(r, c, table.Value(r, c), "is not a number");
-    if (!leading(table.Value(r, 2))) fail(r, 2, table.Value(r, 2), "does not start with a number");
+    if (!velm::NominalSizeMm(table.Value(r, 2)))
+      fail(r, 2, table.Value(r, 2), "does not start with a number");
     const std::string& kp = table.Value(r, 14);
-    if (!velm::Trim(kp).empty() && !leading(kp)) fail(r, 14, kp, "does not start with a number");
+    if (!velm::Trim(kp).empty() && !velm::ParseNumber(velm::LeadingNumber(kp)))
+      fail(r, 14, kp, "does not start with a number");
   }
 }
 

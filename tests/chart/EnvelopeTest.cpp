@@ -3,6 +3,7 @@
 
 #include "base/Errors.h"
 #include "chart/Envelope.h"
+#include "core/Methods.h"
 
 using namespace velm;
 
@@ -21,7 +22,7 @@ TDesignCase SyntheticCase(int method, double FP, TChartPoint flood) {
   TDesignCase dc;
   dc.FloodMethod = method;
   dc.FlowParameter = FP;
-  dc.CurveCount = method == kKisterOrvik ? 6 : 11;
+  dc.CurveCount = method == FloodingMethodIndexOf("Kister-Orvik") ? 6 : 11;
   dc.Curves.assign(2, lMatrix(dc.CurveCount));
   for (int i = 0; i < dc.CurveCount; ++i) {
     dc.Curves[0][i] = 100.0 * i;
@@ -67,7 +68,7 @@ TEST(Envelope, LoadsPercentsAndLabelSides) {
     EXPECT_EQ(n.N80, c.N80);
     EXPECT_EQ(n.Nf, c.Nf);
 
-    TDesignCase dc = SyntheticCase(kEckertOrvik, 0.1, {1200, 0.2});
+    TDesignCase dc = SyntheticCase(FloodingMethodIndexOf("Eckert-Orvik"), 0.1, {1200, 0.2});
     const TEnvelope env = BuildEnvelope(dc, e);
     EXPECT_EQ(env.MinLabel.Side, c.MinSide);
     EXPECT_EQ(env.Load80Label.Side, c.Load80Side);
@@ -76,8 +77,9 @@ TEST(Envelope, LoadsPercentsAndLabelSides) {
     EXPECT_NEAR(env.LoadAxes.LEnd, 1.1 * e.Lf, 1e-12);
     EXPECT_NEAR(env.LoadAxes.VHint, e.Vf / 10, 1e-12);
   }
-  const TEnvelope def = BuildEnvelope(SyntheticCase(kEckertOrvik, 0.1, {1200, 0.2}),
-                                      EnvelopeLoads(1.0, 2.0, 200, 80));
+  const TEnvelope def =
+      BuildEnvelope(SyntheticCase(FloodingMethodIndexOf("Eckert-Orvik"), 0.1, {1200, 0.2}),
+                    EnvelopeLoads(1.0, 2.0, 200, 80));
   EXPECT_EQ(def.DesignLabel.Text, "设计负荷(100%)   ");
   EXPECT_EQ(def.Load80Label.Text, "   80大负荷(100%)");
   EXPECT_EQ(def.MinLabel.Text, "最小负荷(50%)   ");
@@ -101,16 +103,20 @@ TEST(Envelope, LastCurvePointByMethodAndFlowParameter) {
     int Method;
     double FP;
     int A;
-  } cases[] = {{kEckertOrvik, 0.01, 10}, {kEckertOrvik, 0.25, 10}, {kEckertOrvik, 0.2501, 9},
-               {kEckertOrvik, 1.0, 9},   {kEckertOrvik, 1.5, 8},   {kKisterOrvik, 0.01, 5},
-               {kKisterOrvik, 3.0, 5}};
+  } cases[] = {{FloodingMethodIndexOf("Eckert-Orvik"), 0.01, 10},
+               {FloodingMethodIndexOf("Eckert-Orvik"), 0.25, 10},
+               {FloodingMethodIndexOf("Eckert-Orvik"), 0.2501, 9},
+               {FloodingMethodIndexOf("Eckert-Orvik"), 1.0, 9},
+               {FloodingMethodIndexOf("Eckert-Orvik"), 1.5, 8},
+               {FloodingMethodIndexOf("Kister-Orvik"), 0.01, 5},
+               {FloodingMethodIndexOf("Kister-Orvik"), 3.0, 5}};
   for (const auto& c : cases) EXPECT_EQ(LastCurveIndex(c.Method, c.FP), c.A) << c.FP;
 }
 
 TEST(Envelope, CurveSamplesAxesAndFloodingExtension) {
   const TEnvelopeLoads loads = EnvelopeLoads(1, 1, 200, 80);
   // Eckert-Orvik at FP 0.5: ten points drawn, the capacity axis still reaches point 10.
-  TDesignCase dc = SyntheticCase(kEckertOrvik, 0.5, {950, 0.125});
+  TDesignCase dc = SyntheticCase(FloodingMethodIndexOf("Eckert-Orvik"), 0.5, {950, 0.125});
   TEnvelope env = BuildEnvelope(dc, loads);
   ASSERT_EQ(env.CurvePoints.size(), 10u);
   ASSERT_EQ(env.CurveSamples.size(), 51u);
@@ -123,24 +129,28 @@ TEST(Envelope, CurveSamplesAxesAndFloodingExtension) {
   EXPECT_TRUE(env.FloodExtension);  // beyond point 9 in both coordinates
 
   // A flooding point below the last point in one coordinate gets no extension.
-  env = BuildEnvelope(SyntheticCase(kEckertOrvik, 0.5, {950, 0.10}), loads);
+  env =
+      BuildEnvelope(SyntheticCase(FloodingMethodIndexOf("Eckert-Orvik"), 0.5, {950, 0.10}), loads);
   EXPECT_FALSE(env.FloodExtension);
-  env = BuildEnvelope(SyntheticCase(kEckertOrvik, 0.5, {850, 0.2}), loads);
+  env = BuildEnvelope(SyntheticCase(FloodingMethodIndexOf("Eckert-Orvik"), 0.5, {850, 0.2}), loads);
   EXPECT_FALSE(env.FloodExtension);
 
   // Kister-Orvik: six points; the pressure-drop axis reaches 1300 or the flooding drop.
-  env = BuildEnvelope(SyntheticCase(kKisterOrvik, 0.5, {1000, 0.09}), loads);
+  env =
+      BuildEnvelope(SyntheticCase(FloodingMethodIndexOf("Kister-Orvik"), 0.5, {1000, 0.09}), loads);
   EXPECT_EQ(env.CurvePoints.size(), 6u);
   EXPECT_EQ(env.PressureDropAxes.PressureDropEnd, 1300);
   EXPECT_NEAR(env.PressureDropAxes.CapacityEnd, std::max(0.09, 0.02 + 0.075 - 0.01) + 0.001, 1e-12);
-  env = BuildEnvelope(SyntheticCase(kKisterOrvik, 0.5, {1700, 0.09}), loads);
+  env =
+      BuildEnvelope(SyntheticCase(FloodingMethodIndexOf("Kister-Orvik"), 0.5, {1700, 0.09}), loads);
   EXPECT_EQ(env.PressureDropAxes.PressureDropEnd, 1700);
 
   // A case whose run ended before the curves were made has nothing to draw.
   TDesignCase empty;
   EXPECT_THROW(BuildEnvelope(empty, loads), TCalcError);
-  TDesignCase kisterCurvesEckertMethod = SyntheticCase(kKisterOrvik, 0.1, {1000, 0.09});
-  kisterCurvesEckertMethod.FloodMethod = kEckertOrvik;
+  TDesignCase kisterCurvesEckertMethod =
+      SyntheticCase(FloodingMethodIndexOf("Kister-Orvik"), 0.1, {1000, 0.09});
+  kisterCurvesEckertMethod.FloodMethod = FloodingMethodIndexOf("Eckert-Orvik");
   EXPECT_THROW(BuildEnvelope(kisterCurvesEckertMethod, loads), TCalcError);
 }
 

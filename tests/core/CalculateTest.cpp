@@ -6,6 +6,7 @@
 #include "base/Decimal.h"
 #include "base/NumberFormat.h"
 #include "core/Correlations.h"
+#include "core/Methods.h"
 
 using namespace velm;
 using velm::test::CeramicRaschig25;
@@ -59,7 +60,8 @@ TEST(CalculateRun, FullDesignWritesEveryResultInOrder) {
   EXPECT_EQ(*r.Case.WetPressureDrop, r.Case.DesignPoint.PressureDrop);
   EXPECT_EQ(r.Fields.WettingCaptionText, *r.Case.WettingSufficient ? "饱和喷淋" : "饱和喷淋[不够]");
   // The rounded column's loads follow from the standard diameter.
-  EXPECT_NEAR(*r.Case.GasLoad, 4 * 1.2 / (M_PI * *r.Case.Diameter * *r.Case.Diameter * 1.19), 1e-12);
+  EXPECT_NEAR(*r.Case.GasLoad, 4 * 1.2 / (M_PI * *r.Case.Diameter * *r.Case.Diameter * 1.19),
+              1e-12);
   EXPECT_NEAR(*r.Case.FloodFraction, *r.Case.GasLoad / *r.Case.FloodVelocity, 1e-12);
   EXPECT_EQ(r.Fields[TField::dD], FormatField(RoundDiameter(*r.Case.TheoreticalDiameter)));
 }
@@ -82,7 +84,7 @@ TEST(CalculateRun, FixedFactorsConvergeInTheSecondStepInEveryMode) {
 
     TRun kister;
     kister.Case.AccelMethod = mode;
-    kister.Case.FloodMethod = kKisterOrvik;
+    kister.Case.FloodMethod = FloodingMethodIndexOf("Kister-Orvik");
     kister.Case.CalcKp = false;
     kister.Fields[TField::KpD] = "509";
     kister.Run();
@@ -106,7 +108,7 @@ TEST(CalculateRun, KpGivenByHandIsReadBackFromItsFieldText) {
 TEST(CalculateRun, KisterTakesKpFromTheExperimentalFactorBeforeTheIteration) {
   TRun r;
   r.Case.LegacyMethods = true;
-  r.Case.FloodMethod = kKisterOrvik;
+  r.Case.FloodMethod = FloodingMethodIndexOf("Kister-Orvik");
   r.Run();
   ASSERT_EQ(r.Error, "");
   const auto names = r.WriteNames();
@@ -121,7 +123,7 @@ TEST(CalculateRun, KisterTakesKpFromTheExperimentalFactorBeforeTheIteration) {
 
 TEST(CalculateRun, KisterWithoutExperimentalFactorResetsTheMethodAndStops) {
   TRun r;
-  r.Case.FloodMethod = kKisterOrvik;
+  r.Case.FloodMethod = FloodingMethodIndexOf("Kister-Orvik");
   TPackingRecord p = CeramicRaschig25();
   p.F[14] = "   ";
   r.Run(&p);
@@ -134,7 +136,7 @@ TEST(CalculateRun, KisterWithoutExperimentalFactorResetsTheMethodAndStops) {
 
 TEST(CalculateRun, ExperimentalFactorThatIsNoNumberIsAConversionError) {
   TRun r;
-  r.Case.FloodMethod = kKisterOrvik;
+  r.Case.FloodMethod = FloodingMethodIndexOf("Kister-Orvik");
   TPackingRecord p = CeramicRaschig25();
   p.F[14] = "abc";
   r.Run(&p);
@@ -227,7 +229,7 @@ TEST(CalculateRun, TheoreticalDiameterOfFourMillimetresEndsTheRunWithAMessage) {
 
 TEST(CalculateRun, KisterWithLiquidNoDenserThanGasIsAFloatingPointFailure) {
   TRun r;
-  r.Case.FloodMethod = kKisterOrvik;
+  r.Case.FloodMethod = FloodingMethodIndexOf("Kister-Orvik");
   r.Fields[TField::DlD] = "1.19";
   r.Run();
   EXPECT_NE(r.Error.find("ρL"), std::string::npos) << r.Error;
@@ -289,8 +291,8 @@ TEST(CalculateRun, LegacyMassTransferUsesTheFloodingMassVelocities) {
   ASSERT_EQ(r.Error, "");
   const TDesignCase& c = r.Case;
   const double Lw = *c.FloodLiquidLoad / 3600 * 998, Gw = 1.2 / 2 * Lw;
-  TOndaResult o = OndaCoefficients(Lw, Gw, 190, 0.025, 0.061, 0.072, 0.001, 998, 1.9e-9, 1.8e-5,
-                                   1.19, 2.3e-5);
+  TOndaResult o =
+      OndaCoefficients(Lw, Gw, 190, 0.025, 0.061, 0.072, 0.001, 998, 1.9e-9, 1.8e-5, 1.19, 2.3e-5);
   o.kL *= LiquidFilmEnhancement(*c.FloodFraction);
   o.kG *= GasFilmEnhancement(*c.FloodFraction);
   const THeights h = TransferHeights(1.2, 2, *c.Diameter, o.kG, o.kL, 190, 1.19, 998, 0.8);
@@ -360,8 +362,9 @@ TRun PerryExample(int method) {
 
 TEST(CalculateLiterature, PerryExampleWetPressureDropAgreesWithRobbins) {
   const double U = 2.03 / 1.1853;  // the example's gas velocity [m/s]
-  for (const int method : {kEckertOrvik, kKisterOrvik}) {
-    SCOPED_TRACE(method == kEckertOrvik ? "Eckert-Orvik" : "Kister-Orvik");
+  for (const int method :
+       {FloodingMethodIndexOf("Eckert-Orvik"), FloodingMethodIndexOf("Kister-Orvik")}) {
+    SCOPED_TRACE(method == FloodingMethodIndexOf("Eckert-Orvik") ? "Eckert-Orvik" : "Kister-Orvik");
     // With both factors fixed the flooding velocity does not depend on the design percentage:
     // the first run finds it, the second puts the design point at the example's gas rate.
     TRun probe = PerryExample(method);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "CoreTestSupport.h"
+#include "core/Methods.h"
 #include "core/Validity.h"
 
 using namespace velm;
@@ -91,7 +92,7 @@ TEST(Validity, RunsGiveExactlyTheirFindings) {
        },
        {}},
       {"Kister factor beyond the fitted range",
-       [](TRun& r, TPackingRecord&) { r.Case.FloodMethod = kKisterOrvik; },
+       [](TRun& r, TPackingRecord&) { r.Case.FloodMethod = FloodingMethodIndexOf("Kister-Orvik"); },
        {"packing-factor-range", "wetting-low"}},
       {"little liquid: flow parameter and wetting",
        [](TRun& r, TPackingRecord&) { r.Fields[TField::LD] = "0.01"; },

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/Calculate.h"
+#include "core/Methods.h"
 #include "core/PlainFields.h"
 #include "table/MyClientDataSet.h"
 
@@ -56,7 +57,7 @@ TEST_F(ShippedPackingsCalculation, EckertOrvikConvergesForEveryPacking) {
   for (int r = 0; r < FTable.RecordCount(); ++r) {
     SCOPED_TRACE("packing " + FTable.Value(r, 0));
     TRun run;
-    RunCase(run, Record(r), kEckertOrvik);
+    RunCase(run, Record(r), FloodingMethodIndexOf("Eckert-Orvik"));
     ASSERT_TRUE(run.Case.Converged.value_or(false));
     ASSERT_TRUE(run.Case.Diameter && run.Case.HETP);
     EXPECT_GT(*run.Case.Diameter, 0.0);
@@ -71,7 +72,7 @@ TEST_F(ShippedPackingsCalculation, KisterOrvikNeedsTheExperimentalFactor) {
   for (int r = 0; r < FTable.RecordCount(); ++r) {
     SCOPED_TRACE("packing " + FTable.Value(r, 0));
     TRun run;
-    RunCase(run, Record(r), kKisterOrvik);
+    RunCase(run, Record(r), FloodingMethodIndexOf("Kister-Orvik"));
     if (FTable.Value(r, 14).empty()) {
       EXPECT_TRUE(run.Fields.MethodReset);
       ASSERT_EQ(run.Fields.Messages.size(), 1u);

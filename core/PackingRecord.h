@@ -1,0 +1,66 @@
+#pragma once
+// The packing record and its one reader. A packing is a row of the packing table, 15 texts read
+// by column index; the calculation, the validity checks, the screening, the chart and the table
+// converter all take its numbers through PackingData, so each column is read in one place.
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velm {
+
+// One row of the packing table, read by column index 0 to 14; every column is text.
+//   0 key ("F000"), 1 caption (material), 2 size text (its leading number is the nominal size
+//   in mm: "50", "50mm (2in)", "100mm"), 3 caption (type), 4 specific area a [m2/m3],
+//   5 void fraction (not used by the chart methods), 6 Kp fit form (0 = logarithmic), 7 Kp fit
+//   constant A, 8 Kp fit slope B, 9 Kf fit form (0 = linear), 10 Kf fit constant A, 11 Kf fit
+//   slope B, 12 bulk density (not used), 13 critical surface tension [mN/m], 14 experimental
+//   packing factor text, leading number in [1/m] (may be empty).
+struct TPackingRecord {
+  static constexpr int kColumns = 15;
+  std::array<std::string, kColumns> F;
+};
+
+// What kind of packing a record describes. The table holds random (dumped) packings; structured
+// packings will have their own constants.
+enum class TPackingKind { Random };
+
+// The numbers of a record, each empty where its column is not a number.
+struct TPackingData {
+  TPackingKind Kind = TPackingKind::Random;
+  std::optional<double> NominalSize;       // [m]
+  std::optional<double> SpecificArea;      // a [m2/m3]
+  std::optional<double> KpForm, KpA, KpB;  // the pressure-drop factor's fit (form 0: logarithmic)
+  std::optional<double> KfForm, KfA, KfB;  // the flooding factor's fit (form 0: linear)
+  std::optional<double> CriticalSurfaceTension;  // sigma_c [N/m]
+  std::optional<double> Experimental;            // published packing factor [1/m]
+
+  bool KpLogForm() const { return KpForm && *KpForm == 0.0; }
+  bool KfLogForm() const { return KfForm && *KfForm != 0.0; }
+};
+
+// The nominal size [mm]: the number the size text starts with ("50", "50mm (2in)", "8mm" and
+// "100mm" are 50, 50, 8 and 100); empty when the text does not start with a number.
+std::optional<double> NominalSizeMm(std::string_view sizeText);
+
+TPackingData PackingData(const TPackingRecord& p);
+
+// The numbers the calculation needs, all present: a column that is not a number throws
+// TInputError naming its text.
+struct TPackingNumbers {
+  double NominalSize;   // [m]
+  double SpecificArea;  // [m2/m3]
+  bool KpLogForm;
+  double KpA, KpB;
+  bool KfLogForm;
+  double KfA, KfB;
+  double CriticalSurfaceTension;  // [N/m]
+};
+TPackingNumbers RequirePackingNumbers(const TPackingRecord& p);
+
+// True when the packing's factor is an estimate: the record gives no published (measured) packing
+// factor in column 14, whose text must begin with a positive number to count. The packing table
+// keeps such rows with a/eps^3 in the fits (see data/README.md); results for them are rough.
+bool PackingFactorEstimated(const TPackingRecord& p);
+
+}  // namespace velm

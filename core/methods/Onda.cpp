@@ -1,0 +1,45 @@
+// Heights of transfer units and HETP from the film coefficients and wetted area of Onda,
+// Takeuchi & Okumoto (J. Chem. Eng. Japan 1, 1968, 56).
+#include "core/CheckedMath.h"
+#include "core/Methods.h"
+
+namespace velm {
+
+namespace {
+
+class TOnda : public TMassTransferMethod {
+ public:
+  const char* Name() const override { return "Onda"; }
+
+  THeights Heights(const TMassTransferState& s) const override {
+    using namespace checked;
+    const TPackingNumbers& pk = *s.Packing;
+    // Onda, Takeuchi & Okumoto evaluate the film coefficients and the wetted area at the mass
+    // velocities of the column itself, and the coefficients are per unit of wetted area aw, so
+    // the heights are Gm/(kG aw ρV) and Lm/(kL aw ρL). Legacy: the mass velocities of the
+    // flooding point and the total area a in the heights.
+    double Lw, Gw;
+    if (s.Legacy) {
+      Lw = s.X / 3600.0 * s.rhoL;
+      Gw = Div(s.V, s.L, "V/L") * Lw;
+    } else {
+      const double area = M_PI * s.D * s.D;
+      Lw = Div(4.0 * s.L, area, "液相质量速度");
+      Gw = Div(4.0 * s.V, area, "气相质量速度");
+    }
+    TOndaResult onda =
+        OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize, pk.CriticalSurfaceTension,
+                         s.sigmaL, s.muL, s.rhoL, s.DL, s.muV, s.rhoV, s.DV);
+    // Enhancement above half flooding, with the flood fraction of the rounded column.
+    onda.kL *= LiquidFilmEnhancement(s.F);
+    onda.kG *= GasFilmEnhancement(s.F);
+    const double transferArea = s.Legacy ? pk.SpecificArea : onda.WettedRatio * pk.SpecificArea;
+    return TransferHeights(s.V, s.L, s.D, onda.kG, onda.kL, transferArea, s.rhoV, s.rhoL, s.lambda);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TMassTransferMethod> MakeOnda() { return std::make_unique<TOnda>(); }
+
+}  // namespace velm
