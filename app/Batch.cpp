@@ -28,8 +28,12 @@ namespace {
 
 // Inputs in the order of the window's groups, then the results in the order the calculation
 // writes them.
-const char* const kInputFields[] = {"LD",  "DlD", "MlD",  "SLD",  "DlfD", "VD",
-                                    "DvD", "MvD", "DvfD", "LmdD", "meD",  "alfD"};
+// The codes of registry rows.
+std::vector<const char*> Codes(const std::vector<const TFieldInfo*>& rows) {
+  std::vector<const char*> codes;
+  for (const TFieldInfo* r : rows) codes.push_back(r->Code);
+  return codes;
+}
 const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
 
@@ -242,8 +246,8 @@ int RunBatch(const QStringList& arguments) {
           }
           return rows;
         };
-        doc.insert(QStringLiteral("inputs"), fields(kInputFields));
-        doc.insert(QStringLiteral("results"), fields(kResultFields));
+        doc.insert(QStringLiteral("inputs"), fields(Codes(InputFields())));
+        doc.insert(QStringLiteral("results"), fields(Codes(ResultFields())));
         QJsonObject lists;
         for (const char* name : kLists) {
           if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
@@ -289,8 +293,8 @@ int RunBatch(const QStringList& arguments) {
             out << '\n';
           }
         };
-        print(kInputFields);
-        print(kResultFields);
+        print(Codes(InputFields()));
+        print(Codes(ResultFields()));
         for (const char* name : kLists) {
           if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
             out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '

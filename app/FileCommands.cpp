@@ -192,8 +192,8 @@ void TFormVELM::MFile_NewClick() {
     for (const char* name : kTextFields) {
       if (auto* edit = Control<QLineEdit>(QString::fromLatin1(name))) edit->clear();
     }
-    for (const char* name : kResultFields) {
-      if (TEditD* field = Control<TEditD>(QString::fromLatin1(name))) {
+    for (const TFieldInfo* result : ResultFields()) {
+      if (TEditD* field = Control<TEditD>(QString::fromLatin1(result->Code))) {
         field->setReadOnly(true);
         field->SetColor(kColorBtnFace);
       }

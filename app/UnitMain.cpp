@@ -565,8 +565,12 @@ QLabel* TFormVELM::AddSectionCaption(QGridLayout* grid, int row, const QString& 
   return label;
 }
 
-TEditD* TFormVELM::AddValueRow(QGridLayout* grid, int row, int column, const QString& name,
-                               const QString& caption, char role, const QString& hint, int help) {
+TEditD* TFormVELM::AddValueRow(QGridLayout* grid, int row, int column, TField code, char role) {
+  const TFieldInfo& info = FieldInfo(code);
+  const QString name = QString::fromLatin1(info.Code);
+  const QString caption = QString::fromUtf8(info.Caption);
+  const QString hint = QString::fromUtf8(info.Hint);
+  const int help = info.HelpContext;
   QLabel* label = AddLabel(grid, row, column, LabelName(name), caption);
   FLabels.insert(name, label);
   auto* field = new TEditD;
@@ -667,15 +671,13 @@ QWidget* TFormVELM::BuildLiquidGroup() {
   grid->setColumnStretch(2, 100);
   // Beyond the fields' widest, the group's width goes to the right of the unit selectors.
   grid->setColumnStretch(4, 1);
-  const QString diffusionHint = QStringLiteral("计算传质时需要填写此数据,只计算塔径不必填写.");
 
   AddSectionCaption(grid, 0, QStringLiteral("LiquidPropertyCaption"),
                     QStringLiteral("物 性 数 据"));
-  AddValueRow(grid, 1, 0, QStringLiteral("DlD"), QStringLiteral("液相密度"), 'R');
-  AddValueRow(grid, 2, 0, QStringLiteral("MlD"), QStringLiteral("液相粘度"), 'R');
-  AddValueRow(grid, 3, 0, QStringLiteral("SLD"), QStringLiteral("液相表面张力"), 'R');
-  AddValueRow(grid, 4, 0, QStringLiteral("DlfD"), QStringLiteral("液相扩散系数"), 'R',
-              diffusionHint, 1);
+  AddValueRow(grid, 1, 0, TField::DlD, 'R');
+  AddValueRow(grid, 2, 0, TField::MlD, 'R');
+  AddValueRow(grid, 3, 0, TField::SLD, 'R');
+  AddValueRow(grid, 4, 0, TField::DlfD, 'R');
 
   QStringList foaming;
   for (int i = 2; i <= 10; ++i) foaming << QString::number(i / 10.0, 'f', 1);
@@ -691,7 +693,7 @@ QWidget* TFormVELM::BuildLiquidGroup() {
   grid->addWidget(af, 5, 2);
 
   AddSectionCaption(grid, 6, QStringLiteral("LiquidProcessCaption"), QStringLiteral("工 艺 数 据"));
-  AddValueRow(grid, 7, 0, QStringLiteral("LD"), QStringLiteral("液相质量流量"), 'R');
+  AddValueRow(grid, 7, 0, TField::LD, 'R');
   grid->setRowStretch(8, 1);
   return group;
 }
@@ -708,13 +710,12 @@ QWidget* TFormVELM::BuildGasGroup() {
   grid->setColumnStretch(4, 1);
 
   AddSectionCaption(grid, 0, QStringLiteral("GasPropertyCaption"), QStringLiteral("物 性 数 据"));
-  AddValueRow(grid, 1, 0, QStringLiteral("DvD"), QStringLiteral("气相密度"), 'R');
-  AddValueRow(grid, 2, 0, QStringLiteral("MvD"), QStringLiteral("气相粘度"), 'R');
-  AddValueRow(grid, 3, 0, QStringLiteral("DvfD"), QStringLiteral("气相扩散系数"), 'R',
-              QStringLiteral("计算传质时需要填写此数据,只计算塔径不必填写."), 11);
+  AddValueRow(grid, 1, 0, TField::DvD, 'R');
+  AddValueRow(grid, 2, 0, TField::MvD, 'R');
+  AddValueRow(grid, 3, 0, TField::DvfD, 'R');
 
   AddSectionCaption(grid, 4, QStringLiteral("GasProcessCaption"), QStringLiteral("工 艺 数 据"));
-  AddValueRow(grid, 5, 0, QStringLiteral("VD"), QStringLiteral("气相质量流量"), 'R');
+  AddValueRow(grid, 5, 0, TField::VD, 'R');
 
   // Design percentage of flooding: an editable list, the usual choices first.
   QStringList percents;
@@ -758,12 +759,9 @@ QWidget* TFormVELM::BuildOtherGroup() {
 
   // λ, m and α are derived from each other; they use the window text colour, not the blue
   // digits of the other value fields.
-  TEditD* lmd = AddValueRow(grid, 1, 0, QStringLiteral("LmdD"), QStringLiteral("参数λ"), 'I',
-                            QStringLiteral("和气液平衡有关的常数，建议你不要直接填写该数据"), 23);
-  TEditD* me = AddValueRow(grid, 2, 0, QStringLiteral("meD"), QStringLiteral("平衡线斜率"), 'I',
-                           QStringLiteral("亨利定律:y=mx中的m"), 21);
-  TEditD* alf = AddValueRow(grid, 3, 0, QStringLiteral("alfD"), QStringLiteral("相对挥发度"), 'I',
-                            QStringLiteral("y=ax/[1+(a-1)x]中的a"), 22);
+  TEditD* lmd = AddValueRow(grid, 1, 0, TField::LmdD, 'I');
+  TEditD* me = AddValueRow(grid, 2, 0, TField::meD, 'I');
+  TEditD* alf = AddValueRow(grid, 3, 0, TField::alfD, 'I');
   for (TEditD* f : {lmd, me, alf}) SetTextColor(f, QPalette::Text, WindowTextColor());
 
   AddListRow(grid, 4, QStringLiteral("MethodD"), QStringLiteral("算法选择"), FloodingMethodNames(),
@@ -794,61 +792,42 @@ QWidget* TFormVELM::BuildResults() {
   grid->setVerticalSpacing(3);
   grid->setHorizontalSpacing(6);
 
-  struct TResult {
-    const char* Name;
-    const char* Caption;
-    const char* Hint;
-    int Help;
-  };
-  // Three columns: diameter and velocities, loads and pressure drop, wetting and mass transfer.
-  const std::vector<std::vector<TResult>> columns = {
-      {{"FpD", "流动参数", "", 0},
-       {"KfD", "泛点湿填料因子", "", 0},
-       {"UfD", "泛点气速", "", 0},
-       {"UpD", "空速", "理论空塔速度", 42},
-       {"dpD", "理论塔径", "", 0},
-       {"dD", "实际塔径", "圆整后的塔径", 0}},
-      {{"UlsD", "液相负荷", "也就是喷淋密度", 43},
-       {"UvsD", "气相负荷", "", 0},
-       {"KpD", "压降湿填料因子", "", 0},
-       {"dPwaterD", "湿塔压降(每米)", "", 0},
-       {"HTD", "持液量", "", 0},
-       // Beside the diameter: how close the rounded column runs to flooding.
-       {"fActualD", "实际泛点率", "圆整后的塔径下气相负荷占泛点气速的百分数", 0}},
-      {{"UmD", "饱和喷淋", "喷淋密度占最小喷淋密度之百分数，小于100%不正常.", 31},
-       {"HTUVD", "HTUV", "气相传质单元高度.", 32},
-       {"HTULD", "HTUL", "液相传质单元高度.", 33},
-       {"HTUOVD", "HTUOV", "总传质单元高度.", 34},
-       {"HETPD", "HETP(等板高度)", "等板高度,即一个理论板需要的填料高度.", 35}},
-  };
+  // Three columns: diameter and velocities, loads and pressure drop, wetting and mass transfer,
+  // each result where the field registry places it.
+  constexpr int kColumns = 3;
   constexpr int kColumnsPerBlock = 5;  // label, check box, field, unit, gap
-  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-    const int base = c * kColumnsPerBlock;
-    for (int r = 0; r < static_cast<int>(columns[c].size()); ++r) {
-      const TResult& res = columns[c][r];
-      const QString name = QString::fromLatin1(res.Name);
-      AddValueRow(grid, r, base, name, QString::fromUtf8(res.Caption), 'O',
-                  QString::fromUtf8(res.Hint), res.Help);
-      QLabel* label = FLabels.value(name);
-      SetTextColor(label, QPalette::WindowText, QColor(255, 0, 0));
-      if (name == "dD" || name == "KpD" || name == "dPwaterD") {
-        QFont f = label->font();
-        f.setUnderline(true);
-        label->setFont(f);
-      }
-      if (name == "KfD" || name == "KpD") {
-        // Ticked: the calculation computes the factor and the field is read-only.
-        auto* check = new QCheckBox(QStringLiteral("计算"));
-        check->setObjectName(name == "KfD" ? QStringLiteral("CalKf") : QStringLiteral("CalKp"));
-        check->setChecked(true);
-        grid->addWidget(check, r, base + 1);
-      }
+  // Created column by column, top to bottom: that is also the order of the Tab key.
+  std::vector<const TFieldInfo*> placed = ResultFields();
+  std::sort(placed.begin(), placed.end(), [](const TFieldInfo* a, const TFieldInfo* b) {
+    return std::pair(a->Place.Column, a->Place.Row) < std::pair(b->Place.Column, b->Place.Row);
+  });
+  for (const TFieldInfo* res : placed) {
+    const int base = res->Place.Column * kColumnsPerBlock;
+    const int r = res->Place.Row;
+    const QString name = QString::fromLatin1(res->Code);
+    AddValueRow(grid, r, base, res->Field, 'O');
+    QLabel* label = FLabels.value(name);
+    SetTextColor(label, QPalette::WindowText, QColor(255, 0, 0));
+    if (name == "dD" || name == "KpD" || name == "dPwaterD") {
+      QFont f = label->font();
+      f.setUnderline(true);
+      label->setFont(f);
     }
+    if (name == "KfD" || name == "KpD") {
+      // Ticked: the calculation computes the factor and the field is read-only.
+      auto* check = new QCheckBox(QStringLiteral("计算"));
+      check->setObjectName(name == "KfD" ? QStringLiteral("CalKf") : QStringLiteral("CalKp"));
+      check->setChecked(true);
+      grid->addWidget(check, r, base + 1);
+    }
+  }
+  for (int c = 0; c < kColumns; ++c) {
+    const int base = c * kColumnsPerBlock;
     grid->setColumnStretch(base + 2, 100);
-    if (c + 1 < static_cast<int>(columns.size())) grid->setColumnMinimumWidth(base + 4, 12);
+    if (c + 1 < kColumns) grid->setColumnMinimumWidth(base + 4, 12);
   }
   // Once the fields are at their widest, the rest of the width stays to the right.
-  grid->setColumnStretch(static_cast<int>(columns.size()) * kColumnsPerBlock, 1);
+  grid->setColumnStretch(kColumns * kColumnsPerBlock, 1);
   return results;
 }
 
@@ -1230,7 +1209,8 @@ void TFormVELM::ShowRunState(bool groupsDone, const TPackingRecord* packing,
   // while their "计算" box is ticked; the flow parameter is the relation groups' own.
   const bool calKf = Control<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
   const bool calKp = Control<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
-  for (const char* name : kResultFields) {
+  for (const TFieldInfo* result : ResultFields()) {
+    const char* name = result->Code;
     TEditD* field = FFields.value(QString::fromLatin1(name), nullptr);
     if (!field) continue;
     const QString n = QString::fromLatin1(name);

@@ -51,11 +51,6 @@ class TMyDBGrid;
 class TMyStatusBar;
 class TPaintBox;
 
-// The result fields of the calculation page (read-only; the calculation writes them).
-inline constexpr const char* kResultFields[] = {
-    "FpD", "UfD", "UpD",      "UlsD", "UvsD",  "KfD",   "dpD",    "dD",   "fActualD",
-    "HTD", "KpD", "dPwaterD", "UmD",  "HTUVD", "HTULD", "HTUOVD", "HETPD"};
-
 // The key hint window of this unit: one yellow hint window for the main window's controls that
 // have a hint but no help number. The program creates it before the main window and frees it at
 // the end; KeyHintWindow() creates it on first use where nobody did.
@@ -375,8 +370,9 @@ class TFormVELM : public QMainWindow {
   bool SaveCommand(bool saveAs);
 
   // One numeric row: label, field and unit selector in a grid row; returns the field.
-  TEditD* AddValueRow(QGridLayout* grid, int row, int column, const QString& name,
-                      const QString& caption, char role, const QString& hint = {}, int help = 0);
+  // A value field with its label and unit selector; caption, hint and help number come from the
+  // field registry. role: 'R' an input that must be resolved, 'I' an input, 'O' a result.
+  TEditD* AddValueRow(QGridLayout* grid, int row, int column, TField field, char role);
   QLabel* AddLabel(QGridLayout* grid, int row, int column, const QString& name,
                    const QString& caption);
   QLabel* AddSectionCaption(QGridLayout* grid, int row, const QString& name,

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace velm {
 
@@ -82,6 +83,12 @@ struct TReportCell {
   int Column = 0;
 };
 
+// Column (0..2) and row of a result on the calculation page.
+struct TPagePlace {
+  int Column = -1;
+  int Row = -1;
+};
+
 struct TFieldInfo {
   TField Field;
   const char* Code;     // the control's name, stored in project files ("LD")
@@ -97,7 +104,7 @@ struct TFieldInfo {
   std::optional<double> TDesignCase::*Member;  // the design case's named result, if any
   int FileOrder;       // position among the value fields a project file stores; -1: not stored
   TReportCell Report;  // where the report puts the field's caption (value and unit follow)
-  int ResultColumn;    // results: column (0..2) on the calculation page; -1 for inputs
+  TPagePlace Place;    // results: where the calculation page shows them; inputs: {-1, -1}
 };
 
 // Every row, in display order.
@@ -109,6 +116,12 @@ const TFieldInfo* FindField(std::string_view code);
 std::string_view SelectorCode(TField f);
 // The row whose unit selector is `selector` ("LU"); null when there is none.
 const TFieldInfo* FindFieldBySelector(std::string_view selector);
+
+// The inputs and the results (derived and calculated), each in display order; the stored value
+// fields in the order a project file keeps them.
+const std::vector<const TFieldInfo*>& InputFields();
+const std::vector<const TFieldInfo*>& ResultFields();
+const std::vector<const TFieldInfo*>& StoredFields();
 
 // The field's code, "?" for a value out of range.
 const char* FieldName(TField f);

@@ -13,6 +13,7 @@
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "base/TextCodec.h"
+#include "core/FieldRegistry.h"
 #include "project/Components.h"
 #include "project/FileIo.h"
 
@@ -35,28 +36,7 @@ struct TStoredProperty {
   const char* FProperty;
 };
 
-// Value fields (in the order of the window's controls) with their unit selectors.
-struct TValueField {
-  const char* FField;
-  const char* FSelector;
-};
-constexpr TValueField kValueFields[] = {
-    {"FpD", "FpU"},       {"KfD", "KfU"},
-    {"UfD", "UfU"},       {"UpD", "UpU"},
-    {"dpD", "dpU"},       {"dD", "dU"},
-    {"UlsD", "UlsU"},     {"UvsD", "UvsU"},
-    {"KpD", "KpU"},       {"dPwaterD", "dPwaterU"},
-    {"LD", "LU"},         {"DlD", "DlU"},
-    {"MlD", "MlU"},       {"SLD", "SLU"},
-    {"DlfD", "DlfU"},     {"DvfD", "DvfU"},
-    {"MvD", "MvU"},       {"DvD", "DvU"},
-    {"VD", "VU"},         {"LmdD", "LmdU"},
-    {"meD", "meU"},       {"alfD", "alfU"},
-    {"HTUVD", "HTUVU"},   {"HTULD", "HTULU"},
-    {"HTUOVD", "HTUOVU"}, {"HETPD", "HETPU"},
-    {"UmD", "UmU"},       {"HTD", "HTU"},
-};
-
+// Value fields (in the order of core/FieldRegistry's StoredFields) with their unit selectors.
 // Stored per value field, then per unit selector.
 constexpr TStoredProperty kValueFieldState[] = {
     {"Float", "k"},       {"Float", "b"},   {"String", "Text"},
@@ -241,9 +221,10 @@ bool IsTextKind(std::string_view kind) {
 class TStoredStateTable {
  public:
   TStoredStateTable() {
-    for (const TValueField& f : kValueFields) {
-      for (const TStoredProperty& p : kValueFieldState) Add(f.FField, p.FKind, p.FProperty);
-      for (const TStoredProperty& p : kSelectorState) Add(f.FSelector, p.FKind, p.FProperty);
+    for (const TFieldInfo* f : StoredFields()) {
+      const char* selector = SelectorCode(f->Field).data();
+      for (const TStoredProperty& p : kValueFieldState) Add(f->Code, p.FKind, p.FProperty);
+      for (const TStoredProperty& p : kSelectorState) Add(selector, p.FKind, p.FProperty);
     }
     for (const TStoredRecord& r : kOtherState) Add(r.FComponent, r.FKind, r.FProperty);
   }
@@ -517,11 +498,12 @@ std::string BuildRecordText(QObject* root) {
   AppendLine(out, kFormRecordHeader);
   AppendLine(out, kHeaderLine2);
   AppendLine(out, kHeaderLine3);
-  for (const TValueField& f : kValueFields) {
+  for (const TFieldInfo* f : StoredFields()) {
+    const char* selector = SelectorCode(f->Field).data();
     for (const TStoredProperty& p : kValueFieldState)
-      AppendRecord(out, index, f.FField, p.FKind, p.FProperty);
+      AppendRecord(out, index, f->Code, p.FKind, p.FProperty);
     for (const TStoredProperty& p : kSelectorState)
-      AppendRecord(out, index, f.FSelector, p.FKind, p.FProperty);
+      AppendRecord(out, index, selector, p.FKind, p.FProperty);
   }
   for (const TStoredRecord& r : kOtherState)
     AppendRecord(out, index, r.FComponent, r.FKind, r.FProperty);

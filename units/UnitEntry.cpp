@@ -3,6 +3,7 @@
 #include <map>
 
 #include "base/Decimal.h"
+#include "core/FieldRegistry.h"
 
 namespace velm {
 
@@ -36,9 +37,10 @@ TList Build(int width, std::initializer_list<std::pair<const char*, const char*>
   return list;
 }
 
-const std::map<std::string, TList, std::less<>>& Lists() {
-  static const std::map<std::string, TList, std::less<>> lists = [] {
-    std::map<std::string, TList, std::less<>> m;
+// One list per unit family of the field registry.
+const std::map<TUnitFamily, TList>& Lists() {
+  static const std::map<TUnitFamily, TList> lists = [] {
+    std::map<TUnitFamily, TList> m;
     const TList massFlow = Build(22, {{"kg/s", "1.000000000000000"},
                                       {"kg/h", "0.000277777777777"},
                                       {"kg/m", "0.016666666666666"},
@@ -73,19 +75,19 @@ const std::map<std::string, TList, std::less<>>& Lists() {
     const TList percent = Build(22, {{"%", "1.0000000000"}});
     const TList holdup = Build(26, {{"m3/m3", "1.0000000000"}});
 
-    for (const char* n : {"LU", "VU"}) m[n] = massFlow;
-    for (const char* n : {"DlU", "DvU"}) m[n] = density;
-    for (const char* n : {"MlU", "MvU"}) m[n] = viscosity;
-    m["SLU"] = surfaceTension;
-    for (const char* n : {"DlfU", "DvfU"}) m[n] = diffusivity;
-    for (const char* n : {"UfU", "UpU", "UlsU", "UvsU"}) m[n] = velocity;
-    for (const char* n : {"dpU", "dU", "HTUVU", "HTULU", "HTUOVU", "HETPU"}) m[n] = length;
-    for (const char* n : {"KfU", "KpU"}) m[n] = packingFactor;
-    m["dPwaterU"] = pressureDrop;
-    m["FpU"] = flowParameter;
-    for (const char* n : {"LmdU", "meU", "alfU"}) m[n] = dimensionless;
-    for (const char* n : {"UmU", "fActualU"}) m[n] = percent;
-    m["HTU"] = holdup;
+    m[TUnitFamily::MassFlow] = massFlow;
+    m[TUnitFamily::Density] = density;
+    m[TUnitFamily::Viscosity] = viscosity;
+    m[TUnitFamily::SurfaceTension] = surfaceTension;
+    m[TUnitFamily::Diffusivity] = diffusivity;
+    m[TUnitFamily::Velocity] = velocity;
+    m[TUnitFamily::Length] = length;
+    m[TUnitFamily::PackingFactor] = packingFactor;
+    m[TUnitFamily::PressureDrop] = pressureDrop;
+    m[TUnitFamily::FlowParameter] = flowParameter;
+    m[TUnitFamily::Dimensionless] = dimensionless;
+    m[TUnitFamily::Percent] = percent;
+    m[TUnitFamily::Holdup] = holdup;
     return m;
   }();
   return lists;
@@ -123,11 +125,12 @@ std::string MakeUnitEntry(std::string_view name, int width, std::string_view fac
   return e;
 }
 
+const std::vector<std::string>& UnitListFor(TUnitFamily family) { return Lists().at(family); }
+
 const std::vector<std::string>& UnitListFor(std::string_view selectorName) {
   static const std::vector<std::string> none;
-  const auto& lists = Lists();
-  const auto it = lists.find(selectorName);
-  return it == lists.end() ? none : it->second;
+  const TFieldInfo* field = FindFieldBySelector(selectorName);
+  return field ? UnitListFor(field->Unit) : none;
 }
 
 }  // namespace velm

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FieldRegistry.h"
+
 namespace velm {
 
 // The conversion carried by an entry: SI = FK * shown + FB.
@@ -31,6 +33,8 @@ std::string UnitDisplayName(std::string_view entry);
 // "无量纲" counts as three), then "|" and the factor text as given.
 std::string MakeUnitEntry(std::string_view name, int width, std::string_view factor);
 
+// The unit list of a family of the field registry, SI unit first.
+const std::vector<std::string>& UnitListFor(TUnitFamily family);
 // The unit list of a selector of the main window by its object name ("LU", "DlU", "HTU", ...),
 // first entry the SI unit. Empty for a name that has no list.
 const std::vector<std::string>& UnitListFor(std::string_view selectorName);
