@@ -248,59 +248,32 @@ void TFormVELM::WriteReport(const QString& path) {
   put(11, 2, caption("CommentL"));
   put(11, 3, FComment ? FComment->toPlainText().trimmed() : QString());
 
-  // Rows of label, value and unit on both sides.
-  struct TSide {
-    const char* Label;
-    const char* Field;
-    const char* Unit;
-  };
-  auto side = [&](int row, int column, const TSide& s) {
-    if (!s.Label) return;
-    put(row, column, caption(s.Label));
-    put(row, column + 1, value(s.Field));
-    if (s.Unit) put(row, column + 2, unit(s.Unit));
-  };
-  const struct {
-    int Row;
-    TSide Left, Right;
-  } inputs[] = {
-      {14, {"DlL", "DlD", "DlU"}, {"DvL", "DvD", "DvU"}},
-      {15, {"MlL", "MlD", "MlU"}, {"MvL", "MvD", "MvU"}},
-      {16, {"SLL", "SLD", "SLU"}, {"DvfL", "DvfD", "DvfU"}},
-      {17, {"DlfL", "DlfD", "DlfU"}, {}},
-  };
-  for (const auto& r : inputs) {
-    side(r.Row, 2, r.Left);
-    side(r.Row, 6, r.Right);
-    if (r.Row == 17) {
-      put(17, 6, caption("fpercentL"));
-      put(17, 7, text("fpercentD"));
-      put(17, 8,
-          Control<QLabel>(QStringLiteral("fpercentU")) ? caption("fpercentU")
-                                                       : caption("fpercentUL"));
-    }
+  // Every value field the registry places in the report: its caption as the window shows it,
+  // its value and, for a quantity with units, the selected unit.
+  for (const TFieldInfo& f : FieldRegistry()) {
+    if (f.Report.Row == 0) continue;
+    const QString code = QString::fromLatin1(f.Code);
+    const QByteArray label = code.chopped(1).append(QLatin1Char('L')).toLatin1();
+    put(f.Report.Row, f.Report.Column, caption(label.constData()));
+    put(f.Report.Row, f.Report.Column + 1, value(f.Code));
+    if (f.Unit != TUnitFamily::Dimensionless && f.Unit != TUnitFamily::FlowParameter)
+      put(f.Report.Row, f.Report.Column + 2,
+          unit(QByteArray(SelectorCode(f.Field).data()).constData()));
   }
+  put(17, 6, caption("fpercentL"));
+  put(17, 7, text("fpercentD"));
+  put(17, 8,
+      Control<QLabel>(QStringLiteral("fpercentU")) ? caption("fpercentU") : caption("fpercentUL"));
   put(18, 2, caption("AfL"));
   put(18, 3, text("AfD"));
-  side(26, 2, {"LL", "LD", "LU"});
-  side(26, 6, {"VL", "VD", "VU"});
   put(31, 2, caption("PTL"));
   put(31, 3, text("PTD"));
-  side(31, 6, {"alfL", "alfD", nullptr});
-  side(32, 2, {"meL", "meD", nullptr});
-  side(32, 6, {"LmdL", "LmdD", nullptr});
   put(33, 2, caption("MethodL"));
   put(33, 3, text("MethodD"));
   // Beyond the table, beside the method: the convergence acceleration (the template's label).
   put(33, 7, text("ACLMethodD"));
 
-  // Results: the left column of rows 35 to 40, then the right column of rows 35 to 41.
-  side(35, 2, {"FpL", "FpD", nullptr});
-  side(36, 2, {"UfL", "UfD", "UfU"});
-  side(37, 2, {"UpL", "UpD", "UpU"});
-  side(38, 2, {"UlsL", "UlsD", "UlsU"});
-  side(39, 2, {"UvsL", "UvsD", "UvsU"});
-  side(40, 2, {"UmL", "UmD", "UmU"});
+  // The factors, whose captions say whether they were computed or typed, and the operating range.
   auto factorCaption = [&](const char* label, const char* check) {
     auto* box = Control<QCheckBox>(QString::fromLatin1(check));
     return caption(label) + (box && box->isChecked()
@@ -314,13 +287,9 @@ void TFormVELM::WriteReport(const QString& path) {
   } else {
     put(35, 7, QString());
   }
-  side(36, 6, {"dpL", "dpD", "dpU"});
-  side(37, 6, {"dL", "dD", "dU"});
-  side(38, 6, {"HTL", "HTD", "HTU"});
   put(39, 6, factorCaption("KpL", "CalKp"));
   put(39, 7, value("KpD"));
   put(39, 8, unit("KpU"));
-  side(40, 6, {"dPwaterL", "dPwaterD", "dPwaterU"});
   put(41, 6, QStringLiteral("操作弹性"));
   {
     // Um is the SI value of UmD, f the number of the design percentage.
@@ -330,10 +299,6 @@ void TFormVELM::WriteReport(const QString& path) {
     put(41, 7, x && f ? OperatingRangeText(um->K() * *x + um->B(), *f) : QString());
   }
   put(41, 8, QStringLiteral("%"));
-  side(43, 2, {"HTUVL", "HTUVD", "HTUVU"});
-  side(43, 6, {"HTUOVL", "HTUOVD", "HTUOVU"});
-  side(44, 2, {"HTULL", "HTULD", "HTULU"});
-  side(44, 6, {"HETPL", "HETPD", "HETPU"});
 
   // Beyond the table: the calculation basis, the flood fraction of the chosen column and the
   // validity findings of the current design.

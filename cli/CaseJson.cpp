@@ -14,26 +14,6 @@ namespace {
 
 using nlohmann::json;
 
-struct TFieldInput {
-  const char* Key;
-  TField Field;
-};
-
-constexpr TFieldInput kFieldInputs[] = {
-    {"LiquidFlow", TField::LD},
-    {"LiquidDensity", TField::DlD},
-    {"LiquidViscosity", TField::MlD},
-    {"SurfaceTension", TField::SLD},
-    {"LiquidDiffusivity", TField::DlfD},
-    {"GasFlow", TField::VD},
-    {"GasDensity", TField::DvD},
-    {"GasViscosity", TField::MvD},
-    {"GasDiffusivity", TField::DvfD},
-    {"Lambda", TField::LmdD},
-    {"Kf", TField::KfD},
-    {"Kp", TField::KpD},
-};
-
 // Shortest text that reads back as exactly the same double.
 std::string ExactText(double v) {
   char buf[64];
@@ -95,7 +75,8 @@ TParsedCase ParseCaseJson(const json& input) {
                                             "LegacyMethods"};
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
     bool known = false;
-    for (const auto& fi : kFieldInputs) known = known || it.key() == fi.Key;
+    for (const TFieldInfo& fi : FieldRegistry())
+      known = known || (fi.CaseInput && it.key() == fi.JsonKey);
     for (const char* k : kOptionKeys) known = known || it.key() == k;
     if (!known) throw TCaseFormatError("unknown input \"" + it.key() + "\"");
   }
@@ -103,8 +84,9 @@ TParsedCase ParseCaseJson(const json& input) {
   TParsedCase parsed;
   TDesignCase& dc = parsed.Case;
   TPlainFields& fields = parsed.Fields;
-  for (const auto& fi : kFieldInputs)
-    if (inputs.contains(fi.Key)) fields[fi.Field] = TextOf(inputs[fi.Key], fi.Key);
+  for (const TFieldInfo& fi : FieldRegistry())
+    if (fi.CaseInput && inputs.contains(fi.JsonKey))
+      fields[fi.Field] = TextOf(inputs[fi.JsonKey], fi.JsonKey);
   if (inputs.contains("FoamingFactor"))
     dc.FoamingFactorText = TextOf(inputs["FoamingFactor"], "FoamingFactor");
   if (inputs.contains("FloodPercent"))
@@ -154,27 +136,15 @@ json RunCaseJson(const json& input) {
 
   json out;
   out["LegacyMethods"] = dc.LegacyMethods;  // the calculation basis the results were made on
-  out["FlowParameter"] = Opt(dc.FlowParameter);
-  out["FloodVelocity"] = Opt(dc.FloodVelocity);
-  out["DesignVelocity"] = Opt(dc.DesignVelocity);
-  out["TheoreticalDiameter"] = Opt(dc.TheoreticalDiameter);
-  out["Diameter"] = Opt(dc.Diameter);
-  out["GasLoad"] = Opt(dc.GasLoad);
-  out["FloodFraction"] = Opt(dc.FloodFraction);
-  out["LiquidLoad"] = Opt(dc.LiquidLoad);
-  out["WetPressureDrop"] = Opt(dc.WetPressureDrop);
-  out["Holdup"] = Opt(dc.Holdup);
-  out["WettingPercent"] = Opt(dc.WettingPercent);
+  // Every result the registry names: the design case's named value, else the run's value.
+  for (const TFieldInfo& fi : FieldRegistry()) {
+    if (fi.Role == TFieldRole::Input || !fi.JsonKey) continue;
+    out[fi.JsonKey] = Opt(fi.Member ? dc.*fi.Member : dc.Values[static_cast<size_t>(fi.Field)]);
+  }
   out["WettingSufficient"] = Opt(dc.WettingSufficient);
-  out["HTUV"] = Opt(dc.HTUV);
-  out["HTUL"] = Opt(dc.HTUL);
-  out["HTUOV"] = Opt(dc.HTUOV);
-  out["HETP"] = Opt(dc.HETP);
   out["IterationCount"] = Opt(dc.IterationCount);
   out["Converged"] = Opt(dc.Converged);
   out["HydraulicsDone"] = dc.HydraulicsDone;
-  out["Kf"] = Opt(dc.Kf);
-  out["Kp"] = Opt(dc.Kp);
 
   const bool curves = dc.CurveCount > 0;
   out["CurveCount"] = curves ? json(dc.CurveCount) : json(nullptr);
