@@ -107,6 +107,13 @@ TEST(Validity, RunsGiveExactlyTheirFindings) {
          p.F[2] = "50mm";
        },
        {"wall-ratio"}},
+      {"three-digit size read as its leading number, not its first two characters",
+       [](TRun& r, TPackingRecord& p) {
+         r.Fields[TField::VD] = "0.3";
+         r.Fields[TField::LD] = "1.5";
+         p.F[2] = "100mm";
+       },
+       {"wall-ratio", "wetting-low"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
