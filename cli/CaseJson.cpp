@@ -1,11 +1,17 @@
 #include "cli/CaseJson.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <memory>
 
+#include "base/Decimal.h"
 #include "base/Errors.h"
+#include "base/NumberFormat.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/PlainFields.h"
+#include "core/RelationGroups.h"
 #include "core/Validity.h"
 
 namespace velm {
@@ -63,16 +69,118 @@ json Point(const TOperatingPoint& p) {
   return {{"Capacity", p.Capacity}, {"PressureDrop", p.PressureDrop}};
 }
 
+// A field of the relation groups over a text of the case, as a window field in its SI unit.
+class TPlainRelationField final : public TRelationField {
+ public:
+  TPlainRelationField(std::string& text, std::string caption, bool resolved, TPlainFields& fields)
+      : FText(text), FCaption(std::move(caption)), FResolved(resolved), FFields(fields) {}
+
+  bool IsEmpty() const override { return Trim(FText).empty(); }
+  bool IsEnabled() const override { return true; }
+  double Value() override {
+    const std::string_view t = Trim(FText);
+    if (auto v = ParseNumber(t)) return *v;
+    const std::string msg = (t.empty() ? EmptyFieldMessage(FCaption) : BadFieldMessage(FCaption)) +
+                            "\n" + kRelationGroupWarning;
+    FFields.Messages.push_back(msg);
+    FFields.AbortMessage = msg;
+    FText = " ";
+    throw TSilentAbort{};
+  }
+  std::optional<int> Color() const override { return FMark; }
+  bool MyResolved() const override { return FResolved; }
+  void SetDerived(double v, int color) override {
+    if (!std::isfinite(v)) throw TCalcError("计算错误: " + FCaption + " 不是有限数值");
+    FText = FormatField(v);
+    FMark = color;
+  }
+  void ClearDerived() override {
+    FText.clear();
+    FMark.reset();
+  }
+  // The value the groups derived, as the field holds it; nothing when they derived none.
+  std::optional<double> Derived() const { return FMark ? ParseNumber(Trim(FText)) : std::nullopt; }
+
+ private:
+  std::string& FText;
+  std::string FCaption;
+  bool FResolved;
+  TPlainFields& FFields;
+  std::optional<int> FMark;  // colour of the group that derived the value
+};
+
+// The group warning goes with the message boxes, the notes to the case's notes, each once.
+class TPlainRelationReporter final : public TRelationReporter {
+ public:
+  TPlainRelationReporter(TPlainFields& fields, TCaseRelations& relations)
+      : FFields(fields), FRelations(relations) {}
+  void Warning(const std::string& text) override { FFields.Messages.push_back(text); }
+  void Note(const std::string& field, const std::string& text) override {
+    auto& notes = FRelations.Notes;
+    const std::pair<std::string, std::string> note{field, text};
+    if (std::find(notes.begin(), notes.end(), note) == notes.end()) notes.push_back(note);
+  }
+
+ private:
+  TPlainFields& FFields;
+  TCaseRelations& FRelations;
+};
+
 }  // namespace
+
+void DeriveCaseRelations(TParsedCase& parsed, TCaseRelations& relations) {
+  if (!parsed.DeriveRelations) return;
+  TPlainFields& fields = parsed.Fields;
+  // Every field of the groups once; a field of several groups is one object in all of them.
+  std::vector<std::pair<std::string, std::unique_ptr<TPlainRelationField>>> all;
+  const auto field = [&](const std::string& name) -> TPlainRelationField* {
+    for (auto& [n, f] : all)
+      if (n == name) return f.get();
+    std::unique_ptr<TPlainRelationField> made;
+    // The window's required inputs: the groups never derive them.
+    const bool resolved = name != "LD" && name != "VD" && name != "DvD" && name != "DlD";
+    for (int i = 0; i < kFieldCount && !made; ++i) {
+      const auto f = static_cast<TField>(i);
+      if (name == FieldName(f))
+        made = std::make_unique<TPlainRelationField>(fields[f], fields.DisplayName(f), resolved,
+                                                     fields);
+    }
+    if (!made) throw std::logic_error("relation groups: no plain field " + name);
+    all.emplace_back(name, std::move(made));
+    return all.back().second.get();
+  };
+  std::vector<std::vector<TRelationField*>> groups;
+  for (const TRelationGroup& g : RelationGroups()) {
+    std::vector<TRelationField*> list;
+    for (const std::string& name : g.FFields) list.push_back(field(name));
+    groups.push_back(std::move(list));
+  }
+  const auto collect = [&] {
+    relations.FlowParameter = field("FpD")->Derived();
+    relations.Lambda = field("LmdD")->Derived();
+    relations.EquilibriumSlope = field("meD")->Derived();
+    relations.RelativeVolatility = field("alfD")->Derived();
+  };
+  TPlainRelationReporter reporter(fields, relations);
+  try {
+    RunRelationGroups(groups, reporter);
+  } catch (...) {
+    collect();
+    throw;
+  }
+  collect();
+}
 
 TParsedCase ParseCaseJson(const json& input) {
   if (!input.is_object()) throw TCaseFormatError("the case must be a JSON object");
   const json inputs = input.contains("inputs") ? input["inputs"] : json::object();
   if (!inputs.is_object()) throw TCaseFormatError("\"inputs\" must be an object");
 
-  static const char* const kOptionKeys[] = {"FoamingFactor", "FloodPercent", "FloodMethod",
-                                            "AccelMethod",   "CalcKf",       "CalcKp",
-                                            "LegacyMethods"};
+  static const char* const kOptionKeys[] = {"FoamingFactor",    "FloodPercent",
+                                            "FloodMethod",      "AccelMethod",
+                                            "CalcKf",           "CalcKp",
+                                            "LegacyMethods",    "DeriveRelations",
+                                            "EquilibriumSlope", "RelativeVolatility"};
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
     bool known = false;
     for (const TFieldInfo& fi : FieldRegistry())
@@ -97,6 +205,16 @@ TParsedCase ParseCaseJson(const json& input) {
   dc.CalcKf = FlagOf(inputs, "CalcKf", true);
   dc.CalcKp = FlagOf(inputs, "CalcKp", true);
   dc.LegacyMethods = FlagOf(inputs, "LegacyMethods", false);
+  parsed.DeriveRelations = FlagOf(inputs, "DeriveRelations", false);
+  for (auto [key, text] : {std::pair{"EquilibriumSlope", &fields[TField::meD]},
+                           std::pair{"RelativeVolatility", &fields[TField::alfD]}}) {
+    if (!inputs.contains(key)) continue;
+    *text = TextOf(inputs[key], key);
+    // Without the groups nothing reads them: refused rather than silently left out.
+    if (!text->empty() && !parsed.DeriveRelations)
+      throw TCaseFormatError(std::string("inputs.") + key +
+                             " is used only with \"DeriveRelations\": true");
+  }
   fields.KpCaption = FloodingMethodAt(dc.FloodMethod).KpCaption();
 
   if (input.contains("packing") && !input["packing"].is_null()) {
@@ -122,8 +240,11 @@ json RunCaseJson(const json& input) {
   TDesignCase& dc = parsed.Case;
   TPlainFields& fields = parsed.Fields;
   TPlainLog log;
+  TCaseRelations relations;
   json error = nullptr;
   try {
+    // As the window: when the groups fail, the calculation does not run.
+    DeriveCaseRelations(parsed, relations);
     Calculate(dc, parsed.Packing ? &*parsed.Packing : nullptr, log, fields);
   } catch (const TSilentAbort&) {
     error = fields.AbortMessage ? json(*fields.AbortMessage) : json(nullptr);
@@ -172,7 +293,17 @@ json RunCaseJson(const json& input) {
   for (const TFinding& f : CheckValidity(dc, parsed.Packing ? &*parsed.Packing : nullptr))
     findings.push_back(
         {{"code", f.Code}, {"level", LevelKey(f.Level)}, {"field", f.Field}, {"text", f.Text}});
+  for (const auto& [field, text] : relations.Notes)
+    findings.push_back({{"code", "relation-no-solution"},
+                        {"level", LevelKey(TFindingLevel::Note)},
+                        {"field", field},
+                        {"text", text}});
   out["findings"] = findings;
+  if (parsed.DeriveRelations)
+    out["derived"] = {{"FlowParameter", Opt(relations.FlowParameter)},
+                      {"Lambda", Opt(relations.Lambda)},
+                      {"EquilibriumSlope", Opt(relations.EquilibriumSlope)},
+                      {"RelativeVolatility", Opt(relations.RelativeVolatility)}};
   return out;
 }
 

@@ -3,16 +3,24 @@
 //   input  {"inputs": {"LiquidFlow": 4.0, ...}, "packing": ["01", ..., "509 (1/m)"] | null}
 //          inputs.LegacyMethods true computes with the methods of earlier versions (default
 //          false: the published correlations)
+//          inputs.DeriveRelations true runs the relation groups on the fields before the
+//          calculation, as the window does (default false); only then may the inputs also give
+//          EquilibriumSlope (the window's meD) and RelativeVolatility (alfD) [-]
 //   output the calculation basis ("LegacyMethods"), every result, the curve set, the operating
 //          points, the field writes in order, the log lines, the message-box texts, the error
 //          that ended the run early (or null) and the validity findings ({code, level, field,
-//          text}, errors first).
+//          text}, errors first; the relation groups' notes after them, as in the window).
+//          With DeriveRelations also "derived": {"FlowParameter", "Lambda", "EquilibriumSlope",
+//          "RelativeVolatility"}, each the SI value the groups derived for that field, or null
+//          where they derived none (an input given, or too few inputs to derive it from).
 // Input values are SI numbers; a missing or null field input is an empty field; a string is the
 // field's text as typed.
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/PlainFields.h"
 
@@ -30,8 +38,27 @@ struct TParsedCase {
   TDesignCase Case;
   TPlainFields Fields;
   std::optional<TPackingRecord> Packing;
+  // inputs.DeriveRelations: the relation groups complete the fields (FpD, meD and alfD among
+  // them, which only the groups use) before the calculation.
+  bool DeriveRelations = false;
 };
 TParsedCase ParseCaseJson(const nlohmann::json& input);
+
+// What the relation groups did to a case: the SI value of each field they derived (nothing for
+// one they did not) and their notes ({field, text}, each once, in order).
+struct TCaseRelations {
+  std::optional<double> FlowParameter, Lambda, EquilibriumSlope, RelativeVolatility;
+  std::vector<std::pair<std::string, std::string>> Notes;
+};
+
+// Runs the relation groups on the case's fields as the window does before each calculation
+// (nothing when parsed.DeriveRelations is false): LD, VD, DvD and DlD are required inputs,
+// never derived; a derived value is written into the field's text (λ into Fields, where the
+// calculation reads it). `relations` receives what was derived, also when an error ends the
+// groups: a field that cannot give its value records its message with the group warning in
+// Fields (Messages, AbortMessage) and throws TSilentAbort; a relation that fails adds the group
+// warning to Fields.Messages and throws its TCalcError.
+void DeriveCaseRelations(TParsedCase& parsed, TCaseRelations& relations);
 
 // Runs one case. Throws TCaseFormatError for an input document that cannot be a case. "error"
 // in the result is null only for a run that went through to the end.

@@ -2,7 +2,9 @@
 
 #include <fstream>
 
+#include "base/Errors.h"
 #include "cli/CaseJson.h"
+#include "core/RelationGroups.h"
 #include "core/Screening.h"
 #include "table/MyClientDataSet.h"
 
@@ -17,7 +19,17 @@ json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); 
 }  // namespace
 
 json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table, double stages) {
-  const TParsedCase parsed = ParseCaseJson(input);
+  TParsedCase parsed = ParseCaseJson(input);
+  // With DeriveRelations, λ derived once serves every packing (the groups use no packing); inputs
+  // the groups refuse are no case to screen.
+  TCaseRelations relations;
+  try {
+    DeriveCaseRelations(parsed, relations);
+  } catch (const TSilentAbort&) {
+    throw TCaseFormatError(parsed.Fields.AbortMessage.value_or(kRelationGroupWarning));
+  } catch (const TCalcError& e) {
+    throw TCaseFormatError(e.what());
+  }
   TScreenCase duty;
   duty.Options = parsed.Case;
   duty.Inputs = parsed.Fields.Text;

@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <optional>
 
+#include "core/RelationGroups.h"  // the colours of the derived marks
+
 namespace velm {
 
 // System colours (high byte 0xFF, low byte the index of the role).
@@ -41,16 +43,12 @@ inline constexpr int kColorInfoBk = -16777192;
 inline constexpr int kColorNone = 0x1FFFFFFF;
 inline constexpr int kColorDefault = 0x20000000;
 
-// A few plain colours by number (0x00BBGGRR).
+// A few plain colours by number (0x00BBGGRR); red, sky blue, money green, olive and silver,
+// the colours of the derived marks, come from core/RelationGroups.h.
 inline constexpr int kColorBlack = 0x000000;
-inline constexpr int kColorRed = 0x0000FF;
 inline constexpr int kColorBlue = 0xFF0000;
-inline constexpr int kColorOlive = 0x008080;
 inline constexpr int kColorGray = 0x808080;
-inline constexpr int kColorSilver = 0xC0C0C0;
 inline constexpr int kColorWhite = 0xFFFFFF;
-inline constexpr int kColorMoneyGreen = 0xC0DCC0;
-inline constexpr int kColorSkyBlue = 0xF0CAA6;
 
 // Colour number of a plain RGB colour.
 constexpr int ColorNumberFromRgb(int r, int g, int b) {

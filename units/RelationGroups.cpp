@@ -3,12 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QObject>
-#include <cmath>
 #include <stdexcept>
 
 #include "base/Decimal.h"
-#include "base/Errors.h"
-#include "base/NumberFormat.h"
 #include "units/ColorTable.h"
 #include "units/EditD.h"
 
@@ -19,215 +16,91 @@ namespace {
 TRelationWarningHook GWarningHook;
 TRelationNoteHook GNoteHook;
 
-const char* const kGroupWarning = "发现错误，可能是输入数据错误！";
+// A value field as a group field.
+class TEditDRelationField final : public TRelationField {
+ public:
+  explicit TEditDRelationField(TEditD* field) : FField(field) {}
+  TEditD* Field() const { return FField; }
 
-std::string Num(double v) {
-  if (!std::isfinite(v)) return std::isnan(v) ? "NaN" : (v > 0 ? "+INF" : "-INF");
-  return FormatGeneral(v, 15);
-}
-
-// a / b, refusing a zero divisor with a text that names the quantity.
-double Div(double a, double b, const char* group, const char* divisor) {
-  if (b == 0.0)
-    throw TCalcError(std::string("关系组") + group + "：" + divisor + " = 0，不能作除数");
-  return a / b;
-}
-
-double Sqrt(double a, const char* group, const char* what) {
-  if (a < 0.0)
-    throw TCalcError(std::string("关系组") + group + "：" + what + " = " + Num(a) +
-                     " 为负数，不能开平方");
-  return std::sqrt(a);
-}
-
-// Group A: flow parameter FP = (L / V) sqrt(rhoV / rhoL).
-double FlowParameterResidual(const std::vector<double>& v) {
-  const double l = v[0], g = v[1], rhoV = v[2], rhoL = v[3], fp = v[4];
-  return Div(l, g, "A", "V") * Sqrt(Div(rhoV, rhoL, "A", "ρL"), "A", "ρV/ρL") - fp;
-}
-
-// Group B: liquid load of the rounded column Uls = (dp / d)^2 (L / V) (rhoV / rhoL) Up.
-double LiquidLoadResidual(const std::vector<double>& v) {
-  const double l = v[0], g = v[1], rhoV = v[2], rhoL = v[3], dp = v[4], d = v[5], up = v[6],
-               uls = v[7];
-  const double ratio = Div(dp, d, "B", "d");
-  return ratio * ratio * Div(l, g, "B", "V") * Div(rhoV, rhoL, "B", "ρL") * up - uls;
-}
-
-// Group C: gas load of the rounded column Uvs = (dp / d)^2 Up (same gas flow, larger area).
-double GasLoadResidual(const std::vector<double>& v) {
-  const double dp = v[0], d = v[1], up = v[2], uvs = v[3];
-  const double ratio = Div(dp, d, "C", "d");
-  return ratio * ratio * up - uvs;
-}
-
-// Group D: slope of the equilibrium line from the relative volatility, m = 0.9 a / (0.9 a + 0.1).
-double EquilibriumSlopeResidual(const std::vector<double>& v) {
-  const double alpha = v[0], m = v[1];
-  return 0.9 * alpha - (0.9 * alpha + 0.1) * m;
-}
-
-// Group E: stripping factor lambda = m V / L.
-double StrippingFactorResidual(const std::vector<double>& v) {
-  const double m = v[0], g = v[1], l = v[2], lambda = v[3];
-  return Div(m * g, l, "E", "L") - lambda;
-}
-
-// Group D has a positive relative volatility only for 0 < m < 1: alpha = m / (9 (1 - m)).
-std::string EquilibriumNoSolution(const std::vector<double>& v, std::size_t p) {
-  if (p != 0) return {};
-  const double m = v[1];
-  if (m > 0.0 && m < 1.0) return {};
-  return "平衡线斜率 m = " + FormatGeneral(m, 6) +
-         " 时相对挥发度 α 无正解（m = 0.9α/(0.9α+0.1) 只在 0 < m < 1 时有解），α 留空；"
-         "α 不参与计算。";
-}
-
-void Note(const std::string& field, const std::string& text) {
-  if (GNoteHook) GNoteHook(field, text);
-}
-
-void ShowGroupWarning() {
-  if (GWarningHook) {
-    GWarningHook(kGroupWarning);
-    return;
+  bool IsEmpty() const override { return Trim(FField->text().toStdString()).empty(); }
+  bool IsEnabled() const override { return FField->isEnabled(); }
+  double Value() override {
+    // A field that cannot give its value says so together with the group's warning.
+    const TFieldMessageSuffix suffix(QString::fromUtf8(kRelationGroupWarning));
+    return FField->Value();
   }
-  QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                       QString::fromUtf8(kGroupWarning), QMessageBox::Ok);
-}
+  std::optional<int> Color() const override { return FField->Color(); }
+  bool MyResolved() const override { return FField->MyResolved(); }
+  void SetDerived(double v, int color) override {
+    FField->SetValue(v);
+    FField->SetColor(color);
+    FField->setReadOnly(true);
+    FField->SetCursorNumber(kCursorNotAllowed);
+  }
+  void ClearDerived() override {
+    FField->clear();
+    FField->SetColor(kColorWindow);
+    FField->setReadOnly(false);
+    FField->SetCursorNumber(kCursorDefault);
+  }
 
-bool IsEmpty(const TEditD* field) { return Trim(field->text().toStdString()).empty(); }
+ private:
+  TEditD* FField;
+};
+
+// The warning box and the note hook.
+class TWindowReporter final : public TRelationReporter {
+ public:
+  void Warning(const std::string& text) override {
+    if (GWarningHook) {
+      GWarningHook(text);
+      return;
+    }
+    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+                         QString::fromStdString(text), QMessageBox::Ok);
+  }
+  void Note(const std::string& field, const std::string& text) override {
+    if (GNoteHook) GNoteHook(field, text);
+  }
+};
+
+// The group fields of `fields` and pointers to them, in the same order. Moving keeps the
+// pointers valid (the fields stay where they are); copying would not.
+struct TGroupFields {
+  std::vector<TEditDRelationField> Fields;
+  std::vector<TRelationField*> Pointers;
+
+  explicit TGroupFields(const std::vector<TEditD*>& fields) {
+    Fields.reserve(fields.size());
+    for (TEditD* f : fields) Fields.emplace_back(f);
+    for (TEditDRelationField& f : Fields) Pointers.push_back(&f);
+  }
+  TGroupFields(TGroupFields&&) = default;
+  TGroupFields(const TGroupFields&) = delete;
+  TGroupFields& operator=(const TGroupFields&) = delete;
+};
 
 }  // namespace
-
-const std::vector<TRelationGroup>& RelationGroups() {
-  static const std::vector<TRelationGroup> groups{
-      {"A", kColorRed, {"LD", "VD", "DvD", "DlD", "FpD"}, FlowParameterResidual, 1.2345},
-      {"B",
-       kColorSkyBlue,
-       {"LD", "VD", "DvD", "DlD", "dpD", "dD", "UpD", "UlsD"},
-       LiquidLoadResidual,
-       1.2345},
-      {"C", kColorMoneyGreen, {"dpD", "dD", "UpD", "UvsD"}, GasLoadResidual, 1.2345},
-      {"D", kColorOlive, {"alfD", "meD"}, EquilibriumSlopeResidual, 0.2345, EquilibriumNoSolution},
-      {"E", kColorSilver, {"meD", "VD", "LD", "LmdD"}, StrippingFactorResidual, 1.2345},
-  };
-  return groups;
-}
-
-double NewtonSolve(std::vector<double> values, std::size_t p, const TRelation& relation,
-                   double x0) {
-  if (p >= values.size()) throw std::out_of_range("NewtonSolve: position outside the values");
-  values[p] = x0;
-  double lambda = 1.0;  // damping
-  const double h = 1e-6;
-  int hits = 0, rounds = 0;
-  const auto f = [&](double at) {
-    values[p] = at;
-    const double r = relation(values);
-    if (!std::isfinite(r)) throw TCalcError("关系式的残差不是有限数值（x = " + Num(at) + "）");
-    return r;
-  };
-  do {
-    const double x = values[p];
-    const double fm2 = f(x - 2 * h), fm1 = f(x - h), f0 = f(x), fp1 = f(x + h), fp2 = f(x + 2 * h);
-    const double d = (fm2 - 8 * fm1 + 8 * fp1 - fp2) / (12 * h);
-    const double delta = std::fabs(d) > 1e-50 ? lambda * f0 / d : 0.0;
-    // The damping enters twice: the applied step is lambda^2 f / f'.
-    values[p] = x - lambda * delta;
-    if (!std::isfinite(values[p])) throw TCalcError("关系式的牛顿迭代发散（x = " + Num(x) + "）");
-    const double r = std::fabs(x) <= 1e-8 ? std::fabs(x) : std::fabs(lambda * delta / x);
-    if (r < 1e-5) ++hits;  // counted over the whole run, not necessarily in a row
-    if (++rounds > 20) {
-      rounds = 0;
-      lambda /= 2;
-      values[p] = x0;
-    }
-  } while (hits < 2);
-  return values[p];
-}
 
 void SetRelationWarningHook(TRelationWarningHook hook) { GWarningHook = std::move(hook); }
 void SetRelationNoteHook(TRelationNoteHook hook) { GNoteHook = std::move(hook); }
 
 TEditD* ApplyDerived(TEditD* field, int color, double v) {
-  if (!IsEmpty(field)) {
-    const double old = field->Value();
-    const double diff = old == 0.0 ? std::fabs(v - old) : std::fabs((v - old) / old);
-    if (diff < 1e-6) return nullptr;
-  }
-  field->SetValue(v);
-  field->SetColor(color);
-  field->setReadOnly(true);
-  field->SetCursorNumber(kCursorNotAllowed);
-  return field;
+  TEditDRelationField f(field);
+  return ApplyDerived(static_cast<TRelationField&>(f), color, v) ? field : nullptr;
 }
 
 TEditD* ClearDerived(TEditD* field) {
   if (field->text().isEmpty() && field->Color() == kColorWindow) return nullptr;
-  field->clear();
-  field->SetColor(kColorWindow);
-  field->setReadOnly(false);
-  field->SetCursorNumber(kCursorDefault);
+  TEditDRelationField(field).ClearDerived();
   return field;
 }
 
 TEditD* SolveGroup(const TRelationGroup& group, const std::vector<TEditD*>& fields) {
-  if (fields.size() != group.FFields.size())
-    throw std::logic_error("relation group " + group.FName + ": wrong number of fields");
-  int empties = 0;
-  std::size_t empty = 0;
-  TEditD* derived = nullptr;
-  std::size_t derivedAt = 0;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    TEditD* f = fields[i];
-    if (IsEmpty(f) && f->isEnabled()) {
-      ++empties;
-      empty = i;
-    }
-    if (f->Color() == group.FColor && f->MyResolved()) {
-      derived = f;
-      derivedAt = i;
-    }
-  }
-  if (empties > 1) return nullptr;
-
-  const auto noSolution = [&](const std::vector<double>& values, std::size_t p) {
-    if (!group.FNoSolution) return false;
-    const std::string text = group.FNoSolution(values, p);
-    if (text.empty()) return false;
-    Note(group.FFields[p], text);
-    return true;
-  };
-  try {
-    // A field that cannot give its value says so together with the group's warning.
-    const TFieldMessageSuffix suffix(QString::fromUtf8(kGroupWarning));
-    std::vector<double> values(fields.size(), 0.0);
-    const auto read = [&] {
-      for (std::size_t i = 0; i < fields.size(); ++i)
-        if (!IsEmpty(fields[i])) values[i] = fields[i]->Value();
-    };
-    read();
-    if (empties == 1) {
-      if (derived) return ClearDerived(derived);  // an input went: wait for the user
-      if (!fields[empty]->MyResolved()) return nullptr;
-      if (noSolution(values, empty)) return nullptr;
-      const double v = NewtonSolve(values, empty, group.FResidual, group.FGuess);
-      return ApplyDerived(fields[empty], group.FColor, v);
-    }
-    if (derived) {
-      read();
-      if (noSolution(values, derivedAt)) return ClearDerived(derived);
-      const double v = NewtonSolve(values, derivedAt, group.FResidual, values[derivedAt]);
-      return ApplyDerived(derived, group.FColor, v);
-    }
-    return nullptr;
-  } catch (const TSilentAbort&) {
-    throw;  // the field's box carried the warning
-  } catch (...) {
-    ShowGroupWarning();
-    throw;
-  }
+  TGroupFields g(fields);
+  TWindowReporter reporter;
+  const TRelationField* changed = SolveGroup(group, g.Pointers, reporter);
+  return changed ? static_cast<const TEditDRelationField*>(changed)->Field() : nullptr;
 }
 
 std::vector<std::vector<TEditD*>> FindGroupFields(const QObject& window) {
@@ -245,19 +118,13 @@ std::vector<std::vector<TEditD*>> FindGroupFields(const QObject& window) {
 }
 
 void RunRelationGroups(const std::vector<std::vector<TEditD*>>& fields) {
-  const auto& groups = RelationGroups();
-  if (fields.size() != groups.size())
-    throw std::logic_error("relation groups: wrong number of field lists");
-  // Each pass that changes a field starts again at A. Derived marks settle within a few passes;
-  // a limit keeps inconsistent marks (e.g. from a damaged project file) from looping forever.
-  for (int pass = 0; pass < 100; ++pass) {
-    SolveGroup(groups[0], fields[0]);  // its result is not looked at
-    bool changed = false;
-    for (std::size_t g = 1; g < groups.size() && !changed; ++g)
-      changed = SolveGroup(groups[g], fields[g]) != nullptr;
-    if (!changed) return;
-  }
-  throw TCalcError("关系组反复修改字段，无法得到一致的输入");
+  std::vector<TGroupFields> groups;
+  groups.reserve(fields.size());
+  for (const auto& f : fields) groups.emplace_back(f);
+  std::vector<std::vector<TRelationField*>> pointers;
+  for (const TGroupFields& g : groups) pointers.push_back(g.Pointers);
+  TWindowReporter reporter;
+  RunRelationGroups(pointers, reporter);
 }
 
 }  // namespace velm

@@ -1,52 +1,18 @@
 #pragma once
-// Relation groups: small sets of value fields tied by one relation (flow parameter, liquid
-// load, gas load, equilibrium slope, stripping factor). Before each calculation the groups
-// complete the inputs: when exactly one field of a group is empty and may be derived, it is
-// solved from the others and marked with the group's colour; a field derived earlier is kept
-// consistent with its group; clearing an input of a group clears the field derived from it.
-//
-// The relations and the Newton solver are plain C++; SolveGroup and RunRelationGroups work on
-// the window's TEditD fields.
-#include <cstddef>
+// The relation groups (core/RelationGroups.h) over the window's value fields: each TEditD is a
+// group field (a derived value has the group's colour, is read-only and shows the not-allowed
+// cursor), the group warning is a warning box and the notes go to a hook.
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "core/RelationGroups.h"
 
 class QObject;
 
 namespace velm {
 
 class TEditD;
-
-// Residual of a relation over the group's SI values in list order; zero when they agree.
-// Throws TCalcError for values it cannot be evaluated at (a zero divisor, the root of a
-// negative number).
-using TRelation = std::function<double(const std::vector<double>& values)>;
-
-struct TRelationGroup {
-  std::string FName;                 // "A" .. "E"
-  int FColor;                        // colour number of the derived mark (ColorTable.h)
-  std::vector<std::string> FFields;  // object names of the fields, in relation order
-  TRelation FResidual;
-  double FGuess;  // start of the Newton iteration for a field derived for the first time
-  // Where the relation has no acceptable value for position p given the others: a text that says
-  // so (the field is then left empty and the text goes to the note hook); empty otherwise.
-  std::function<std::string(const std::vector<double>& values, std::size_t p)> FNoSolution = {};
-};
-
-// The five groups in the order they are checked:
-//  A flow parameter   (L / V) sqrt(rhoV / rhoL) - FP
-//  B liquid load      (dp / d)^2 (L / V) (rhoV / rhoL) Up - Uls
-//  C gas load         (dp / d)^2 Up - Uvs
-//  D equilibrium      0.9 alpha - (0.9 alpha + 0.1) m
-//  E stripping factor m V / L - lambda
-const std::vector<TRelationGroup>& RelationGroups();
-
-// Solves relation(values with values[p] = x) = 0 for x, starting at x0: damped Newton with a
-// five-point derivative (step 1e-6), ending after the second round whose relative change is
-// below 1e-5; every 21 rounds the iteration restarts from x0 with half the damping. Errors of
-// the relation end the iteration unchanged; a residual that is not finite throws TCalcError.
-double NewtonSolve(std::vector<double> values, std::size_t p, const TRelation& relation, double x0);
 
 // Shows the warning of a group that failed (before the error is passed on). Empty (the
 // default): a modal warning box. Tests set it to collect the texts.

@@ -87,6 +87,34 @@ class TCalculationTest : public QObject {
     Type("LmdD", "0.8");
   }
 
+  // The window's design as a velm-calc case: the SI values of the filled inputs, the lists, the
+  // boxes and the selected packing. λ, m and α go in only where typed, not derived.
+  nlohmann::json WindowCase() {
+    nlohmann::json c;
+    auto& in = c["inputs"];
+    const std::pair<const char*, const char*> inputs[] = {
+        {"LiquidFlow", "LD"},      {"LiquidDensity", "DlD"},      {"LiquidViscosity", "MlD"},
+        {"SurfaceTension", "SLD"}, {"LiquidDiffusivity", "DlfD"}, {"GasFlow", "VD"},
+        {"GasDensity", "DvD"},     {"GasViscosity", "MvD"},       {"GasDiffusivity", "DvfD"},
+        {"Lambda", "LmdD"},        {"EquilibriumSlope", "meD"},   {"RelativeVolatility", "alfD"}};
+    for (auto [key, field] : inputs)
+      if (!Field(field)->text().trimmed().isEmpty() && Field(field)->Color() == kColorWindow)
+        in[key] = Field(field)->Value();
+    in["FoamingFactor"] = List("AfD")->currentText().toStdString();
+    in["FloodPercent"] = List("fpercentD")->currentText().toStdString();
+    in["FloodMethod"] = List("MethodD")->currentIndex();
+    in["AccelMethod"] = List("ACLMethodD")->currentIndex();
+    in["LegacyMethods"] = List("CalcBasis")->currentIndex() == 1;
+    for (auto [box, key, field] : {std::tuple{"CalKf", "Kf", "KfD"}, {"CalKp", "Kp", "KpD"}}) {
+      const bool calc = FWindow->Control<QCheckBox>(box)->isChecked();
+      in[std::string("Calc") + key] = calc;
+      if (!calc) in[key] = Field(field)->Value();
+    }
+    const TPackingRecord p = *FWindow->SelectedPackingRecord();
+    c["packing"] = std::vector<std::string>(p.F.begin(), p.F.end());
+    return c;
+  }
+
   QString Log() const { return FWindow->MMessages()->toPlainText(); }
   // The calculation's own lines: the pane without the findings at its top.
   QStringList RunLines() const {
@@ -137,19 +165,7 @@ class TCalculationTest : public QObject {
     QVERIFY(Log().contains(QStringLiteral("Max relativity error=")));
 
     // The same case through velm-calc, with the SI values the fields hold.
-    nlohmann::json c;
-    auto& in = c["inputs"];
-    const std::pair<const char*, const char*> inputs[] = {
-        {"LiquidFlow", "LD"},      {"LiquidDensity", "DlD"},      {"LiquidViscosity", "MlD"},
-        {"SurfaceTension", "SLD"}, {"LiquidDiffusivity", "DlfD"}, {"GasFlow", "VD"},
-        {"GasDensity", "DvD"},     {"GasViscosity", "MvD"},       {"GasDiffusivity", "DvfD"},
-        {"Lambda", "LmdD"}};
-    for (auto [key, field] : inputs) in[key] = Field(field)->Value();
-    in["FoamingFactor"] = List("AfD")->currentText().toStdString();
-    in["FloodPercent"] = List("fpercentD")->currentText().toStdString();
-    const TPackingRecord p = *FWindow->SelectedPackingRecord();
-    c["packing"] = std::vector<std::string>(p.F.begin(), p.F.end());
-    const nlohmann::json out = RunCaseJson(c);
+    const nlohmann::json out = RunCaseJson(WindowCase());
     QVERIFY(out["error"].is_null());
 
     const std::pair<const char*, const char*> results[] = {{"FloodVelocity", "UfD"},
@@ -444,6 +460,48 @@ class TCalculationTest : public QObject {
     QVERIFY(!Field(qPrintable(marked))->AlertColor().isValid() ||
             std::any_of(FWindow->Findings().begin(), FWindow->Findings().end(),
                         [&](const TFinding& f) { return f.Field == marked.toStdString(); }));
+  }
+
+  // The shipped examples: what the window derives from the typed λ, m or α (the derived marks
+  // cleared, so each is derived afresh) is what velm-calc derives with DeriveRelations.
+  void HeadlessCalculatorDerivesRelationsAsTheWindowOnTheExamples() {
+    for (const char* file : {"air-water-absorber.vlm", "benzene-toluene-distillation.vlm",
+                             "vacuum-ethylbenzene-styrene.vlm"}) {
+      QVERIFY(FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/") + file));
+      int derived = 0;
+      for (const char* name : {"FpD", "LmdD", "meD", "alfD"})
+        for (const TRelationGroup& g : RelationGroups())
+          if (Field(name)->Color() == g.FColor) derived += ClearDerived(Field(name)) != nullptr;
+      QVERIFY2(derived >= 3, file);  // the flow parameter, λ and one of m and α
+      SetNeedsRecalc(true);
+      FWindow->LDExit();
+      QVERIFY2(FErrors.isEmpty() && FWarnings.isEmpty(), qPrintable(FErrors.join('\n')));
+
+      nlohmann::json c = WindowCase();
+      c["inputs"]["DeriveRelations"] = true;
+      const nlohmann::json out = RunCaseJson(c);
+      QVERIFY2(out["error"].is_null(), file);
+      const std::pair<const char*, const char*> relations[] = {{"FlowParameter", "FpD"},
+                                                               {"Lambda", "LmdD"},
+                                                               {"EquilibriumSlope", "meD"},
+                                                               {"RelativeVolatility", "alfD"}};
+      for (auto [key, name] : relations) {
+        const nlohmann::json& v = out["derived"][key];
+        const QString what =
+            QStringLiteral("%1 %2: %3").arg(file, name, QString::fromStdString(v.dump()));
+        if (Field(name)->Color() == kColorWindow) {
+          QVERIFY2(v.is_null(), qPrintable(what));  // typed (or left empty) in the window too
+          continue;
+        }
+        QVERIFY2(v.is_number(), qPrintable(what));
+        const double w = Field(name)->Value();
+        QVERIFY2(std::fabs(v.get<double>() - w) <= 1e-12 * std::fabs(w),
+                 qPrintable(what + QStringLiteral(" vs %1").arg(w, 0, 'g', 17)));
+      }
+      // And the design made with them.
+      const double hetp = Field("HETPD")->Value();
+      QVERIFY2(std::fabs(out["HETP"].get<double>() - hetp) <= 1e-12 * hetp, file);
+    }
   }
 
   void EquilibriumSlopeOfOneLeavesAlphaEmptyWithOneNote() {

@@ -3,7 +3,7 @@ add_executable(velm_app_CalculationTest ${CMAKE_CURRENT_LIST_DIR}/CalculationTes
 set_target_properties(velm_app_CalculationTest PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_app_CalculationTest PRIVATE velm_window velm_cli Qt6::Test)
 target_compile_definitions(velm_app_CalculationTest PRIVATE
-  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds")
+  VELM_PACKINGS="${CMAKE_BINARY_DIR}/app/Packings.cds" VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
 if(TARGET velm_packings)
   add_dependencies(velm_app_CalculationTest velm_packings)
 endif()

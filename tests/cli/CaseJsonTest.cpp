@@ -2,11 +2,13 @@
 
 #include "support/TempDir.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "cli/CaseJson.h"
+#include "cli/ScreenJson.h"
 
 using nlohmann::json;
 using velm::RunCaseJson;
@@ -247,4 +249,96 @@ TEST(CaseJson, FindingsCarryCodeLevelFieldAndText) {
   for (const json& f : out["findings"]) flooding = flooding || f["code"] == "column-flooding";
   EXPECT_TRUE(flooding);
   EXPECT_EQ(RunCaseJson(Example())["findings"].size(), 0u) << RunCaseJson(Example())["findings"];
+}
+
+// The relation groups before the calculation, on the example's L = 5 kg/s, V = 1.2 kg/s,
+// rhoV = 1.19 and rhoL = 998 kg/m3 with the given lambda taken out.
+TEST(CaseJson, DeriveRelationsCompletesLambdaSlopeAndVolatilityAsTheWindow) {
+  const double fp = 5.0 / 1.2 * std::sqrt(1.19 / 998.0);
+  const double n = std::nan("");  // not derived: null
+  struct TRow {
+    json Inputs;
+    double Lambda, Slope, Volatility;
+    bool Note;  // no positive volatility for the slope
+  } rows[] = {
+      // m = 0.9 a / (0.9 a + 0.1), then lambda = m V / L.
+      {{{"RelativeVolatility", 2.45}}, 2.205 / 2.305 * 1.2 / 5, 2.205 / 2.305, n, false},
+      // a = 0.1 m / (0.9 (1 - m)) from a slope below 1.
+      {{{"EquilibriumSlope", 0.93}}, 0.93 * 1.2 / 5, n, 0.093 / 0.063, false},
+      {{{"EquilibriumSlope", "1.2"}}, 1.2 * 1.2 / 5, n, n, true},
+      // A given lambda gives the slope m = lambda L / V >= 1: no volatility.
+      {{{"Lambda", 0.8}}, n, 0.8 * 5 / 1.2, n, true},
+      // Everything given: nothing to derive but the flow parameter.
+      {{{"Lambda", 0.8}, {"EquilibriumSlope", 0.5}, {"RelativeVolatility", 7}}, n, n, n, false},
+  };
+  const auto expect = [](const json& v, double x, const std::string& what) {
+    if (std::isnan(x)) {
+      EXPECT_TRUE(v.is_null()) << what << ": " << v;
+    } else {
+      ASSERT_TRUE(v.is_number()) << what;
+      EXPECT_NEAR(v.get<double>(), x, 1e-13 * std::fabs(x)) << what;
+    }
+  };
+  for (const TRow& r : rows) {
+    json c = Example();
+    c["inputs"].erase("Lambda");
+    c["inputs"]["DeriveRelations"] = true;
+    c["inputs"].update(r.Inputs);
+    const json out = RunCaseJson(c);
+    const std::string what = r.Inputs.dump();
+    EXPECT_TRUE(out["error"].is_null()) << what << out["error"];
+    const json& d = out["derived"];
+    expect(d["FlowParameter"], fp, what);
+    expect(out["FlowParameter"], fp, what);  // the calculation's own agrees
+    expect(d["Lambda"], r.Lambda, what);
+    expect(d["EquilibriumSlope"], r.Slope, what);
+    expect(d["RelativeVolatility"], r.Volatility, what);
+    const json last = out["findings"].empty() ? json() : out["findings"].back();
+    EXPECT_EQ(!last.is_null() && last["code"] == "relation-no-solution", r.Note) << what;
+    if (r.Note) {
+      EXPECT_EQ(last["field"], "alfD");
+    }
+    // The calculation ran on the derived lambda: the same as with that lambda typed.
+    if (!std::isnan(r.Lambda)) {
+      json typed = Example();
+      typed["inputs"]["Lambda"] = d["Lambda"];
+      EXPECT_EQ(out["HETP"], RunCaseJson(typed)["HETP"]) << what;
+    }
+  }
+  // Screening derives lambda once for every packing.
+  json c = Example();
+  c["inputs"].erase("Lambda");
+  c["inputs"]["RelativeVolatility"] = 2.45;
+  c["inputs"]["DeriveRelations"] = true;
+  velm::TPackingRecord packing;
+  for (size_t i = 0; i < packing.F.size(); ++i) packing.F[i] = c["packing"][i];
+  const json screened = velm::ScreenCaseJson(c, {packing}, 10);
+  EXPECT_TRUE(screened[0]["error"].is_null()) << screened[0]["error"];
+  EXPECT_TRUE(screened[0]["HETP"].is_number());
+}
+
+TEST(CaseJson, DeriveRelationsErrorsStopBeforeTheCalculationAndOldCallersSeeNoChange) {
+  const std::string warning = "发现错误，可能是输入数据错误！";
+  json c = Example();
+  c["inputs"]["DeriveRelations"] = true;
+  c["inputs"]["RelativeVolatility"] = "abc";
+  json out = RunCaseJson(c);
+  EXPECT_EQ(out["error"], "相对挥发度是错误数据\n" + warning);
+  EXPECT_TRUE(out["writes"].empty());
+  EXPECT_TRUE(out["HETP"].is_null());
+
+  c["inputs"]["RelativeVolatility"] = nullptr;
+  c["inputs"]["GasFlow"] = 0;
+  out = RunCaseJson(c);
+  EXPECT_NE(out["error"].get<std::string>().find("V = 0"), std::string::npos) << out["error"];
+  EXPECT_EQ(out["messages"], json::array({warning}));
+  EXPECT_TRUE(out["writes"].empty());
+
+  // Without the flag: no "derived", and the inputs only the groups read are refused.
+  EXPECT_FALSE(RunCaseJson(Example()).contains("derived"));
+  for (const char* key : {"EquilibriumSlope", "RelativeVolatility"}) {
+    json plain = Example();
+    plain["inputs"][key] = 0.5;
+    EXPECT_THROW(RunCaseJson(plain), velm::TCaseFormatError) << key;
+  }
 }

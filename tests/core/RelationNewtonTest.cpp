@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "base/Errors.h"
-#include "units/RelationGroups.h"
+#include "core/RelationGroups.h"
 
 namespace velm {
 namespace {
