@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,11 +17,18 @@
 #include <optional>
 #include <span>
 
+#include "app/MyAppConst.h"
 #include "app/UnitMain.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
-#include "units/ComboBoxU.h"
+#include "base/NumberFormat.h"
+#include "core/DesignDocument.h"
+#include "core/PlainFields.h"
+#include "project/DocumentObjects.h"
+#include "project/ProjectFile.h"
+#include "table/MyClientDataSet.h"
 #include "units/EditD.h"
+#include "units/UnitEntry.h"
 
 namespace velm {
 
@@ -68,21 +76,116 @@ class TMessageBoxEcho : public QObject {
 
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
 
-// The caption a person reads beside a control: the text of the label that names it (its buddy),
-// without accelerator marks and inner spaces, so that a line still splits into its parts at the
-// spaces. A "计算" box is captioned by the factor it computes ("计算泛点填料因子").
-QString CaptionOf(const TFormVELM& window, const QString& name) {
-  const QWidget* control = window.Control<QWidget>(name);
-  if (!control) return {};
-  if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
-    const QString factor =
-        name == QLatin1String("CalKf") ? QStringLiteral("KfD") : QStringLiteral("KpD");
-    return box->text().remove(QLatin1Char('&')) + CaptionOf(window, factor);
+// The packing list as the window fills it: every record with a key, "key;material;size;type".
+struct TPackingList {
+  std::vector<QString> Items;
+  std::vector<TPackingRecord> Records;
+};
+TPackingList PackingList(const TMyClientDataSet& table) {
+  TPackingList list;
+  if (table.FieldCount() < 4) return list;
+  for (int r = 0; r < table.RecordCount(); ++r) {
+    if (table.Value(r, 0).empty()) continue;
+    QStringList parts;
+    for (int c = 0; c < 4; ++c) parts << QString::fromStdString(table.Value(r, c));
+    list.Items.push_back(parts.join(QLatin1Char(';')));
+    // The record the window finds by the item's key.
+    TPackingRecord record;
+    if (const auto found = table.FindRecord(table.Value(r, 0)))
+      for (int c = 0; c < TPackingRecord::kColumns && c < static_cast<int>(found->size()); ++c)
+        record.F[static_cast<size_t>(c)] = (*found)[static_cast<size_t>(c)];
+    list.Records.push_back(record);
   }
-  for (const QLabel* label : window.findChildren<QLabel*>())
-    if (label->buddy() == control)
-      return label->text().remove(QLatin1Char('&')).remove(QLatin1Char(' '));
+  return list;
+}
+
+// The captions a person reads beside the lists and boxes, without inner spaces.
+QString ListCaption(const TDesignDocument& doc, const char* name) {
+  static const std::pair<const char*, const char*> lists[] = {
+      {"AfD", "液体发泡系数"}, {"fpercentD", "泛点预设"},      {"PTD", "填料选择"},
+      {"MethodD", "算法选择"}, {"ACLMethodD", "加速收敛算法"}, {"CalcBasis", "计算依据"}};
+  for (const auto& [list, caption] : lists)
+    if (std::strcmp(list, name) == 0) return QString::fromUtf8(caption);
+  if (std::strcmp(name, "CalKf") == 0)
+    return QStringLiteral("计算") + QString::fromStdString(doc.Caption(TField::KfD));
+  if (std::strcmp(name, "CalKp") == 0)
+    return QStringLiteral("计算") + QString::fromStdString(doc.Caption(TField::KpD));
   return {};
+}
+
+// A value field's text in 7 digits, as the window shows a long number; nothing for a text that
+// is no number.
+std::optional<QString> ShortText(const QString& t) {
+  const std::string s = t.toStdString();
+  size_t i = 0;  // leading blanks are skipped; a trailing blank makes the text invalid
+  while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
+  const std::optional<double> v = ParseNumber(std::string_view(s).substr(i));
+  if (!v) return std::nullopt;
+  if (t.size() >= 8) return QString::fromStdString(FormatGeneral(*v, 7, 4));
+  return t;
+}
+
+// The messages of a run as the batch mode reports them: every box to standard error and the
+// message list; field messages and errors count as errors.
+class TBatchEvents final : public TDocumentEvents {
+ public:
+  explicit TBatchEvents(std::function<void(const QString&, bool)> echo) : FEcho(std::move(echo)) {}
+  void FieldMessage(const std::string& text) override { FEcho(QString::fromStdString(text), true); }
+  void MessageBox(const std::string& text) override { FEcho(QString::fromStdString(text), false); }
+  void ErrorReport(const std::string& text) override { FEcho(QString::fromStdString(text), true); }
+
+ private:
+  std::function<void(const QString&, bool)> FEcho;
+};
+
+// Writes the report, the PDF and the chart of the project through a window nobody sees, with
+// its message boxes answered at once and not repeated. Returns 4 when one could not be written.
+int WriteOutputs(const QString& file, const QString& report, const QString& pdf,
+                 const QString& chart, QTextStream& err) {
+  TMessageBoxEcho boxes([](const QString&) {});
+  qApp->installEventFilter(&boxes);
+  SetFieldMessageHook([](const QString&) {});
+  TFormVELMSetup setup;
+  setup.ErrorBox = [](QWidget*, const QString&) {};
+  setup.MessageBox = [](QWidget*, const QString&) {};
+  setup.AskSaveBox = [](QWidget*) { return int(QMessageBox::Cancel); };
+  setup.OpenDialog = [](QWidget*, const QString&) { return QString(); };
+  setup.SaveDialog = [](QWidget*, const QString&, const QString&, const QString&) {
+    return QString();
+  };
+  setup.UseRecentFiles = false;
+  int code = 0;
+  {
+    TFormVELM window(nullptr, setup);
+    if (window.PackingsLoaded() && window.OpenProject(file)) {
+      SetNeedsRecalc(true);
+      window.Guard([&window] { window.LDExit(nullptr); });
+      auto write = [&](const QString& path, void (TFormVELM::*writer)(const QString&)) {
+        if (path.isEmpty()) return;
+        try {
+          (window.*writer)(path);
+        } catch (const TSilentAbort&) {
+          code = 4;
+        } catch (const std::exception& e) {
+          err << "velm: " << QString::fromStdString(e.what()) << '\n';
+          code = 4;
+        }
+      };
+      write(report, &TFormVELM::WriteReport);
+      write(pdf, &TFormVELM::ExportReportPdf);
+      QString error;
+      if (!chart.isEmpty() && !window.SaveChartTo(chart, &error)) {
+        err << "velm: " << error << '\n';
+        code = 4;
+      }
+    } else {
+      err << "velm: the project could not be opened again to write the report\n";
+      code = 4;
+    }
+  }
+  SetFieldMessageHook({});
+  qApp->removeEventFilter(&boxes);
+  return code;
 }
 
 void Usage(QTextStream& err) {
@@ -105,6 +208,13 @@ bool IsBatchCommandLine(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--batch") == 0) return true;
   }
+  return false;
+}
+
+bool BatchWritesFiles(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    for (const char* option : {"--report", "--pdf", "--chart"})
+      if (std::strcmp(argv[i], option) == 0) return true;
   return false;
 }
 
@@ -162,183 +272,189 @@ int RunBatch(const QStringList& arguments) {
     err << text << '\n';
     err.flush();
   };
-  TMessageBoxEcho boxes(echo);
-  qApp->installEventFilter(&boxes);
-  SetFieldMessageHook([&](const QString& text) {
+  auto fail = [&](const QString& text) {
     ++errors;
     lastError = text;
     echo(text);
-  });
+  };
 
-  TFormVELMSetup setup;
-  setup.ErrorBox = [&](QWidget*, const QString& text) {
-    ++errors;
-    lastError = text;
-    echo(text);
+  // The packing table beside the program, and the packing list as the window fills it.
+  TMyClientDataSet table;
+  try {
+    const QString tableFile = TMyAppConst().DataPath() + QStringLiteral("/Packings.cds");
+    table.LoadLabelledFile(QFile::encodeName(tableFile).toStdString());
+  } catch (const std::exception& e) {
+    fail(QString::fromStdString(e.what()));
+    err << "velm: the packing table could not be read\n";
+    return 1;
+  }
+  const TPackingList packings = PackingList(table);
+
+  // The project as a document, opened and recalculated as the window does it.
+  TDesignDocument doc;
+  doc.PackingIndex = packings.Items.empty() ? -1 : 0;
+  TDocumentObjects objects(doc, static_cast<int>(packings.Items.size()));
+  TBatchEvents events([&](const QString& text, bool error) { error ? fail(text) : echo(text); });
+  TPlainLog log;
+  const auto recalculate = [&] {
+    const int p = doc.PackingIndex;
+    const bool has = p >= 0 && p < static_cast<int>(packings.Records.size());
+    if (doc.NeedsRecalc)
+      RunDocument(doc, has ? &packings.Records[static_cast<size_t>(p)] : nullptr, log, events);
   };
-  setup.MessageBox = [&](QWidget*, const QString& text) { echo(text); };
-  // Nobody can answer a question or pick a file; the list of recent files is left alone.
-  setup.AskSaveBox = [](QWidget*) { return int(QMessageBox::Cancel); };
-  setup.OpenDialog = [](QWidget*, const QString&) { return QString(); };
-  setup.SaveDialog = [](QWidget*, const QString&, const QString&, const QString&) {
-    return QString();
-  };
-  setup.UseRecentFiles = false;
+  bool opened = false;
+  try {
+    // A project that does not store its calculation basis is calculated on the literature's.
+    doc.BasisIndex = 0;
+    ReadProjectFile(objects.Root(), file);
+    opened = true;
+  } catch (const TSilentAbort&) {
+  } catch (const std::exception& e) {
+    fail(QString::fromStdString(e.what()));
+  }
+  if (!opened) {
+    err << "velm: cannot open the project \"" << file << "\"\n";
+    return 1;
+  }
+  // Choosing the loaded method recalculates when nothing else has asked for it; then the opened
+  // project is recalculated, and once more as the batch's own run, whose messages count.
+  if (!doc.NeedsRecalc) {
+    doc.NeedsRecalc = true;
+    recalculate();
+  }
+  doc.NeedsRecalc = true;
+  recalculate();
+  errors = 0;
+  doc.NeedsRecalc = true;
+  recalculate();
 
   int code = 0;
-  {
-    TFormVELM window(nullptr, setup);
-    if (!window.PackingsLoaded()) {
-      err << "velm: the packing table could not be read\n";
-      code = 1;
-    } else if (!window.OpenProject(file)) {
-      err << "velm: cannot open the project \"" << file << "\"\n";
-      code = 1;
-    } else {
-      errors = 0;  // what the open's own run reported is repeated by the run below
-      SetNeedsRecalc(true);
-      window.Guard([&window] { window.LDExit(nullptr); });
-      // A run that ended early without a message (no packing, an empty input, no convergence)
-      // is as incomplete as one that reported an error.
-      const std::string stopped = window.DesignCase().Stopped;
-      const bool complete = !NeedsRecalc() && errors == 0 && stopped.empty();
-      if (!complete) code = 3;
-      if (!stopped.empty()) err << "velm: incomplete: " << QString::fromStdString(stopped) << '\n';
+  // A run that ended early without a message (no packing, an empty input, no convergence) is as
+  // incomplete as one that reported an error.
+  const std::string stopped = doc.Case.Stopped;
+  const bool complete = !doc.NeedsRecalc && errors == 0 && stopped.empty();
+  if (!complete) code = 3;
+  if (!stopped.empty()) err << "velm: incomplete: " << QString::fromStdString(stopped) << '\n';
 
-      auto fieldRow = [&](const char* name) {
-        auto* field = window.Control<TEditD>(QString::fromLatin1(name));
-        auto* unit =
-            window.Control<TComboBoxU>(QString::fromLatin1(name).chopped(1) + QLatin1Char('U'));
-        const QString text = field ? field->text() : QString();
-        const QString unitName = unit ? unit->GetUnit() : QString();
-        std::optional<double> si;
-        if (field) {
-          if (const auto x = ParseNumber(text.toStdString())) si = field->K() * *x + field->B();
-        }
-        const bool stale = field && field->Stale();
-        return std::make_tuple(text, unitName, si, stale);
-      };
+  auto fieldRow = [&](const char* code) {
+    const TFieldInfo& info = *FindField(code);
+    const TValueFieldState& s = doc[info.Field];
+    const QString text = QString::fromStdString(s.Text);
+    const auto& units = UnitListFor(info.Unit);
+    const QString unitName =
+        s.UnitIndex >= 0 && s.UnitIndex < static_cast<int>(units.size())
+            ? QString::fromStdString(UnitDisplayName(units[static_cast<size_t>(s.UnitIndex)]))
+            : QString();
+    std::optional<double> si;
+    if (const auto x = ParseNumber(s.Text)) si = s.K * *x + s.B;
+    const QString caption = QString::fromStdString(doc.Caption(info.Field)).remove(' ');
+    return std::make_tuple(text, unitName, si, s.Stale, caption);
+  };
+  const auto listText = [&](const char* name) -> QString {
+    const std::string_view n(name);
+    if (n == "AfD") return QString::fromStdString(doc.FoamingText());
+    if (n == "fpercentD") return QString::fromStdString(doc.FloodPercentText);
+    if (n == "PTD")
+      return doc.PackingIndex >= 0 && doc.PackingIndex < static_cast<int>(packings.Items.size())
+                 ? packings.Items[static_cast<size_t>(doc.PackingIndex)]
+                 : QString();
+    if (n == "MethodD") return QString::fromStdString(doc.FloodMethodText());
+    if (n == "ACLMethodD") return QString::fromStdString(doc.AccelerationText());
+    return QString::fromStdString(doc.BasisText());
+  };
+  const auto checked = [&](const char* name) {
+    return std::string_view(name) == "CalKf" ? doc.CalcKf : doc.CalcKp;
+  };
 
-      if (json) {
-        QJsonObject doc;
-        doc.insert(QStringLiteral("file"), file);
-        doc.insert(QStringLiteral("complete"), complete);
-        QJsonValue error;
-        if (errors > 0)
-          error = lastError;
-        else if (!stopped.empty())
-          error = QString::fromStdString(stopped);
-        else if (!complete)
-          error = QStringLiteral("the calculation did not finish");
-        doc.insert(QStringLiteral("error"), error);
-        auto fields = [&](const auto& names) {
-          QJsonArray rows;
-          for (const char* name : names) {
-            const auto [text, unitName, si, stale] = fieldRow(name);
-            QJsonObject row;
-            row.insert(QStringLiteral("name"), QString::fromLatin1(name));
-            row.insert(QStringLiteral("caption"), CaptionOf(window, QString::fromLatin1(name)));
-            row.insert(QStringLiteral("text"), text);
-            row.insert(QStringLiteral("unit"), unitName);
-            row.insert(QStringLiteral("si"), si ? QJsonValue(*si) : QJsonValue());
-            row.insert(QStringLiteral("stale"), stale);
-            rows.append(row);
-          }
-          return rows;
-        };
-        doc.insert(QStringLiteral("inputs"), fields(Codes(InputFields())));
-        doc.insert(QStringLiteral("results"), fields(Codes(ResultFields())));
-        QJsonObject lists;
-        for (const char* name : kLists) {
-          if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
-            lists.insert(QString::fromLatin1(name), list->currentText());
-        }
-        doc.insert(QStringLiteral("lists"), lists);
-        QJsonObject checks;
-        for (const char* name : kChecks) {
-          if (auto* box = window.Control<QCheckBox>(QString::fromLatin1(name)))
-            checks.insert(QString::fromLatin1(name), box->isChecked());
-        }
-        doc.insert(QStringLiteral("checks"), checks);
-        // The lists' and boxes' captions, by name (the rows carry their own).
-        QJsonObject captions;
-        for (const auto& names :
-             {std::span<const char* const>(kLists), std::span<const char* const>(kChecks)})
-          for (const char* name : names)
-            captions.insert(QString::fromLatin1(name),
-                            CaptionOf(window, QString::fromLatin1(name)));
-        doc.insert(QStringLiteral("captions"), captions);
-        doc.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
-        QJsonArray findings;
-        for (const TFinding& f : window.Findings()) {
-          QJsonObject row;
-          row.insert(QStringLiteral("code"), QString::fromStdString(f.Code));
-          row.insert(QStringLiteral("level"), QString::fromLatin1(LevelKey(f.Level)));
-          row.insert(QStringLiteral("field"), QString::fromStdString(f.Field));
-          row.insert(QStringLiteral("text"), QString::fromStdString(f.Text));
-          findings.append(row);
-        }
-        doc.insert(QStringLiteral("findings"), findings);
-        out << QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Indented));
-      } else {
-        auto print = [&](const auto& names) {
-          for (const char* name : names) {
-            const auto [text, unitName, si, stale] = fieldRow(name);
-            // The text as the window shows it (long numbers in 7 digits); --json keeps all.
-            const auto* field = window.Control<TEditD>(QString::fromLatin1(name));
-            const QString shown = field ? field->ShortText().value_or(text) : text;
-            out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
-                << OrDash(shown.trimmed()) << ' ' << OrDash(unitName);
-            if (stale) out << " stale";
-            out << '\n';
-          }
-        };
-        print(Codes(InputFields()));
-        print(Codes(ResultFields()));
-        for (const char* name : kLists) {
-          if (auto* list = window.Control<QComboBox>(QString::fromLatin1(name)))
-            out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
-                << OrDash(list->currentText()) << '\n';
-        }
-        for (const char* name : kChecks) {
-          if (auto* box = window.Control<QCheckBox>(QString::fromLatin1(name)))
-            out << name << ' ' << OrDash(CaptionOf(window, QString::fromLatin1(name))) << ' '
-                << (box->isChecked() ? 1 : 0) << '\n';
-        }
-        for (const TFinding& f : window.Findings())
-          out << "finding " << LevelKey(f.Level) << ' ' << QString::fromStdString(f.Code) << ' '
-              << OrDash(QString::fromStdString(f.Field)) << ' ' << QString::fromStdString(f.Text)
-              << '\n';
+  if (json) {
+    QJsonObject jdoc;
+    jdoc.insert(QStringLiteral("file"), file);
+    jdoc.insert(QStringLiteral("complete"), complete);
+    QJsonValue error;
+    if (errors > 0)
+      error = lastError;
+    else if (!stopped.empty())
+      error = QString::fromStdString(stopped);
+    else if (!complete)
+      error = QStringLiteral("the calculation did not finish");
+    jdoc.insert(QStringLiteral("error"), error);
+    auto fields = [&](const auto& names) {
+      QJsonArray rows;
+      for (const char* name : names) {
+        const auto [text, unitName, si, stale, caption] = fieldRow(name);
+        QJsonObject row;
+        row.insert(QStringLiteral("name"), QString::fromLatin1(name));
+        row.insert(QStringLiteral("caption"), caption);
+        row.insert(QStringLiteral("text"), text);
+        row.insert(QStringLiteral("unit"), unitName);
+        row.insert(QStringLiteral("si"), si ? QJsonValue(*si) : QJsonValue());
+        row.insert(QStringLiteral("stale"), stale);
+        rows.append(row);
       }
-      out.flush();
-
-      // The report of what the window now shows, through the window's own code.
-      auto write = [&](const QString& path, void (TFormVELM::*writer)(const QString&)) {
-        if (path.isEmpty()) return;
-        try {
-          (window.*writer)(path);
-        } catch (const TSilentAbort&) {
-          code = 4;
-        } catch (const std::exception& e) {
-          err << "velm: " << QString::fromStdString(e.what()) << '\n';
-          code = 4;
-        }
-      };
-      write(report, &TFormVELM::WriteReport);
-      write(pdf, &TFormVELM::ExportReportPdf);
-      if (!chart.isEmpty() && complete) {
-        QString error;
-        if (!window.SaveChartTo(chart, &error)) {
-          err << "velm: " << error << '\n';
-          code = 4;
-        }
-      } else if (!chart.isEmpty()) {
-        err << "velm: no chart is written for an incomplete calculation\n";
-      }
+      return rows;
+    };
+    jdoc.insert(QStringLiteral("inputs"), fields(Codes(InputFields())));
+    jdoc.insert(QStringLiteral("results"), fields(Codes(ResultFields())));
+    QJsonObject lists;
+    for (const char* name : kLists) lists.insert(QString::fromLatin1(name), listText(name));
+    jdoc.insert(QStringLiteral("lists"), lists);
+    QJsonObject checks;
+    for (const char* name : kChecks) checks.insert(QString::fromLatin1(name), checked(name));
+    jdoc.insert(QStringLiteral("checks"), checks);
+    // The lists' and boxes' captions, by name (the rows carry their own).
+    QJsonObject captions;
+    for (const auto& names :
+         {std::span<const char* const>(kLists), std::span<const char* const>(kChecks)})
+      for (const char* name : names)
+        captions.insert(QString::fromLatin1(name), ListCaption(doc, name));
+    jdoc.insert(QStringLiteral("captions"), captions);
+    jdoc.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+    QJsonArray findings;
+    for (const TFinding& f : doc.Findings) {
+      QJsonObject row;
+      row.insert(QStringLiteral("code"), QString::fromStdString(f.Code));
+      row.insert(QStringLiteral("level"), QString::fromLatin1(LevelKey(f.Level)));
+      row.insert(QStringLiteral("field"), QString::fromStdString(f.Field));
+      row.insert(QStringLiteral("text"), QString::fromStdString(f.Text));
+      findings.append(row);
     }
+    jdoc.insert(QStringLiteral("findings"), findings);
+    out << QString::fromUtf8(QJsonDocument(jdoc).toJson(QJsonDocument::Indented));
+  } else {
+    auto print = [&](const auto& names) {
+      for (const char* name : names) {
+        const auto [text, unitName, si, stale, caption] = fieldRow(name);
+        // The text as the window shows it (long numbers in 7 digits); --json keeps all.
+        const QString shown = ShortText(text).value_or(text);
+        out << name << ' ' << OrDash(caption) << ' ' << OrDash(shown.trimmed()) << ' '
+            << OrDash(unitName);
+        if (stale) out << " stale";
+        out << '\n';
+      }
+    };
+    print(Codes(InputFields()));
+    print(Codes(ResultFields()));
+    for (const char* name : kLists)
+      out << name << ' ' << OrDash(ListCaption(doc, name)) << ' ' << OrDash(listText(name)) << '\n';
+    for (const char* name : kChecks)
+      out << name << ' ' << OrDash(ListCaption(doc, name)) << ' ' << (checked(name) ? 1 : 0)
+          << '\n';
+    for (const TFinding& f : doc.Findings)
+      out << "finding " << LevelKey(f.Level) << ' ' << QString::fromStdString(f.Code) << ' '
+          << OrDash(QString::fromStdString(f.Field)) << ' ' << QString::fromStdString(f.Text)
+          << '\n';
   }
-  SetFieldMessageHook({});
-  qApp->removeEventFilter(&boxes);
+  out.flush();
+
+  // The report, the PDF and the chart are still drawn by the window's own code: a window
+  // nobody sees opens the project again (its messages were reported above) and writes them.
+  if (!report.isEmpty() || !pdf.isEmpty() || !chart.isEmpty()) {
+    if (int written = WriteOutputs(file, report, pdf, complete ? chart : QString(), err);
+        written != 0)
+      code = written;
+    if (!chart.isEmpty() && !complete)
+      err << "velm: no chart is written for an incomplete calculation\n";
+  }
   return code;
 }
 

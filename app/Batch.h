@@ -1,8 +1,9 @@
 #pragma once
 // Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf] [--chart OUT]`.
 //
-// The window is built but never shown; the project is opened through the window's own open command,
-// recalculated, and every input and result value field is printed, one per line as "name caption
+// No window is built: the project is read into a design document (core/DesignDocument) as the
+// window's open command would read it, recalculated as the window does, and every input and result
+// value field is printed, one per line as "name caption
 // text unit" (the caption as the window's label shows it, without spaces; the text trimmed and, as
 // the window shows it, long numbers in 7 digits; an empty text or unit is written "-"; a result the
 // recalculation did not write, kept from earlier inputs, ends in " stale"), followed by the option
@@ -10,7 +11,7 @@
 // code field text" lines; with --json one JSON object instead (rows carry "caption" and "stale";
 // the object has "captions" of the lists and boxes, and "findings"). Every message box text goes to
 // standard error. With --report the calculation report of the recalculated project is then written
-// to OUT.xlsx by the window's own report code (the date as the window would write it); with --pdf
+// to OUT.xlsx by the window's own report code (a window nobody sees opens the project for it) (the date as the window would write it); with --pdf
 // the same report as a PDF page.
 //
 // Exit codes: 0 done; 1 the project (or the packing table) could not be read; 2 wrong command
@@ -28,6 +29,9 @@ namespace velm {
 // True when the command line asks for the batch mode. Looked at before the application object
 // exists, so that the process can be given the offscreen platform.
 bool IsBatchCommandLine(int argc, char** argv);
+// True when the batch command line asks for a report, a PDF or a chart, which a window draws;
+// otherwise the batch mode needs no more than a core application object.
+bool BatchWritesFiles(int argc, char** argv);
 
 // Runs the batch mode for the program's arguments (program name first); the application
 // object must exist. Returns the exit code.

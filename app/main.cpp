@@ -2,6 +2,7 @@
 // running window), the Chinese standard dialogs, a CJK application font, the hidden about window
 // and the main window, maximised.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,6 +95,12 @@ int main(int argc, char** argv) {
       runtime.emplace();
       if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
     }
+  }
+  // Values and findings alone need no widgets: a core application object is enough.
+  if (batch && !velm::BatchWritesFiles(argc, argv)) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
+    return velm::RunBatch(QCoreApplication::arguments());
   }
   velm::TApplication app(argc, argv);
   // The spreadsheet's version decides the report's file extensions; without a spreadsheet the

@@ -1,0 +1,284 @@
+#include "core/DesignDocument.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "base/Decimal.h"
+#include "base/Errors.h"
+#include "base/NumberFormat.h"
+#include "core/Calculate.h"
+#include "core/Methods.h"
+#include "core/PlainFields.h"
+#include "core/RelationGroups.h"
+
+namespace velm {
+
+namespace {
+
+std::string ItemAt(const std::vector<std::string>& items, int index) {
+  return index >= 0 && index < static_cast<int>(items.size()) ? items[static_cast<size_t>(index)]
+                                                              : std::string();
+}
+
+std::string NumberText(double x) {
+  if (std::isnan(x)) return "NaN";
+  if (std::isinf(x)) return x > 0 ? "+INF" : "-INF";
+  return FormatField(x);
+}
+
+// A field's text changes as the window's would: a change raises NeedsRecalc.
+void SetText(TDesignDocument& doc, TValueFieldState& field, std::string text) {
+  if (field.Text == text) return;
+  field.Text = std::move(text);
+  doc.NeedsRecalc = true;
+}
+
+// The value of a field [SI]; a text that is no number shows the field's message, leaves a blank
+// in the field and ends the run, as the window's field does. `suffix` follows the message (the
+// relation groups' warning).
+double FieldValue(TDesignDocument& doc, TField f, TDocumentEvents& events,
+                  const std::string& suffix = {}) {
+  TValueFieldState& field = doc[f];
+  const std::string_view t = Trim(field.Text);
+  const std::optional<double> v = ParseNumber(t);
+  if (!v) {
+    const std::string name = doc.Caption(f);
+    std::string message = t.empty() ? EmptyFieldMessage(name) : BadFieldMessage(name);
+    if (!suffix.empty()) message += "\n" + suffix;
+    events.FieldMessage(message);
+    SetText(doc, field, " ");
+    throw TSilentAbort{};
+  }
+  const double x = field.K * *v + field.B;
+  if (!std::isfinite(x)) throw TCalcError("“" + doc.Caption(f) + "”的数值超出范围：" + field.Text);
+  return x;
+}
+
+void SetFieldValue(TDesignDocument& doc, TField f, double x) {
+  TValueFieldState& field = doc[f];
+  const double shown = (x - field.B) / field.K;
+  if (!std::isfinite(x) || !std::isfinite(shown))
+    throw TCalcError("“" + doc.Caption(f) + "”不能显示数值 " + NumberText(x) +
+                     "（k=" + NumberText(field.K) + "）");
+  SetText(doc, field, FormatField(shown));
+}
+
+// The document's fields as the calculation sees them.
+class TDocumentFields final : public TFieldAccess {
+ public:
+  TDocumentFields(TDesignDocument& doc, TDocumentEvents& events) : FDoc(doc), FEvents(events) {}
+  bool IsFilled(TField f) override { return !FDoc[f].Text.empty(); }
+  double Value(TField f) override { return FieldValue(FDoc, f, FEvents); }
+  void SetValue(TField f, double si) override { SetFieldValue(FDoc, f, si); }
+  void SetWettingCaption(const std::string& caption) override { FDoc.WettingCaption = caption; }
+  void ResetFloodMethod() override { FDoc.FloodMethodIndex = 0; }
+  void ShowMessage(const std::string& text) override { FEvents.MessageBox(text); }
+
+ private:
+  TDesignDocument& FDoc;
+  TDocumentEvents& FEvents;
+};
+
+// A document field as a field of the relation groups.
+class TDocumentRelationField final : public TRelationField {
+ public:
+  TDocumentRelationField(TDesignDocument& doc, TField f, TDocumentEvents& events)
+      : FDoc(doc), FField(f), FEvents(events) {}
+  bool IsEmpty() const override { return Trim(FDoc[FField].Text).empty(); }
+  bool IsEnabled() const override { return true; }
+  double Value() override { return FieldValue(FDoc, FField, FEvents, kRelationGroupWarning); }
+  std::optional<int> Color() const override { return FDoc[FField].Color; }
+  bool MyResolved() const override { return FDoc[FField].Resolved; }
+  void SetDerived(double v, int color) override {
+    SetFieldValue(FDoc, FField, v);
+    TValueFieldState& s = FDoc[FField];
+    s.Color = color;
+    s.ReadOnly = true;
+    s.Cursor = kCursorNotAllowed;
+  }
+  void ClearDerived() override {
+    TValueFieldState& s = FDoc[FField];
+    SetText(FDoc, s, "");
+    s.Color = kColorWindow;
+    s.ReadOnly = false;
+    s.Cursor = kCursorDefault;
+  }
+
+ private:
+  TDesignDocument& FDoc;
+  TField FField;
+  TDocumentEvents& FEvents;
+};
+
+class TDocumentReporter final : public TRelationReporter {
+ public:
+  explicit TDocumentReporter(TDocumentEvents& events) : FEvents(events) {}
+  void Warning(const std::string& text) override { FEvents.MessageBox(text); }
+  void Note(const std::string& field, const std::string& text) override {
+    const std::pair<std::string, std::string> note{field, text};
+    if (std::find(Notes.begin(), Notes.end(), note) == Notes.end()) Notes.push_back(note);
+  }
+  std::vector<std::pair<std::string, std::string>> Notes;  // each once
+
+ private:
+  TDocumentEvents& FEvents;
+};
+
+void ReadOptions(const TDesignDocument& doc, TDesignCase& c) {
+  c.FloodMethod = FloodingMethodIndex(doc.FloodMethodIndex);
+  c.AccelMethod = doc.AccelerationIndex < 0 ? 0 : doc.AccelerationIndex;
+  c.CalcKf = doc.CalcKf;
+  c.CalcKp = doc.CalcKp;
+  c.LegacyMethods = doc.BasisIndex == 1;
+  c.FoamingFactorText = doc.FoamingText();
+  c.FloodPercentText = doc.FloodPercentText;
+}
+
+// After a run: the results it did not write are stale, and the findings are made.
+void MarkRunState(TDesignDocument& doc, bool groupsDone, const TPackingRecord* packing,
+                  const std::vector<std::pair<std::string, std::string>>& notes) {
+  TDesignCase& c = doc.Case;
+  if (!groupsDone) {
+    // The relation groups stopped before the calculation, most often on an input that cannot
+    // be physical; the inputs still go through the checks.
+    for (TField f : {TField::LD, TField::DlD, TField::MlD, TField::SLD, TField::DlfD, TField::VD,
+                     TField::DvD, TField::MvD, TField::DvfD, TField::LmdD}) {
+      const TValueFieldState& s = doc[f];
+      if (const auto x = ParseNumber(Trim(s.Text))) RecordInput(c, f, s.K * *x + s.B);
+    }
+    ReadOptions(doc, c);
+    const auto foaming = ParseNumber(Trim(c.FoamingFactorText));
+    const auto percent = ParseNumber(Trim(c.FloodPercentText));
+    if (foaming && percent) {
+      c.FoamingFactor = *foaming;
+      c.FloodPercent = *percent;
+      c.Latest.OptionsRead = true;
+    }
+  }
+  doc.Findings = CheckValidity(c, packing);
+  for (const auto& [field, text] : notes)
+    doc.Findings.push_back({"relation-no-solution", TFindingLevel::Note, field, text});
+  // The factors are results only while their "计算" box is ticked; the flow parameter is the
+  // relation groups' own.
+  for (const TFieldInfo* r : ResultFields()) {
+    TValueFieldState& s = doc[r->Field];
+    bool stale = !groupsDone;
+    if (r->Role == TFieldRole::Result) {
+      stale = !c.Latest.WasWritten(r->Field);
+      if ((r->Field == TField::KfD && !doc.CalcKf) || (r->Field == TField::KpD && !doc.CalcKp))
+        stale = false;
+    }
+    s.Stale = stale && !Trim(s.Text).empty();
+  }
+}
+
+}  // namespace
+
+const std::vector<std::string>& FoamingFactorItems() {
+  static const std::vector<std::string> items = [] {
+    std::vector<std::string> v;
+    for (int i = 2; i <= 10; ++i) v.push_back(i == 10 ? "1.0" : "0." + std::to_string(i));
+    return v;
+  }();
+  return items;
+}
+
+const std::vector<std::string>& FloodPercentItems() {
+  static const std::vector<std::string> items = [] {
+    std::vector<std::string> v;
+    for (const int p : {80, 75, 70, 65, 60, 55, 50, 100, 95, 90, 85, 45, 40})
+      v.push_back(std::to_string(p));
+    for (int p = 39; p >= 20; --p) v.push_back(std::to_string(p));
+    return v;
+  }();
+  return items;
+}
+
+const std::vector<std::string>& AccelerationItems() {
+  static const std::vector<std::string> items{"Normal", "Aitken", "Orvik Talvsen", "OTV2"};
+  return items;
+}
+
+const std::vector<std::string>& CalculationBasisItems() {
+  static const std::vector<std::string> items{"文献", "旧版算法"};
+  return items;
+}
+
+TDesignDocument::TDesignDocument() {
+  for (const TFieldInfo& f : FieldRegistry()) {
+    TValueFieldState& s = (*this)[f.Field];
+    if (f.Role != TFieldRole::Input) {
+      // Results: read-only, on the button face.
+      s.ReadOnly = true;
+      s.Color = kColorBtnFace;
+    }
+  }
+  // The required inputs, which the relation groups never derive.
+  for (TField f : {TField::LD, TField::DlD, TField::MlD, TField::SLD, TField::DlfD, TField::VD,
+                   TField::DvD, TField::MvD, TField::DvfD})
+    (*this)[f].Resolved = false;
+}
+
+std::string TDesignDocument::Caption(TField f) const {
+  if (f == TField::KpD) return FloodingMethodAt(FloodingMethodIndex(FloodMethodIndex)).KpCaption();
+  if (f == TField::UmD) return WettingCaption;
+  return FieldInfo(f).Caption;
+}
+
+std::string TDesignDocument::FoamingText() const {
+  return ItemAt(FoamingFactorItems(), FoamingIndex);
+}
+
+std::string TDesignDocument::FloodMethodText() const {
+  const auto& methods = FloodingMethods();
+  return FloodMethodIndex >= 0 && FloodMethodIndex < static_cast<int>(methods.size())
+             ? methods[static_cast<size_t>(FloodMethodIndex)]->Name()
+             : std::string();
+}
+
+std::string TDesignDocument::AccelerationText() const {
+  return ItemAt(AccelerationItems(), AccelerationIndex);
+}
+
+std::string TDesignDocument::BasisText() const {
+  return ItemAt(CalculationBasisItems(), BasisIndex);
+}
+
+void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLog& log,
+                 TDocumentEvents& events) {
+  doc.Case.Latest = {};
+  bool groupsDone = false;
+  TDocumentReporter reporter(events);
+  try {
+    std::vector<std::vector<std::unique_ptr<TDocumentRelationField>>> owned;
+    std::vector<std::vector<TRelationField*>> groups;
+    for (const TRelationGroup& g : RelationGroups()) {
+      owned.emplace_back();
+      groups.emplace_back();
+      for (const std::string& name : g.FFields) {
+        const TFieldInfo* info = FindField(name);
+        if (!info) throw std::logic_error("relation group " + g.FName + ": no field " + name);
+        owned.back().push_back(std::make_unique<TDocumentRelationField>(doc, info->Field, events));
+        groups.back().push_back(owned.back().back().get());
+      }
+    }
+    RunRelationGroups(groups, reporter);
+    groupsDone = true;
+    ReadOptions(doc, doc.Case);
+    TDocumentFields fields(doc, events);
+    Calculate(doc.Case, packing, log, fields);
+    doc.NeedsRecalc = false;
+  } catch (const TSilentAbort&) {
+  } catch (const std::exception& e) {
+    events.ErrorReport(e.what());
+  }
+  try {
+    MarkRunState(doc, groupsDone, packing, reporter.Notes);
+  } catch (const TSilentAbort&) {
+  } catch (const std::exception& e) {
+    events.ErrorReport(e.what());
+  }
+}
+
+}  // namespace velm

@@ -1,0 +1,183 @@
+#include "project/DocumentObjects.h"
+
+#include "core/Methods.h"
+#include "units/UnitEntry.h"
+
+namespace velm {
+
+namespace {
+
+// A list index as the window's drop-down list takes it: outside the list, no selection.
+int ListIndex(int index, int count) { return index >= 0 && index < count ? index : -1; }
+
+}  // namespace
+
+// A value field: the properties a project stores of TEditD.
+class TValueFieldObject : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(double k READ K WRITE SetK)
+  Q_PROPERTY(double b READ B WRITE SetB)
+  Q_PROPERTY(QString Text READ Text WRITE SetText)
+  Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+  Q_PROPERTY(int Color READ Color WRITE SetColor)
+  Q_PROPERTY(int Cursor READ Cursor WRITE SetCursor)
+
+ public:
+  TValueFieldObject(TDesignDocument& doc, TField f, QObject* parent)
+      : QObject(parent), FDoc(doc), FField(f) {
+    setObjectName(QString::fromLatin1(FieldInfo(f).Code));
+  }
+  double K() const { return S().K; }
+  void SetK(double k) { S().K = k; }
+  double B() const { return S().B; }
+  void SetB(double b) { S().B = b; }
+  QString Text() const { return QString::fromStdString(S().Text); }
+  void SetText(const QString& text) {
+    std::string t = text.toStdString();
+    if (t == S().Text) return;
+    S().Text = std::move(t);
+    FDoc.NeedsRecalc = true;
+  }
+  bool ReadOnly() const { return S().ReadOnly; }
+  void SetReadOnly(bool on) { S().ReadOnly = on; }
+  int Color() const { return S().Color; }
+  void SetColor(int c) { S().Color = c; }
+  int Cursor() const { return S().Cursor; }
+  void SetCursor(int c) { S().Cursor = c; }
+
+ private:
+  TValueFieldState& S() const { return FDoc[FField]; }
+  TDesignDocument& FDoc;
+  TField FField;
+};
+
+// A unit selector: its selected entry.
+class TUnitSelectorObject : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex)
+
+ public:
+  TUnitSelectorObject(TDesignDocument& doc, TField f, QObject* parent)
+      : QObject(parent), FDoc(doc), FField(f) {
+    setObjectName(QString::fromLatin1(SelectorCode(f).data()));
+  }
+  int ItemIndex() const { return FDoc[FField].UnitIndex; }
+  void SetItemIndex(int index) {
+    FDoc[FField].UnitIndex =
+        ListIndex(index, static_cast<int>(UnitListFor(FieldInfo(FField).Unit).size()));
+  }
+
+ private:
+  TDesignDocument& FDoc;
+  TField FField;
+};
+
+// An option list: its selected index (and, for the editable design percentage, its text).
+class TListObject : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(int ItemIndex READ ItemIndex WRITE SetItemIndex)
+  Q_PROPERTY(QString Text READ Text WRITE SetText)
+
+ public:
+  TListObject(const char* name, int& index, int count, std::string* text, QObject* parent,
+              const std::vector<std::string>* items = nullptr)
+      : QObject(parent), FIndex(index), FCount(count), FText(text), FItems(items) {
+    setObjectName(QString::fromLatin1(name));
+  }
+  int ItemIndex() const { return FIndex; }
+  void SetItemIndex(int index) {
+    FIndex = ListIndex(index, FCount);
+    // An editable list shows the chosen item's text.
+    if (FText && FItems) *FText = FIndex < 0 ? std::string() : (*FItems)[size_t(FIndex)];
+  }
+  QString Text() const { return FText ? QString::fromStdString(*FText) : QString(); }
+  void SetText(const QString& text) {
+    if (FText) *FText = text.toStdString();
+  }
+
+ private:
+  int& FIndex;
+  int FCount;
+  std::string* FText;
+  const std::vector<std::string>* FItems;
+};
+
+// A single-line text, the comment, or a "计算" box.
+class TTextObject : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString Text READ Text WRITE SetText)
+
+ public:
+  TTextObject(const char* name, std::string& text, QObject* parent) : QObject(parent), FText(text) {
+    setObjectName(QString::fromLatin1(name));
+  }
+  QString Text() const { return QString::fromStdString(FText); }
+  void SetText(const QString& t) { FText = t.toStdString(); }
+
+ private:
+  std::string& FText;
+};
+
+class TCommentObject : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QString plainText READ Text WRITE SetText)
+
+ public:
+  TCommentObject(std::string& text, QObject* parent) : QObject(parent), FText(text) {
+    setObjectName(QStringLiteral("CommentD"));
+  }
+  QString Text() const { return QString::fromStdString(FText); }
+  void SetText(const QString& t) { FText = t.toStdString(); }
+
+ private:
+  std::string& FText;
+};
+
+class TCheckObject : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
+
+ public:
+  TCheckObject(const char* name, bool& checked, QObject* parent)
+      : QObject(parent), FChecked(checked) {
+    setObjectName(QString::fromLatin1(name));
+  }
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool on) { FChecked = on; }
+
+ private:
+  bool& FChecked;
+};
+
+TDocumentObjects::TDocumentObjects(TDesignDocument& doc, int packingCount)
+    : FRoot(std::make_unique<QObject>()) {
+  QObject* root = FRoot.get();
+  root->setObjectName(QStringLiteral("FormVELM"));
+  for (const TFieldInfo* f : StoredFields()) {
+    new TValueFieldObject(doc, f->Field, root);
+    new TUnitSelectorObject(doc, f->Field, root);
+  }
+  const auto count = [](const std::vector<std::string>& items) {
+    return static_cast<int>(items.size());
+  };
+  new TListObject("AfD", doc.FoamingIndex, count(FoamingFactorItems()), nullptr, root);
+  new TListObject("fpercentD", doc.FloodPercentIndex, count(FloodPercentItems()),
+                  &doc.FloodPercentText, root, &FloodPercentItems());
+  new TListObject("PTD", doc.PackingIndex, packingCount, nullptr, root);
+  new TListObject("MethodD", doc.FloodMethodIndex, static_cast<int>(FloodingMethods().size()),
+                  nullptr, root);
+  new TListObject("ACLMethodD", doc.AccelerationIndex, count(AccelerationItems()), nullptr, root);
+  new TListObject("CalcBasis", doc.BasisIndex, count(CalculationBasisItems()), nullptr, root);
+  const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
+                               "Edit1",    "Edit2",       "Edit3",     "Edit4"};
+  for (size_t i = 0; i < std::size(texts); ++i) new TTextObject(texts[i], doc.Texts[i], root);
+  new TCommentObject(doc.Comment, root);
+  new TCheckObject("CalKf", doc.CalcKf, root);
+  new TCheckObject("CalKp", doc.CalcKp, root);
+}
+
+TDocumentObjects::~TDocumentObjects() = default;
+
+}  // namespace velm
+
+#include "DocumentObjects.moc"
