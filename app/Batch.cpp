@@ -27,6 +27,7 @@
 #include "project/DocumentObjects.h"
 #include "project/ProjectFile.h"
 #include "table/MyClientDataSet.h"
+#include "table/PackingList.h"
 #include "units/EditD.h"
 #include "units/UnitEntry.h"
 
@@ -75,29 +76,6 @@ class TMessageBoxEcho : public QObject {
 };
 
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
-
-// The packing list as the window fills it: every record with a key, "key;material;size;type".
-struct TPackingList {
-  std::vector<QString> Items;
-  std::vector<TPackingRecord> Records;
-};
-TPackingList PackingList(const TMyClientDataSet& table) {
-  TPackingList list;
-  if (table.FieldCount() < 4) return list;
-  for (int r = 0; r < table.RecordCount(); ++r) {
-    if (table.Value(r, 0).empty()) continue;
-    QStringList parts;
-    for (int c = 0; c < 4; ++c) parts << QString::fromStdString(table.Value(r, c));
-    list.Items.push_back(parts.join(QLatin1Char(';')));
-    // The record the window finds by the item's key.
-    TPackingRecord record;
-    if (const auto found = table.FindRecord(table.Value(r, 0)))
-      for (int c = 0; c < TPackingRecord::kColumns && c < static_cast<int>(found->size()); ++c)
-        record.F[static_cast<size_t>(c)] = (*found)[static_cast<size_t>(c)];
-    list.Records.push_back(record);
-  }
-  return list;
-}
 
 // The captions a person reads beside the lists and boxes, without inner spaces.
 QString ListCaption(const TDesignDocument& doc, const char* name) {
@@ -288,45 +266,22 @@ int RunBatch(const QStringList& arguments) {
     err << "velm: the packing table could not be read\n";
     return 1;
   }
-  const TPackingList packings = PackingList(table);
+  const TPackingList packings = PackingListOf(table);
+  const auto packing = [&packings](int index) { return packings.At(index); };
 
-  // The project as a document, opened and recalculated as the window does it.
+  // The project as a document, opened and recalculated as the window does it; the batch's own
+  // run after the open's is the one whose messages count.
   TDesignDocument doc;
   doc.PackingIndex = packings.Items.empty() ? -1 : 0;
   TDocumentObjects objects(doc, static_cast<int>(packings.Items.size()));
   TBatchEvents events([&](const QString& text, bool error) { error ? fail(text) : echo(text); });
   TPlainLog log;
-  const auto recalculate = [&] {
-    const int p = doc.PackingIndex;
-    const bool has = p >= 0 && p < static_cast<int>(packings.Records.size());
-    if (doc.NeedsRecalc)
-      RunDocument(doc, has ? &packings.Records[static_cast<size_t>(p)] : nullptr, log, events);
-  };
-  bool opened = false;
-  try {
-    // A project that does not store its calculation basis is calculated on the literature's.
-    doc.BasisIndex = 0;
-    ReadProjectFile(objects.Root(), file);
-    opened = true;
-  } catch (const TSilentAbort&) {
-  } catch (const std::exception& e) {
-    fail(QString::fromStdString(e.what()));
-  }
-  if (!opened) {
+  if (!OpenDocument(doc, objects, file, packing, log, events)) {
     err << "velm: cannot open the project \"" << file << "\"\n";
     return 1;
   }
-  // Choosing the loaded method recalculates when nothing else has asked for it; then the opened
-  // project is recalculated, and once more as the batch's own run, whose messages count.
-  if (!doc.NeedsRecalc) {
-    doc.NeedsRecalc = true;
-    recalculate();
-  }
-  doc.NeedsRecalc = true;
-  recalculate();
   errors = 0;
-  doc.NeedsRecalc = true;
-  recalculate();
+  RecalculateDocument(doc, packing, log, events);
 
   int code = 0;
   // A run that ended early without a message (no packing, an empty input, no convergence) is as
@@ -356,7 +311,7 @@ int RunBatch(const QStringList& arguments) {
     if (n == "fpercentD") return QString::fromStdString(doc.FloodPercentText);
     if (n == "PTD")
       return doc.PackingIndex >= 0 && doc.PackingIndex < static_cast<int>(packings.Items.size())
-                 ? packings.Items[static_cast<size_t>(doc.PackingIndex)]
+                 ? QString::fromStdString(packings.Items[static_cast<size_t>(doc.PackingIndex)])
                  : QString();
     if (n == "MethodD") return QString::fromStdString(doc.FloodMethodText());
     if (n == "ACLMethodD") return QString::fromStdString(doc.AccelerationText());

@@ -1,6 +1,8 @@
 #include "project/DocumentObjects.h"
 
+#include "base/Errors.h"
 #include "core/Methods.h"
+#include "project/ProjectFile.h"
 #include "units/UnitEntry.h"
 
 namespace velm {
@@ -102,37 +104,32 @@ class TListObject : public QObject {
   const std::vector<std::string>* FItems;
 };
 
-// A single-line text, the comment, or a "计算" box.
+// A single-line text or the comment. A change of the project's texts, as of its values, asks
+// for a recalculation.
 class TTextObject : public QObject {
   Q_OBJECT
   Q_PROPERTY(QString Text READ Text WRITE SetText)
-
- public:
-  TTextObject(const char* name, std::string& text, QObject* parent) : QObject(parent), FText(text) {
-    setObjectName(QString::fromLatin1(name));
-  }
-  QString Text() const { return QString::fromStdString(FText); }
-  void SetText(const QString& t) { FText = t.toStdString(); }
-
- private:
-  std::string& FText;
-};
-
-class TCommentObject : public QObject {
-  Q_OBJECT
   Q_PROPERTY(QString plainText READ Text WRITE SetText)
 
  public:
-  TCommentObject(std::string& text, QObject* parent) : QObject(parent), FText(text) {
-    setObjectName(QStringLiteral("CommentD"));
+  TTextObject(const char* name, std::string& text, bool& changed, QObject* parent)
+      : QObject(parent), FText(text), FChanged(changed) {
+    setObjectName(QString::fromLatin1(name));
   }
   QString Text() const { return QString::fromStdString(FText); }
-  void SetText(const QString& t) { FText = t.toStdString(); }
+  void SetText(const QString& t) {
+    std::string text = t.toStdString();
+    if (text == FText) return;
+    FText = std::move(text);
+    FChanged = true;
+  }
 
  private:
   std::string& FText;
+  bool& FChanged;
 };
 
+// A "计算" box.
 class TCheckObject : public QObject {
   Q_OBJECT
   Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
@@ -170,13 +167,43 @@ TDocumentObjects::TDocumentObjects(TDesignDocument& doc, int packingCount)
   new TListObject("CalcBasis", doc.BasisIndex, count(CalculationBasisItems()), nullptr, root);
   const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
                                "Edit1",    "Edit2",       "Edit3",     "Edit4"};
-  for (size_t i = 0; i < std::size(texts); ++i) new TTextObject(texts[i], doc.Texts[i], root);
-  new TCommentObject(doc.Comment, root);
+  for (size_t i = 0; i < std::size(texts); ++i)
+    new TTextObject(texts[i], doc.Texts[i], doc.NeedsRecalc, root);
+  new TTextObject("CommentD", doc.Comment, doc.NeedsRecalc, root);
   new TCheckObject("CalKf", doc.CalcKf, root);
   new TCheckObject("CalKp", doc.CalcKp, root);
 }
 
 TDocumentObjects::~TDocumentObjects() = default;
+
+void RecalculateDocument(TDesignDocument& doc,
+                         const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
+                         TDocumentEvents& events) {
+  doc.NeedsRecalc = true;
+  RunDocument(doc, packing(doc.PackingIndex), log, events);
+}
+
+bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString& file,
+                  const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
+                  TDocumentEvents& events) {
+  const int shownBasis = doc.BasisIndex;
+  doc.BasisIndex = 0;
+  try {
+    ReadProjectFile(objects.Root(), file);
+  } catch (const TSilentAbort&) {
+    doc.BasisIndex = shownBasis;
+    return false;
+  } catch (const std::exception& e) {
+    doc.BasisIndex = shownBasis;
+    events.ErrorReport(e.what());
+    return false;
+  }
+  // The loaded method takes effect: that recalculates when no change has asked for a run yet.
+  if (!doc.NeedsRecalc) RecalculateDocument(doc, packing, log, events);
+  RecalculateDocument(doc, packing, log, events);
+  doc.NeedsRecalc = false;
+  return true;
+}
 
 }  // namespace velm
 

@@ -5,6 +5,7 @@
 // project opens into a document, and a document saves, without a window.
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,5 +28,20 @@ class TDocumentObjects {
  private:
   std::unique_ptr<QObject> FRoot;
 };
+
+// Opens the project `file` into the document as the window's open command does: the calculation
+// basis starts at the literature's (a file that stores none keeps it), the records are read
+// through `objects`, and the opened project is recalculated as the open recalculates it (the
+// choice of method first, when nothing else asked for a run). `packing` gives the record of a
+// packing list index (null: none). False when the file could not be read; the reason went to
+// events.ErrorReport (nothing for a silent end).
+bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString& file,
+                  const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
+                  TDocumentEvents& events);
+
+// One recalculation as leaving a field asks for it: the document is run whatever changed.
+void RecalculateDocument(TDesignDocument& doc,
+                         const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
+                         TDocumentEvents& events);
 
 }  // namespace velm

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -13,9 +15,14 @@
 
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
+#include "base/Decimal.h"
 #include "cli/CaseJson.h"
 #include "core/Calculate.h"
+#include "core/DesignDocument.h"
 #include "core/PlainFields.h"
+#include "project/DocumentObjects.h"
+#include "project/FormRecord.h"
+#include "table/PackingList.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -113,6 +120,11 @@ class TCalculationTest : public QObject {
     const TPackingRecord p = *FWindow->SelectedPackingRecord();
     c["packing"] = std::vector<std::string>(p.F.begin(), p.F.end());
     return c;
+  }
+
+  static QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
   QString Log() const { return FWindow->MMessages()->toPlainText(); }
@@ -501,6 +513,104 @@ class TCalculationTest : public QObject {
       // And the design made with them.
       const double hetp = Field("HETPD")->Value();
       QVERIFY2(std::fabs(out["HETP"].get<double>() - hetp) <= 1e-12 * hetp, file);
+    }
+  }
+
+  // The batch mode's design document opens and recalculates a project as the window does: the
+  // same texts, units, marks and stale results, lists, findings and messages, and it saves the
+  // same record text. Broken projects take the paths where the two could part.
+  void DocumentOpensAndRunsAsTheWindow() {
+    const TPackingList packings = PackingListOf(FWindow->MyClientDataSet1());
+    int estimated = -1;  // a packing without a published factor: Kister-Orvik cannot run
+    for (int i = 0; i < static_cast<int>(packings.Records.size()) && estimated < 0; ++i)
+      if (Trim(packings.Records[size_t(i)].F[14]).empty()) estimated = i;
+    QVERIFY(estimated >= 0);
+    const QByteArray plain = ReadAll(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"));
+    const auto with = [&](const char* pattern, const QString& value, QByteArray text = {}) {
+      QString t = QString::fromLatin1(text.isEmpty() ? plain : text);
+      t.replace(QRegularExpression(QString::fromLatin1(pattern)), value);
+      return t.toLatin1();
+    };
+    QTemporaryDir dir;
+    const std::pair<const char*, QByteArray> cases[] = {
+        {"air-water-absorber.vlm", {}},
+        {"benzene-toluene-distillation.vlm", {}},
+        {"vacuum-ethylbenzene-styrene.vlm", {}},
+        {"bad-density.vlm", with("(?<=\r\nDlD\r\nString\r\nText\r\n)[^\r]*", "abc")},
+        {"no-gas.vlm", with("(?<=\r\nVD\r\nString\r\nText\r\n)[^\r]*", " 0")},
+        {"kister-without-factor.vlm",
+         with("(?<=\r\nPTD\r\nOrd\r\nItemIndex\r\n)\\d+", QString::number(estimated),
+              with("(?<=\r\nMethodD\r\nOrd\r\nItemIndex\r\n)0", "1"))},
+        {"header-only.vlm",
+         "CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n"},
+    };
+    for (const auto& [name, bytes] : cases) {
+      QString path = QStringLiteral(VELM_EXAMPLES "/") + name;
+      if (!bytes.isEmpty()) {
+        path = dir.filePath(name);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+      }
+      init();
+      QVERIFY2(FWindow->OpenProject(path), name);
+      SetNeedsRecalc(true);
+      FWindow->LDExit();
+      QStringList windowMessages = FMessages + FWarnings;
+      windowMessages.sort();
+
+      struct TEvents : TDocumentEvents {
+        QStringList Messages, Errors;
+        void FieldMessage(const std::string& t) override { Messages << QString::fromStdString(t); }
+        void MessageBox(const std::string& t) override { Messages << QString::fromStdString(t); }
+        void ErrorReport(const std::string& t) override { Errors << QString::fromStdString(t); }
+      } events;
+      TDesignDocument doc;
+      doc.PackingIndex = List("PTD")->currentIndex();  // as the fresh window shows it
+      TDocumentObjects objects(doc, static_cast<int>(packings.Items.size()));
+      TPlainLog log;
+      const auto packing = [&packings](int i) { return packings.At(i); };
+      QVERIFY2(OpenDocument(doc, objects, path, packing, log, events), name);
+      RecalculateDocument(doc, packing, log, events);
+      events.Messages.sort();
+
+      const QString where = QString::fromLatin1(name);
+      QCOMPARE(events.Messages, windowMessages);
+      // Each broken project reaches the path it was made for.
+      const std::pair<const char*, const char*> expected[] = {
+          {"kister", "Kister"}, {"bad-density", "液相密度是错误数据"}, {"no-gas", "发现错误"}};
+      for (const auto& [prefix, text] : expected)
+        if (where.startsWith(prefix))
+          QVERIFY2(windowMessages.join('\n').contains(QString::fromUtf8(text)), name);
+      QCOMPARE(events.Errors, FErrors);
+      for (const TFieldInfo& f : FieldRegistry()) {
+        const TEditD* w = Field(f.Code);
+        const TValueFieldState& d = doc[f.Field];
+        const auto* unit =
+            FWindow->Control<TComboBoxU>(QString::fromLatin1(SelectorCode(f.Field).data()));
+        const QString what = where + ' ' + f.Code;
+        QVERIFY2(QString::fromStdString(d.Text) == w->text(), qPrintable(what + " " + w->text()));
+        QVERIFY2(d.Stale == w->Stale() && d.K == w->K() && d.B == w->B() && d.Color == w->Color() &&
+                     d.ReadOnly == w->isReadOnly() && d.UnitIndex == unit->currentIndex(),
+                 qPrintable(what));
+      }
+      QCOMPARE(QString::fromStdString(doc.FoamingText()), List("AfD")->currentText());
+      QCOMPARE(QString::fromStdString(doc.FloodPercentText), List("fpercentD")->currentText());
+      QVERIFY2(doc.PackingIndex == List("PTD")->currentIndex(), name);
+      QCOMPARE(doc.FloodMethodIndex, List("MethodD")->currentIndex());
+      QCOMPARE(doc.AccelerationIndex, List("ACLMethodD")->currentIndex());
+      QCOMPARE(doc.BasisIndex, List("CalcBasis")->currentIndex());
+      QCOMPARE(QString::fromStdString(doc.Caption(TField::KpD)),
+               FWindow->Control<QLabel>("KpL")->text());
+      QCOMPARE(QString::fromStdString(doc.Caption(TField::UmD)),
+               FWindow->Control<QLabel>("UmL")->text());
+      QCOMPARE(doc.Findings.size(), FWindow->Findings().size());
+      for (size_t i = 0; i < doc.Findings.size(); ++i)
+        QVERIFY2(doc.Findings[i].Code == FWindow->Findings()[i].Code &&
+                     doc.Findings[i].Text == FWindow->Findings()[i].Text,
+                 qPrintable(where + ' ' + QString::fromStdString(doc.Findings[i].Code)));
+      QVERIFY2(BuildRecordText(objects.Root()) == BuildRecordText(FWindow.get()), name);
+      cleanup();
     }
   }
 
