@@ -91,18 +91,6 @@ QString ListCaption(const TDesignDocument& doc, const char* name) {
   return {};
 }
 
-// A value field's text in 7 digits, as the window shows a long number; nothing for a text that
-// is no number.
-std::optional<QString> ShortText(const QString& t) {
-  const std::string s = t.toStdString();
-  size_t i = 0;  // leading blanks are skipped; a trailing blank makes the text invalid
-  while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
-  const std::optional<double> v = ParseNumber(std::string_view(s).substr(i));
-  if (!v) return std::nullopt;
-  if (t.size() >= 8) return QString::fromStdString(FormatGeneral(*v, 7, 4));
-  return t;
-}
-
 // The messages of a run as the batch mode reports them: every box to standard error and the
 // message list; field messages and errors count as errors.
 class TBatchEvents final : public TDocumentEvents {
@@ -116,10 +104,9 @@ class TBatchEvents final : public TDocumentEvents {
   std::function<void(const QString&, bool)> FEcho;
 };
 
-// Writes the report, the PDF and the chart of the project through a window nobody sees, with
-// its message boxes answered at once and not repeated. Returns 4 when one could not be written.
-int WriteOutputs(const QString& file, const QString& report, const QString& pdf,
-                 const QString& chart, QTextStream& err) {
+// Writes the chart of the project through a window nobody sees, with its message boxes answered
+// at once and not repeated. Returns 4 when it could not be written.
+int WriteChart(const QString& file, const QString& chart, QTextStream& err) {
   TMessageBoxEcho boxes([](const QString&) {});
   qApp->installEventFilter(&boxes);
   SetFieldMessageHook([](const QString&) {});
@@ -135,29 +122,12 @@ int WriteOutputs(const QString& file, const QString& report, const QString& pdf,
   int code = 0;
   {
     TFormVELM window(nullptr, setup);
-    if (window.PackingsLoaded() && window.OpenProject(file)) {
-      SetNeedsRecalc(true);
-      window.Guard([&window] { window.LDExit(nullptr); });
-      auto write = [&](const QString& path, void (TFormVELM::*writer)(const QString&)) {
-        if (path.isEmpty()) return;
-        try {
-          (window.*writer)(path);
-        } catch (const TSilentAbort&) {
-          code = 4;
-        } catch (const std::exception& e) {
-          err << "velm: " << QString::fromStdString(e.what()) << '\n';
-          code = 4;
-        }
-      };
-      write(report, &TFormVELM::WriteReport);
-      write(pdf, &TFormVELM::ExportReportPdf);
-      QString error;
-      if (!chart.isEmpty() && !window.SaveChartTo(chart, &error)) {
-        err << "velm: " << error << '\n';
-        code = 4;
-      }
-    } else {
-      err << "velm: the project could not be opened again to write the report\n";
+    QString error;
+    if (!window.PackingsLoaded() || !window.OpenProject(file)) {
+      err << "velm: the project could not be opened again to draw the chart\n";
+      code = 4;
+    } else if (!window.SaveChartTo(chart, &error)) {
+      err << "velm: " << error << '\n';
       code = 4;
     }
   }
@@ -380,7 +350,7 @@ int RunBatch(const QStringList& arguments) {
       for (const char* name : names) {
         const auto [text, unitName, si, stale, caption] = fieldRow(name);
         // The text as the window shows it (long numbers in 7 digits); --json keeps all.
-        const QString shown = ShortText(text).value_or(text);
+        const QString shown = ShortFieldText(text).value_or(text);
         out << name << ' ' << OrDash(caption) << ' ' << OrDash(shown.trimmed()) << ' '
             << OrDash(unitName);
         if (stale) out << " stale";
@@ -401,14 +371,25 @@ int RunBatch(const QStringList& arguments) {
   }
   out.flush();
 
-  // The report, the PDF and the chart are still drawn by the window's own code: a window
-  // nobody sees opens the project again (its messages were reported above) and writes them.
-  if (!report.isEmpty() || !pdf.isEmpty() || !chart.isEmpty()) {
-    if (int written = WriteOutputs(file, report, pdf, complete ? chart : QString(), err);
-        written != 0)
-      code = written;
-    if (!chart.isEmpty() && !complete)
-      err << "velm: no chart is written for an incomplete calculation\n";
+  // The report and its PDF from the document; the chart is still drawn by the window's own code:
+  // a window nobody sees opens the project again (its messages were reported above).
+  auto write = [&](const QString& path, auto writer) {
+    if (path.isEmpty()) return;
+    try {
+      writer(doc, DefaultReportTemplate(), file, listText("PTD"), path);
+    } catch (const TSilentAbort&) {
+      code = 4;
+    } catch (const std::exception& e) {
+      err << "velm: " << QString::fromStdString(e.what()) << '\n';
+      code = 4;
+    }
+  };
+  write(report, WriteDesignReport);
+  write(pdf, ExportDesignReportPdf);
+  if (!chart.isEmpty() && complete) {
+    if (const int written = WriteChart(file, chart, err); written != 0) code = written;
+  } else if (!chart.isEmpty()) {
+    err << "velm: no chart is written for an incomplete calculation\n";
   }
   return code;
 }

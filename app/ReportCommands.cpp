@@ -24,6 +24,7 @@
 #include "report/SheetPrinter.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
+#include "units/UnitEntry.h"
 
 namespace velm {
 
@@ -161,19 +162,7 @@ void TFormVELM::MReport_PdfClick(QObject*) {
 }
 
 void TFormVELM::ExportReportPdf(const QString& path) {
-  QTemporaryDir dir;
-  if (!dir.isValid()) throw std::runtime_error("无法创建临时文件夹");
-  const QString name = FCurrentFile.isEmpty()
-                           ? QStringLiteral("report.xlsx")
-                           : QFileInfo(FCurrentFile).completeBaseName() + ".xlsx";
-  const QString workbook = dir.filePath(name);
-  WriteReport(workbook);
-  try {
-    auto book = ooxml::TWorkbook::Open(Utf8(workbook));
-    WriteSheetPdf(*book, book->ActiveSheet(), path);
-  } catch (const ooxml::TOoxmlError& e) {
-    throw std::runtime_error(e.what());
-  }
+  ExportDesignReportPdf(Document(), ReportTemplateFile(), FCurrentFile, FPTD->currentText(), path);
 }
 
 QString TFormVELM::ReportTemplateFile() const {
@@ -201,116 +190,107 @@ void TFormVELM::MReport_SaveClick(QObject*) {
 }
 
 void TFormVELM::WriteReport(const QString& path) {
-  TMyXls xls(Utf8(ReportTemplateFile()), 0, Utf8(path));
+  WriteDesignReport(Document(), ReportTemplateFile(), FCurrentFile, FPTD->currentText(), path);
+}
+
+void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
+                       const QString& projectFile, const QString& packingText,
+                       const QString& path) {
+  TMyXls xls(Utf8(templateFile), 0, Utf8(path));
   const TVariant& sheet = xls.FSheet;
   auto put = [&sheet](int row, int column, const QString& text) {
     sheet.Put("Cells", {row, column}, Utf8(text));
   };
-  auto caption = [this](const char* name) {
-    auto* label = Control<QLabel>(QString::fromLatin1(name));
-    return label ? label->text() : QString();
-  };
-  auto text = [this](const char* name) {
-    const QString n = QString::fromLatin1(name);
-    if (auto* combo = Control<QComboBox>(n)) return combo->currentText();
-    if (auto* edit = Control<QLineEdit>(n)) return edit->text();
-    return QString();
-  };
+  auto caption = [&doc](TField f) { return QString::fromStdString(doc.Caption(f)); };
   // A value field as shown; a result the latest calculation did not produce is left empty.
-  auto value = [this](const char* name) {
-    TEditD* field = Control<TEditD>(QString::fromLatin1(name));
-    if (!field || ReportStale(field)) return QString();
-    return field->ShortText().value_or(QString());
+  auto value = [&doc](TField f) {
+    const TValueFieldState& s = doc[f];
+    if (s.Stale) return QString();
+    return ShortFieldText(QString::fromStdString(s.Text)).value_or(QString());
   };
-  auto unit = [this](const char* name) {
-    auto* selector = Control<TComboBoxU>(QString::fromLatin1(name));
-    return selector ? selector->GetUnit() : QString();
+  auto unit = [&doc](TField f) {
+    const auto& units = UnitListFor(FieldInfo(f).Unit);
+    const int i = doc[f].UnitIndex;
+    return i >= 0 && i < static_cast<int>(units.size())
+               ? QString::fromStdString(UnitDisplayName(units[static_cast<size_t>(i)]))
+               : QString();
   };
 
-  if (!FCurrentFile.isEmpty()) {
+  if (!projectFile.isEmpty()) {
     // The sheet is named after the project file; a name the spreadsheet cannot take is mended
     // (31 characters, no : \ / ? * [ ]) and cell (3, 3) keeps the whole name.
-    const QString name = QFileInfo(FCurrentFile).fileName();
+    const QString name = QFileInfo(projectFile).fileName();
     xls.FSheet.Put("Name", ooxml::MakeSheetName(Utf8(name)));
     put(3, 3, name);
   }
   put(2, 3, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
 
-  // Project rows.
-  const char* const project[][2] = {{"ProjectL", "ProjectD"},
-                                    {"ProjPL", "ProjPD"},
-                                    {"DevicenameL", "DevicenameD"},
-                                    {"DeviceNoL", "DeviceNoD"}};
+  // Project rows: name, stage, equipment name and number (the texts' order in the document is
+  // name, equipment name, equipment number, stage).
+  const std::pair<const char*, size_t> project[] = {
+      {"项目名称", 0}, {"项目阶段", 3}, {"设备名称", 1}, {"设备位号", 2}};
   for (int i = 0; i < 4; ++i) {
-    put(5 + i, 2, caption(project[i][0]));
-    put(5 + i, 3, text(project[i][1]));
+    put(5 + i, 2, QString::fromUtf8(project[i].first));
+    put(5 + i, 3, QString::fromStdString(doc.Texts[project[i].second]));
   }
-  put(11, 2, caption("CommentL"));
-  put(11, 3, FComment ? FComment->toPlainText().trimmed() : QString());
+  put(11, 2, QStringLiteral("说明"));
+  put(11, 3, QString::fromStdString(doc.Comment).trimmed());
 
   // Every value field the registry places in the report: its caption as the window shows it,
   // its value and, for a quantity with units, the selected unit.
   for (const TFieldInfo& f : FieldRegistry()) {
     if (f.Report.Row == 0) continue;
-    const QString code = QString::fromLatin1(f.Code);
-    const QByteArray label = code.chopped(1).append(QLatin1Char('L')).toLatin1();
-    put(f.Report.Row, f.Report.Column, caption(label.constData()));
-    put(f.Report.Row, f.Report.Column + 1, value(f.Code));
+    put(f.Report.Row, f.Report.Column, caption(f.Field));
+    put(f.Report.Row, f.Report.Column + 1, value(f.Field));
     if (f.Unit != TUnitFamily::Dimensionless && f.Unit != TUnitFamily::FlowParameter)
-      put(f.Report.Row, f.Report.Column + 2,
-          unit(QByteArray(SelectorCode(f.Field).data()).constData()));
+      put(f.Report.Row, f.Report.Column + 2, unit(f.Field));
   }
-  put(17, 6, caption("fpercentL"));
-  put(17, 7, text("fpercentD"));
-  put(17, 8,
-      Control<QLabel>(QStringLiteral("fpercentU")) ? caption("fpercentU") : caption("fpercentUL"));
-  put(18, 2, caption("AfL"));
-  put(18, 3, text("AfD"));
-  put(31, 2, caption("PTL"));
-  put(31, 3, text("PTD"));
-  put(33, 2, caption("MethodL"));
-  put(33, 3, text("MethodD"));
+  put(17, 6, QStringLiteral("泛点预设"));
+  put(17, 7, QString::fromStdString(doc.FloodPercentText));
+  put(17, 8, QStringLiteral("%"));
+  put(18, 2, QStringLiteral("液体发泡系数"));
+  put(18, 3, QString::fromStdString(doc.FoamingText()));
+  put(31, 2, QStringLiteral("填料选择"));
+  put(31, 3, packingText);
+  put(33, 2, QStringLiteral("算法选择"));
+  put(33, 3, QString::fromStdString(doc.FloodMethodText()));
   // Beyond the table, beside the method: the convergence acceleration (the template's label).
-  put(33, 7, text("ACLMethodD"));
+  put(33, 7, QString::fromStdString(doc.AccelerationText()));
 
   // The factors, whose captions say whether they were computed or typed, and the operating range.
-  auto factorCaption = [&](const char* label, const char* check) {
-    auto* box = Control<QCheckBox>(QString::fromLatin1(check));
-    return caption(label) + (box && box->isChecked()
-                                 ? QLatin1Char('(') + box->text() + QLatin1Char(')')
-                                 : QStringLiteral("(输入)"));
+  auto factorCaption = [&](TField f, bool computed) {
+    return caption(f) + (computed ? QStringLiteral("(计算)") : QStringLiteral("(输入)"));
   };
-  auto* method = Control<QComboBox>(QStringLiteral("MethodD"));
-  if (method && FloodingMethodAt(FloodingMethodIndex(method->currentIndex())).UsesKf()) {
-    put(35, 6, factorCaption("KfL", "CalKf"));
-    put(35, 7, value("KfD"));
+  if (FloodingMethodAt(FloodingMethodIndex(doc.FloodMethodIndex)).UsesKf()) {
+    put(35, 6, factorCaption(TField::KfD, doc.CalcKf));
+    put(35, 7, value(TField::KfD));
   } else {
     put(35, 7, QString());
   }
-  put(39, 6, factorCaption("KpL", "CalKp"));
-  put(39, 7, value("KpD"));
-  put(39, 8, unit("KpU"));
+  put(39, 6, factorCaption(TField::KpD, doc.CalcKp));
+  put(39, 7, value(TField::KpD));
+  put(39, 8, unit(TField::KpD));
   put(41, 6, QStringLiteral("操作弹性"));
   {
     // Um is the SI value of UmD, f the number of the design percentage.
-    TEditD* um = Control<TEditD>(QStringLiteral("UmD"));
-    const auto x = um && !ReportStale(um) ? ParseNumber(Utf8(um->text())) : std::nullopt;
-    const auto f = ParseNumber(Utf8(text("fpercentD")));
-    put(41, 7, x && f ? OperatingRangeText(um->K() * *x + um->B(), *f) : QString());
+    const TValueFieldState& um = doc[TField::UmD];
+    const auto x = um.Stale ? std::nullopt : ParseNumber(um.Text);
+    const auto f = ParseNumber(doc.FloodPercentText);
+    put(41, 7, x && f ? OperatingRangeText(um.K * *x + um.B, *f) : QString());
   }
   put(41, 8, QStringLiteral("%"));
 
   // Beyond the table: the calculation basis, the flood fraction of the chosen column and the
   // validity findings of the current design.
-  put(2, 7, FCase.LegacyMethods ? QStringLiteral("旧版算法") : QStringLiteral("文献"));
+  put(2, 7, doc.Case.LegacyMethods ? QStringLiteral("旧版算法") : QStringLiteral("文献"));
   {
-    TEditD* d = Control<TEditD>(QStringLiteral("dD"));
-    const bool current = FCase.FloodFraction && d && !ReportStale(d) && !d->text().isEmpty();
+    const TValueFieldState& d = doc[TField::dD];
+    const bool current = doc.Case.FloodFraction && !d.Stale && !d.Text.empty();
     put(41, 3,
-        current ? QString::fromStdString(FormatGeneral(100.0 * *FCase.FloodFraction, 4))
+        current ? QString::fromStdString(FormatGeneral(100.0 * *doc.Case.FloodFraction, 4))
                 : QString());
   }
-  const std::vector<std::pair<QString, QString>> findings = ReportFindings();
+  const std::vector<TFinding>& findings = doc.Findings;
   for (int i = 0; i < kFindingsRows; ++i) {
     const int row = kFindingsFirstRow + i;
     if (i == kFindingsRows - 1 && int(findings.size()) > kFindingsRows) {
@@ -319,22 +299,35 @@ void TFormVELM::WriteReport(const QString& path) {
       break;
     }
     const bool has = i < int(findings.size());
-    put(row, 2, has ? findings[std::size_t(i)].first : QString());
+    put(row, 2, has ? QString::fromUtf8(LevelLabel(findings[size_t(i)].Level)) : QString());
     put(row, 3,
-        has ? findings[std::size_t(i)].second
+        has ? QString::fromStdString(findings[size_t(i)].Text)
             : (i == 0 ? QStringLiteral("未发现问题") : QString()));
   }
 
   xls.Save();
 }
 
-bool TFormVELM::ReportStale(TEditD* field) const { return field && field->Stale(); }
+void ExportDesignReportPdf(const TDesignDocument& doc, const QString& templateFile,
+                           const QString& projectFile, const QString& packingText,
+                           const QString& path) {
+  QTemporaryDir dir;
+  if (!dir.isValid()) throw std::runtime_error("无法创建临时文件夹");
+  const QString name = projectFile.isEmpty() ? QStringLiteral("report.xlsx")
+                                             : QFileInfo(projectFile).completeBaseName() + ".xlsx";
+  const QString workbook = dir.filePath(name);
+  WriteDesignReport(doc, templateFile, projectFile, packingText, workbook);
+  try {
+    auto book = ooxml::TWorkbook::Open(Utf8(workbook));
+    WriteSheetPdf(*book, book->ActiveSheet(), path);
+  } catch (const ooxml::TOoxmlError& e) {
+    throw std::runtime_error(e.what());
+  }
+}
 
-std::vector<std::pair<QString, QString>> TFormVELM::ReportFindings() const {
-  std::vector<std::pair<QString, QString>> rows;
-  for (const TFinding& f : FFindings)
-    rows.emplace_back(QString::fromUtf8(LevelLabel(f.Level)), QString::fromStdString(f.Text));
-  return rows;
+QString DefaultReportTemplate() {
+  return TMyAppConst().DataPath() + QLatin1Char('/') + kTemplateName +
+         QString::fromStdString(ExcelTemplateExt);
 }
 
 }  // namespace velm

@@ -1082,6 +1082,51 @@ void TFormVELM::ConnectCalculation() {
   connect(calKp, &QCheckBox::clicked, this, [this, calKp] { CalKpClick(calKp); });
 }
 
+TDesignDocument TFormVELM::Document() const {
+  TDesignDocument doc;
+  for (const TFieldInfo& f : FieldRegistry()) {
+    const TEditD* field = FFields.value(QString::fromLatin1(f.Code), nullptr);
+    if (!field) continue;
+    TValueFieldState& s = doc[f.Field];
+    s.Text = field->text().toStdString();
+    s.K = field->K();
+    s.B = field->B();
+    s.ReadOnly = field->isReadOnly();
+    s.Color = field->Color();
+    s.Cursor = field->CursorNumber();
+    s.Resolved = field->MyResolved();
+    s.Stale = field->Stale();
+    const auto* unit = Control<TComboBoxU>(QString::fromLatin1(SelectorCode(f.Field).data()));
+    s.UnitIndex = unit ? unit->currentIndex() : -1;
+  }
+  const auto index = [this](const char* name) {
+    const auto* list = Control<QComboBox>(QString::fromLatin1(name));
+    return list ? list->currentIndex() : -1;
+  };
+  doc.FoamingIndex = index("AfD");
+  doc.FloodPercentIndex = index("fpercentD");
+  if (const auto* list = Control<QComboBox>(QStringLiteral("fpercentD")))
+    doc.FloodPercentText = list->currentText().toStdString();
+  doc.PackingIndex = FPTD->currentIndex();
+  doc.FloodMethodIndex = index("MethodD");
+  doc.AccelerationIndex = index("ACLMethodD");
+  doc.BasisIndex = index("CalcBasis");
+  for (auto [name, flag] : {std::pair{"CalKf", &doc.CalcKf}, std::pair{"CalKp", &doc.CalcKp}})
+    if (const auto* box = Control<QCheckBox>(QString::fromLatin1(name))) *flag = box->isChecked();
+  const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
+                               "Edit1",    "Edit2",       "Edit3",     "Edit4"};
+  for (size_t i = 0; i < std::size(texts); ++i)
+    if (const auto* edit = Control<QLineEdit>(QString::fromLatin1(texts[i])))
+      doc.Texts[i] = edit->text().toStdString();
+  if (FComment) doc.Comment = FComment->toPlainText().toStdString();
+  doc.NeedsRecalc = GNeedsRecalc;
+  doc.Case = FCase;
+  doc.Findings = FFindings;
+  if (const auto* wetting = Control<QLabel>(QStringLiteral("UmL")))
+    doc.WettingCaption = wetting->text().toStdString();
+  return doc;
+}
+
 void TFormVELM::ReadOptions() {
   const int method = Need<QComboBox>(QStringLiteral("MethodD"))->currentIndex();
   const int accel = Need<QComboBox>(QStringLiteral("ACLMethodD"))->currentIndex();

@@ -21,6 +21,7 @@
 #include "app/MyAppConst.h"
 #include "chart/ChartPage.h"
 #include "core/DesignCase.h"
+#include "core/DesignDocument.h"
 #include "core/Validity.h"
 #include "project/RecentFiles.h"
 #include "table/MyClientDataSet.h"
@@ -128,6 +129,18 @@ struct TFormVELMSetup {
   std::function<bool()> HasPrinter;
 };
 
+// The calculation report of a design document, written from the template `templateFile` to
+// `path` (the sheet named after `projectFile`, when there is one; `packingText` the packing as
+// its list shows it). Errors are thrown: the spreadsheet's (TAutomationError) or TSilentAbort.
+void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
+                       const QString& projectFile, const QString& packingText, const QString& path);
+// The same report as a one-page PDF (through a workbook in a temporary folder).
+void ExportDesignReportPdf(const TDesignDocument& doc, const QString& templateFile,
+                           const QString& projectFile, const QString& packingText,
+                           const QString& path);
+// The report template beside the program (or in the installed data folder).
+QString DefaultReportTemplate();
+
 // The report dialog's filter from ExcelFileExt: "Excel 文件(*.xlsx)|*.xlsx".
 QString ReportFilter();
 // The operating range of the report, "low - high": 10000/um and 10000/f [% of the design load]
@@ -230,6 +243,9 @@ class TFormVELM : public QMainWindow {
   void WriteReport(const QString& path);
   // Writes the same report as a one-page PDF (through a workbook in a temporary folder).
   void ExportReportPdf(const QString& path);
+  // The design as a document: what every field, list, text and box shows, with the latest run
+  // and its findings. The report is written from it.
+  TDesignDocument Document() const;
 
   // The chart page (ChartCommands.cpp). CalcEnvelopeLoads: with UmD, dD, LD and VD filled,
   // makes the chart page current and computes the design, minimum and 80 % loads [kg/s] from
@@ -351,10 +367,6 @@ class TFormVELM : public QMainWindow {
   void ConnectFileCommands();
   void ConnectSimulatorCommands();
   void ConnectReportCommands();
-  // Whether a result field holds a value the latest calculation did not produce.
-  bool ReportStale(TEditD* field) const;
-  // The validity findings of the current design for the report: (level, text).
-  std::vector<std::pair<QString, QString>> ReportFindings() const;
   // True when the window may close; then the recent-files file has been written.
   bool FormCloseQuery();
   void LoadRecentFiles();

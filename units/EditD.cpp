@@ -125,8 +125,9 @@ void TEditD::SetMyResolved(bool resolved) {
   update();
 }
 
-std::optional<QString> TEditD::ShortText() const {
-  const QString t = text();
+std::optional<QString> TEditD::ShortText() const { return ShortFieldText(text()); }
+
+std::optional<QString> ShortFieldText(const QString& t) {
   const std::string s = t.toStdString();
   // Leading blanks are skipped; a trailing blank makes the text invalid.
   size_t i = 0;

@@ -61,6 +61,11 @@ class TFieldMessageSuffix {
 // The hint of a stale result.
 inline constexpr const char* kStaleHint = "上次计算的结果，当前输入下未算出";
 
+// A value field's text as the field shows it when not being edited: a number of 8 characters or
+// more in 7 significant digits, a shorter one as it is; nothing for a text that is no number
+// (leading blanks are skipped, a trailing blank makes the text invalid).
+std::optional<QString> ShortFieldText(const QString& text);
+
 class TEditD : public QLineEdit {
   Q_OBJECT
   Q_PROPERTY(double Exchange READ K WRITE SetK)
