@@ -74,7 +74,9 @@ TOndaResult OndaCoefficients(double Lw, double Gw, double a, double dn, double s
                              double rhoV, double DV);
 
 // Enhancement of the film coefficients when the column runs above half of its flooding velocity
-// (F = Uvs/Uf > 0.5): kL x (1 + 2.6 (F - 0.5)^2.2), kG x (1 + 9.5 (F - 0.5)^1.4).
+// (F = Uvs/Uf > 0.5): kL x (1 + 2.6 (F - 0.5)^2.2), kG x (1 + 9.5 (F - 0.5)^1.4). The form of
+// earlier versions (legacy basis only); it is not part of Onda's correlation and no published
+// source for it is known.
 double LiquidFilmEnhancement(double F);
 double GasFilmEnhancement(double F);
 

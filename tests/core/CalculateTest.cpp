@@ -386,36 +386,43 @@ TEST(CalculateLiterature, PerryExampleWetPressureDropAgreesWithRobbins) {
 //   kL (rhoL/(muL g))^(1/3) = 0.0051 (Lm/(aw muL))^(2/3) ScL^-1/2 (a dp)^0.4
 //   kG/(a DV) = 5.23 (Gm/(a muV))^0.7 ScV^(1/3) (a dp)^-2
 //   HG = Gm/(kG aw rhoV), HL = Lm/(kL aw rhoL)
-TEST(CalculateLiterature, OndaHeightsOnTheWettedAreaOfTheRoundedColumn) {
-  TRun r;
-  r.Case.FloodPercentText = "40";
-  r.Run();
-  ASSERT_EQ(r.Error, "");
-  const double D = *r.Case.Diameter;
-  ASSERT_LE(*r.Case.FloodFraction, 0.5);
+TEST(CalculateLiterature, OndaHeightsAtEveryFloodingFraction) {
+  const struct {
+    const char* Percent;
+    bool AboveHalf;  // the rounded column runs above half flooding
+  } cases[] = {{"40", false}, {"75", true}, {"90", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Percent);
+    TRun r;
+    r.Case.FloodPercentText = c.Percent;
+    r.Run();
+    ASSERT_EQ(r.Error, "");
+    const double D = *r.Case.Diameter;
+    EXPECT_EQ(*r.Case.FloodFraction > 0.5, c.AboveHalf) << *r.Case.FloodFraction;
 
-  const double g = 9.807, a = 190, dp = 0.025, sc = 0.061, s = 0.072;
-  const double rhoL = 998, muL = 0.001, DL = 1.9e-9, rhoV = 1.19, muV = 1.8e-5, DV = 2.3e-5;
-  const double Lm = 2 / (M_PI * D * D / 4), Gm = 1.2 / (M_PI * D * D / 4);
-  const double ReL = Lm / (a * muL), FrL = Lm * Lm * a / (rhoL * rhoL * g),
-               WeL = Lm * Lm / (rhoL * s * a);
-  const double aw = a * (1 - std::exp(-1.45 * std::pow(sc / s, 0.75) * std::pow(ReL, 0.1) *
-                                      std::pow(FrL, -0.05) * std::pow(WeL, 0.2)));
-  const double kL = 0.0051 * std::pow(Lm / (aw * muL), 2.0 / 3) *
-                    std::pow(muL / (rhoL * DL), -0.5) * std::pow(a * dp, 0.4) /
-                    std::cbrt(rhoL / (muL * g));
-  const double kG = a * DV * 5.23 * std::pow(Gm / (a * muV), 0.7) * std::cbrt(muV / (rhoV * DV)) *
-                    std::pow(a * dp, -2);
-  const TOndaResult onda = OndaCoefficients(Lm, Gm, a, dp, sc, s, muL, rhoL, DL, muV, rhoV, DV);
-  EXPECT_NEAR(onda.WettedRatio, aw / a, 1e-9);
-  EXPECT_NEAR(onda.kL, kL, 1e-9 * kL);
-  EXPECT_NEAR(onda.kG, kG, 1e-9 * kG);
+    const double g = 9.807, a = 190, dp = 0.025, sc = 0.061, s = 0.072;
+    const double rhoL = 998, muL = 0.001, DL = 1.9e-9, rhoV = 1.19, muV = 1.8e-5, DV = 2.3e-5;
+    const double Lm = 2 / (M_PI * D * D / 4), Gm = 1.2 / (M_PI * D * D / 4);
+    const double ReL = Lm / (a * muL), FrL = Lm * Lm * a / (rhoL * rhoL * g),
+                 WeL = Lm * Lm / (rhoL * s * a);
+    const double aw = a * (1 - std::exp(-1.45 * std::pow(sc / s, 0.75) * std::pow(ReL, 0.1) *
+                                        std::pow(FrL, -0.05) * std::pow(WeL, 0.2)));
+    const double kL = 0.0051 * std::pow(Lm / (aw * muL), 2.0 / 3) *
+                      std::pow(muL / (rhoL * DL), -0.5) * std::pow(a * dp, 0.4) /
+                      std::cbrt(rhoL / (muL * g));
+    const double kG = a * DV * 5.23 * std::pow(Gm / (a * muV), 0.7) * std::cbrt(muV / (rhoV * DV)) *
+                      std::pow(a * dp, -2);
+    const TOndaResult onda = OndaCoefficients(Lm, Gm, a, dp, sc, s, muL, rhoL, DL, muV, rhoV, DV);
+    EXPECT_NEAR(onda.WettedRatio, aw / a, 1e-9);
+    EXPECT_NEAR(onda.kL, kL, 1e-9 * kL);
+    EXPECT_NEAR(onda.kG, kG, 1e-9 * kG);
 
-  const double HG = Gm / (kG * aw * rhoV), HL = Lm / (kL * aw * rhoL);
-  EXPECT_NEAR(*r.Case.HTUV, HG, 1e-6 * HG);
-  EXPECT_NEAR(*r.Case.HTUL, HL, 1e-6 * HL);
-  EXPECT_NEAR(*r.Case.HTUOV, HG + 0.8 * HL, 1e-6 * HG);
-  EXPECT_NEAR(*r.Case.HETP, (HG + 0.8 * HL) * std::log(0.8) / (0.8 - 1), 1e-6 * HG);
+    const double HG = Gm / (kG * aw * rhoV), HL = Lm / (kL * aw * rhoL);
+    EXPECT_NEAR(*r.Case.HTUV, HG, 1e-6 * HG);
+    EXPECT_NEAR(*r.Case.HTUL, HL, 1e-6 * HL);
+    EXPECT_NEAR(*r.Case.HTUOV, HG + 0.8 * HL, 1e-6 * HG);
+    EXPECT_NEAR(*r.Case.HETP, (HG + 0.8 * HL) * std::log(0.8) / (0.8 - 1), 1e-6 * HG);
+  }
 }
 
 TEST(PackingFactorEstimated, OnlyAPositiveLeadingNumberIsAPublishedFactor) {
