@@ -158,6 +158,7 @@ json RunCaseJson(const json& input) {
   out["FloodPoint"] = Point(dc.FloodPoint);
   out["DesignPoint"] = Point(dc.DesignPoint);
   out["Load80Point"] = Point(dc.Load80Point);
+  if (dc.ColumnPoint.Placed) out["ColumnPoint"] = Point(dc.ColumnPoint);
 
   json writes = json::array();
   for (const auto& w : fields.Writes)

@@ -95,6 +95,10 @@ struct TDesignCase {
   int CurveCount = 0;
   mnMatrix Curves;
   TOperatingPoint FloodPoint, DesignPoint, Load80Point;
+  // The column that is built: the rounded diameter's flood fraction placed on the same curves.
+  // Placed by a converged run on the literature basis, whose wet pressure drop it gives; earlier
+  // versions reported the design point's pressure drop (legacy basis: never placed).
+  TOperatingPoint ColumnPoint;
 };
 
 }  // namespace velm

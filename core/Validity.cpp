@@ -21,8 +21,12 @@ namespace {
 // 40 % the packing is poorly wetted and the column larger than it needs to be.
 constexpr double kFloodPercentLow = 40.0, kFloodPercentHigh = 90.0;
 // The rounded column may run this many points of flooding above the design before it is
-// reported (the rounding rule goes down to the next size for up to 24 mm in 50 mm steps).
-constexpr double kRoundingAllowance = 0.05;
+// reported. Legacy: the nearest-size rule goes down to the next size for up to 24 mm in 50 mm
+// steps. The literature basis rounds up, so the built column never runs above the design.
+constexpr double kRoundingAllowance = 0.05, kRoundingAllowanceUp = 1e-9;
+// The built column is said to differ from the design point when its flood fraction is this much
+// below the design fraction.
+constexpr double kBuiltColumnNote = 0.005;
 
 // Packing factors for which Kister & Gill's flooding pressure drop 0.115 Fp^0.7 [in H2O/ft] was
 // fitted: 9 to 60 1/ft (Kister & Gill, Chem. Eng. Prog. 87(2), 1991). Above about 200 1/m the
@@ -249,11 +253,22 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
       out.Add("column-flooding", L::Error, TField::fActualD,
               "圆整后的塔径 " + Num(D * 1000.0) + " mm 下实际泛点率为 " + Num(100.0 * F, 3) +
                   " %，塔会液泛，结果不是可行的设计。" + advice);
-    else if (F > design + kRoundingAllowance)
+    else if (F > design + (c.LegacyMethods ? kRoundingAllowance : kRoundingAllowanceUp))
       out.Add("column-above-design", L::Warning, TField::fActualD,
               "塔径向下圆整为 " + Num(D * 1000.0) + " mm，实际泛点率 " + Num(100.0 * F, 3) +
                   " % 比设计泛点率 " + Num(100.0 * design, 3) + " % 高 " +
                   Num(100.0 * (F - design), 2) + " 个百分点。" + advice);
+  }
+  // Say which column the results belong to when it is not the design point's.
+  if (!c.LegacyMethods && run.WasWritten(TField::dPwaterD) && c.ColumnPoint.Placed &&
+      c.DesignPoint.Placed && c.FloodFraction && c.Diameter && run.OptionsRead) {
+    const double design = c.FloodPercent * c.FoamingFactor / 100.0;
+    if (*c.FloodFraction < design - kBuiltColumnNote)
+      out.Add("built-column", L::Note, TField::dD,
+              "负荷、湿塔压降、持液量、喷淋密度和传质单元高度均按圆整后的塔径 " +
+                  Num(*c.Diameter * 1000.0) + " mm 计算（实际泛点率 " +
+                  Num(100.0 * *c.FloodFraction, 3) + " %）；设计点（" + Num(100.0 * design, 3) +
+                  " %）的湿塔压降为 " + Num(c.DesignPoint.PressureDrop) + " Pa/m，见性能图。");
   }
   if (run.WasWritten(TField::dPwaterD) && c.WetPressureDrop) {
     const double dP = *c.WetPressureDrop;
@@ -396,20 +411,6 @@ std::string FindingsSummary(const std::vector<TFinding>& findings) {
     s += std::string(LevelLabel(level)) + " " + std::to_string(n);
   }
   return s;
-}
-
-double StandardDiameterAtLeast(double dp) {
-  const double b = 1000.0 * dp;
-  // A hair of tolerance, so a diameter that is a standard size up to rounding stays that size.
-  const double t = b * (1.0 - 1e-12);
-  double D;
-  if (t <= 100.0)
-    D = 10.0 * std::ceil(t / 10.0);
-  else if (t <= 1000.0)
-    D = 50.0 * std::ceil(t / 50.0);
-  else
-    D = 100.0 * std::ceil(t / 100.0);
-  return std::max(D, 10.0) / 1000.0;
 }
 
 }  // namespace velm

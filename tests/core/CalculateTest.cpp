@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "CoreTestSupport.h"
@@ -7,6 +8,7 @@
 #include "base/NumberFormat.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
+#include "core/Validity.h"
 
 using namespace velm;
 using velm::test::CeramicRaschig25;
@@ -57,13 +59,13 @@ TEST(CalculateRun, FullDesignWritesEveryResultInOrder) {
   EXPECT_EQ(r.Log.Count(), 6 * steps + 1);
   EXPECT_TRUE(r.Case.HydraulicsDone);
   EXPECT_TRUE(*r.Case.Converged);
-  EXPECT_EQ(*r.Case.WetPressureDrop, r.Case.DesignPoint.PressureDrop);
+  EXPECT_EQ(*r.Case.WetPressureDrop, r.Case.ColumnPoint.PressureDrop);
   EXPECT_EQ(r.Fields.WettingCaptionText, *r.Case.WettingSufficient ? "饱和喷淋" : "饱和喷淋[不够]");
   // The rounded column's loads follow from the standard diameter.
   EXPECT_NEAR(*r.Case.GasLoad, 4 * 1.2 / (M_PI * *r.Case.Diameter * *r.Case.Diameter * 1.19),
               1e-12);
   EXPECT_NEAR(*r.Case.FloodFraction, *r.Case.GasLoad / *r.Case.FloodVelocity, 1e-12);
-  EXPECT_EQ(r.Fields[TField::dD], FormatField(RoundDiameter(*r.Case.TheoreticalDiameter)));
+  EXPECT_EQ(r.Fields[TField::dD], FormatField(RoundDiameter(*r.Case.TheoreticalDiameter, false)));
 }
 
 TEST(CalculateRun, FieldTextsHoldFifteenDigitsOfTheResults) {
@@ -216,15 +218,25 @@ TEST(CalculateRun, AitkenExtrapolationConvergesWherePlainSubstitutionCannot) {
 }
 
 TEST(CalculateRun, TheoreticalDiameterOfFourMillimetresEndsTheRunWithAMessage) {
-  TRun r;
-  r.Fields[TField::VD] = "1e-6";
-  r.Fields[TField::LD] = "1e-6";
-  r.Run();
-  EXPECT_NE(r.Error.find("mm"), std::string::npos) << r.Error;
-  EXPECT_EQ(r.Writes("dpD"), 1);
-  EXPECT_EQ(r.Writes("dD"), 0);
-  EXPECT_EQ(r.Writes("UvsD"), 0);
-  for (const auto& w : r.Fields.Writes) EXPECT_TRUE(std::isfinite(w.Value));
+  for (const bool legacy : {true, false}) {
+    TRun r;
+    r.Case.LegacyMethods = legacy;
+    r.Fields[TField::VD] = "1e-6";
+    r.Fields[TField::LD] = "1e-6";
+    r.Run();
+    for (const auto& w : r.Fields.Writes) EXPECT_TRUE(std::isfinite(w.Value));
+    EXPECT_EQ(r.Writes("dpD"), 1);
+    if (legacy) {
+      // The nearest-size rule rounds it to nothing.
+      EXPECT_NE(r.Error.find("mm"), std::string::npos) << r.Error;
+      EXPECT_EQ(r.Writes("dD"), 0);
+      EXPECT_EQ(r.Writes("UvsD"), 0);
+    } else {
+      // Rounded up, the smallest standard size.
+      EXPECT_EQ(r.Error, "");
+      EXPECT_EQ(*r.Case.Diameter, 0.010);
+    }
+  }
 }
 
 TEST(CalculateRun, KisterWithLiquidNoDenserThanGasIsAFloatingPointFailure) {
@@ -376,15 +388,60 @@ TEST(CalculateLiterature, PerryExampleWetPressureDropAgreesWithRobbins) {
     r.Run();
     ASSERT_EQ(r.Error, "");
     EXPECT_NEAR(*r.Case.DesignVelocity, U, 1e-9);
-    EXPECT_NEAR(*r.Case.WetPressureDrop, 311, 0.25 * 311);
+    // The design point is at the example's gas rate (the built column is wider).
+    EXPECT_NEAR(r.Case.DesignPoint.PressureDrop, 311, 0.25 * 311);
+  }
+}
+
+// The built column runs at its own flood fraction F = Uvs/Uf, below the design fraction when the
+// diameter is rounded up. Its pressure drop is where a design at F would put the design point:
+// the flooding velocity does not depend on the design fraction, so a second run designed at F
+// must place its design point on the first run's built column.
+TEST(CalculateLiterature, BuiltColumnPressureDropIsTheDesignPointAtItsFloodFraction) {
+  for (const char* name : {"Eckert-Orvik", "Kister-Orvik"}) {
+    SCOPED_TRACE(name);
+    TRun built;
+    built.Case.FloodMethod = FloodingMethodIndexOf(name);
+    built.Case.FoamingFactorText = "1";
+    built.Run();
+    ASSERT_EQ(built.Error, "");
+    const double F = *built.Case.FloodFraction;
+    ASSERT_LT(F, 0.8 - 0.01);  // rounded up: below the design
+    EXPECT_GE(*built.Case.Diameter, *built.Case.TheoreticalDiameter);
+    EXPECT_EQ(*built.Case.WetPressureDrop, built.Case.ColumnPoint.PressureDrop);
+    EXPECT_LT(*built.Case.WetPressureDrop, built.Case.DesignPoint.PressureDrop);
+    // The results say which column they belong to.
+    const auto notes = CheckValidity(built.Case, nullptr);
+    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(),
+                            [](const TFinding& f) { return f.Code == "built-column"; }));
+
+    TRun atF;
+    atF.Case.FloodMethod = built.Case.FloodMethod;
+    atF.Case.FoamingFactorText = "1";
+    atF.Case.FloodPercentText = FormatField(100 * F);
+    atF.Run();
+    ASSERT_EQ(atF.Error, "");
+    EXPECT_NEAR(*atF.Case.FloodVelocity, *built.Case.FloodVelocity, 1e-9);
+    EXPECT_NEAR(atF.Case.DesignPoint.Capacity, built.Case.ColumnPoint.Capacity, 1e-9);
+    EXPECT_NEAR(atF.Case.DesignPoint.PressureDrop, *built.Case.WetPressureDrop, 1e-6);
+
+    TRun legacy;
+    legacy.Case = built.Case;
+    legacy.Case.LegacyMethods = true;
+    legacy.Run();
+    ASSERT_EQ(legacy.Error, "");
+    EXPECT_EQ(*legacy.Case.WetPressureDrop, legacy.Case.DesignPoint.PressureDrop);
+    EXPECT_FALSE(legacy.Case.ColumnPoint.Placed);
+    for (const TFinding& f : CheckValidity(legacy.Case, nullptr)) EXPECT_NE(f.Code, "built-column");
   }
 }
 
 // Onda, Takeuchi & Okumoto, J. Chem. Eng. Japan 1 (1968) 56, worked here from the paper's
-// equations at the mass velocities of the rounded column, below half flooding (no enhancement):
-//   aw/a = 1 - exp(-1.45 (sc/s)^0.75 ReL^0.1 FrL^-0.05 WeL^0.2)
-//   kL (rhoL/(muL g))^(1/3) = 0.0051 (Lm/(aw muL))^(2/3) ScL^-1/2 (a dp)^0.4
-//   kG/(a DV) = 5.23 (Gm/(a muV))^0.7 ScV^(1/3) (a dp)^-2
+// equations at the mass velocities of the rounded column, at every fraction of flooding (the
+// paper has no factor for running above half flooding):
+//   aw/a = 1 - exp(-1.45 (sc/s)^0.75 ReL^0.1 FrL^-0.05 WeL^0.2)          (Eq. 2)
+//   kL (rhoL/(muL g))^(1/3) = 0.0051 (Lm/(aw muL))^(2/3) ScL^-1/2 (a dp)^0.4   (Eq. 3)
+//   kG/(a DV) = 5.23 (Gm/(a muV))^0.7 ScV^(1/3) (a dp)^-2                 (Eq. 4)
 //   HG = Gm/(kG aw rhoV), HL = Lm/(kL aw rhoL)
 TEST(CalculateLiterature, OndaHeightsAtEveryFloodingFraction) {
   const struct {
