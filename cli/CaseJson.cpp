@@ -6,6 +6,7 @@
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/PlainFields.h"
+#include "core/Services.h"
 #include "core/Validity.h"
 
 namespace velm {
@@ -72,7 +73,7 @@ TParsedCase ParseCaseJson(const json& input) {
 
   static const char* const kOptionKeys[] = {"FoamingFactor", "FloodPercent", "FloodMethod",
                                             "AccelMethod",   "CalcKf",       "CalcKp",
-                                            "LegacyMethods"};
+                                            "LegacyMethods", "Service"};
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
     bool known = false;
     for (const TFieldInfo& fi : FieldRegistry())
@@ -97,6 +98,19 @@ TParsedCase ParseCaseJson(const json& input) {
   dc.CalcKf = FlagOf(inputs, "CalcKf", true);
   dc.CalcKp = FlagOf(inputs, "CalcKp", true);
   dc.LegacyMethods = FlagOf(inputs, "LegacyMethods", false);
+  // The service by its key ("VacuumDistillation"), its caption or its index; absent or null:
+  // not given.
+  if (inputs.contains("Service") && !inputs["Service"].is_null()) {
+    const json& s = inputs["Service"];
+    dc.Service = s.is_string()
+                     ? ServiceIndexOf(s.get<std::string>())
+                     : IndexOf(inputs, "Service", 0, static_cast<int>(Services().size()) - 1);
+    if (dc.Service < 0) {
+      std::string keys;
+      for (const TService& sv : Services()) keys += std::string(keys.empty() ? "" : ", ") + sv.Key;
+      throw TCaseFormatError("inputs.Service must be one of " + keys);
+    }
+  }
   fields.KpCaption = FloodingMethodAt(dc.FloodMethod).KpCaption();
 
   if (input.contains("packing") && !input["packing"].is_null()) {

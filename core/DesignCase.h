@@ -65,6 +65,8 @@ struct TDesignCase {
   // Calculation basis: false computes by the published literature ("文献"), true reproduces the
   // methods of earlier versions bit for bit ("旧版算法").
   bool LegacyMethods = false;
+  // Service of the column, an index into Services() (core/Services.h); 0: not given.
+  int Service = 0;
 
   // Numeric inputs as read by the last run (from the value fields).
   double LiquidFlow = 0, LiquidDensity = 0, LiquidViscosity = 0, SurfaceTension = 0,

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
-
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "cli/CaseJson.h"
+#include "support/TempDir.h"
 
 using nlohmann::json;
 using velm::RunCaseJson;
@@ -251,4 +251,25 @@ TEST(CaseJson, FindingsCarryCodeLevelFieldAndText) {
   ASSERT_EQ(sound.size(), 1u) << sound;
   EXPECT_EQ(sound[0]["code"], "built-column");
   EXPECT_EQ(sound[0]["level"], "note");
+}
+
+TEST(CaseJson, ServiceByKeyCaptionOrIndexJudgesThePressureDrop) {
+  auto codes = [](const json& service) {
+    json c = Example();
+    c["inputs"]["Service"] = service;
+    std::set<std::string> s;
+    const json out = RunCaseJson(c);
+    for (const json& f : out["findings"]) s.insert(f["code"].get<std::string>());
+    return s;
+  };
+  // The example's 570 Pa/m suits distillation, not a vacuum column (82-163 Pa/m).
+  EXPECT_FALSE(codes(nullptr).count("pressure-drop-high"));
+  EXPECT_FALSE(codes("Distillation").count("pressure-drop-high"));
+  for (const json& vacuum : {json("VacuumDistillation"), json("减压精馏"), json(2)})
+    EXPECT_TRUE(codes(vacuum).count("pressure-drop-high")) << vacuum;
+  for (const json& bad : {json("Vacuum"), json(99), json(true)}) {
+    json c = Example();
+    c["inputs"]["Service"] = bad;
+    EXPECT_THROW(RunCaseJson(c), velm::TCaseFormatError) << bad;
+  }
 }
