@@ -34,7 +34,8 @@ std::vector<const char*> Codes(const std::vector<const TFieldInfo*>& rows) {
   for (const TFieldInfo* r : rows) codes.push_back(r->Code);
   return codes;
 }
-const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis"};
+const char* const kLists[] = {"AfD",        "fpercentD", "PTD",     "MethodD",
+                              "ACLMethodD", "CalcBasis", "ServiceD"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
 
 // Every message box that opens is answered at once (as if closed with Escape) and its text
