@@ -43,7 +43,8 @@ std::vector<const char*> Codes(const std::vector<const TFieldInfo*>& rows) {
   for (const TFieldInfo* r : rows) codes.push_back(r->Code);
   return codes;
 }
-const char* const kLists[] = {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis"};
+const char* const kLists[] = {"AfD",        "fpercentD", "PTD",     "MethodD",
+                              "ACLMethodD", "CalcBasis", "ServiceD"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
 
 // Every message box that opens is answered at once (as if closed with Escape) and its text
@@ -81,7 +82,8 @@ QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s;
 QString ListCaption(const TDesignDocument& doc, const char* name) {
   static const std::pair<const char*, const char*> lists[] = {
       {"AfD", "液体发泡系数"}, {"fpercentD", "泛点预设"},      {"PTD", "填料选择"},
-      {"MethodD", "算法选择"}, {"ACLMethodD", "加速收敛算法"}, {"CalcBasis", "计算依据"}};
+      {"MethodD", "算法选择"}, {"ACLMethodD", "加速收敛算法"}, {"CalcBasis", "计算依据"},
+      {"ServiceD", "工况"}};
   for (const auto& [list, caption] : lists)
     if (std::strcmp(list, name) == 0) return QString::fromUtf8(caption);
   if (std::strcmp(name, "CalKf") == 0)
@@ -285,6 +287,7 @@ int RunBatch(const QStringList& arguments) {
                  : QString();
     if (n == "MethodD") return QString::fromStdString(doc.FloodMethodText());
     if (n == "ACLMethodD") return QString::fromStdString(doc.AccelerationText());
+    if (n == "ServiceD") return QString::fromStdString(doc.ServiceText());
     return QString::fromStdString(doc.BasisText());
   };
   const auto checked = [&](const char* name) {

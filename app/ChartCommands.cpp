@@ -14,11 +14,11 @@
 
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
-#include "core/Validity.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
+#include "core/Validity.h"
 
 namespace velm {
 
@@ -90,12 +90,12 @@ bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vm
 }
 
 TChartNotes TFormVELM::CurrentChartNotes() const {
-  // The findings that concern what the chart shows: the flow parameter outside the curves, and
-  // the flooding of the chosen column.
+  // The findings that concern what the chart shows: the flow parameter outside the curves, the
+  // flooding of the chosen column, and the built column's pressure drop beside the design point's.
   TChartNotes notes;
   for (const TFinding& f : FFindings)
     if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
-        f.Code == "column-above-design")
+        f.Code == "column-above-design" || f.Code == "built-column")
       notes.Lines.push_back(FindingLine(f));
   return notes;
 }

@@ -254,8 +254,13 @@ bool TFormVELM::OpenProject(const QString& path) {
   auto* basis = Control<QComboBox>(QStringLiteral("CalcBasis"));
   const int shownBasis = basis ? basis->currentIndex() : 0;
   if (basis) basis->setCurrentIndex(0);
-  const auto restoreBasis = [basis, shownBasis] {
+  // Likewise the service: absent, it is not given.
+  auto* service = Control<QComboBox>(QStringLiteral("ServiceD"));
+  const int shownService = service ? service->currentIndex() : 0;
+  if (service) service->setCurrentIndex(0);
+  const auto restoreBasis = [basis, shownBasis, service, shownService] {
     if (basis) basis->setCurrentIndex(shownBasis);
+    if (service) service->setCurrentIndex(shownService);
   };
   try {
     // All or nothing: the whole file is read and converted before the window changes, so a

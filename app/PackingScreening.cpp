@@ -115,6 +115,7 @@ TScreenCase ScreenCaseFromWindow(TFormVELM& form, double stages) {
   duty.Options.FoamingFactorText = current.FoamingFactorText;
   duty.Options.FloodPercentText = current.FloodPercentText;
   duty.Options.LegacyMethods = current.LegacyMethods;
+  duty.Options.Service = current.Service;
   if (const auto* method = form.Control<QComboBox>(QStringLiteral("MethodD")))
     duty.Options.FloodMethod = FloodingMethodIndex(method->currentIndex());
   if (const auto* af = form.Control<QComboBox>(QStringLiteral("AfD")))
@@ -343,9 +344,9 @@ TFormScreening::TFormScreening(TFormVELM& form) : QDialog(&form), FForm(form) {
 void TFormScreening::Rescreen() {
   FForm.Guard([this] {
     const double stages = FStages->value();
-    std::vector<TScreenRow> rows =
-        ScreenPackings(ScreenCaseFromWindow(FForm, stages), PackingTableRecords(FForm));
-    RankScreening(rows, stages);
+    const TScreenCase duty = ScreenCaseFromWindow(FForm, stages);
+    std::vector<TScreenRow> rows = ScreenPackings(duty, PackingTableRecords(FForm));
+    RankScreening(rows, stages, TScreenCriterion::ByService, duty.Options.Service);
     FModel.SetRows(std::move(rows));
     FView->sortByColumn(kScrRank, Qt::AscendingOrder);
     FillFilters();

@@ -47,6 +47,7 @@
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
+#include "core/Services.h"
 #include "units/ColorTable.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
@@ -780,7 +781,14 @@ QWidget* TFormVELM::BuildOtherGroup() {
              {QStringLiteral("Normal"), QStringLiteral("Aitken"), QStringLiteral("Orvik Talvsen"),
               QStringLiteral("OTV2")},
              QStringLiteral("泛点迭代的加速收敛方法"), 25);
-  grid->setRowStretch(7, 1);
+  // The service decides the pressure drop the column is designed for (core/Services.cpp).
+  QStringList services;
+  for (const TService& s : Services()) services << QString::fromUtf8(s.Caption);
+  AddListRow(grid, 7, QStringLiteral("ServiceD"), QStringLiteral("工况"), services,
+             QStringLiteral("塔的用途: 决定湿塔压降的常用设计范围 (Strigle; Kister 1992 表 8.4) "
+                            "和填料筛选的排序依据.\n未指定: 只检查约 800 Pa/m 的一般上限."),
+             0);
+  grid->setRowStretch(8, 1);
   return group;
 }
 
@@ -1076,6 +1084,8 @@ void TFormVELM::ConnectCalculation() {
   connect(method, &QComboBox::activated, this, [this, method] { MethodDChange(method); });
   connect(accel, &QComboBox::activated, this, [this, accel] { ACLMethodDSelect(accel); });
   connect(basis, &QComboBox::activated, this, [this, basis] { CalcBasisSelect(basis); });
+  auto* service = Control<QComboBox>(QStringLiteral("ServiceD"));
+  connect(service, &QComboBox::activated, this, [this, service] { CalcBasisSelect(service); });
   auto* calKf = Control<QCheckBox>(QStringLiteral("CalKf"));
   auto* calKp = Control<QCheckBox>(QStringLiteral("CalKp"));
   connect(calKf, &QCheckBox::clicked, this, [this, calKf] { CalKfClick(calKf); });
@@ -1111,6 +1121,7 @@ TDesignDocument TFormVELM::Document() const {
   doc.FloodMethodIndex = index("MethodD");
   doc.AccelerationIndex = index("ACLMethodD");
   doc.BasisIndex = index("CalcBasis");
+  doc.ServiceIndex = index("ServiceD");
   for (auto [name, flag] : {std::pair{"CalKf", &doc.CalcKf}, std::pair{"CalKp", &doc.CalcKp}})
     if (const auto* box = Control<QCheckBox>(QString::fromLatin1(name))) *flag = box->isChecked();
   const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
@@ -1135,6 +1146,7 @@ void TFormVELM::ReadOptions() {
   FCase.CalcKf = Need<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
   FCase.CalcKp = Need<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
   FCase.LegacyMethods = Need<QComboBox>(QStringLiteral("CalcBasis"))->currentIndex() == 1;
+  FCase.Service = std::max(0, Need<QComboBox>(QStringLiteral("ServiceD"))->currentIndex());
   FCase.FoamingFactorText = Need<QComboBox>(QStringLiteral("AfD"))->currentText().toStdString();
   FCase.FloodPercentText =
       Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString();

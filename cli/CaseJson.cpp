@@ -12,6 +12,7 @@
 #include "core/Methods.h"
 #include "core/PlainFields.h"
 #include "core/RelationGroups.h"
+#include "core/Services.h"
 #include "core/Validity.h"
 
 namespace velm {
@@ -176,11 +177,10 @@ TParsedCase ParseCaseJson(const json& input) {
   const json inputs = input.contains("inputs") ? input["inputs"] : json::object();
   if (!inputs.is_object()) throw TCaseFormatError("\"inputs\" must be an object");
 
-  static const char* const kOptionKeys[] = {"FoamingFactor",    "FloodPercent",
-                                            "FloodMethod",      "AccelMethod",
-                                            "CalcKf",           "CalcKp",
-                                            "LegacyMethods",    "DeriveRelations",
-                                            "EquilibriumSlope", "RelativeVolatility"};
+  static const char* const kOptionKeys[] = {
+      "FoamingFactor", "FloodPercent",  "FloodMethod",     "AccelMethod",      "CalcKf",
+      "CalcKp",        "LegacyMethods", "DeriveRelations", "EquilibriumSlope", "RelativeVolatility",
+      "Service"};
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
     bool known = false;
     for (const TFieldInfo& fi : FieldRegistry())
@@ -214,6 +214,19 @@ TParsedCase ParseCaseJson(const json& input) {
     if (!text->empty() && !parsed.DeriveRelations)
       throw TCaseFormatError(std::string("inputs.") + key +
                              " is used only with \"DeriveRelations\": true");
+  }
+  // The service by its key ("VacuumDistillation"), its caption or its index; absent or null:
+  // not given.
+  if (inputs.contains("Service") && !inputs["Service"].is_null()) {
+    const json& s = inputs["Service"];
+    dc.Service = s.is_string()
+                     ? ServiceIndexOf(s.get<std::string>())
+                     : IndexOf(inputs, "Service", 0, static_cast<int>(Services().size()) - 1);
+    if (dc.Service < 0) {
+      std::string keys;
+      for (const TService& sv : Services()) keys += std::string(keys.empty() ? "" : ", ") + sv.Key;
+      throw TCaseFormatError("inputs.Service must be one of " + keys);
+    }
   }
   fields.KpCaption = FloodingMethodAt(dc.FloodMethod).KpCaption();
 
@@ -279,6 +292,7 @@ json RunCaseJson(const json& input) {
   out["FloodPoint"] = Point(dc.FloodPoint);
   out["DesignPoint"] = Point(dc.DesignPoint);
   out["Load80Point"] = Point(dc.Load80Point);
+  if (dc.ColumnPoint.Placed) out["ColumnPoint"] = Point(dc.ColumnPoint);
 
   json writes = json::array();
   for (const auto& w : fields.Writes)

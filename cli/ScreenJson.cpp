@@ -18,7 +18,8 @@ json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); 
 
 }  // namespace
 
-json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table, double stages) {
+json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table, double stages,
+                    TScreenCriterion criterionAsked) {
   TParsedCase parsed = ParseCaseJson(input);
   // With DeriveRelations, λ derived once serves every packing (the groups use no packing); inputs
   // the groups refuse are no case to screen.
@@ -35,16 +36,18 @@ json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table,
   duty.Inputs = parsed.Fields.Text;
   duty.Stages = stages;
   std::vector<TScreenRow> rows = ScreenPackings(duty, table);
-  RankScreening(rows, stages);
+  const TScreenCriterion criterion =
+      RankScreening(rows, stages, criterionAsked, parsed.Case.Service);
 
   json out = json::array();
-  int rank = 0;
   for (const TScreenRow& r : rows) {
     json findings = json::array();
     for (const TFinding& f : r.Findings)
       findings.push_back(
           {{"code", f.Code}, {"level", LevelKey(f.Level)}, {"field", f.Field}, {"text", f.Text}});
-    out.push_back({{"Rank", ++rank},
+    out.push_back({{"Rank", r.Rank ? json(*r.Rank) : json(nullptr)},
+                   {"Criterion", CriterionKey(criterion)},
+                   {"RankValue", Opt(r.RankValue)},
                    {"Key", r.Packing.F[0]},
                    {"Material", r.Packing.F[1]},
                    {"Size", r.Packing.F[2]},
@@ -61,6 +64,7 @@ json ScreenCaseJson(const json& input, const std::vector<TPackingRecord>& table,
                    {"HTUOV", Opt(r.HTUOV)},
                    {"HETP", Opt(r.HETP)},
                    {"PackedHeight", Opt(r.PackedHeight)},
+                   {"PressureDropPerStage", Opt(r.PressureDropPerStage)},
                    {"findings", findings}});
   }
   return out;

@@ -6,14 +6,17 @@
 #include <vector>
 
 #include "core/DesignCase.h"
+#include "core/Screening.h"
 
 namespace velm {
 
 // Screens the case of `input` (the document velm-calc takes; its "packing" is ignored) on every
 // packing of `table`, with the packed height for `stages` theoretical stages. Returns the rows
-// ranked, best first. Throws TCaseFormatError for a document that cannot be a case.
+// ranked by `criterion` (by default what suits the case's service), best first; a rejected row
+// has no rank. Throws TCaseFormatError for a document that cannot be a case.
 nlohmann::json ScreenCaseJson(const nlohmann::json& input, const std::vector<TPackingRecord>& table,
-                              double stages);
+                              double stages,
+                              TScreenCriterion criterion = TScreenCriterion::ByService);
 
 // Reads a packing table: a CSV file (first row the titles; a last column "来源" is left out) or
 // a labelled table file. Throws with a message naming the file when it cannot be read.

@@ -27,9 +27,14 @@ const char* kUsage =
     "       velm-calc --jsonl             one case per input line, one result per output line\n"
     "       velm-calc --version           the version and the commit it was built from\n"
     "       velm-calc --screen [--table TABLE] [--stages N] [FILE]\n"
-    "                                     the case on every packing of TABLE (.csv or .cds; default\n"
-    "                                     the shipped Packings.cds), one JSON line per packing, best\n"
-    "                                     first; N theoretical stages give the packed height (10)\n";
+    "                                     the case on every packing of TABLE (.csv or .cds; "
+    "default\n"
+    "                                     the shipped Packings.cds), one JSON line per packing, "
+    "best\n"
+    "                                     first; N theoretical stages give the packed height (10)\n"
+    "         [--rank-by volume|pressure-drop-per-stage|diameter]\n"
+    "                                     what the packings are ranked by (default: by the\n"
+    "                                     case's Service, pressure drop per stage for vacuum)\n";
 
 constexpr int kIncomplete = 3;
 
@@ -95,8 +100,8 @@ std::string DefaultTable() {
   return shipped.string();
 }
 
-int Screen(std::istream& in, const std::string& where, const std::string& tablePath,
-           double stages, bool pretty) {
+int Screen(std::istream& in, const std::string& where, const std::string& tablePath, double stages,
+           velm::TScreenCriterion criterion, bool pretty) {
   nlohmann::json input;
   try {
     input = nlohmann::json::parse(in);
@@ -113,7 +118,7 @@ int Screen(std::istream& in, const std::string& where, const std::string& tableP
   }
   nlohmann::json rows;
   try {
-    rows = velm::ScreenCaseJson(input, table, stages);
+    rows = velm::ScreenCaseJson(input, table, stages, criterion);
   } catch (const std::exception& e) {
     std::cerr << "velm-calc: " << where << ": " << e.what() << "\n";
     return 2;
@@ -131,6 +136,7 @@ int Main(int argc, char** argv) {
   bool jsonl = false, pretty = false, screen = false;
   std::string file, table;
   double stages = 10;
+  velm::TScreenCriterion criterion = velm::TScreenCriterion::ByService;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--jsonl") {
@@ -146,6 +152,18 @@ int Main(int argc, char** argv) {
       stages = std::strtod(argv[++i], &end);
       if (end == argv[i] || *end != '\0' || !(stages >= 0) || stages > 10000) {
         std::cerr << "velm-calc: --stages needs a number from 0 to 10000\n";
+        return 2;
+      }
+    } else if (a == "--rank-by" && i + 1 < argc) {
+      const std::string by = argv[++i];
+      if (by == "volume") {
+        criterion = velm::TScreenCriterion::PackedVolume;
+      } else if (by == "pressure-drop-per-stage") {
+        criterion = velm::TScreenCriterion::PressureDropPerStage;
+      } else if (by == "diameter") {
+        criterion = velm::TScreenCriterion::Diameter;
+      } else {
+        std::cerr << "velm-calc: --rank-by takes volume, pressure-drop-per-stage or diameter\n";
         return 2;
       }
     } else if (a == "-h" || a == "--help") {
@@ -167,7 +185,7 @@ int Main(int argc, char** argv) {
   if (jsonl) return RunLines(std::cin);
   if (screen && table.empty()) table = DefaultTable();
   if (file.empty() || file == "-")
-    return screen ? Screen(std::cin, "standard input", table, stages, pretty)
+    return screen ? Screen(std::cin, "standard input", table, stages, criterion, pretty)
                   : RunOne(std::cin, "standard input", pretty);
   std::error_code ec;
   if (std::filesystem::is_directory(file, ec)) {
@@ -179,7 +197,7 @@ int Main(int argc, char** argv) {
     std::cerr << "velm-calc: cannot open " << file << "\n";
     return 2;
   }
-  return screen ? Screen(in, file, table, stages, pretty) : RunOne(in, file, pretty);
+  return screen ? Screen(in, file, table, stages, criterion, pretty) : RunOne(in, file, pretty);
 }
 
 }  // namespace

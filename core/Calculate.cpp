@@ -115,6 +115,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   int counter = 0;
   TCurveScratch scratch;
   dc.Curves.resize(2);
+  dc.ColumnPoint = {};
   {
     auto accel = std::make_unique<TAitken>(counter, X, kAccelLimit,
                                            static_cast<std::uint8_t>(dc.AccelMethod), false);
@@ -169,7 +170,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   const double dp = Sqrt(Div(4.0 * V, M_PI * Up * rhoV, "4V/(π Up ρV)"), "理论塔径");
   dc.TheoreticalDiameter = dp;
   Write(dc, fields, TField::dpD, dp);
-  const double D = RoundDiameter(dp);
+  const double D = RoundDiameter(dp, legacy);
   if (D <= 0.0)
     throw TCalcError("理论塔径 " + FormatGeneral(dp * 1000.0, 4) +
                      " mm 太小，圆整后的塔径为 0，无法计算气相负荷。请检查流量和物性数据。");
@@ -180,19 +181,23 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   Write(dc, fields, TField::UvsD, Uvs);
   dc.FloodFraction = Div(Uvs, Uf, "Uvs/Uf");
   Write(dc, fields, TField::fActualD, 100.0 * *dc.FloodFraction);
+  // The pressure drop of the column that is built, at its own flood fraction (legacy: the
+  // design point's).
+  if (!legacy) dc.ColumnPoint = method.PlaceAtFraction(*dc.FloodFraction, dc, scratch);
+  const TOperatingPoint& point = legacy ? dc.DesignPoint : dc.ColumnPoint;
   const double Uls = Finite(loadPerVelocity * Uvs, "液相负荷");
   dc.LiquidLoad = Uls;
   Write(dc, fields, TField::UlsD, Uls);
 
-  // Holdup, wetting and the design point's pressure drop.
+  // Holdup, wetting and the pressure drop.
   const double holdup = LiquidHoldup(muL, Uls, rhoL, pk.NominalSize);
   dc.Holdup = holdup;
   Write(dc, fields, TField::HTD, holdup);
   const double wetting = WettingPercent(Uls, pk.SpecificArea, pk.NominalSize);
   dc.WettingPercent = wetting;
   Write(dc, fields, TField::UmD, wetting);
-  dc.WetPressureDrop = dc.DesignPoint.PressureDrop;
-  Write(dc, fields, TField::dPwaterD, dc.DesignPoint.PressureDrop);
+  dc.WetPressureDrop = point.PressureDrop;
+  Write(dc, fields, TField::dPwaterD, point.PressureDrop);
   dc.WettingSufficient = wetting >= 100.0;
   fields.SetWettingCaption(WettingCaption(*dc.WettingSufficient));
   dc.HydraulicsDone = true;

@@ -1,5 +1,6 @@
 #include "core/Correlations.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -64,7 +65,22 @@ double RoundHalfEven(double z) {
   return r;
 }
 
-double RoundDiameter(double dp) {
+double StandardDiameterAtLeast(double dp) {
+  const double b = 1000.0 * dp;
+  // A hair of tolerance, so a diameter that is a standard size up to rounding stays that size.
+  const double t = b * (1.0 - 1e-12);
+  double D;
+  if (t <= 100.0)
+    D = 10.0 * std::ceil(t / 10.0);
+  else if (t <= 1000.0)
+    D = 50.0 * std::ceil(t / 50.0);
+  else
+    D = 100.0 * std::ceil(t / 100.0);
+  return std::max(D, 10.0) / 1000.0;
+}
+
+double RoundDiameter(double dp, bool legacy) {
+  if (!legacy) return StandardDiameterAtLeast(dp);
   const double b = 1000.0 * dp;
   double D;
   if (b < 100.0) {

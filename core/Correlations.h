@@ -15,10 +15,17 @@ constexpr int kKisterCurves = 6;
 // [m3/(m2 h)]. The correction of the exponent is limited to half of A in either direction.
 double WetPackingFactor(double A, double B, bool logForm, double X);
 
-// Standard column diameter [m] for a theoretical diameter dp [m]: 10 mm steps below 100 mm,
-// 50 mm steps below 1000 mm (remainder up to 24 mm down, up to 50 mm to the half step, above
-// 50 mm up), 100 mm steps from 1000 mm on; ties of the whole-number rounding go to even.
-double RoundDiameter(double dp);
+// Standard column diameter [m] for a theoretical diameter dp [m], in 10 mm steps below 100 mm,
+// 50 mm steps below 1000 mm and 100 mm steps from 1000 mm on. The column is built at the next
+// standard size at or above dp, so it never runs closer to flooding than designed.
+// legacy: the nearest-size rule of earlier versions (remainder up to 24 mm down, up to 50 mm to
+// the half step, above 50 mm up; from 1000 mm on 10 mm added and rounded to the nearest step;
+// ties of the whole-number rounding go to even), which can give a column below dp.
+double RoundDiameter(double dp, bool legacy);
+
+// The smallest standard column diameter [m] at or above dp [m] (the steps of RoundDiameter);
+// at least 10 mm.
+double StandardDiameterAtLeast(double dp);
 
 // Rounds to the nearest whole number, a tie going to the even one.
 double RoundHalfEven(double z);
@@ -74,7 +81,9 @@ TOndaResult OndaCoefficients(double Lw, double Gw, double a, double dn, double s
                              double rhoV, double DV);
 
 // Enhancement of the film coefficients when the column runs above half of its flooding velocity
-// (F = Uvs/Uf > 0.5): kL x (1 + 2.6 (F - 0.5)^2.2), kG x (1 + 9.5 (F - 0.5)^1.4).
+// (F = Uvs/Uf > 0.5): kL x (1 + 2.6 (F - 0.5)^2.2), kG x (1 + 9.5 (F - 0.5)^1.4). The form of
+// earlier versions (legacy basis only); it is not part of Onda's correlation and no published
+// source for it is known.
 double LiquidFilmEnhancement(double F);
 double GasFilmEnhancement(double F);
 

@@ -65,6 +65,8 @@ struct TDesignCase {
   // Calculation basis: false computes by the published literature ("文献"), true reproduces the
   // methods of earlier versions bit for bit ("旧版算法").
   bool LegacyMethods = false;
+  // Service of the column, an index into Services() (core/Services.h); 0: not given.
+  int Service = 0;
 
   // Numeric inputs as read by the last run (from the value fields).
   double LiquidFlow = 0, LiquidDensity = 0, LiquidViscosity = 0, SurfaceTension = 0,
@@ -95,6 +97,10 @@ struct TDesignCase {
   int CurveCount = 0;
   mnMatrix Curves;
   TOperatingPoint FloodPoint, DesignPoint, Load80Point;
+  // The column that is built: the rounded diameter's flood fraction placed on the same curves.
+  // Placed by a converged run on the literature basis, whose wet pressure drop it gives; earlier
+  // versions reported the design point's pressure drop (legacy basis: never placed).
+  TOperatingPoint ColumnPoint;
 };
 
 }  // namespace velm

@@ -11,6 +11,7 @@
 #include "core/Methods.h"
 #include "core/PlainFields.h"
 #include "core/RelationGroups.h"
+#include "core/Services.h"
 
 namespace velm {
 
@@ -131,6 +132,7 @@ void ReadOptions(const TDesignDocument& doc, TDesignCase& c) {
   c.CalcKf = doc.CalcKf;
   c.CalcKp = doc.CalcKp;
   c.LegacyMethods = doc.BasisIndex == 1;
+  c.Service = std::max(0, doc.ServiceIndex);
   c.FoamingFactorText = doc.FoamingText();
   c.FloodPercentText = doc.FloodPercentText;
 }
@@ -239,6 +241,13 @@ std::string TDesignDocument::FloodMethodText() const {
 
 std::string TDesignDocument::AccelerationText() const {
   return ItemAt(AccelerationItems(), AccelerationIndex);
+}
+
+std::string TDesignDocument::ServiceText() const {
+  const auto services = Services();
+  return ServiceIndex >= 0 && ServiceIndex < static_cast<int>(services.size())
+             ? services[static_cast<size_t>(ServiceIndex)].Caption
+             : std::string();
 }
 
 std::string TDesignDocument::BasisText() const {

@@ -51,6 +51,7 @@ struct TDesignDocument {
   int FloodMethodIndex = 0;
   int AccelerationIndex = 0;
   int BasisIndex = 0;
+  int ServiceIndex = 0;  // the service of the column (core/Services.h); 0: not given
   bool CalcKf = true, CalcKp = true;
   // Project information: ProjectD, DevicenameD, DeviceNoD, ProjPD, Edit1 .. Edit4.
   std::array<std::string, 8> Texts;
@@ -71,6 +72,7 @@ struct TDesignDocument {
   std::string FloodMethodText() const;
   std::string AccelerationText() const;
   std::string BasisText() const;
+  std::string ServiceText() const;
 };
 
 // What a run reports, as the window's boxes would show it.

@@ -7,10 +7,10 @@
 namespace velm {
 
 double PlaceOnCurves(const mnMatrix& curves, int used, double x, const char* resultName,
-                     const char* varName, TCurveScratch& scratch, TMessageLog& log) {
+                     const char* varName, TCurveScratch& scratch, TMessageLog* log) {
   SelectWindow(curves, 1, used, 3, x, scratch.Window);
   return checked::Finite(
-      PolyFitEval(scratch.Window, 1, 0, 4, 3, scratch.Coef, x, varName, resultName, &log),
+      PolyFitEval(scratch.Window, 1, 0, 4, 3, scratch.Coef, x, varName, resultName, log),
       resultName);
 }
 

@@ -59,6 +59,12 @@ class TFloodingMethod {
   // returns the flooding velocity [m/s].
   virtual double Step(const TFloodingState& s, TDesignCase& dc, TCurveScratch& scratch,
                       TMessageLog& log) const = 0;
+  // The operating point of a column that runs at the fraction F of the flooding velocity, placed
+  // on the curve set of the last step the way Step places the design point (the capacity
+  // ordinate grows with the gas velocity as the method's ordinate does). Needs dc.FlowParameter
+  // and a placed flooding point.
+  virtual TOperatingPoint PlaceAtFraction(double F, const TDesignCase& dc,
+                                          TCurveScratch& scratch) const = 0;
 };
 
 // What the mass-transfer step knows: flows [kg/s], the built column's diameter D [m], its flood
@@ -101,8 +107,8 @@ std::unique_ptr<TMassTransferMethod> MakeOnda();
 namespace velm {
 
 // Places a point of capacity x on the first `used` curves by the cubic through the four curves
-// around it, and returns its wet pressure drop [Pa/m].
+// around it, and returns its wet pressure drop [Pa/m]; the fit lines go to log when it is given.
 double PlaceOnCurves(const mnMatrix& curves, int used, double x, const char* resultName,
-                     const char* varName, TCurveScratch& scratch, TMessageLog& log);
+                     const char* varName, TCurveScratch& scratch, TMessageLog* log);
 
 }  // namespace velm

@@ -8,6 +8,7 @@
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/PlainFields.h"
+#include "core/Services.h"
 
 namespace velm {
 
@@ -63,6 +64,7 @@ TScreenRow RunOne(const TScreenCase& duty, const TPackingRecord& packing, int in
   row.HTUOV = dc.HTUOV;
   row.HETP = dc.HETP;
   if (duty.Stages > 0 && dc.HETP) row.PackedHeight = duty.Stages * *dc.HETP;
+  if (dc.HETP && dc.WetPressureDrop) row.PressureDropPerStage = *dc.WetPressureDrop * *dc.HETP;
   if (row.MethodApplies) row.Findings = CheckValidity(dc, &packing);
   return row;
 }
@@ -73,19 +75,22 @@ int Group(const TScreenRow& r) {
   return r.FindingCount(TFindingLevel::Warning) > 0 ? 1 : 0;
 }
 
-// The size that orders rows of one group: packed volume [m3] where known, else cross section
-// [m2] (every row of a group is measured alike, see RankScreening), else infinity.
-double Size(const TScreenRow& r, bool byVolume) {
-  if (!r.Diameter) return HUGE_VAL;
+// The value that orders rows of one group by the criterion (every row of a group is measured
+// alike, see RankScreening); nothing when the row lacks it.
+std::optional<double> ValueOf(const TScreenRow& r, TScreenCriterion c) {
+  if (c == TScreenCriterion::PressureDropPerStage) return r.PressureDropPerStage;
+  if (!r.Diameter) return std::nullopt;
   const double area = M_PI / 4.0 * *r.Diameter * *r.Diameter;
-  if (!byVolume) return area;
-  return r.PackedHeight ? area * *r.PackedHeight : HUGE_VAL;
+  if (c == TScreenCriterion::Diameter) return area;
+  if (!r.PackedHeight) return std::nullopt;
+  return area * *r.PackedHeight;
 }
 
 }  // namespace
 
 bool TScreenRow::Rejected() const {
-  return !MethodApplies || !HydraulicsDone || FindingCount(TFindingLevel::Error) > 0;
+  return !MethodApplies || !Error.empty() || !HydraulicsDone ||
+         FindingCount(TFindingLevel::Error) > 0;
 }
 
 std::optional<TFindingLevel> TScreenRow::WorstLevel() const {
@@ -109,20 +114,60 @@ std::vector<TScreenRow> ScreenPackings(const TScreenCase& duty,
   return rows;
 }
 
-void RankScreening(std::vector<TScreenRow>& rows, double stages) {
-  // Rank by volume only when every sound row has a packed height; a row without mass transfer
-  // would otherwise jump ahead of (or behind) rows measured differently.
-  bool byVolume = stages > 0;
+TScreenCriterion RankScreening(std::vector<TScreenRow>& rows, double stages,
+                               TScreenCriterion criterion, int service) {
+  if (criterion == TScreenCriterion::ByService)
+    criterion = ServiceAt(service).Kind == TServiceKind::VacuumDistillation
+                    ? TScreenCriterion::PressureDropPerStage
+                    : TScreenCriterion::PackedVolume;
+  // A criterion that needs the mass transfer applies only when every sound row has it; a row
+  // without it would otherwise jump ahead of (or behind) rows measured differently. Then the
+  // cross section decides.
+  if (criterion == TScreenCriterion::PackedVolume && !(stages > 0))
+    criterion = TScreenCriterion::Diameter;
   for (const auto& r : rows)
-    if (!r.Rejected() && !r.PackedHeight) byVolume = false;
-  std::stable_sort(rows.begin(), rows.end(), [byVolume](const TScreenRow& a, const TScreenRow& b) {
+    if (!r.Rejected() && !ValueOf(r, criterion)) criterion = TScreenCriterion::Diameter;
+  std::stable_sort(rows.begin(), rows.end(), [criterion](const TScreenRow& a, const TScreenRow& b) {
     const int ga = Group(a), gb = Group(b);
     if (ga != gb) return ga < gb;
-    const double sa = Size(a, byVolume), sb = Size(b, byVolume);
+    const double sa = ValueOf(a, criterion).value_or(HUGE_VAL),
+                 sb = ValueOf(b, criterion).value_or(HUGE_VAL);
     if (sa != sb) return sa < sb;
     const double pa = a.PressureDrop.value_or(HUGE_VAL), pb = b.PressureDrop.value_or(HUGE_VAL);
     return pa < pb;
   });
+  int rank = 0;
+  for (auto& r : rows) {
+    r.RankValue = ValueOf(r, criterion);
+    r.Rank = r.Rejected() ? std::nullopt : std::optional<int>(++rank);
+  }
+  return criterion;
+}
+
+const char* CriterionKey(TScreenCriterion c) {
+  switch (c) {
+    case TScreenCriterion::PressureDropPerStage:
+      return "pressure-drop-per-stage";
+    case TScreenCriterion::Diameter:
+      return "diameter";
+    case TScreenCriterion::ByService:
+    case TScreenCriterion::PackedVolume:
+      break;
+  }
+  return "packed-volume";
+}
+
+const char* CriterionCaption(TScreenCriterion c) {
+  switch (c) {
+    case TScreenCriterion::PressureDropPerStage:
+      return "每理论板压降 (Pa)";
+    case TScreenCriterion::Diameter:
+      return "塔截面积 (m2)";
+    case TScreenCriterion::ByService:
+    case TScreenCriterion::PackedVolume:
+      break;
+  }
+  return "填料体积 (m3)";
 }
 
 }  // namespace velm

@@ -15,6 +15,14 @@
 
 namespace velm {
 
+// What the sound rows are ranked by, smallest first.
+enum class TScreenCriterion {
+  ByService,             // pressure drop per stage for vacuum columns, else packed volume
+  PackedVolume,          // pi/4 D^2 N HETP [m3] (cross section when no row has a height)
+  PressureDropPerStage,  // wet pressure drop x HETP [Pa per theoretical stage]
+  Diameter,              // the built column's cross section
+};
+
 struct TScreenCase {
   // Options and basis of the duty (method, acceleration, foaming factor and design-percentage
   // texts, LegacyMethods). Results in it are ignored. The wet packing factors are always taken
@@ -24,6 +32,7 @@ struct TScreenCase {
   std::array<std::string, kFieldCount> Inputs;
   // Theoretical stages the packed height is given for; 0 or less: no packed height.
   double Stages = 0;
+  TScreenCriterion Criterion = TScreenCriterion::ByService;
 };
 
 struct TScreenRow {
@@ -42,9 +51,15 @@ struct TScreenRow {
   std::optional<double> WettingPercent;                 // [%]
   std::optional<double> HTUOV, HETP;                    // [m]
   std::optional<double> PackedHeight;                   // Stages × HETP [m]
+  std::optional<double> PressureDropPerStage;           // PressureDrop × HETP [Pa]
   std::vector<TFinding> Findings;
-  // The row is no design: the method does not apply, the hydraulics did not complete, or a
-  // finding has the level Error.
+  // What the row was ranked by (RankScreening) and its rank, 1 first; no rank for a rejected
+  // row.
+  std::optional<double> RankValue;
+  std::optional<int> Rank;
+  // The row is no design: the method does not apply, the run failed (an error ended it, also
+  // one in the mass-transfer step), the hydraulics did not complete, or a finding has the level
+  // Error.
   bool Rejected() const;
   // Worst level among the findings; nothing when there are none.
   std::optional<TFindingLevel> WorstLevel() const;
@@ -57,8 +72,16 @@ std::vector<TScreenRow> ScreenPackings(const TScreenCase& duty,
                                        const std::vector<TPackingRecord>& table);
 
 // Orders the rows for the engineer: sound designs first (no warnings before warnings), ranked by
-// the packed volume π/4·D²·N·HETP where the stages and HETP are known, else by the column's cross
-// section, then by pressure drop; rejected rows last. Stable for equal keys.
-void RankScreening(std::vector<TScreenRow>& rows, double stages);
+// the criterion (ByService: the pressure drop per theoretical stage for a vacuum column, where
+// it limits the bottom temperature; otherwise the packed volume π/4·D²·N·HETP where the stages
+// and HETP are known, else the column's cross section), then by pressure drop; rejected rows
+// last and without a rank. Sets each row's RankValue and Rank; returns the criterion used.
+// Stable for equal keys.
+TScreenCriterion RankScreening(std::vector<TScreenRow>& rows, double stages,
+                               TScreenCriterion criterion = TScreenCriterion::PackedVolume,
+                               int service = 0);
+// "packed-volume", "pressure-drop-per-stage", "diameter" (for JSON); and the caption.
+const char* CriterionKey(TScreenCriterion c);
+const char* CriterionCaption(TScreenCriterion c);
 
 }  // namespace velm

@@ -8,6 +8,7 @@
 #include "base/TextCodec.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
+#include "core/Services.h"
 
 namespace velm {
 
@@ -21,18 +22,32 @@ namespace {
 // 40 % the packing is poorly wetted and the column larger than it needs to be.
 constexpr double kFloodPercentLow = 40.0, kFloodPercentHigh = 90.0;
 // The rounded column may run this many points of flooding above the design before it is
-// reported (the rounding rule goes down to the next size for up to 24 mm in 50 mm steps).
-constexpr double kRoundingAllowance = 0.05;
+// reported. Legacy: the nearest-size rule goes down to the next size for up to 24 mm in 50 mm
+// steps. The literature basis rounds up, so the built column never runs above the design.
+constexpr double kRoundingAllowance = 0.05, kRoundingAllowanceUp = 1e-9;
+// The built column is said to differ from the design point when its flood fraction is this much
+// below the design fraction.
+constexpr double kBuiltColumnNote = 0.005;
 
 // Packing factors for which Kister & Gill's flooding pressure drop 0.115 Fp^0.7 [in H2O/ft] was
 // fitted: 9 to 60 1/ft (Kister & Gill, Chem. Eng. Prog. 87(2), 1991). Above about 200 1/m the
 // flooding pressure drop lies beyond the highest curve of the chart (1226 Pa/m).
 constexpr double kKisterFpMin = 30.0, kKisterFpMax = 200.0;  // [1/m]
 
-// Design pressure drop of random packings: absorbers and strippers 15-50, distillation at
-// atmospheric and moderate pressure 40-80 mm water per metre (Sinnott, Coulson & Richardson's
-// Chemical Engineering Vol. 6, 4th ed., 2005, Sec. 11.14.4); 80 mm H2O/m is about 800 Pa/m.
-constexpr double kPressureDropHigh = 800.0;  // [Pa/m]
+// Design pressure drop of random packings: by the service of the column (core/Services.cpp);
+// without one, about 800 Pa/m (Sinnott, Coulson & Richardson's Chemical Engineering Vol. 6, 4th
+// ed., 2005, Sec. 11.14.4: distillation at atmospheric and moderate pressure 40-80 mm H2O/m).
+// An Eckert-type design should stay below 80 % of the flooding pressure drop of its packing,
+// 0.115 Fp^0.7 in H2O/ft (Kister & Gill, Chem. Eng. Prog. 87(2), 1991): the generalized chart
+// reads the same pressure drop for every packing at a given fraction of flooding, while the
+// flooding pressure drop of a low-factor packing is far below the chart's flooding line.
+constexpr double kNearFloodPressureDrop = 0.8;
+
+// HETP of random packings in distillation, rule of thumb: HETP = 18 dn for the nominal size dn
+// (1.5 ft per inch of size; Kister, Distillation Design, McGraw-Hill 1992, Sec. 11.2, after
+// Harrison & France, Chem. Eng., April 1989). Onda's HETP more than this factor away from it
+// either way deserves a look at the inputs.
+constexpr double kHetpPerSize = 18.0, kHetpRuleFactor = 2.0;
 
 // Wall channelling: the column should be at least ten times the nominal packing size (Strigle,
 // Random Packings and Packed Towers, 2nd ed., Gulf 1994).
@@ -234,6 +249,7 @@ void CheckCorrelationRange(const TDesignCase& c, TCollector& out) {
 
 void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) {
   const TRunRecord& run = c.Latest;
+  const TService& service = ServiceAt(c.Service);
   if (run.WasWritten(TField::fActualD) && c.FloodFraction && c.Diameter && run.OptionsRead) {
     const double F = *c.FloodFraction;
     const double design = c.FloodPercent * c.FoamingFactor / 100.0;
@@ -249,11 +265,22 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
       out.Add("column-flooding", L::Error, TField::fActualD,
               "圆整后的塔径 " + Num(D * 1000.0) + " mm 下实际泛点率为 " + Num(100.0 * F, 3) +
                   " %，塔会液泛，结果不是可行的设计。" + advice);
-    else if (F > design + kRoundingAllowance)
+    else if (F > design + (c.LegacyMethods ? kRoundingAllowance : kRoundingAllowanceUp))
       out.Add("column-above-design", L::Warning, TField::fActualD,
               "塔径向下圆整为 " + Num(D * 1000.0) + " mm，实际泛点率 " + Num(100.0 * F, 3) +
                   " % 比设计泛点率 " + Num(100.0 * design, 3) + " % 高 " +
                   Num(100.0 * (F - design), 2) + " 个百分点。" + advice);
+  }
+  // Say which column the results belong to when it is not the design point's.
+  if (!c.LegacyMethods && run.WasWritten(TField::dPwaterD) && c.ColumnPoint.Placed &&
+      c.DesignPoint.Placed && c.FloodFraction && c.Diameter && run.OptionsRead) {
+    const double design = c.FloodPercent * c.FoamingFactor / 100.0;
+    if (*c.FloodFraction < design - kBuiltColumnNote)
+      out.Add("built-column", L::Note, TField::dD,
+              "负荷、湿塔压降、持液量、喷淋密度和传质单元高度均按圆整后的塔径 " +
+                  Num(*c.Diameter * 1000.0) + " mm 计算（实际泛点率 " +
+                  Num(100.0 * *c.FloodFraction, 3) + " %）；设计点（" + Num(100.0 * design, 3) +
+                  " %）的湿塔压降为 " + Num(c.DesignPoint.PressureDrop) + " Pa/m，见性能图。");
   }
   if (run.WasWritten(TField::dPwaterD) && c.WetPressureDrop) {
     const double dP = *c.WetPressureDrop;
@@ -261,10 +288,46 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
       out.Add("pressure-drop-flood", L::Error, TField::dPwaterD,
               "设计点湿塔压降 " + Num(dP) + " Pa/m 不低于泛点压降 " +
                   Num(c.FloodPoint.PressureDrop) + " Pa/m：设计点在液泛区，结果不是可行的设计。");
-    else if (dP > kPressureDropHigh)
+    else if (service.Kind == TServiceKind::Unspecified && dP > service.PressureDropHigh)
       out.Add("pressure-drop-high", L::Warning, TField::dPwaterD,
-              "湿塔压降 " + Num(dP) + " Pa/m 高于约 " + Num(kPressureDropHigh) +
+              "湿塔压降 " + Num(dP) + " Pa/m 高于约 " + Num(service.PressureDropHigh) +
                   " Pa/m（通常设计 200–600 Pa/m）：请降低泛点预设或选用较大的填料。");
+    else if (dP > service.PressureDropHigh)
+      out.Add("pressure-drop-high", L::Warning, TField::dPwaterD,
+              "湿塔压降 " + Num(dP) + " Pa/m 高于" + service.Caption + "的常用设计范围 " +
+                  Num(service.PressureDropLow, 3) + "–" + Num(service.PressureDropHigh, 3) +
+                  " Pa/m（Strigle；Kister 1992 表 8.4）：请降低泛点预设或选用较大的填料。");
+    else if (service.Kind != TServiceKind::Unspecified && dP < service.PressureDropLow)
+      out.Add("pressure-drop-low", L::Note, TField::dPwaterD,
+              "湿塔压降 " + Num(dP) + " Pa/m 低于" + service.Caption + "的常用设计范围 " +
+                  Num(service.PressureDropLow, 3) + "–" + Num(service.PressureDropHigh, 3) +
+                  " Pa/m（Strigle；Kister 1992 表 8.4）：塔径可能偏大，填料润湿也可能不足。");
+    // Against the packing's own flooding pressure drop (literature basis; earlier versions
+    // did not judge it).
+    const bool kpUsed = run.WasWritten(TField::KpD) || run.WasRead(TField::KpD);
+    if (!c.LegacyMethods && kpUsed && c.Kp && *c.Kp > 0.0 &&
+        !(c.FloodPoint.Placed && dP >= c.FloodPoint.PressureDrop)) {
+      const double flood = KisterFloodPressureDrop(*c.Kp, false);
+      if (dP > kNearFloodPressureDrop * flood)
+        out.Add("pressure-drop-near-flood", L::Warning, TField::dPwaterD,
+                "湿塔压降 " + Num(dP) + " Pa/m 是该填料泛点压降 " + Num(flood) +
+                    " Pa/m（Kister-Gill: 0.115·Fp^0.7 inH2O/ft，Fp = " + Num(*c.Kp) + " 1/m）的 " +
+                    Num(100.0 * dP / flood, 3) +
+                    " %，超过 80 %：实际已接近液泛。请降低泛点预设或选用较大的填料。");
+    }
+  }
+  // Onda's HETP against the rule of thumb for random packings in distillation (literature
+  // basis; absorbers have larger HETPs by nature).
+  if (!c.LegacyMethods && service.Kind != TServiceKind::Absorption &&
+      run.WasWritten(TField::HETPD) && c.HETP && pk.NominalSize && *pk.NominalSize > 0.0) {
+    const double rule = kHetpPerSize * *pk.NominalSize;
+    const double ratio = *c.HETP / rule;
+    if (ratio > kHetpRuleFactor || ratio < 1.0 / kHetpRuleFactor)
+      out.Add("hetp-rule-of-thumb", L::Note, TField::HETPD,
+              "Onda 关联式的等板高度 " + Num(*c.HETP, 3) +
+                  " m 与散堆填料的经验值 18×公称尺寸 = " + Num(rule, 3) +
+                  " m（Kister 1992，精馏）相差 " + Num(std::max(ratio, 1.0 / ratio), 3) +
+                  " 倍：请核对扩散系数、λ 和物性；设计填料高度时宜参考实测或经验数据。");
   }
   if (run.WasWritten(TField::UmD) && c.WettingPercent && *c.WettingPercent < 100.0 &&
       pk.NominalSize && pk.SpecificArea && c.LiquidLoad) {
@@ -396,20 +459,6 @@ std::string FindingsSummary(const std::vector<TFinding>& findings) {
     s += std::string(LevelLabel(level)) + " " + std::to_string(n);
   }
   return s;
-}
-
-double StandardDiameterAtLeast(double dp) {
-  const double b = 1000.0 * dp;
-  // A hair of tolerance, so a diameter that is a standard size up to rounding stays that size.
-  const double t = b * (1.0 - 1e-12);
-  double D;
-  if (t <= 100.0)
-    D = 10.0 * std::ceil(t / 10.0);
-  else if (t <= 1000.0)
-    D = 50.0 * std::ceil(t / 50.0);
-  else
-    D = 100.0 * std::ceil(t / 100.0);
-  return std::max(D, 10.0) / 1000.0;
 }
 
 }  // namespace velm

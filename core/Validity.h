@@ -50,8 +50,4 @@ std::string FindingLine(const TFinding& f);
 // Short count for a status line, e.g. "错误 1，警告 2"; "结果未见问题" for none.
 std::string FindingsSummary(const std::vector<TFinding>& findings);
 
-// The smallest standard column diameter [m] at or above dp [m]: 10 mm steps below 100 mm, 50 mm
-// steps below 1000 mm, 100 mm steps from 1000 mm on (the same steps as RoundDiameter).
-double StandardDiameterAtLeast(double dp);
-
 }  // namespace velm

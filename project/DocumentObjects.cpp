@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "core/Methods.h"
+#include "core/Services.h"
 #include "project/ProjectFile.h"
 #include "units/UnitEntry.h"
 
@@ -165,6 +166,7 @@ TDocumentObjects::TDocumentObjects(TDesignDocument& doc, int packingCount)
                   nullptr, root);
   new TListObject("ACLMethodD", doc.AccelerationIndex, count(AccelerationItems()), nullptr, root);
   new TListObject("CalcBasis", doc.BasisIndex, count(CalculationBasisItems()), nullptr, root);
+  new TListObject("ServiceD", doc.ServiceIndex, static_cast<int>(Services().size()), nullptr, root);
   const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
                                "Edit1",    "Edit2",       "Edit3",     "Edit4"};
   for (size_t i = 0; i < std::size(texts); ++i)
@@ -186,15 +188,19 @@ void RecalculateDocument(TDesignDocument& doc,
 bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString& file,
                   const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
                   TDocumentEvents& events) {
-  const int shownBasis = doc.BasisIndex;
+  // The basis and the service a file does not store are the literature's and "not given".
+  const int shownBasis = doc.BasisIndex, shownService = doc.ServiceIndex;
   doc.BasisIndex = 0;
+  doc.ServiceIndex = 0;
   try {
     ReadProjectFile(objects.Root(), file);
   } catch (const TSilentAbort&) {
     doc.BasisIndex = shownBasis;
+    doc.ServiceIndex = shownService;
     return false;
   } catch (const std::exception& e) {
     doc.BasisIndex = shownBasis;
+    doc.ServiceIndex = shownService;
     events.ErrorReport(e.what());
     return false;
   }

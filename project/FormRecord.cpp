@@ -49,6 +49,9 @@ struct TStoredRecord {
   const char* FComponent;
   const char* FKind;
   const char* FProperty;
+  // Not written while the value is this text: an option added later, whose absence reads as
+  // its default, so projects that keep the default save as they always did.
+  const char* FOmitWhen = nullptr;
 };
 constexpr TStoredRecord kOtherState[] = {
     // option lists
@@ -76,6 +79,8 @@ constexpr TStoredRecord kOtherState[] = {
     // the "计算" boxes beside KfD and KpD
     {"CalKf", "Enum", "Checked"},
     {"CalKp", "Enum", "Checked"},
+    // the service of the column; absent: not given (index 0)
+    {"ServiceD", "Ord", "ItemIndex", "0"},
 };
 
 constexpr std::string_view kHeaderLine2 = "VELM project";
@@ -372,11 +377,11 @@ void AppendLine(std::string& out, std::string_view line) {
 }
 
 void AppendRecord(std::string& out, const TComponentIndex& index, const char* component,
-                  const char* kind, const char* property) {
+                  const char* kind, const char* property, const char* omitWhen = nullptr) {
   const QObject* c = index.Find(QString::fromLatin1(component));
   if (!c) return;
   const auto value = ValueText(c, kind, property);
-  if (!value) return;
+  if (!value || (omitWhen && *value == omitWhen)) return;
   AppendLine(out, c->objectName().toStdString());
   AppendLine(out, kind);
   AppendLine(out, property);
@@ -506,7 +511,7 @@ std::string BuildRecordText(QObject* root) {
       AppendRecord(out, index, selector, p.FKind, p.FProperty);
   }
   for (const TStoredRecord& r : kOtherState)
-    AppendRecord(out, index, r.FComponent, r.FKind, r.FProperty);
+    AppendRecord(out, index, r.FComponent, r.FKind, r.FProperty, r.FOmitWhen);
   return Utf8ToGb(out);
 }
 

@@ -35,18 +35,28 @@ class TEckertOrvik : public TFloodingMethod {
     dc.FloodPoint.Capacity = Finite(Div(Yflood * s.Kp, s.Kf, "Yf·Kp/Kf"), "Yf");
     const int used = CurvesUsed(s.FP);
     dc.FloodPoint.PressureDrop =
-        PlaceOnCurves(dc.Curves, used, dc.FloodPoint.Capacity, "△Pf", "Yf", scratch, log);
+        PlaceOnCurves(dc.Curves, used, dc.FloodPoint.Capacity, "△Pf", "Yf", scratch, &log);
     dc.FloodPoint.Placed = true;
     // The ordinate goes with the square of the gas velocity.
     dc.DesignPoint.Capacity = s.f * s.f * dc.FloodPoint.Capacity;
     dc.DesignPoint.PressureDrop =
-        PlaceOnCurves(dc.Curves, used, dc.DesignPoint.Capacity, "△P", "Y", scratch, log);
+        PlaceOnCurves(dc.Curves, used, dc.DesignPoint.Capacity, "△P", "Y", scratch, &log);
     dc.DesignPoint.Placed = true;
     dc.Load80Point.Capacity = s.f80 * s.f80 * dc.FloodPoint.Capacity;
     dc.Load80Point.PressureDrop =
-        PlaceOnCurves(dc.Curves, used, dc.Load80Point.Capacity, "△Pm", "Ym", scratch, log);
+        PlaceOnCurves(dc.Curves, used, dc.Load80Point.Capacity, "△Pm", "Ym", scratch, &log);
     dc.Load80Point.Placed = true;
     return Uf;
+  }
+
+  TOperatingPoint PlaceAtFraction(double F, const TDesignCase& dc,
+                                  TCurveScratch& scratch) const override {
+    TOperatingPoint p;
+    p.Capacity = F * F * dc.FloodPoint.Capacity;  // Y goes with U^2
+    p.PressureDrop = PlaceOnCurves(dc.Curves, CurvesUsed(dc.FlowParameter.value_or(0.0)),
+                                   p.Capacity, "△Pc", "Yc", scratch, nullptr);
+    p.Placed = true;
+    return p;
   }
 
  private:

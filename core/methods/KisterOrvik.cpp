@@ -41,13 +41,23 @@ class TKisterOrvik : public TFloodingMethod {
     const double Uf = KisterFloodVelocity(CPflood, s.Kp, s.rhoL, s.rhoV, s.muL, s.Legacy);
     dc.DesignPoint.Capacity = s.f * CPflood;
     dc.DesignPoint.PressureDrop =
-        PlaceOnCurves(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity, "△P", "Y", scratch, log);
+        PlaceOnCurves(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity, "△P", "Y", scratch, &log);
     dc.DesignPoint.Placed = true;
     dc.Load80Point.Capacity = s.f80 * CPflood;
-    dc.Load80Point.PressureDrop =
-        PlaceOnCurves(dc.Curves, kKisterCurves, dc.Load80Point.Capacity, "△Pm", "Ym", scratch, log);
+    dc.Load80Point.PressureDrop = PlaceOnCurves(dc.Curves, kKisterCurves, dc.Load80Point.Capacity,
+                                                "△Pm", "Ym", scratch, &log);
     dc.Load80Point.Placed = true;
     return Uf;
+  }
+
+  TOperatingPoint PlaceAtFraction(double F, const TDesignCase& dc,
+                                  TCurveScratch& scratch) const override {
+    TOperatingPoint p;
+    p.Capacity = F * dc.FloodPoint.Capacity;  // CP goes with U
+    p.PressureDrop =
+        PlaceOnCurves(dc.Curves, kKisterCurves, p.Capacity, "△Pc", "Yc", scratch, nullptr);
+    p.Placed = true;
+    return p;
   }
 };
 

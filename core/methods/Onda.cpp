@@ -30,9 +30,14 @@ class TOnda : public TMassTransferMethod {
     TOndaResult onda =
         OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize, pk.CriticalSurfaceTension,
                          s.sigmaL, s.muL, s.rhoL, s.DL, s.muV, s.rhoV, s.DV);
-    // Enhancement above half flooding, with the flood fraction of the rounded column.
-    onda.kL *= LiquidFilmEnhancement(s.F);
-    onda.kG *= GasFilmEnhancement(s.F);
+    // Legacy: both coefficients enhanced above half flooding, with the flood fraction of the
+    // rounded column. Onda, Takeuchi & Okumoto give no such factor (their data lie below the
+    // loading point), and it took up to half off the HETP at 70-75 % of flooding; the
+    // literature basis uses the published coefficients as they stand.
+    if (s.Legacy) {
+      onda.kL *= LiquidFilmEnhancement(s.F);
+      onda.kG *= GasFilmEnhancement(s.F);
+    }
     const double transferArea = s.Legacy ? pk.SpecificArea : onda.WettedRatio * pk.SpecificArea;
     return TransferHeights(s.V, s.L, s.D, onda.kG, onda.kL, transferArea, s.rhoV, s.rhoL, s.lambda);
   }

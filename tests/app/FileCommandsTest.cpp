@@ -56,7 +56,8 @@ TSnapshot Snap(TFormVELM& w) {
                     .arg(f->Color());
   for (TComboBoxU* u : w.findChildren<TComboBoxU*>())
     s.Units << u->objectName() + "=" + QString::number(u->currentIndex());
-  for (const char* name : {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis"})
+  for (const char* name :
+       {"AfD", "fpercentD", "PTD", "MethodD", "ACLMethodD", "CalcBasis", "ServiceD"})
     s.Other << w.Control<QComboBox>(name)->currentText();
   for (const char* name : {"CalKf", "CalKp"})
     s.Other << QString::number(w.Control<QCheckBox>(name)->isChecked());
@@ -617,11 +618,19 @@ class TFileCommandsTest : public QObject {
     Pick("CalcBasis", 1);
     QVERIFY(Field("HETPD")->text() != hetp);
     QVERIFY(Modified());
+    // The service likewise recalculates and judges the pressure drop by its range.
+    auto* service = FWindow->Control<QComboBox>("ServiceD");
+    QCOMPARE(service->currentIndex(), 0);
+    Pick("ServiceD", 2);  // vacuum distillation: 82-163 Pa/m
+    bool high = false;
+    for (const auto& f : FWindow->Findings()) high = high || f.Code == "pressure-drop-high";
+    QVERIFY(high);
     SetModified(false);
-    // A legacy-format file stores no basis.
+    // A legacy-format file stores neither basis nor service.
     FOpenChoices << QStringLiteral(VELM_EXAMPLES "/vacuum-ethylbenzene-styrene.vlm");
     Action("BOpen")->trigger();
     QCOMPARE(basis->currentIndex(), 0);
+    QCOMPARE(service->currentIndex(), 0);
     QVERIFY(FErrors.isEmpty());
   }
 
@@ -648,8 +657,8 @@ class TFileCommandsTest : public QObject {
                            << QStringList{"LD 液相质量流量 18000 kg/h",
                                           "meD 平衡线斜率 0.93 无量纲",
                                           "LmdD 参数λ 0.2325 无量纲",
-                                          "dD 实际塔径 900 mm",
-                                          "UmD 饱和喷淋 171 %",
+                                          "dD 实际塔径 950 mm",  // 919 mm rounded up
+                                          "UmD 饱和喷淋 154 %",
                                           "PTD 填料选择 28;塑料;25mm;鲍尔环",
                                           "MethodD 算法选择 Eckert-Orvik",
                                           "CalcBasis 计算依据 文献",
@@ -657,7 +666,7 @@ class TFileCommandsTest : public QObject {
     QTest::newRow("compressed") << "benzene-toluene-distillation.vlm"
                                 << QStringList{"VD 气相质量流量 14 t/h",
                                                "alfD 相对挥发度 2.45 无量纲",
-                                               "dD 实际塔径 1100 mm",
+                                               "dD 实际塔径 1200 mm",  // 1115 mm rounded up
                                                "UfD 泛点气速 2.032986 m/s",
                                                "KpD 实验填料因子 66 1/m",
                                                "MethodD 算法选择 Kister-Orvik",
@@ -679,8 +688,8 @@ class TFileCommandsTest : public QObject {
     const QStringList out =
         QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     // Fields, lists and boxes, then one line per finding.
-    QVERIFY(out.size() >= 12 + 17 + 6 + 2);
-    for (const QString& line : out.mid(12 + 17 + 6 + 2))
+    QVERIFY(out.size() >= 12 + 17 + 7 + 2);
+    for (const QString& line : out.mid(12 + 17 + 7 + 2))
       QVERIFY2(line.startsWith("finding "), qPrintable(line));
     for (const QString& line : lines) QVERIFY2(out.contains(line), qPrintable(line));
     for (const QString& line : out.mid(0, 29))
@@ -703,9 +712,9 @@ class TFileCommandsTest : public QObject {
     QJsonObject d;
     for (const QJsonValue& v : results)
       if (v.toObject().value("name") == "dD") d = v.toObject();
-    QCOMPARE(d.value("text").toString(), QString("1100"));
+    QCOMPARE(d.value("text").toString(), QString("1200"));
     QCOMPARE(d.value("unit").toString(), QString("mm"));
-    QCOMPARE(d.value("si").toDouble(), 1.1);
+    QCOMPARE(d.value("si").toDouble(), 1.2);
     QCOMPARE(d.value("caption").toString(), QString("实际塔径"));
     QCOMPARE(doc.value("lists").toObject().value("MethodD").toString(), QString("Kister-Orvik"));
     QCOMPARE(doc.value("captions").toObject().value("MethodD").toString(), QString("算法选择"));

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
-
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "cli/CaseJson.h"
 #include "cli/ScreenJson.h"
+#include "support/TempDir.h"
 
 using nlohmann::json;
 using velm::RunCaseJson;
@@ -248,7 +248,32 @@ TEST(CaseJson, FindingsCarryCodeLevelFieldAndText) {
   bool flooding = false;
   for (const json& f : out["findings"]) flooding = flooding || f["code"] == "column-flooding";
   EXPECT_TRUE(flooding);
-  EXPECT_EQ(RunCaseJson(Example())["findings"].size(), 0u) << RunCaseJson(Example())["findings"];
+  // The example is a sound design; its one note says the results are the built column's.
+  const json sound = RunCaseJson(Example())["findings"];
+  ASSERT_EQ(sound.size(), 1u) << sound;
+  EXPECT_EQ(sound[0]["code"], "built-column");
+  EXPECT_EQ(sound[0]["level"], "note");
+}
+
+TEST(CaseJson, ServiceByKeyCaptionOrIndexJudgesThePressureDrop) {
+  auto codes = [](const json& service) {
+    json c = Example();
+    c["inputs"]["Service"] = service;
+    std::set<std::string> s;
+    const json out = RunCaseJson(c);
+    for (const json& f : out["findings"]) s.insert(f["code"].get<std::string>());
+    return s;
+  };
+  // The example's 570 Pa/m suits distillation, not a vacuum column (82-163 Pa/m).
+  EXPECT_FALSE(codes(nullptr).count("pressure-drop-high"));
+  EXPECT_FALSE(codes("Distillation").count("pressure-drop-high"));
+  for (const json& vacuum : {json("VacuumDistillation"), json("减压精馏"), json(2)})
+    EXPECT_TRUE(codes(vacuum).count("pressure-drop-high")) << vacuum;
+  for (const json& bad : {json("Vacuum"), json(99), json(true)}) {
+    json c = Example();
+    c["inputs"]["Service"] = bad;
+    EXPECT_THROW(RunCaseJson(c), velm::TCaseFormatError) << bad;
+  }
 }
 
 // The relation groups before the calculation, on the example's L = 5 kg/s, V = 1.2 kg/s,

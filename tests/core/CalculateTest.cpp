@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "CoreTestSupport.h"
@@ -7,6 +8,7 @@
 #include "base/NumberFormat.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
+#include "core/Validity.h"
 
 using namespace velm;
 using velm::test::CeramicRaschig25;
@@ -57,13 +59,13 @@ TEST(CalculateRun, FullDesignWritesEveryResultInOrder) {
   EXPECT_EQ(r.Log.Count(), 6 * steps + 1);
   EXPECT_TRUE(r.Case.HydraulicsDone);
   EXPECT_TRUE(*r.Case.Converged);
-  EXPECT_EQ(*r.Case.WetPressureDrop, r.Case.DesignPoint.PressureDrop);
+  EXPECT_EQ(*r.Case.WetPressureDrop, r.Case.ColumnPoint.PressureDrop);
   EXPECT_EQ(r.Fields.WettingCaptionText, *r.Case.WettingSufficient ? "饱和喷淋" : "饱和喷淋[不够]");
   // The rounded column's loads follow from the standard diameter.
   EXPECT_NEAR(*r.Case.GasLoad, 4 * 1.2 / (M_PI * *r.Case.Diameter * *r.Case.Diameter * 1.19),
               1e-12);
   EXPECT_NEAR(*r.Case.FloodFraction, *r.Case.GasLoad / *r.Case.FloodVelocity, 1e-12);
-  EXPECT_EQ(r.Fields[TField::dD], FormatField(RoundDiameter(*r.Case.TheoreticalDiameter)));
+  EXPECT_EQ(r.Fields[TField::dD], FormatField(RoundDiameter(*r.Case.TheoreticalDiameter, false)));
 }
 
 TEST(CalculateRun, FieldTextsHoldFifteenDigitsOfTheResults) {
@@ -216,15 +218,25 @@ TEST(CalculateRun, AitkenExtrapolationConvergesWherePlainSubstitutionCannot) {
 }
 
 TEST(CalculateRun, TheoreticalDiameterOfFourMillimetresEndsTheRunWithAMessage) {
-  TRun r;
-  r.Fields[TField::VD] = "1e-6";
-  r.Fields[TField::LD] = "1e-6";
-  r.Run();
-  EXPECT_NE(r.Error.find("mm"), std::string::npos) << r.Error;
-  EXPECT_EQ(r.Writes("dpD"), 1);
-  EXPECT_EQ(r.Writes("dD"), 0);
-  EXPECT_EQ(r.Writes("UvsD"), 0);
-  for (const auto& w : r.Fields.Writes) EXPECT_TRUE(std::isfinite(w.Value));
+  for (const bool legacy : {true, false}) {
+    TRun r;
+    r.Case.LegacyMethods = legacy;
+    r.Fields[TField::VD] = "1e-6";
+    r.Fields[TField::LD] = "1e-6";
+    r.Run();
+    for (const auto& w : r.Fields.Writes) EXPECT_TRUE(std::isfinite(w.Value));
+    EXPECT_EQ(r.Writes("dpD"), 1);
+    if (legacy) {
+      // The nearest-size rule rounds it to nothing.
+      EXPECT_NE(r.Error.find("mm"), std::string::npos) << r.Error;
+      EXPECT_EQ(r.Writes("dD"), 0);
+      EXPECT_EQ(r.Writes("UvsD"), 0);
+    } else {
+      // Rounded up, the smallest standard size.
+      EXPECT_EQ(r.Error, "");
+      EXPECT_EQ(*r.Case.Diameter, 0.010);
+    }
+  }
 }
 
 TEST(CalculateRun, KisterWithLiquidNoDenserThanGasIsAFloatingPointFailure) {
@@ -376,46 +388,98 @@ TEST(CalculateLiterature, PerryExampleWetPressureDropAgreesWithRobbins) {
     r.Run();
     ASSERT_EQ(r.Error, "");
     EXPECT_NEAR(*r.Case.DesignVelocity, U, 1e-9);
-    EXPECT_NEAR(*r.Case.WetPressureDrop, 311, 0.25 * 311);
+    // The design point is at the example's gas rate (the built column is wider).
+    EXPECT_NEAR(r.Case.DesignPoint.PressureDrop, 311, 0.25 * 311);
+  }
+}
+
+// The built column runs at its own flood fraction F = Uvs/Uf, below the design fraction when the
+// diameter is rounded up. Its pressure drop is where a design at F would put the design point:
+// the flooding velocity does not depend on the design fraction, so a second run designed at F
+// must place its design point on the first run's built column.
+TEST(CalculateLiterature, BuiltColumnPressureDropIsTheDesignPointAtItsFloodFraction) {
+  for (const char* name : {"Eckert-Orvik", "Kister-Orvik"}) {
+    SCOPED_TRACE(name);
+    TRun built;
+    built.Case.FloodMethod = FloodingMethodIndexOf(name);
+    built.Case.FoamingFactorText = "1";
+    built.Run();
+    ASSERT_EQ(built.Error, "");
+    const double F = *built.Case.FloodFraction;
+    ASSERT_LT(F, 0.8 - 0.01);  // rounded up: below the design
+    EXPECT_GE(*built.Case.Diameter, *built.Case.TheoreticalDiameter);
+    EXPECT_EQ(*built.Case.WetPressureDrop, built.Case.ColumnPoint.PressureDrop);
+    EXPECT_LT(*built.Case.WetPressureDrop, built.Case.DesignPoint.PressureDrop);
+    // The results say which column they belong to.
+    const auto notes = CheckValidity(built.Case, nullptr);
+    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(),
+                            [](const TFinding& f) { return f.Code == "built-column"; }));
+
+    TRun atF;
+    atF.Case.FloodMethod = built.Case.FloodMethod;
+    atF.Case.FoamingFactorText = "1";
+    atF.Case.FloodPercentText = FormatField(100 * F);
+    atF.Run();
+    ASSERT_EQ(atF.Error, "");
+    EXPECT_NEAR(*atF.Case.FloodVelocity, *built.Case.FloodVelocity, 1e-9);
+    EXPECT_NEAR(atF.Case.DesignPoint.Capacity, built.Case.ColumnPoint.Capacity, 1e-9);
+    EXPECT_NEAR(atF.Case.DesignPoint.PressureDrop, *built.Case.WetPressureDrop, 1e-6);
+
+    TRun legacy;
+    legacy.Case = built.Case;
+    legacy.Case.LegacyMethods = true;
+    legacy.Run();
+    ASSERT_EQ(legacy.Error, "");
+    EXPECT_EQ(*legacy.Case.WetPressureDrop, legacy.Case.DesignPoint.PressureDrop);
+    EXPECT_FALSE(legacy.Case.ColumnPoint.Placed);
+    for (const TFinding& f : CheckValidity(legacy.Case, nullptr)) EXPECT_NE(f.Code, "built-column");
   }
 }
 
 // Onda, Takeuchi & Okumoto, J. Chem. Eng. Japan 1 (1968) 56, worked here from the paper's
-// equations at the mass velocities of the rounded column, below half flooding (no enhancement):
-//   aw/a = 1 - exp(-1.45 (sc/s)^0.75 ReL^0.1 FrL^-0.05 WeL^0.2)
-//   kL (rhoL/(muL g))^(1/3) = 0.0051 (Lm/(aw muL))^(2/3) ScL^-1/2 (a dp)^0.4
-//   kG/(a DV) = 5.23 (Gm/(a muV))^0.7 ScV^(1/3) (a dp)^-2
+// equations at the mass velocities of the rounded column, at every fraction of flooding (the
+// paper has no factor for running above half flooding):
+//   aw/a = 1 - exp(-1.45 (sc/s)^0.75 ReL^0.1 FrL^-0.05 WeL^0.2)          (Eq. 2)
+//   kL (rhoL/(muL g))^(1/3) = 0.0051 (Lm/(aw muL))^(2/3) ScL^-1/2 (a dp)^0.4   (Eq. 3)
+//   kG/(a DV) = 5.23 (Gm/(a muV))^0.7 ScV^(1/3) (a dp)^-2                 (Eq. 4)
 //   HG = Gm/(kG aw rhoV), HL = Lm/(kL aw rhoL)
-TEST(CalculateLiterature, OndaHeightsOnTheWettedAreaOfTheRoundedColumn) {
-  TRun r;
-  r.Case.FloodPercentText = "40";
-  r.Run();
-  ASSERT_EQ(r.Error, "");
-  const double D = *r.Case.Diameter;
-  ASSERT_LE(*r.Case.FloodFraction, 0.5);
+TEST(CalculateLiterature, OndaHeightsAtEveryFloodingFraction) {
+  const struct {
+    const char* Percent;
+    bool AboveHalf;  // the rounded column runs above half flooding
+  } cases[] = {{"40", false}, {"75", true}, {"90", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Percent);
+    TRun r;
+    r.Case.FloodPercentText = c.Percent;
+    r.Run();
+    ASSERT_EQ(r.Error, "");
+    const double D = *r.Case.Diameter;
+    EXPECT_EQ(*r.Case.FloodFraction > 0.5, c.AboveHalf) << *r.Case.FloodFraction;
 
-  const double g = 9.807, a = 190, dp = 0.025, sc = 0.061, s = 0.072;
-  const double rhoL = 998, muL = 0.001, DL = 1.9e-9, rhoV = 1.19, muV = 1.8e-5, DV = 2.3e-5;
-  const double Lm = 2 / (M_PI * D * D / 4), Gm = 1.2 / (M_PI * D * D / 4);
-  const double ReL = Lm / (a * muL), FrL = Lm * Lm * a / (rhoL * rhoL * g),
-               WeL = Lm * Lm / (rhoL * s * a);
-  const double aw = a * (1 - std::exp(-1.45 * std::pow(sc / s, 0.75) * std::pow(ReL, 0.1) *
-                                      std::pow(FrL, -0.05) * std::pow(WeL, 0.2)));
-  const double kL = 0.0051 * std::pow(Lm / (aw * muL), 2.0 / 3) *
-                    std::pow(muL / (rhoL * DL), -0.5) * std::pow(a * dp, 0.4) /
-                    std::cbrt(rhoL / (muL * g));
-  const double kG = a * DV * 5.23 * std::pow(Gm / (a * muV), 0.7) * std::cbrt(muV / (rhoV * DV)) *
-                    std::pow(a * dp, -2);
-  const TOndaResult onda = OndaCoefficients(Lm, Gm, a, dp, sc, s, muL, rhoL, DL, muV, rhoV, DV);
-  EXPECT_NEAR(onda.WettedRatio, aw / a, 1e-9);
-  EXPECT_NEAR(onda.kL, kL, 1e-9 * kL);
-  EXPECT_NEAR(onda.kG, kG, 1e-9 * kG);
+    const double g = 9.807, a = 190, dp = 0.025, sc = 0.061, s = 0.072;
+    const double rhoL = 998, muL = 0.001, DL = 1.9e-9, rhoV = 1.19, muV = 1.8e-5, DV = 2.3e-5;
+    const double Lm = 2 / (M_PI * D * D / 4), Gm = 1.2 / (M_PI * D * D / 4);
+    const double ReL = Lm / (a * muL), FrL = Lm * Lm * a / (rhoL * rhoL * g),
+                 WeL = Lm * Lm / (rhoL * s * a);
+    const double aw = a * (1 - std::exp(-1.45 * std::pow(sc / s, 0.75) * std::pow(ReL, 0.1) *
+                                        std::pow(FrL, -0.05) * std::pow(WeL, 0.2)));
+    const double kL = 0.0051 * std::pow(Lm / (aw * muL), 2.0 / 3) *
+                      std::pow(muL / (rhoL * DL), -0.5) * std::pow(a * dp, 0.4) /
+                      std::cbrt(rhoL / (muL * g));
+    const double kG = a * DV * 5.23 * std::pow(Gm / (a * muV), 0.7) * std::cbrt(muV / (rhoV * DV)) *
+                      std::pow(a * dp, -2);
+    const TOndaResult onda = OndaCoefficients(Lm, Gm, a, dp, sc, s, muL, rhoL, DL, muV, rhoV, DV);
+    EXPECT_NEAR(onda.WettedRatio, aw / a, 1e-9);
+    EXPECT_NEAR(onda.kL, kL, 1e-9 * kL);
+    EXPECT_NEAR(onda.kG, kG, 1e-9 * kG);
 
-  const double HG = Gm / (kG * aw * rhoV), HL = Lm / (kL * aw * rhoL);
-  EXPECT_NEAR(*r.Case.HTUV, HG, 1e-6 * HG);
-  EXPECT_NEAR(*r.Case.HTUL, HL, 1e-6 * HL);
-  EXPECT_NEAR(*r.Case.HTUOV, HG + 0.8 * HL, 1e-6 * HG);
-  EXPECT_NEAR(*r.Case.HETP, (HG + 0.8 * HL) * std::log(0.8) / (0.8 - 1), 1e-6 * HG);
+    const double HG = Gm / (kG * aw * rhoV), HL = Lm / (kL * aw * rhoL);
+    EXPECT_NEAR(*r.Case.HTUV, HG, 1e-6 * HG);
+    EXPECT_NEAR(*r.Case.HTUL, HL, 1e-6 * HL);
+    EXPECT_NEAR(*r.Case.HTUOV, HG + 0.8 * HL, 1e-6 * HG);
+    EXPECT_NEAR(*r.Case.HETP, (HG + 0.8 * HL) * std::log(0.8) / (0.8 - 1), 1e-6 * HG);
+  }
 }
 
 TEST(PackingFactorEstimated, OnlyAPositiveLeadingNumberIsAPublishedFactor) {

@@ -23,12 +23,25 @@ TEST(WetPackingFactor, LogarithmOfANonPositiveLoadIsAnError) {
   EXPECT_NO_THROW(WetPackingFactor(2, 0.1, false, 0.0));
 }
 
-TEST(RoundDiameter, StandardSizes) {
+TEST(RoundDiameter, LegacyNearestStandardSize) {
   const std::pair<double, double> cases[] = {
       {0.0834, 0.080}, {0.084, 0.080},  {0.094, 0.100},  {0.724, 0.700}, {0.725, 0.750},
       {0.750, 0.750},  {0.7501, 0.800}, {0.9999, 1.000}, {1.2, 1.2},     {1.26, 1.3},
       {0.004, 0.0},    {0.0041, 0.010}, {0.1, 0.1},      {0.9995, 1.0},  {0.150, 0.150}};
-  for (auto [dp, D] : cases) EXPECT_NEAR(RoundDiameter(dp), D, 1e-12) << "dp = " << dp;
+  for (auto [dp, D] : cases) EXPECT_NEAR(RoundDiameter(dp, true), D, 1e-12) << "dp = " << dp;
+}
+
+// The built column is never narrower than the theoretical one: 0.210, 0.906 and 1.319 m went
+// down to 0.20, 0.90 and 1.30 m under the nearest-size rule.
+TEST(RoundDiameter, LiteratureNextStandardSizeUp) {
+  const std::pair<double, double> cases[] = {
+      {0.210, 0.250}, {0.906, 0.950},  {1.319, 1.400},  {0.0001, 0.010}, {0.004, 0.010},
+      {0.060, 0.060}, {0.0601, 0.070}, {0.0834, 0.090}, {0.1, 0.1},      {0.124, 0.150},
+      {0.550, 0.550}, {0.574, 0.600},  {0.9999, 1.000}, {1.0001, 1.100}, {1.226, 1.300}};
+  for (auto [dp, D] : cases) {
+    EXPECT_NEAR(RoundDiameter(dp, false), D, 1e-12) << "dp = " << dp;
+    EXPECT_NEAR(StandardDiameterAtLeast(dp), D, 1e-12) << "dp = " << dp;
+  }
 }
 
 TEST(RoundHalfEven, TiesGoToTheEvenNumber) {

@@ -2,9 +2,12 @@
 // ranking puts rejected packings last.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "CoreTestSupport.h"
 #include "core/Methods.h"
 #include "core/Screening.h"
+#include "core/Services.h"
 
 namespace velm {
 namespace {
@@ -75,6 +78,7 @@ TEST(ScreeningTest, RankingPutsTheSmallestSoundVolumeFirstAndRejectedRowsLast) {
     r.Diameter = d;
     r.PackedHeight = h;
     r.PressureDrop = 300;
+    if (h) r.PressureDropPerStage = 300 * *h / 10;
     r.Findings = std::move(findings);
     return r;
   };
@@ -87,17 +91,43 @@ TEST(ScreeningTest, RankingPutsTheSmallestSoundVolumeFirstAndRejectedRowsLast) {
       row(2, 0.4, 5.0, true, {error}),  // error finding
       row(3, 0.6, 2.0, true),           // 0.565 m3
       row(4, 0.2, 1.0, true, {warning}),
-      row(5, std::nullopt, std::nullopt, true)};  // did not complete
-  RankScreening(rows, 10);
+      row(5, std::nullopt, std::nullopt, true),  // did not complete
+      row(6, 0.1, 1.0, true)};                   // smallest, but its run failed
+  rows.back().Error = "传质计算失败";
+  EXPECT_EQ(RankScreening(rows, 10), TScreenCriterion::PackedVolume);
   std::vector<int> order;
   for (const auto& r : rows) order.push_back(r.Index);
-  EXPECT_EQ(order, (std::vector<int>{3, 1, 4, 0, 2, 5}));
+  EXPECT_EQ(order, (std::vector<int>{3, 1, 4, 6, 0, 2, 5}));
+  // Only sound rows are ranked; a rejected or failed row has no rank.
+  for (const auto& r : rows) EXPECT_EQ(r.Rank.has_value(), !r.Rejected()) << r.Index;
+  EXPECT_EQ(rows[0].Rank, 1);
+  EXPECT_NEAR(*rows[0].RankValue, M_PI / 4 * 0.6 * 0.6 * 2.0, 1e-12);
 
-  // Without stages the cross section decides.
+  // A vacuum column: the pressure drop per stage decides (300 Pa/m x HETP), not the volume.
+  EXPECT_EQ(
+      RankScreening(rows, 10, TScreenCriterion::ByService, ServiceIndexOf("VacuumDistillation")),
+      TScreenCriterion::PressureDropPerStage);
+  order.clear();
+  for (const auto& r : rows) order.push_back(r.Index);
+  EXPECT_EQ(order, (std::vector<int>{3, 1, 4, 6, 0, 2, 5}));
+  rows[1].PressureDropPerStage = 10;  // the larger volume, the smaller pressure drop per stage
+  RankScreening(rows, 10, TScreenCriterion::ByService, ServiceIndexOf("VacuumDistillation"));
+  EXPECT_EQ(rows[0].Index, 1);
+  EXPECT_EQ(*rows[0].RankValue, 10);
+  // An absorber by volume.
+  EXPECT_EQ(RankScreening(rows, 10, TScreenCriterion::ByService, ServiceIndexOf("Absorption")),
+            TScreenCriterion::PackedVolume);
+  EXPECT_EQ(rows[0].Index, 3);
+
+  // Without stages, or when asked, the cross section decides.
+  EXPECT_EQ(RankScreening(rows, 10, TScreenCriterion::Diameter), TScreenCriterion::Diameter);
+  order.clear();
+  for (const auto& r : rows) order.push_back(r.Index);
+  EXPECT_EQ(order, (std::vector<int>{1, 3, 4, 6, 0, 2, 5}));
   RankScreening(rows, 0);
   order.clear();
   for (const auto& r : rows) order.push_back(r.Index);
-  EXPECT_EQ(order, (std::vector<int>{1, 3, 4, 0, 2, 5}));
+  EXPECT_EQ(order, (std::vector<int>{1, 3, 4, 6, 0, 2, 5}));
 }
 
 }  // namespace
