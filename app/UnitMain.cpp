@@ -739,7 +739,15 @@ QWidget* TFormVELM::BuildGasGroup() {
   auto* percent = new QLabel(QStringLiteral("%"));
   percent->setObjectName(QStringLiteral("fpercentUL"));
   grid->addWidget(percent, 6, 3);
-  grid->setRowStretch(7, 1);
+  // Under the design percentage, the service of the column: it decides the pressure drop the
+  // column is designed for (core/Services.cpp).
+  QStringList services;
+  for (const TService& s : Services()) services << QString::fromUtf8(s.Caption);
+  AddListRow(grid, 7, QStringLiteral("ServiceD"), QStringLiteral("工况"), services,
+             QStringLiteral("塔的用途: 决定湿塔压降的常用设计范围 (Strigle; Kister 1992 表 8.4) "
+                            "和填料筛选的排序依据.\n未指定: 只检查约 800 Pa/m 的一般上限."),
+             0);
+  grid->setRowStretch(8, 1);
   return group;
 }
 
@@ -781,14 +789,7 @@ QWidget* TFormVELM::BuildOtherGroup() {
              {QStringLiteral("Normal"), QStringLiteral("Aitken"), QStringLiteral("Orvik Talvsen"),
               QStringLiteral("OTV2")},
              QStringLiteral("泛点迭代的加速收敛方法"), 25);
-  // The service decides the pressure drop the column is designed for (core/Services.cpp).
-  QStringList services;
-  for (const TService& s : Services()) services << QString::fromUtf8(s.Caption);
-  AddListRow(grid, 7, QStringLiteral("ServiceD"), QStringLiteral("工况"), services,
-             QStringLiteral("塔的用途: 决定湿塔压降的常用设计范围 (Strigle; Kister 1992 表 8.4) "
-                            "和填料筛选的排序依据.\n未指定: 只检查约 800 Pa/m 的一般上限."),
-             0);
-  grid->setRowStretch(8, 1);
+  grid->setRowStretch(7, 1);
   return group;
 }
 
