@@ -540,8 +540,9 @@ class TMainWindowTest : public QObject {
   void TabWalksTheInputsInReadingOrderAndSkipsTheUnitSelectors() {
     auto w = MakeWindow(FTable);
     ShowActive(w.get());
-    const QStringList order{"DlD",  "MlD", "SLD",       "DlfD", "AfD",  "LD",  "DvD",  "MvD",
-                            "DvfD", "VD",  "fpercentD", "PTD",  "LmdD", "meD", "alfD", "MethodD"};
+    const QStringList order{"DlD", "MlD",  "SLD",  "DlfD", "AfD",       "LD",
+                            "DvD", "MvD",  "DvfD", "VD",   "fpercentD", "ServiceD",
+                            "PTD", "LmdD", "meD",  "alfD", "MethodD"};
     QWidget* start = w->findChild<QWidget*>(order.first());
     start->setFocus();
     QTRY_VERIFY(start->hasFocus());
