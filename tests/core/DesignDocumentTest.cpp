@@ -2,7 +2,7 @@
 // written in the units shown, a field that is no number, and what a run leaves stale.
 #include <gtest/gtest.h>
 
-#include "core/CoreTestSupport.h"
+#include "CoreTestSupport.h"
 #include "core/DesignDocument.h"
 
 using namespace velm;
