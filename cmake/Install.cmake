@@ -12,12 +12,10 @@ include(GNUInstallDirs)
 
 set(VELM_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/velm)
 
-if(TARGET velm-calc)
-  install(TARGETS velm-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS velm-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${VELM_DATA_INSTALL_DIR}/examples)
 
-if(TARGET velm)
+if(VELM_GUI)
   install(TARGETS velm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Every shipped file the build puts beside the program, found when installing, so that a new
@@ -97,7 +95,7 @@ set(CPACK_STRIP_FILES ON)
 # Chinese glyphs, the SQLite driver that Qt Help reads its files with. The X11 platform plugin
 # comes with libqt6gui6; a native Wayland session is served by qt6-wayland (recommended).
 set(velm_runtime_depends "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
-if(TARGET velm_help)
+if(VELM_GUI)
   string(APPEND velm_runtime_depends ", libqt6sql6-sqlite")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
