@@ -35,14 +35,12 @@ if(VELM_GUI)
          FILES \${velm_data_files})
   ")
 
-  # Desktop integration: menu entry, the project file type, icons drawn by the program itself.
+  # Desktop integration: menu entry, the project file type, icons drawn with the program's own
+  # picture (tools/velm-icons).
   install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/velm.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/velm-mime.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME velm.xml)
-  add_executable(velm-icons ${PROJECT_SOURCE_DIR}/app/IconExport.cpp)
-  target_link_libraries(velm-icons PRIVATE velm_window)
-  velm_warnings(velm-icons)
   set(VELM_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
   add_custom_command(
     OUTPUT ${VELM_ICON_DIR}/256x256/apps/velm.png
@@ -54,13 +52,14 @@ if(VELM_GUI)
   install(DIRECTORY ${VELM_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 
   # What running the program needs, and no more (scripts/run): the program and every target
-  # of the source folders that makes a shipped file (the ALL custom targets).
+  # of the source folders that makes a shipped file (the ALL custom targets); not the tests,
+  # the benchmarks or the build tools.
   add_custom_target(velm_runtime)
   add_dependencies(velm_runtime velm)
   get_property(velm_dirs DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTY SUBDIRECTORIES)
   foreach(dir ${velm_dirs})
     get_filename_component(name ${dir} NAME)
-    if(name STREQUAL "tests" OR name STREQUAL "bench")
+    if(name STREQUAL "tests" OR name STREQUAL "bench" OR name STREQUAL "tools")
       continue()
     endif()
     get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)

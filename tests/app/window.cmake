@@ -9,13 +9,6 @@ velm_add_qt_test(app_SingleInstanceTest SOURCES SingleInstanceTest.cpp
               VELM_EXAMPLES="${PROJECT_SOURCE_DIR}/examples"
   DEPENDS velm)
 
-# The example projects of examples/ are made with this tool (not a test):
-#   velm_make_examples build/app/Packings.cds examples
-add_executable(velm_make_examples MakeExamples.cpp)
-set_target_properties(velm_make_examples PROPERTIES AUTOMOC ON)
-target_link_libraries(velm_make_examples PRIVATE velm_window)
-velm_warnings(velm_make_examples)
-
 # The project commands through the window, and the batch mode of the program on the examples.
 velm_add_qt_test(app_FileCommandsTest SOURCES FileCommandsTest.cpp
   LIBS velm_window
