@@ -14,11 +14,11 @@
 
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
-#include "core/Validity.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
+#include "core/Validity.h"
 
 namespace velm {
 

@@ -209,9 +209,9 @@ QVariant TScreenModel::data(const QModelIndex& index, int role) const {
 QVariant TScreenModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kTitles[kScrColumnCount] = {
-      "排名",         "编号",          "材质",          "规格",       "类型",
-      "塔径 mm",      "理论塔径 mm",   "实际泛点率 %", "压降 Pa/m",  "持液量 m3/m3",
-      "喷淋/最小 %",  "HTUOV m",       "HETP m",        "填料高度 m", "校核"};
+      "排名",        "编号",        "材质",         "规格",       "类型",
+      "塔径 mm",     "理论塔径 mm", "实际泛点率 %", "压降 Pa/m",  "持液量 m3/m3",
+      "喷淋/最小 %", "HTUOV m",     "HETP m",       "填料高度 m", "校核"};
   if (section < 0 || section >= kScrColumnCount) return {};
   return QString::fromUtf8(kTitles[section]);
 }
@@ -219,7 +219,8 @@ QVariant TScreenModel::headerData(int section, Qt::Orientation orientation, int 
 QString TScreenModel::Csv(const std::vector<int>& rowOrder) const {
   QStringList lines;
   QStringList header;
-  for (int c = 0; c < kScrColumnCount; ++c) header << CsvField(headerData(c, Qt::Horizontal).toString());
+  for (int c = 0; c < kScrColumnCount; ++c)
+    header << CsvField(headerData(c, Qt::Horizontal).toString());
   lines << header.join(QLatin1Char(','));
   for (int row : rowOrder) {
     QStringList cells;
@@ -402,7 +403,8 @@ bool TFormScreening::ApplyClick() {
 
 QString TFormScreening::ShownCsv() const {
   std::vector<int> order;
-  for (int r = 0; r < FProxy.rowCount(); ++r) order.push_back(FProxy.mapToSource(FProxy.index(r, 0)).row());
+  for (int r = 0; r < FProxy.rowCount(); ++r)
+    order.push_back(FProxy.mapToSource(FProxy.index(r, 0)).row());
   return FModel.Csv(order);
 }
 

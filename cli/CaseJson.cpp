@@ -19,12 +19,18 @@ struct TFieldInput {
 };
 
 constexpr TFieldInput kFieldInputs[] = {
-    {"LiquidFlow", TField::LD},         {"LiquidDensity", TField::DlD},
-    {"LiquidViscosity", TField::MlD},   {"SurfaceTension", TField::SLD},
-    {"LiquidDiffusivity", TField::DlfD}, {"GasFlow", TField::VD},
-    {"GasDensity", TField::DvD},        {"GasViscosity", TField::MvD},
-    {"GasDiffusivity", TField::DvfD},   {"Lambda", TField::LmdD},
-    {"Kf", TField::KfD},                {"Kp", TField::KpD},
+    {"LiquidFlow", TField::LD},
+    {"LiquidDensity", TField::DlD},
+    {"LiquidViscosity", TField::MlD},
+    {"SurfaceTension", TField::SLD},
+    {"LiquidDiffusivity", TField::DlfD},
+    {"GasFlow", TField::VD},
+    {"GasDensity", TField::DvD},
+    {"GasViscosity", TField::MvD},
+    {"GasDiffusivity", TField::DvfD},
+    {"Lambda", TField::LmdD},
+    {"Kf", TField::KfD},
+    {"Kp", TField::KpD},
 };
 
 // Shortest text that reads back as exactly the same double.
@@ -62,7 +68,8 @@ bool FlagOf(const json& inputs, const char* key, bool dflt) {
   if (!inputs.contains(key)) return dflt;
   const json& v = inputs[key];
   if (v.is_null()) return false;
-  if (!v.is_boolean()) throw TCaseFormatError(std::string("inputs.") + key + " must be true or false");
+  if (!v.is_boolean())
+    throw TCaseFormatError(std::string("inputs.") + key + " must be true or false");
   return v.get<bool>();
 }
 
@@ -182,7 +189,8 @@ json RunCaseJson(const json& input) {
 
   json writes = json::array();
   for (const auto& w : fields.Writes)
-    writes.push_back(w.Caption ? json::array({w.Name, *w.Caption}) : json::array({w.Name, w.Value}));
+    writes.push_back(w.Caption ? json::array({w.Name, *w.Caption})
+                               : json::array({w.Name, w.Value}));
   out["writes"] = writes;
   out["log"] = log.Texts();
   out["messages"] = fields.Messages;

@@ -27,9 +27,10 @@ const char* kUsage =
     "       velm-calc --jsonl             one case per input line, one result per output line\n"
     "       velm-calc --version           the version and the commit it was built from\n"
     "       velm-calc --screen [--table TABLE] [--stages N] [FILE]\n"
-    "                                     the case on every packing of TABLE (.csv or .cds; default\n"
-    "                                     the shipped Packings.cds), one JSON line per packing, best\n"
-    "                                     first; N theoretical stages give the packed height (10)\n";
+    "                                     the case on every packing of TABLE (.csv or .cds;\n"
+    "                                     default the shipped Packings.cds), one JSON line per\n"
+    "                                     packing, best first; N theoretical stages give the\n"
+    "                                     packed height (10)\n";
 
 constexpr int kIncomplete = 3;
 
@@ -95,8 +96,8 @@ std::string DefaultTable() {
   return shipped.string();
 }
 
-int Screen(std::istream& in, const std::string& where, const std::string& tablePath,
-           double stages, bool pretty) {
+int Screen(std::istream& in, const std::string& where, const std::string& tablePath, double stages,
+           bool pretty) {
   nlohmann::json input;
   try {
     input = nlohmann::json::parse(in);

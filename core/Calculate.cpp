@@ -32,7 +32,7 @@ constexpr int kAccelLimit = 1000;
 
 // The packing record's numbers, converted when the run starts.
 struct TPackingNumbers {
-  double NominalSize;  // [m]
+  double NominalSize;   // [m]
   double SpecificArea;  // [m2/m3]
   bool KpLogForm;
   double KpA, KpB;
@@ -236,9 +236,9 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
         // Kister & Gill 1991 (legacy: the constant 40.196).
         dc.FloodPoint.PressureDrop = KisterFloodPressureDrop(Kp, legacy);
         SelectWindow(dc.Curves, 0, kKisterCurves, 1, dc.FloodPoint.PressureDrop, window);
-        const double CPflood = Finite(PolyFitEval(window, 0, 1, 2, 1, coef,
-                                                  dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
-                                      "Yf");
+        const double CPflood = Finite(
+            PolyFitEval(window, 0, 1, 2, 1, coef, dc.FloodPoint.PressureDrop, "△Pf", "Yf", &log),
+            "Yf");
         dc.FloodPoint.Capacity = CPflood;
         dc.FloodPoint.Placed = true;
         // Kinematic viscosity in the capacity parameter, Kister et al. 2007 (legacy: μL). The
@@ -250,9 +250,8 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
                                                  "△P", "Y", window, coef, log);
         dc.DesignPoint.Placed = true;
         dc.Load80Point.Capacity = f80 * CPflood;
-        dc.Load80Point.PressureDrop = PlacePoint(dc.Curves, kKisterCurves,
-                                                 dc.Load80Point.Capacity, "△Pm", "Ym", window, coef,
-                                                 log);
+        dc.Load80Point.PressureDrop = PlacePoint(dc.Curves, kKisterCurves, dc.Load80Point.Capacity,
+                                                 "△Pm", "Ym", window, coef, log);
         dc.Load80Point.Placed = true;
       }
 
@@ -338,9 +337,9 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
     Lw = Div(4.0 * L, area, "液相质量速度");
     Gw = Div(4.0 * V, area, "气相质量速度");
   }
-  TOndaResult onda = OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize,
-                                      pk.CriticalSurfaceTension, sigmaL, muL, rhoL, DL, muV, rhoV,
-                                      DV);
+  TOndaResult onda =
+      OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize, pk.CriticalSurfaceTension, sigmaL,
+                       muL, rhoL, DL, muV, rhoV, DV);
   // Enhancement above half flooding, with the flood fraction of the rounded column.
   const double F = *dc.FloodFraction;
   onda.kL *= LiquidFilmEnhancement(F);

@@ -109,8 +109,8 @@ void KisterCurves(double FP, mnMatrix& Curves) {
   for (int i = 0; i < kKisterCurves; ++i) {
     const double* c = kKister[i];
     Curves[0][i] = c[0];
-    Curves[1][i] = c[1] + c[2] * u + c[3] * std::pow(u, 2) + c[4] * std::pow(u, 3) +
-                   c[5] * std::pow(u, 4);
+    Curves[1][i] =
+        c[1] + c[2] * u + c[3] * std::pow(u, 2) + c[4] * std::pow(u, 3) + c[5] * std::pow(u, 4);
   }
 }
 
@@ -155,7 +155,8 @@ double LiquidHoldup(double muL, double Uls, double rhoL, double dn) {
 double MinimumWettingRate(double dn) { return dn < 0.075 ? 0.08 : 0.12; }
 
 double WettingPercent(double Uls, double a, double dn) {
-  const double p = checked::Div(100.0 * (Uls * 3600.0), MinimumWettingRate(dn) * a, "喷淋密度百分数");
+  const double p =
+      checked::Div(100.0 * (Uls * 3600.0), MinimumWettingRate(dn) * a, "喷淋密度百分数");
   return RoundHalfEven(p);
 }
 

@@ -6,7 +6,7 @@
 namespace velm {
 
 // Number of rows of the two curve tables.
-constexpr int kEckertRows = 12;       // rows 0..10 constant pressure drop, row 11 flooding line
+constexpr int kEckertRows = 12;  // rows 0..10 constant pressure drop, row 11 flooding line
 constexpr int kEckertCurves = 11;
 constexpr int kKisterCurves = 6;
 

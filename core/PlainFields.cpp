@@ -1,9 +1,9 @@
 #include "core/PlainFields.h"
 
-#include "base/Decimal.h"
-#include "base/Errors.h"
 #include <cmath>
 
+#include "base/Decimal.h"
+#include "base/Errors.h"
 #include "base/NumberFormat.h"
 
 namespace velm {
@@ -34,7 +34,8 @@ double TPlainFields::Value(TField f) {
 }
 
 void TPlainFields::SetValue(TField f, double si) {
-  if (!std::isfinite(si)) throw TCalcError(std::string("计算错误: ") + FieldName(f) + " 不是有限数值");
+  if (!std::isfinite(si))
+    throw TCalcError(std::string("计算错误: ") + FieldName(f) + " 不是有限数值");
   Text[static_cast<size_t>(f)] = FormatField(si);
   if (RecordWrites) Writes.push_back({FieldName(f), si, std::nullopt});
 }

@@ -25,7 +25,7 @@ class TPlainFields : public TFieldAccess {
   std::string KpCaption = "压降湿填料因子";  // caption of KpL (the field's name in messages)
   bool RecordWrites = true;
   std::vector<TWrite> Writes;
-  std::vector<std::string> Messages;  // message boxes, in order
+  std::vector<std::string> Messages;        // message boxes, in order
   std::optional<std::string> AbortMessage;  // the field message that ended the run, if any
   std::string WettingCaptionText;
   bool MethodReset = false;

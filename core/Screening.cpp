@@ -13,9 +13,8 @@ namespace velm {
 namespace {
 
 // The inputs a duty carries to every packing; the wet packing factors are the packing's own.
-constexpr TField kDutyInputs[] = {TField::LD,  TField::DlD, TField::MlD, TField::SLD,
-                                  TField::DlfD, TField::VD, TField::DvD, TField::MvD,
-                                  TField::DvfD, TField::LmdD};
+constexpr TField kDutyInputs[] = {TField::LD, TField::DlD, TField::MlD, TField::SLD,  TField::DlfD,
+                                  TField::VD, TField::DvD, TField::MvD, TField::DvfD, TField::LmdD};
 
 TScreenRow RunOne(const TScreenCase& duty, const TPackingRecord& packing, int index) {
   TScreenRow row;

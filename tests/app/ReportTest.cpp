@@ -298,10 +298,9 @@ class TReportTest : public QObject {
     FWindow->findChild<QAction*>(QStringLiteral("MReport_Pdf"))->trigger();
     QCOMPARE(FErrors, QStringList());
     const QString text = PdfText(pdf).remove(QLatin1Char(' '));
-    for (const QString& part :
-         {QStringLiteral("散堆填料塔流体力学计算书"),
-          QStringLiteral("benzene-toluene-distillation.vlm"), Shown("dD"), Shown("HETPD"),
-          Unit("dPwaterU"), QStringLiteral("第1页共1页")})
+    for (const QString& part : {QStringLiteral("散堆填料塔流体力学计算书"),
+                                QStringLiteral("benzene-toluene-distillation.vlm"), Shown("dD"),
+                                Shown("HETPD"), Unit("dPwaterU"), QStringLiteral("第1页共1页")})
       QVERIFY2(text.contains(part), qPrintable(part));
     QCOMPARE(PdfPages(pdf), 1);
 

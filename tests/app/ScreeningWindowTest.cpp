@@ -60,11 +60,11 @@ class TScreeningWindowTest : public QObject {
       const TScreenCase duty = ScreenCaseFromWindow(*FWindow, 10);
       nlohmann::json inputs = nlohmann::json::object();
       const std::pair<const char*, TField> keys[] = {
-          {"LiquidFlow", TField::LD},         {"LiquidDensity", TField::DlD},
-          {"LiquidViscosity", TField::MlD},   {"SurfaceTension", TField::SLD},
+          {"LiquidFlow", TField::LD},          {"LiquidDensity", TField::DlD},
+          {"LiquidViscosity", TField::MlD},    {"SurfaceTension", TField::SLD},
           {"LiquidDiffusivity", TField::DlfD}, {"GasFlow", TField::VD},
-          {"GasDensity", TField::DvD},        {"GasViscosity", TField::MvD},
-          {"GasDiffusivity", TField::DvfD},   {"Lambda", TField::LmdD}};
+          {"GasDensity", TField::DvD},         {"GasViscosity", TField::MvD},
+          {"GasDiffusivity", TField::DvfD},    {"Lambda", TField::LmdD}};
       for (const auto& [key, f] : keys) inputs[key] = duty.Inputs[static_cast<size_t>(f)];
       inputs["FoamingFactor"] = duty.Options.FoamingFactorText;
       inputs["FloodPercent"] = duty.Options.FloodPercentText;
@@ -74,7 +74,8 @@ class TScreeningWindowTest : public QObject {
       QCOMPARE(rows.size(), expected.size());
       for (size_t i = 0; i < expected.size(); ++i) {
         QCOMPARE(rows[i]["Key"].get<std::string>(), expected[i].Packing.F[0]);
-        if (expected[i].Diameter) QCOMPARE(rows[i]["Diameter"].get<double>(), *expected[i].Diameter);
+        if (expected[i].Diameter)
+          QCOMPARE(rows[i]["Diameter"].get<double>(), *expected[i].Diameter);
         if (expected[i].HETP) QCOMPARE(rows[i]["HETP"].get<double>(), *expected[i].HETP);
       }
     }

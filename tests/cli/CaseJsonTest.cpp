@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "cli/CaseJson.h"
+#include "support/TempDir.h"
 
 using nlohmann::json;
 using velm::RunCaseJson;

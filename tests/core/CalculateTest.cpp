@@ -59,7 +59,8 @@ TEST(CalculateRun, FullDesignWritesEveryResultInOrder) {
   EXPECT_EQ(*r.Case.WetPressureDrop, r.Case.DesignPoint.PressureDrop);
   EXPECT_EQ(r.Fields.WettingCaptionText, *r.Case.WettingSufficient ? "饱和喷淋" : "饱和喷淋[不够]");
   // The rounded column's loads follow from the standard diameter.
-  EXPECT_NEAR(*r.Case.GasLoad, 4 * 1.2 / (M_PI * *r.Case.Diameter * *r.Case.Diameter * 1.19), 1e-12);
+  EXPECT_NEAR(*r.Case.GasLoad, 4 * 1.2 / (M_PI * *r.Case.Diameter * *r.Case.Diameter * 1.19),
+              1e-12);
   EXPECT_NEAR(*r.Case.FloodFraction, *r.Case.GasLoad / *r.Case.FloodVelocity, 1e-12);
   EXPECT_EQ(r.Fields[TField::dD], FormatField(RoundDiameter(*r.Case.TheoreticalDiameter)));
 }
@@ -289,8 +290,8 @@ TEST(CalculateRun, LegacyMassTransferUsesTheFloodingMassVelocities) {
   ASSERT_EQ(r.Error, "");
   const TDesignCase& c = r.Case;
   const double Lw = *c.FloodLiquidLoad / 3600 * 998, Gw = 1.2 / 2 * Lw;
-  TOndaResult o = OndaCoefficients(Lw, Gw, 190, 0.025, 0.061, 0.072, 0.001, 998, 1.9e-9, 1.8e-5,
-                                   1.19, 2.3e-5);
+  TOndaResult o =
+      OndaCoefficients(Lw, Gw, 190, 0.025, 0.061, 0.072, 0.001, 998, 1.9e-9, 1.8e-5, 1.19, 2.3e-5);
   o.kL *= LiquidFilmEnhancement(*c.FloodFraction);
   o.kG *= GasFilmEnhancement(*c.FloodFraction);
   const THeights h = TransferHeights(1.2, 2, *c.Diameter, o.kG, o.kL, 190, 1.19, 998, 0.8);

@@ -25,9 +25,9 @@ TEST(WetPackingFactor, LogarithmOfANonPositiveLoadIsAnError) {
 
 TEST(RoundDiameter, StandardSizes) {
   const std::pair<double, double> cases[] = {
-      {0.0834, 0.080}, {0.084, 0.080}, {0.094, 0.100}, {0.724, 0.700}, {0.725, 0.750},
-      {0.750, 0.750},  {0.7501, 0.800}, {0.9999, 1.000}, {1.2, 1.2},   {1.26, 1.3},
-      {0.004, 0.0},    {0.0041, 0.010}, {0.1, 0.1},     {0.9995, 1.0},  {0.150, 0.150}};
+      {0.0834, 0.080}, {0.084, 0.080},  {0.094, 0.100},  {0.724, 0.700}, {0.725, 0.750},
+      {0.750, 0.750},  {0.7501, 0.800}, {0.9999, 1.000}, {1.2, 1.2},     {1.26, 1.3},
+      {0.004, 0.0},    {0.0041, 0.010}, {0.1, 0.1},      {0.9995, 1.0},  {0.150, 0.150}};
   for (auto [dp, D] : cases) EXPECT_NEAR(RoundDiameter(dp), D, 1e-12) << "dp = " << dp;
 }
 
@@ -111,8 +111,8 @@ TEST(WettingPercent, MinimumWettingRateChangesAt75mm) {
 // Worked example of the Onda correlation with the above-half-flooding enhancement, heights on the
 // total area as earlier versions compute them (legacy basis).
 TEST(Onda, WorkedExampleLegacy) {
-  const TOndaResult r = OndaCoefficients(5, 2.5, 200, 0.025, 0.061, 0.072, 0.001, 1000, 2e-9,
-                                         1.8e-5, 1.2, 1.5e-5);
+  const TOndaResult r =
+      OndaCoefficients(5, 2.5, 200, 0.025, 0.061, 0.072, 0.001, 1000, 2e-9, 1.8e-5, 1.2, 1.5e-5);
   EXPECT_NEAR(r.WettedRatio, 0.51516, 5e-6);
   EXPECT_NEAR(r.kL, 1.2365e-4, 5e-9);
   EXPECT_NEAR(r.kG, 0.061211, 5e-7);
@@ -131,15 +131,17 @@ TEST(Onda, EnhancementStartsAboveHalfFloodingAndSmallPackingsUseC2) {
   EXPECT_EQ(GasFilmEnhancement(0.5), 1.0);
   EXPECT_NEAR(LiquidFilmEnhancement(0.75), 1.1232, 5e-5);
   EXPECT_NEAR(GasFilmEnhancement(0.75), 2.3641, 5e-5);
-  const auto big = OndaCoefficients(5, 2.5, 200, 0.0151, 0.061, 0.072, 0.001, 1000, 2e-9, 1.8e-5,
-                                    1.2, 1.5e-5);
-  const auto small = OndaCoefficients(5, 2.5, 200, 0.015, 0.061, 0.072, 0.001, 1000, 2e-9, 1.8e-5,
-                                      1.2, 1.5e-5);
+  const auto big =
+      OndaCoefficients(5, 2.5, 200, 0.0151, 0.061, 0.072, 0.001, 1000, 2e-9, 1.8e-5, 1.2, 1.5e-5);
+  const auto small =
+      OndaCoefficients(5, 2.5, 200, 0.015, 0.061, 0.072, 0.001, 1000, 2e-9, 1.8e-5, 1.2, 1.5e-5);
   EXPECT_NEAR(small.kG / big.kG, 2.0 / 5.23 * std::pow(0.0151 / 0.015, 2.0), 1e-9);
 }
 
 TEST(TransferHeights, StrippingFactorCases) {
-  const auto h = [](double lambda) { return TransferHeights(2, 4, 1, 0.1, 1e-4, 200, 1.2, 1000, lambda); };
+  const auto h = [](double lambda) {
+    return TransferHeights(2, 4, 1, 0.1, 1e-4, 200, 1.2, 1000, lambda);
+  };
   EXPECT_DOUBLE_EQ(h(1.0).HETP, h(1.0).HTUOV);
   EXPECT_DOUBLE_EQ(h(1.0000005).HETP, h(1.0000005).HTUOV);
   EXPECT_DOUBLE_EQ(h(0).HTUOV, h(0).HTUV);

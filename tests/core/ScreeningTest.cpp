@@ -30,9 +30,9 @@ TPackingRecord Variant(const char* key, const char* area, const char* logF, cons
 }
 
 TEST(ScreeningTest, EveryRowEqualsTheSingleRunOfItsPacking) {
-  const std::vector<TPackingRecord> table = {
-      Variant("A", "190", "2.70672", "509 (1/m)"), Variant("B", "120", "2.4", "251 (1/m)"),
-      Variant("C", "340", "3.1", "")};
+  const std::vector<TPackingRecord> table = {Variant("A", "190", "2.70672", "509 (1/m)"),
+                                             Variant("B", "120", "2.4", "251 (1/m)"),
+                                             Variant("C", "340", "3.1", "")};
   for (int method : {kEckertOrvik, kKisterOrvik}) {
     TRun base;
     base.Case.FloodMethod = method;
