@@ -1,5 +1,6 @@
 #pragma once
-// Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf] [--chart OUT]`.
+// Headless run of one project: `velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]
+// [--chart OUT]`.
 //
 // No window is built: the project is read into a design document (core/DesignDocument) as the
 // window's open command would read it, recalculated as the window does, and every input and result
@@ -7,12 +8,12 @@
 // text unit" (the caption as the window's label shows it, without spaces; the text trimmed and, as
 // the window shows it, long numbers in 7 digits; an empty text or unit is written "-"; a result the
 // recalculation did not write, kept from earlier inputs, ends in " stale"), followed by the option
-// lists and the two "计算" boxes as "name caption text", and the validity findings as "finding level
-// code field text" lines; with --json one JSON object instead (rows carry "caption" and "stale";
-// the object has "captions" of the lists and boxes, and "findings"). Every message box text goes to
-// standard error. With --report the calculation report of the recalculated project is then written
-// to OUT.xlsx by the window's own report code (a window nobody sees opens the project for it) (the date as the window would write it); with --pdf
-// the same report as a PDF page.
+// lists and the two "计算" boxes as "name caption text", and the validity findings as "finding
+// level code field text" lines; with --json one JSON object instead (rows carry "caption" and
+// "stale"; the object has "captions" of the lists and boxes, and "findings"). Every message box
+// text goes to standard error. With --report the calculation report of the recalculated project is
+// then written to OUT.xlsx by the window's own report code (a window nobody sees opens the project
+// for it) (the date as the window would write it); with --pdf the same report as a PDF page.
 //
 // Exit codes: 0 done; 1 the project (or the packing table) could not be read; 2 wrong command
 // line (also a project path that names no file); 3 the project was read but the recalculation did

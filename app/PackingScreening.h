@@ -25,9 +25,22 @@ std::vector<TPackingRecord> PackingTableRecords(const TFormVELM& form);
 
 // Columns of the screening table.
 enum TScreenColumn : int {
-  kScrRank, kScrKey, kScrMaterial, kScrSize, kScrType, kScrDiameter, kScrTheoreticalDiameter,
-  kScrFloodFraction, kScrPressureDrop, kScrHoldup, kScrWetting, kScrHTUOV, kScrHETP,
-  kScrPackedHeight, kScrFindings, kScrColumnCount
+  kScrRank,
+  kScrKey,
+  kScrMaterial,
+  kScrSize,
+  kScrType,
+  kScrDiameter,
+  kScrTheoreticalDiameter,
+  kScrFloodFraction,
+  kScrPressureDrop,
+  kScrHoldup,
+  kScrWetting,
+  kScrHTUOV,
+  kScrHETP,
+  kScrPackedHeight,
+  kScrFindings,
+  kScrColumnCount
 };
 
 class TScreenModel : public QAbstractTableModel {

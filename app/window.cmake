@@ -30,11 +30,5 @@ set_target_properties(velm PROPERTIES AUTOMOC ON)
 target_link_libraries(velm PRIVATE velm_window velm_report velm_units velm_grid velm_table velm_base velm_core
                                    Qt6::Widgets)
 velm_warnings(velm)
-if(TARGET velm_packings)
-  add_dependencies(velm velm_packings)
-endif()
-if(TARGET velm_helpfile)
-  add_dependencies(velm velm_helpfile)
-endif()
-# The report template beside the program.
-add_dependencies(velm velm_template)
+# The shipped files beside the program: packing table, help file, report template.
+add_dependencies(velm velm_packings velm_helpfile velm_template)

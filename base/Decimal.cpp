@@ -99,8 +99,8 @@ double StrToFloat(std::string_view text) {
 std::string LeadingNumber(std::string_view text) {
   std::string_view t = Trim(text);
   size_t i = 0;
-  while (i < t.size() && (IsDigit(t[i]) || t[i] == '+' || t[i] == '-' || t[i] == '.' ||
-                          t[i] == 'e' || t[i] == 'E'))
+  while (i < t.size() &&
+         (IsDigit(t[i]) || t[i] == '+' || t[i] == '-' || t[i] == '.' || t[i] == 'e' || t[i] == 'E'))
     ++i;
   return std::string(t.substr(0, i));
 }

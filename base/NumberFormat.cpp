@@ -14,8 +14,8 @@ std::string FormatGeneral(double value, int precision, int minExpDigits) {
 
   // Correctly rounded scientific form "d.ddddde[+-]xx" (to_chars rounds the exact binary value).
   char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                           precision - 1);
+  auto res =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision - 1);
   std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
 
   bool negative = false;

@@ -22,8 +22,7 @@ void WriteReport(const std::string& path) {
   xls.FSheet.Put("Name", "benzene-toluene-distillation.vl");
   // The cells a report writes: rows 2 to 52, up to six per row.
   for (int row = 2; row <= 52; ++row)
-    for (int column : {2, 3, 4, 6, 7, 8})
-      xls.FSheet.Put("Cells", {row, column}, "0.0434077912345");
+    for (int column : {2, 3, 4, 6, 7, 8}) xls.FSheet.Put("Cells", {row, column}, "0.0434077912345");
   xls.Save();
 }
 

@@ -12,12 +12,10 @@ include(GNUInstallDirs)
 
 set(VELM_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/velm)
 
-if(TARGET velm-calc)
-  install(TARGETS velm-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS velm-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${VELM_DATA_INSTALL_DIR}/examples)
 
-if(TARGET velm)
+if(VELM_GUI)
   install(TARGETS velm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   # Every shipped file the build puts beside the program, found when installing, so that a new
@@ -37,14 +35,12 @@ if(TARGET velm)
          FILES \${velm_data_files})
   ")
 
-  # Desktop integration: menu entry, the project file type, icons drawn by the program itself.
+  # Desktop integration: menu entry, the project file type, icons drawn with the program's own
+  # picture (tools/velm-icons).
   install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/velm.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/velm-mime.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME velm.xml)
-  add_executable(velm-icons ${PROJECT_SOURCE_DIR}/app/IconExport.cpp)
-  target_link_libraries(velm-icons PRIVATE velm_window)
-  velm_warnings(velm-icons)
   set(VELM_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
   add_custom_command(
     OUTPUT ${VELM_ICON_DIR}/256x256/apps/velm.png
@@ -56,13 +52,14 @@ if(TARGET velm)
   install(DIRECTORY ${VELM_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 
   # What running the program needs, and no more (scripts/run): the program and every target
-  # of the source folders that makes a shipped file (the ALL custom targets).
+  # of the source folders that makes a shipped file (the ALL custom targets); not the tests,
+  # the benchmarks or the build tools.
   add_custom_target(velm_runtime)
   add_dependencies(velm_runtime velm)
   get_property(velm_dirs DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTY SUBDIRECTORIES)
   foreach(dir ${velm_dirs})
     get_filename_component(name ${dir} NAME)
-    if(name STREQUAL "tests" OR name STREQUAL "bench")
+    if(name STREQUAL "tests" OR name STREQUAL "bench" OR name STREQUAL "tools")
       continue()
     endif()
     get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
@@ -97,7 +94,7 @@ set(CPACK_STRIP_FILES ON)
 # Chinese glyphs, the SQLite driver that Qt Help reads its files with. The X11 platform plugin
 # comes with libqt6gui6; a native Wayland session is served by qt6-wayland (recommended).
 set(velm_runtime_depends "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
-if(TARGET velm_help)
+if(VELM_GUI)
   string(APPEND velm_runtime_depends ", libqt6sql6-sqlite")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
