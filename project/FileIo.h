@@ -7,14 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace velm {
+#include "base/SafeFiles.h"
 
-// A project, legacy or recent-files file could not be found, read or written. The text names
-// the file and the reason and is meant for the user.
-class TFileError : public std::runtime_error {
- public:
-  explicit TFileError(const std::string& what) : std::runtime_error(what) {}
-};
+namespace velm {
 
 // The bytes of the file. Throws TFileError when it is missing or cannot be read.
 std::string ReadWholeFile(const QString& fileName);

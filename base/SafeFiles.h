@@ -1,0 +1,37 @@
+#pragma once
+// Files on a machine that is not always kind: a full disk, a save cut short, a name at the
+// file system's length limit. Every writer of the program replaces a file the same way: the
+// bytes go to a temporary file beside the target, which is renamed over it only when every
+// byte reached the disk; whatever fails on the way leaves the old file as it was and ends in a
+// TFileError that names the file and the cause in words a user reads.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace velm {
+
+// A file could not be found, read or written. The text names the file and the reason and is
+// meant for the user.
+class TFileError : public std::runtime_error {
+ public:
+  explicit TFileError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// The reason of a failed system call (an errno value) in Chinese, e.g. ENOSPC "磁盘空间不足".
+std::string SystemReason(int error);
+
+// `path` in quotation marks, for messages.
+std::string QuotedPath(const std::string& path);
+
+// The name of this process's next temporary file for `path`: hidden, in the same folder,
+// "." + name + "." + process id + "-" + count + ".velm-tmp", the name cut short (at a character
+// boundary) so that it fits the folder's file-name limit.
+std::string TemporaryNameFor(const std::string& path);
+
+// Replaces the file at `path` with `bytes` through a temporary file beside it (flushed to the
+// disk, given the old file's permissions, then renamed over it). Throws TFileError naming
+// `path` and the cause; the old file is then unchanged and the temporary file removed.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace velm
