@@ -113,6 +113,17 @@ int RunBatch(const QStringList& arguments) {
     if (type == QtCriticalMsg || type == QtFatalMsg) QTextStream(stderr) << text << '\n';
   });
 
+  // An output named by an empty text is a slip of the caller, not a wish for no output.
+  for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if ((a == QLatin1String("--report") || a == QLatin1String("--pdf") ||
+         a == QLatin1String("--chart")) &&
+        arguments[i + 1].isEmpty()) {
+      err << "velm: " << a << " 后面的文件名是空的\n";
+      return 2;
+    }
+  }
+
   QString file;
   QString chart;
   bool json = false;

@@ -19,6 +19,7 @@
 #include "base/NumberFormat.h"
 #include "core/Validity.h"
 #include "ooxml/Workbook.h"
+#include "project/FileIo.h"
 #include "report/MyXls.h"
 #include "report/SheetPrinter.h"
 #include "units/ComboBoxU.h"
@@ -160,6 +161,7 @@ void TFormVELM::MReport_PdfClick(QObject*) {
 }
 
 void TFormVELM::ExportReportPdf(const QString& path) {
+  CheckOutputFile(path, FCurrentFile);
   QTemporaryDir dir;
   if (!dir.isValid()) throw std::runtime_error("无法创建临时文件夹");
   const QString name = FCurrentFile.isEmpty()
@@ -200,6 +202,7 @@ void TFormVELM::MReport_SaveClick(QObject*) {
 }
 
 void TFormVELM::WriteReport(const QString& path) {
+  CheckOutputFile(path, FCurrentFile);
   TMyXls xls(Utf8(ReportTemplateFile()), 0, Utf8(path));
   const TVariant& sheet = xls.FSheet;
   auto put = [&sheet](int row, int column, const QString& text) {

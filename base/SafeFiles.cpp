@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace velm {
 
@@ -74,6 +75,16 @@ class TDescriptor {
   int FFd;
 };
 
+std::string FileKindName(mode_t mode) {
+  if (S_ISDIR(mode)) return "文件夹";
+  if (S_ISFIFO(mode)) return "命名管道（FIFO）";
+  if (S_ISCHR(mode)) return "字符设备";
+  if (S_ISBLK(mode)) return "块设备";
+  if (S_ISSOCK(mode)) return "套接字";
+  if (S_ISLNK(mode)) return "符号链接";
+  return "特殊文件";
+}
+
 }  // namespace
 
 std::string SystemReason(int error) {
@@ -125,17 +136,53 @@ std::string SystemReason(int error) {
 
 std::string QuotedPath(const std::string& path) { return "\u201C" + path + "\u201D"; }
 
+std::string ResolveOutputPath(const std::string& path, const std::vector<std::string>& kept) {
+  namespace fs = std::filesystem;
+  if (path.empty()) throw TFileError("没有给出要保存的文件名");
+  fs::path target = path;
+  std::error_code ec;
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+    if (hops == 40) throw TFileError("无法保存" + QuotedPath(path) + "：" + SystemReason(ELOOP));
+    const fs::path link = fs::read_symlink(target, ec);
+    if (ec) throw TFileError("无法保存" + QuotedPath(path) + "：" + SystemReason(ec.value()));
+    target = link.is_absolute() ? link : target.parent_path() / link;
+  }
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode))
+    throw TFileError("无法保存" + QuotedPath(path) + "：它是" + FileKindName(st.st_mode) +
+                     "，不是普通文件");
+  if (target.filename().empty()) throw TFileError("无法保存" + QuotedPath(path) + "：没有文件名");
+  for (const std::string& other : kept) {
+    if (other.empty()) continue;
+    struct stat ot {};
+    bool same;
+    if (exists && ::stat(other.c_str(), &ot) == 0) {
+      same = ot.st_dev == st.st_dev && ot.st_ino == st.st_ino;
+    } else {
+      std::error_code e1, e2;
+      const fs::path a = fs::weakly_canonical(target, e1), b = fs::weakly_canonical(other, e2);
+      same = !e1 && !e2 && a == b;
+    }
+    if (same)
+      throw TFileError("无法保存" + QuotedPath(path) + "：这是打开的项目文件" + QuotedPath(other) +
+                       "，保存到这里会覆盖项目");
+  }
+  return target.string();
+}
+
 std::string TemporaryNameFor(const std::string& path) {
   static std::atomic<unsigned long long> count{0};
   return TemporaryStem(path) + "." + std::to_string(::getpid()) + "-" + std::to_string(count++) +
          kTemporarySuffix;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+void WriteFileAtomically(const std::string& name, std::string_view bytes) {
+  const std::string path = ResolveOutputPath(name);
   const std::string temp = TemporaryNameFor(path);
   auto fail = [&](int error) {
     ::unlink(temp.c_str());
-    return TFileError("无法保存" + QuotedPath(path) + "：" + SystemReason(error));
+    return TFileError("无法保存" + QuotedPath(name) + "：" + SystemReason(error));
   };
   struct stat old {};
   const bool replaces = ::stat(path.c_str(), &old) == 0;
@@ -143,7 +190,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   TDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.Get() < 0) {
     const int error = errno;
-    throw TFileError("无法保存" + QuotedPath(path) + "：" + SystemReason(error));
+    throw TFileError("无法保存" + QuotedPath(name) + "：" + SystemReason(error));
   }
   size_t done = 0;
   while (done < bytes.size()) {

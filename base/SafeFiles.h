@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velm {
 
@@ -24,14 +25,21 @@ std::string SystemReason(int error);
 // `path` in quotation marks, for messages.
 std::string QuotedPath(const std::string& path);
 
+// The file an output named `path` writes: a symbolic link is followed to the file it names,
+// which is then replaced (the link stays). Throws TFileError for an empty name, a folder, an
+// existing file that is not a regular file (a device, a named pipe, a socket), and for the
+// file of any of `kept` (the open project: found as the same file, also by another path).
+std::string ResolveOutputPath(const std::string& path, const std::vector<std::string>& kept = {});
+
 // The name of this process's next temporary file for `path`: hidden, in the same folder,
 // "." + name + "." + process id + "-" + count + ".velm-tmp", the name cut short (at a character
 // boundary) so that it fits the folder's file-name limit.
 std::string TemporaryNameFor(const std::string& path);
 
-// Replaces the file at `path` with `bytes` through a temporary file beside it (flushed to the
-// disk, given the old file's permissions, then renamed over it). Throws TFileError naming
-// `path` and the cause; the old file is then unchanged and the temporary file removed.
+// Replaces the file at ResolveOutputPath(`path`) with `bytes` through a temporary file beside
+// it (flushed to the disk, given the old file's permissions, then renamed over it). Throws
+// TFileError naming `path` and the cause; the old file is then unchanged and the temporary file
+// removed.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace velm

@@ -63,6 +63,11 @@ void WriteWholeFile(const QString& fileName, std::string_view bytes) {
   if (!file.commit()) fail("保存文件出错");
 }
 
+void CheckOutputFile(const QString& fileName, const QString& project) {
+  ResolveOutputPath(QFile::encodeName(fileName).toStdString(),
+                    {QFile::encodeName(project).toStdString()});
+}
+
 std::string TTextLines::Next() {
   ++FLinesRead;
   if (AtEnd()) return {};

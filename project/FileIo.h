@@ -27,6 +27,11 @@ std::string ReadProjectBytes(const QString& fileName);
 // leaves the previous file as it was and throws TFileError.
 void WriteWholeFile(const QString& fileName, std::string_view bytes);
 
+// Refuses an output to `fileName` that would replace the open `project` (also through another
+// path or a symbolic link), or that names no file, a folder or a device (ResolveOutputPath).
+// Throws TFileError with the reason.
+void CheckOutputFile(const QString& fileName, const QString& project);
+
 // Lines of a text file, as the platform's text files are read: a line ends at CR LF, LF or a
 // lone CR; reading past the end gives empty lines. Each line is decoded from GB2312 (read as
 // GB18030) to UTF-8.
