@@ -19,6 +19,7 @@
 #include "app/UnitMain.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
+#include "base/SafeFiles.h"
 #include "units/ComboBoxU.h"
 #include "units/EditD.h"
 
@@ -155,9 +156,14 @@ int RunBatch(const QStringList& arguments) {
     Usage(err);
     return 2;
   }
-  // A path that names no file is a wrong command line, not a project that failed to read.
-  if (!QFileInfo(file).isFile()) {
+  // A path that names no file is a wrong command line, not a project that failed to read; a
+  // pipe or device is refused before anything could wait on it.
+  if (!QFileInfo::exists(file)) {
     err << "velm: no such project file \"" << file << "\"\n";
+    return 2;
+  }
+  if (const auto problem = DocumentProblem(QFile::encodeName(file).toStdString())) {
+    err << "velm: " << QString::fromStdString(*problem) << '\n';
     return 2;
   }
 

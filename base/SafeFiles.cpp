@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -135,6 +136,55 @@ std::string SystemReason(int error) {
 }
 
 std::string QuotedPath(const std::string& path) { return "\u201C" + path + "\u201D"; }
+
+std::optional<std::string> DocumentProblem(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int error = errno;
+    if (error == ENOENT) return "找不到文件" + QuotedPath(path);
+    return "无法打开文件" + QuotedPath(path) + "：" + SystemReason(error);
+  }
+  if (S_ISDIR(st.st_mode)) return QuotedPath(path) + "是文件夹，不是文件";
+  if (!S_ISREG(st.st_mode))
+    return QuotedPath(path) + "是" + FileKindName(st.st_mode) + "，不是普通文件，不能打开";
+  return std::nullopt;
+}
+
+int OpenDocument(const std::string& path) {
+  if (const auto problem = DocumentProblem(path)) throw TFileError(*problem);
+  // Checked again on what was opened: the name may have been given to a pipe in between.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    throw TFileError("无法打开文件" + QuotedPath(path) + "：" + SystemReason(error));
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw TFileError(QuotedPath(path) + "不是普通文件，不能打开");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+std::string ReadDocument(const std::string& path, std::int64_t limit) {
+  TDescriptor fd(OpenDocument(path));
+  std::string bytes;
+  char buffer[65536];
+  while (limit < 0 || std::int64_t(bytes.size()) <= limit) {
+    size_t want = sizeof buffer;
+    if (limit >= 0) want = std::min<std::uint64_t>(want, std::uint64_t(limit) + 1 - bytes.size());
+    const ssize_t n = ::read(fd.Get(), buffer, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      throw TFileError("读取文件" + QuotedPath(path) + "出错：" + SystemReason(error));
+    }
+    if (n == 0) break;
+    bytes.append(buffer, size_t(n));
+  }
+  return bytes;
+}
 
 std::string ResolveOutputPath(const std::string& path, const std::vector<std::string>& kept) {
   namespace fs = std::filesystem;

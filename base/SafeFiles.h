@@ -5,6 +5,7 @@
 // byte reached the disk; whatever fails on the way leaves the old file as it was and ends in a
 // TFileError that names the file and the cause in words a user reads.
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +25,20 @@ std::string SystemReason(int error);
 
 // `path` in quotation marks, for messages.
 std::string QuotedPath(const std::string& path);
+
+// Why the file at `path` cannot be read as a document, or nothing: a document is an existing
+// regular file (a symbolic link is followed). Asks the file system only, so it never waits.
+std::optional<std::string> DocumentProblem(const std::string& path);
+
+// Opens the document at `path` for reading without waiting on it (a named pipe or a device
+// given as a document would block the program), refused unless it is a regular file. Returns
+// the descriptor (the caller closes it). Throws TFileError naming the file and the cause.
+int OpenDocument(const std::string& path);
+
+// The bytes of the document at `path`, at most `limit` + 1 of them when `limit` >= 0 (so that
+// the caller can tell a file that is too large). Throws TFileError as OpenDocument, and for a
+// failed read.
+std::string ReadDocument(const std::string& path, std::int64_t limit = -1);
 
 // The file an output named `path` writes: a symbolic link is followed to the file it names,
 // which is then replaced (the link stays). Throws TFileError for an empty name, a folder, an

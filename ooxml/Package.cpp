@@ -1,5 +1,6 @@
 #include "ooxml/Package.h"
 
+#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -35,9 +36,17 @@ std::string ZipErrorText(int code) {
 }  // namespace
 
 TPackage TPackage::Read(const std::string& path, const TPackageLimits& limits) {
+  // Opened as a document: a pipe or device in the template's place is refused, not waited on.
+  int fd = -1;
+  try {
+    fd = OpenDocument(path);
+  } catch (const TFileError& e) {
+    throw TOoxmlError(e.what());
+  }
   int code = 0;
-  std::unique_ptr<zip_t, TZipCloser> zip(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+  std::unique_ptr<zip_t, TZipCloser> zip(zip_fdopen(fd, ZIP_CHECKCONS, &code));
   if (!zip) {
+    ::close(fd);
     if (code == ZIP_ER_NOENT) throw TOoxmlError("找不到文件" + Quoted(path));
     if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
       throw TOoxmlError(Quoted(path) + "不是有效的工作簿文件（" + ZipErrorText(code) + "）");

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "base/SafeFiles.h"
+#include "support/Pipe.h"
 #include "support/TempDir.h"
 
 namespace velm {
@@ -19,6 +20,36 @@ namespace fs = std::filesystem;
 std::string Contents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Only regular files are documents; anything else is refused at once, naming the file and what
+// it is, never waited on.
+TEST(Document, OnlyRegularFilesAreReadAndNothingWaits) {
+  const test::TTempDir dir;
+  const test::TPipe pipe(dir.File("pipe"));
+  fs::create_directory(dir.File("folder"));
+  std::ofstream(dir.File("file")) << "bytes";
+  const std::pair<std::string, const char*> refused[] = {
+      {pipe.Path(), "命名管道"},
+      {"/dev/null", "字符设备"},
+      {dir.File("folder"), "文件夹"},
+      {dir.File("missing"), "找不到文件"},
+  };
+  for (const auto& [path, reason] : refused) {
+    SCOPED_TRACE(path);
+    try {
+      ReadDocument(path);
+      ADD_FAILURE() << "read";
+    } catch (const TFileError& e) {
+      EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(DocumentProblem(path));
+  }
+  EXPECT_FALSE(pipe.WaitedOn());
+  EXPECT_EQ(ReadDocument(dir.File("file")), "bytes");
+  EXPECT_EQ(ReadDocument(dir.File("file"), 2), "byt");  // the limit and one byte more
+  EXPECT_FALSE(DocumentProblem(dir.File("file")));
 }
 
 // Outputs that must not be written, each with a word of its reason.

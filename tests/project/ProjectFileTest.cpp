@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "TestForm.h"
@@ -11,6 +12,8 @@
 #include "project/FileIo.h"
 #include "project/FormRecord.h"
 #include "project/ProjectFile.h"
+#include "project/RecentFiles.h"
+#include "support/Pipe.h"
 
 namespace velm {
 namespace {
@@ -123,6 +126,26 @@ TEST(ProjectFileOpen, FilesLargerThanAProjectAreNotRead) {
   }
   // A folder is not a project either.
   EXPECT_THROW(ReadProjectFile(&form, dir.path()), TFileError);
+}
+
+// A named pipe as the project (command line, hand-over, open dialog) or as the recent-files
+// list is refused at once, naming it, instead of freezing the window.
+TEST(ProjectFileOpen, PipesAreRefusedUnread) {
+  QTemporaryDir dir;
+  const test::TPipe pipe(dir.filePath("p.vlm").toStdString());
+  const QString path = QString::fromStdString(pipe.Path());
+  TTestForm form;
+  for (const auto& read : std::initializer_list<std::function<void()>>{
+           [&] { ReadProjectFile(&form, path); }, [&] { TRecentFiles().Load(path); }}) {
+    try {
+      read();
+      ADD_FAILURE() << "read";
+    } catch (const TFileError& e) {
+      EXPECT_NE(std::string(e.what()).find("命名管道"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("p.vlm"), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_FALSE(pipe.WaitedOn());
 }
 
 TEST(ProjectFileOpen, DeletedFileIsFileNotFound) {
