@@ -22,6 +22,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "base/SafeFiles.h"
 #include "core/DesignDocument.h"
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
@@ -177,6 +178,17 @@ int RunBatch(const QStringList& arguments) {
     if (type == QtCriticalMsg || type == QtFatalMsg) QTextStream(stderr) << text << '\n';
   });
 
+  // An output named by an empty text is a slip of the caller, not a wish for no output.
+  for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if ((a == QLatin1String("--report") || a == QLatin1String("--pdf") ||
+         a == QLatin1String("--chart")) &&
+        arguments[i + 1].isEmpty()) {
+      err << "velm: " << a << " 后面的文件名是空的\n";
+      return 2;
+    }
+  }
+
   QString file;
   QString chart;
   bool json = false;
@@ -208,9 +220,14 @@ int RunBatch(const QStringList& arguments) {
     Usage(err);
     return 2;
   }
-  // A path that names no file is a wrong command line, not a project that failed to read.
-  if (!QFileInfo(file).isFile()) {
+  // A path that names no file is a wrong command line, not a project that failed to read; a
+  // pipe or device is refused before anything could wait on it.
+  if (!QFileInfo::exists(file)) {
     err << "velm: no such project file \"" << file << "\"\n";
+    return 2;
+  }
+  if (const auto problem = DocumentProblem(QFile::encodeName(file).toStdString())) {
+    err << "velm: " << QString::fromStdString(*problem) << '\n';
     return 2;
   }
 

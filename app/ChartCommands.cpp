@@ -19,6 +19,7 @@
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
 #include "core/Validity.h"
+#include "project/FileIo.h"
 
 namespace velm {
 
@@ -189,12 +190,18 @@ void TFormVELM::MReport_PerSaveClick() {
       FSetup.ChartSaveDialog(this, QDir(DialogDirectory()).filePath(base + QStringLiteral(".png")));
   if (path.isEmpty()) return;
   QString error;
-  if (!SaveChart(*FEnvelope, FChartNotes, path, &error)) ReportError(error);
+  if (!SaveChartTo(path, &error)) ReportError(error);
 }
 
 bool TFormVELM::SaveChartTo(const QString& path, QString* error) {
   if (!DrawChartNow()) {
     if (error) *error = QStringLiteral("操作性能图无法绘制: 数据不全或计算未完成");
+    return false;
+  }
+  try {
+    CheckOutputFile(path, FCurrentFile);
+  } catch (const TFileError& e) {
+    if (error) *error = QString::fromStdString(e.what());
     return false;
   }
   return SaveChart(*FEnvelope, FChartNotes, path, error);

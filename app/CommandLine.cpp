@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "base/SafeFiles.h"
+
 namespace velm {
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -35,6 +37,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!std::filesystem::exists(status)) return error("no such project file \"" + paths[0] + "\"");
     if (std::filesystem::is_directory(status))
       return error("\"" + paths[0] + "\" is a folder, not a project file");
+    if (const auto problem = DocumentProblem(paths[0])) return error(*problem);
     return {TCommandLine::TMode::Window, paths[0], {}};
   }
   return {};

@@ -20,6 +20,7 @@
 #include "core/Methods.h"
 #include "core/Validity.h"
 #include "ooxml/Workbook.h"
+#include "project/FileIo.h"
 #include "report/MyXls.h"
 #include "report/SheetPrinter.h"
 #include "units/ComboBoxU.h"
@@ -196,6 +197,7 @@ void TFormVELM::WriteReport(const QString& path) {
 void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
                        const QString& projectFile, const QString& packingText,
                        const QString& path) {
+  CheckOutputFile(path, projectFile);
   TMyXls xls(Utf8(templateFile), 0, Utf8(path));
   const TVariant& sheet = xls.FSheet;
   auto put = [&sheet](int row, int column, const QString& text) {
@@ -311,6 +313,7 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
 void ExportDesignReportPdf(const TDesignDocument& doc, const QString& templateFile,
                            const QString& projectFile, const QString& packingText,
                            const QString& path) {
+  CheckOutputFile(path, projectFile);
   QTemporaryDir dir;
   if (!dir.isValid()) throw std::runtime_error("无法创建临时文件夹");
   const QString name = projectFile.isEmpty() ? QStringLiteral("report.xlsx")

@@ -44,6 +44,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "base/SafeFiles.h"
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
@@ -502,6 +503,14 @@ QString TFormVELM::SettingsFile() const {
 void TFormVELM::LoadWindowSettings() {
   const QString file = SettingsFile();
   if (file.isEmpty()) return;
+  // A pipe or device in the file's place would block the start: refused and said once.
+  if (QFileInfo::exists(file)) {
+    if (const auto problem = DocumentProblem(QFile::encodeName(file).toStdString())) {
+      FSetup.ErrorBox(
+          this, QStringLiteral("窗口设置无法读取，已忽略：") + QString::fromStdString(*problem));
+      return;
+    }
+  }
   const QSettings settings(file, QSettings::IniFormat);
   bool ok = false;
   const int height = settings.value(kMessagesHeightKey).toInt(&ok);
@@ -515,6 +524,7 @@ void TFormVELM::SaveWindowSettings() {
   const QString file = SettingsFile();
   // The default height is not stored: it follows the screen of the next start.
   if (file.isEmpty() || !FMessagesHeightChosen) return;
+  if (QFileInfo::exists(file) && DocumentProblem(QFile::encodeName(file).toStdString())) return;
   QSettings settings(file, QSettings::IniFormat);
   settings.setValue(kMessagesHeightKey, FSplitter->sizes().value(1, FMessages->height()));
   settings.sync();

@@ -1,12 +1,12 @@
 #include "automation/Settings.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <set>
 
 #include "automation/AutoObject.h"
 #include "base/Decimal.h"
+#include "base/SafeFiles.h"
 
 namespace velm {
 namespace {
@@ -47,13 +47,14 @@ TSettings TSettings::Load() { return LoadFile(DefaultPath()); }
 
 TSettings TSettings::LoadFile(const std::string& path) {
   if (path.empty()) return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
   std::string text;
-  text.resize(MaxFileSize + 1);
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (static_cast<size_t>(in.gcount()) > MaxFileSize) return {};
-  text.resize(static_cast<size_t>(in.gcount()));
+  try {
+    // A pipe or device put in the file's place is refused instead of waited on.
+    text = ReadDocument(path, static_cast<std::int64_t>(MaxFileSize));
+  } catch (const TFileError&) {
+    return {};
+  }
+  if (text.size() > MaxFileSize) return {};
   return FromText(text);
 }
 

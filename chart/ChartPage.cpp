@@ -1,10 +1,12 @@
 #include "chart/ChartPage.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <cmath>
+
+#include "base/SafeFiles.h"
 
 namespace velm {
 
@@ -176,20 +178,22 @@ QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {
 bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& path,
                QString* error) {
   const bool svg = QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (error) *error = QStringLiteral("无法写入文件 \"%1\": %2").arg(path, file.errorString());
-    return false;
-  }
-  bool written;
+  QByteArray bytes;
   if (svg) {
-    const QByteArray bytes = ChartSvg(env, notes);
-    written = file.write(bytes) == bytes.size();
+    bytes = ChartSvg(env, notes);
   } else {
-    written = ChartPicture(env, notes, 3).save(&file, "PNG");
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!ChartPicture(env, notes, 3).save(&buffer, "PNG")) {
+      if (error) *error = QStringLiteral("无法保存“%1”：图片编码失败").arg(path);
+      return false;
+    }
   }
-  if (!written || !file.commit()) {
-    if (error) *error = QStringLiteral("无法写入文件 \"%1\": %2").arg(path, file.errorString());
+  try {
+    WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                        std::string_view(bytes.constData(), size_t(bytes.size())));
+  } catch (const TFileError& e) {
+    if (error) *error = QString::fromStdString(e.what());
     return false;
   }
   return true;

@@ -18,6 +18,7 @@
 #include "base/DataFiles.h"
 #include "base/VelmVersion.h"
 #include "cli/CaseJson.h"
+#include "cli/JsonParse.h"
 #include "cli/ScreenJson.h"
 
 namespace {
@@ -43,7 +44,7 @@ int StatusOf(const nlohmann::json& result) { return result["error"].is_null() ? 
 int RunOne(std::istream& in, const std::string& where, bool pretty) {
   nlohmann::json input;
   try {
-    input = nlohmann::json::parse(in);
+    input = velm::ParseJsonDocument(in);
   } catch (const std::exception& e) {
     // parse_error, and out_of_range for a number beyond double ("1e999").
     std::cerr << "velm-calc: " << where << ": not valid JSON: " << e.what() << "\n";
@@ -72,7 +73,7 @@ int RunLines(std::istream& in) {
     ++number;
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
     try {
-      const nlohmann::json result = velm::RunCaseJson(nlohmann::json::parse(line));
+      const nlohmann::json result = velm::RunCaseJson(velm::ParseJsonDocument(line));
       std::cout << result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
       if (StatusOf(result) != 0 && status == 0) status = kIncomplete;
     } catch (const std::exception& e) {
@@ -104,7 +105,7 @@ int Screen(std::istream& in, const std::string& where, const std::string& tableP
            velm::TScreenCriterion criterion, bool pretty) {
   nlohmann::json input;
   try {
-    input = nlohmann::json::parse(in);
+    input = velm::ParseJsonDocument(in);
   } catch (const std::exception& e) {
     std::cerr << "velm-calc: " << where << ": not valid JSON: " << e.what() << "\n";
     return 2;

@@ -1,15 +1,12 @@
 #include "ooxml/Package.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
+
+#include "base/SafeFiles.h"
 
 namespace velm::ooxml {
 
@@ -36,32 +33,20 @@ std::string ZipErrorText(int code) {
   return text;
 }
 
-std::string Directory(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The file's data reach the disk before the rename makes them the target.
-void SyncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 TPackage TPackage::Read(const std::string& path, const TPackageLimits& limits) {
+  // Opened as a document: a pipe or device in the template's place is refused, not waited on.
+  int fd = -1;
+  try {
+    fd = OpenDocument(path);
+  } catch (const TFileError& e) {
+    throw TOoxmlError(e.what());
+  }
   int code = 0;
-  std::unique_ptr<zip_t, TZipCloser> zip(zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+  std::unique_ptr<zip_t, TZipCloser> zip(zip_fdopen(fd, ZIP_CHECKCONS, &code));
   if (!zip) {
+    ::close(fd);
     if (code == ZIP_ER_NOENT) throw TOoxmlError("找不到文件" + Quoted(path));
     if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
       throw TOoxmlError(Quoted(path) + "不是有效的工作簿文件（" + ZipErrorText(code) + "）");
@@ -135,39 +120,55 @@ void TPackage::Remove(const std::string& name) {
 }
 
 void TPackage::Write(const std::string& path, bool fixedTime) const {
-  static std::atomic<unsigned> counter{0};
-  const std::string temp = Directory(path) + "/." + BaseName(path) + ".part" +
-                           std::to_string(::getpid()) + "-" + std::to_string(counter++);
   auto fail = [&](const std::string& why) {
-    std::remove(temp.c_str());
     return TOoxmlError("无法写入" + Quoted(path) + "：" + why);
   };
-  if (BaseName(path).empty()) throw fail("不是文件名");
-
-  int code = 0;
-  zip_t* zip = zip_open(temp.c_str(), ZIP_CREATE | ZIP_EXCL, &code);
-  if (!zip) throw fail(ZipErrorText(code));
+  // The zip is made in memory and written by the one safe writer: its failures (a full disk,
+  // no permission, a name at the length limit) come in the program's words, and the old file
+  // stays until the new one is complete.
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+  if (!memory) throw fail("内存不足");
+  zip_t* zip = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
+  if (!zip) {
+    zip_source_free(memory);
+    throw fail("内存不足");
+  }
+  zip_source_keep(memory);  // its bytes are read after the archive is closed
+  std::unique_ptr<zip_source_t, decltype(&zip_source_free)> held(memory, zip_source_free);
   for (const auto& [name, bytes] : FEntries) {
     zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
     const zip_int64_t index =
         source ? zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
     if (index < 0) {
       if (source) zip_source_free(source);
-      const std::string why = zip_strerror(zip);
       zip_discard(zip);
-      throw fail(why);
+      throw fail("无法加入" + name);
     }
     zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 6);
     // 1 January 2016, 00:00 (DOS date and time).
     if (fixedTime) zip_file_set_dostime(zip, zip_uint64_t(index), 0, (36 << 9) | (1 << 5) | 1, 0);
   }
   if (zip_close(zip) != 0) {
-    const std::string why = zip_strerror(zip);
     zip_discard(zip);
-    throw fail(why);
+    throw fail("压缩失败");
   }
-  SyncFile(temp);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) throw fail(std::strerror(errno));
+  std::string bytes;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_source_stat(memory, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
+      zip_source_open(memory) != 0)
+    throw fail("压缩失败");
+  bytes.resize(st.size);
+  const zip_int64_t got = zip_source_read(memory, bytes.data(), bytes.size());
+  zip_source_close(memory);
+  if (got < 0 || zip_uint64_t(got) != st.size) throw fail("压缩失败");
+  try {
+    WriteFileAtomically(path, bytes);
+  } catch (const TFileError& e) {
+    throw TOoxmlError(e.what());
+  }
 }
 
 }  // namespace velm::ooxml

@@ -17,21 +17,10 @@ std::string DisplayName(const QString& fileName) {
 
 namespace {
 
-// Reads at most `limit` + 1 bytes, so that a device or a pipe given as a file cannot make the
-// read endless.
+// Reads at most `limit` + 1 bytes of a regular file: a device or a pipe given as a file is
+// refused before it could block, and cannot make the read endless.
 std::string ReadBounded(const QString& fileName, qint64 limit) {
-  QFileInfo info(fileName);
-  if (!info.exists()) throw TFileError("找不到文件“" + DisplayName(fileName) + "”");
-  if (info.isDir()) throw TFileError("“" + DisplayName(fileName) + "”是文件夹，不是文件");
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw TFileError("无法打开文件“" + DisplayName(fileName) + "”：" +
-                     file.errorString().toStdString());
-  const QByteArray data = limit < 0 ? file.readAll() : file.read(limit + 1);
-  if (file.error() != QFileDevice::NoError)
-    throw TFileError("读取文件“" + DisplayName(fileName) + "”出错：" +
-                     file.errorString().toStdString());
-  return std::string(data.constData(), static_cast<size_t>(data.size()));
+  return ReadDocument(QFile::encodeName(fileName).toStdString(), limit);
 }
 
 }  // namespace
@@ -61,6 +50,11 @@ void WriteWholeFile(const QString& fileName, std::string_view bytes) {
   const qint64 size = static_cast<qint64>(bytes.size());
   if (file.write(bytes.data(), size) != size) fail("写入文件出错");
   if (!file.commit()) fail("保存文件出错");
+}
+
+void CheckOutputFile(const QString& fileName, const QString& project) {
+  ResolveOutputPath(QFile::encodeName(fileName).toStdString(),
+                    {QFile::encodeName(project).toStdString()});
 }
 
 std::string TTextLines::Next() {

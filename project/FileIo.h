@@ -7,14 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace velm {
+#include "base/SafeFiles.h"
 
-// A project, legacy or recent-files file could not be found, read or written. The text names
-// the file and the reason and is meant for the user.
-class TFileError : public std::runtime_error {
- public:
-  explicit TFileError(const std::string& what) : std::runtime_error(what) {}
-};
+namespace velm {
 
 // The bytes of the file. Throws TFileError when it is missing or cannot be read.
 std::string ReadWholeFile(const QString& fileName);
@@ -31,6 +26,11 @@ std::string ReadProjectBytes(const QString& fileName);
 // target, which is renamed over it only when everything was written. A failure at any step
 // leaves the previous file as it was and throws TFileError.
 void WriteWholeFile(const QString& fileName, std::string_view bytes);
+
+// Refuses an output to `fileName` that would replace the open `project` (also through another
+// path or a symbolic link), or that names no file, a folder or a device (ResolveOutputPath).
+// Throws TFileError with the reason.
+void CheckOutputFile(const QString& fileName, const QString& project);
 
 // Lines of a text file, as the platform's text files are read: a line ends at CR LF, LF or a
 // lone CR; reading past the end gives empty lines. Each line is decoded from GB2312 (read as

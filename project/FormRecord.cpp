@@ -96,6 +96,8 @@ class TRecordLines {
  public:
   explicit TRecordLines(std::string_view text) : FText(text) {}
   bool HasMore() const { return FPos < FText.size(); }
+  // True when the line handed out last ended with CR LF (not with the end of the text).
+  bool LineEnded() const { return FPos >= 2 && FText.substr(FPos - 2, 2) == "\r\n"; }
   int LineNumber() const { return FLine; }
   std::string_view Next() {
     ++FLine;
@@ -117,6 +119,28 @@ class TRecordLines {
   size_t FPos = 0;
   int FLine = 0;
 };
+
+// The record text as it is meant: a text saved by an editor as UTF-8 with a byte-order mark
+// is converted to GB2312 (GB18030) without the mark; a text whose lines end in LF alone, with
+// no CR LF anywhere, gets CR LF line ends.
+std::string NormalisedRecordText(std::string_view text) {
+  std::string out;
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+    out = Utf8ToGb(text.substr(kUtf8Mark.size()));
+  else
+    out = std::string(text);
+  if (out.find("\r\n") == std::string::npos && out.find('\n') != std::string::npos) {
+    std::string crlf;
+    crlf.reserve(out.size() + out.size() / 16);
+    for (const char c : out) {
+      if (c == '\n') crlf += '\r';
+      crlf += c;
+    }
+    out = std::move(crlf);
+  }
+  return out;
+}
 
 std::string Where(const std::string& source) {
   return source.empty() ? std::string("项目数据") : "项目文件“" + source + "”";
@@ -461,19 +485,31 @@ std::optional<TStagedProject> StageRecordText(QObject* root, std::string_view re
   if (recordText.size() > kMaxRecordTextSize)
     throw TInputError(Where(source) + "的记录文本有 " + std::to_string(recordText.size()) +
                       " 字节，超过上限 " + std::to_string(kMaxRecordTextSize) + " 字节");
-  TRecordLines lines(recordText);
+  const std::string text = NormalisedRecordText(recordText);
+  TRecordLines lines(text);
   if (lines.Next() != kFormRecordHeader) return std::nullopt;
   lines.Next();
   lines.Next();
   const TComponentIndex index(root);
   TStagedProject staged;
   while (lines.HasMore()) {
+    // Every record is whole: a file that ends inside one was cut short, and what follows the
+    // cut would silently keep the values the window had before.
+    const int first = lines.LineNumber() + 1;
+    auto next = [&] {
+      if (!lines.HasMore())
+        throw TInputError(Where(source) + "不完整：第 " + std::to_string(first) +
+                          " 行开始的记录只有 " + std::to_string(lines.LineNumber() - first + 1) +
+                          " 行，文件可能被截断了");
+      return lines.Next();
+    };
     const QString name = QString::fromStdString(GbToUtf8(lines.Next()));
-    const std::string_view kind = lines.Next();
-    const std::string property = GbToUtf8(lines.Next());
-    const std::string value = GbToUtf8(lines.Next());
+    const std::string_view kind = next();
+    const std::string property = GbToUtf8(next());
+    const std::string value = GbToUtf8(next());
     const int valueLine = lines.LineNumber();
-    lines.Next();
+    next();
+    if (!lines.LineEnded()) next();  // the record's last line must end as every line does
     auto write = StageRecord(index, name, kind, property, value,
                              {source, valueLine, name.left(64), property.substr(0, 64)});
     if (write)
@@ -481,6 +517,10 @@ std::optional<TStagedProject> StageRecordText(QObject* root, std::string_view re
     else
       ++staged.FSkipped;
   }
+  // A header followed by nothing this program stores is not a project: opening it would look
+  // like an empty project and hide that the file is damaged.
+  if (staged.FWrites.empty())
+    throw TInputError(Where(source) + "在文件头之后没有任何可读的记录，文件已损坏或不完整");
   return staged;
 }
 

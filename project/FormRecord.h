@@ -49,11 +49,13 @@ struct TUnpacked {
 // Reads the project `fileName` into the components under `root` (the main window), found by
 // name without regard to case. Returns false, changing nothing, when the file does not exist
 // or its first line is not the header; true when it was a form-record file and has been
-// applied. Records that the writer does not store (other components, properties or kinds) are
-// skipped. Throws TFileError when the file exists but cannot be read or is larger than a
-// project can be, and TInputError when a value does not convert (a "Float" or "Ord" that is
-// not a number, an "Enum" that is not a value of the property) or is too long; nothing has
-// been changed then.
+// applied. A text saved as UTF-8 with a byte-order mark, or with LF line ends only, is read as
+// such. The text must end with a whole record and hold at least one record the writer stores;
+// a file cut short inside a record, or a header followed by nothing readable, is a TInputError.
+// Records that the writer does not store (other components, properties or kinds) are skipped.
+// Throws TFileError when the file exists but cannot be read or is larger than a project can be, and
+// TInputError when a value does not convert (a "Float" or "Ord" that is not a number, an "Enum"
+// that is not a value of the property) or is too long; nothing has been changed then.
 bool ReadFormRecordFile(QObject* root, const QString& fileName);
 
 // Writes the state of the main window under `root` as a compressed form-record file, through

@@ -1,5 +1,6 @@
 #include "report/SheetPrinter.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 
 #include "automation/Variant.h"
 #include "base/NumberFormat.h"
+#include "base/SafeFiles.h"
 #include "ooxml/Workbook.h"
 #include "ooxml/Xml.h"
 #include "report/ExcelServer.h"
@@ -718,32 +720,22 @@ int RenderSheet(const ooxml::TWorkbook& book, int sheet, QPagedPaintDevice& devi
 
 void WriteSheetPdf(const ooxml::TWorkbook& book, int sheet, const QString& path) {
   TRenderer renderer(book, sheet);
-  const QFileInfo target(path);
-  const QString temp =
-      target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".part");
+  // Rendered in memory, then written through the one safe writer: a full disk is reported and
+  // the old file stays; QPdfWriter alone does not report a failed write.
+  QByteArray bytes;
   {
-    QFile probe(temp);
-    if (!probe.open(QIODevice::WriteOnly))
-      throw std::runtime_error(("无法写入“" + path + "”：" + probe.errorString()).toStdString());
-  }
-  {
-    QPdfWriter pdf(temp);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
     pdf.setTitle(QString::fromStdString(book.SheetName(sheet)));
     pdf.setCreator(QStringLiteral("VELM"));
     pdf.setResolution(600);
     pdf.setPageLayout(
         QPageLayout(renderer.Page().Size, renderer.Page().Orientation, QMarginsF(0, 0, 0, 0)));
-    try {
-      renderer.Render(pdf);
-    } catch (...) {
-      QFile::remove(temp);
-      throw;
-    }
+    renderer.Render(pdf);
   }
-  if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-    QFile::remove(temp);
-    throw std::runtime_error(("无法写入“" + path + "”").toStdString());
-  }
+  WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                      std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 }  // namespace velm

@@ -1,10 +1,10 @@
 #include "simulators/JsonInput.h"
 
 #include <cmath>
-#include <fstream>
 #include <stdexcept>
 
 #include "base/NumberFormat.h"
+#include "base/SafeFiles.h"
 
 namespace velm::jsonin {
 namespace {
@@ -18,16 +18,15 @@ std::string At(const std::string& where) { return where.empty() ? std::string() 
 }  // namespace
 
 std::string ReadFileBounded(const std::string& path, size_t maxSize, const std::string& what) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("无法打开" + what + "“" + path + "”");
-  std::string text(maxSize + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) throw std::runtime_error("读取" + what + "“" + path + "”失败");
-  const auto got = static_cast<size_t>(in.gcount());
-  if (got > maxSize)
+  std::string text;
+  try {
+    text = ReadDocument(path, static_cast<std::int64_t>(maxSize));
+  } catch (const TFileError& e) {
+    throw std::runtime_error(what + "：" + e.what());
+  }
+  if (text.size() > maxSize)
     throw std::runtime_error(what + "“" + path + "”太大（超过 " + std::to_string(maxSize >> 20) +
                              " MB），不予读取");
-  text.resize(got);
   return text;
 }
 

@@ -1,6 +1,8 @@
 // The command line of both programs, as a script or a desktop launcher meets it: help and version
 // answer without a display, and a wrong command line is refused with exit code 2 before anything
 // opens.
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,7 +24,10 @@ class TCommandLineTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { QVERIFY(FTmp.isValid()); }
+  void initTestCase() {
+    QVERIFY(FTmp.isValid());
+    QCOMPARE(::mkfifo(QFile::encodeName(FTmp.filePath("pipe.vlm")).constData(), 0600), 0);
+  }
 
   void Answers_data() {
     QTest::addColumn<QString>("program");
@@ -52,6 +57,12 @@ class TCommandLineTest : public QObject {
         << "no such project file \"no/such.vlm\"";
     QTest::newRow("folder as project") << velm << QStringList{FTmp.path()} << 2 << ""
                                        << "is a folder";
+    // A named pipe is refused before anything could wait on it.
+    QTest::newRow("pipe as project") << velm << QStringList{FTmp.filePath("pipe.vlm")} << 2 << ""
+                                     << "命名管道";
+    QTest::newRow("pipe as project, batch")
+        << velm << QStringList{"--batch", FTmp.filePath("pipe.vlm")} << 2 << ""
+        << "命名管道";
     QTest::newRow("two projects") << velm << QStringList{example, example} << 2 << ""
                                   << "more than one project";
   }

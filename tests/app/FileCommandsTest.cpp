@@ -754,18 +754,26 @@ class TFileCommandsTest : public QObject {
     QVERIFY(QRegularExpression("\ndD 实际塔径 \\S+ \\S+ stale\n").match(out).hasMatch());
   }
 
-  // Files that are no project end the batch with 1 and the reason; a project whose run stops
-  // early (here: nothing but the header, so every input is empty) with 3 and what stopped it.
+  // Files that are no project (a header alone is none) end the batch with 1 and the reason; a
+  // project whose run stops early (here: nothing but its name, so every input is empty) with 3
+  // and what stopped it.
   void BatchExitCodesForForeignFilesAndIncompleteRuns() {
+    const QByteArray header =
+        "CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n";
     const QString headerOnly = Path("header-only.vlm");
-    QFile f(headerOnly);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n");
-    f.close();
+    const QString nameOnly = Path("name-only.vlm");
+    for (const auto& [path, bytes] :
+         {std::pair(headerOnly, header),
+          std::pair(nameOnly, header + "ProjectD\r\nString\r\nText\r\nx\r\n-\r\n")}) {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+    }
     const std::tuple<QString, int, QString> cases[] = {
         {QStringLiteral(VELM_PROJECT_DATA "/bad_json.vlm"), 1, "不是有效的项目文件"},
         {QStringLiteral(VELM_PROJECT_DATA "/bad_empty.vlm"), 1, "文件是空的"},
-        {headerOnly, 3, "empty input LD"},
+        {headerOnly, 1, "没有任何可读的记录"},
+        {nameOnly, 3, "empty input LD"},
     };
     for (const auto& [file, code, message] : cases) {
       QProcess p;

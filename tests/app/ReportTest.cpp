@@ -1,6 +1,8 @@
 // The calculation report through the real window: the cells of a written report read back by an
 // independent reader (openpyxl) against what the window shows, the sheet and file names, the
 // method-dependent rows, failures that leave nothing behind, and the batch mode's --report.
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -313,6 +315,53 @@ class TReportTest : public QObject {
     QCOMPARE(FAskedForPdf, 1);
     QCOMPARE(FErrors, QStringList());
     QVERIFY(PdfText(pdf2).contains(Shown("dD")));
+  }
+
+  // No report or PDF replaces the open project (also through a link to it) or a named pipe;
+  // names near the file system's limit work; batch mode says why and exits with 4, an empty
+  // output name with 2.
+  void OutputsThatWouldDoHarmAreRefused() {
+    const QString project = Path(QStringLiteral("harm.vlm"));
+    QVERIFY(QFile::copy(kAirWater, project));
+    const auto bytes = [](const QString& path) {
+      QFile f(path);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray original = bytes(project);
+    const QString link = Path(QStringLiteral("harm-link.xlsx"));
+    const QString pipe = Path(QStringLiteral("pipe.xlsx"));
+    QVERIFY(QFile::link(project, link));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    Start();
+    QVERIFY(FWindow->OpenProject(project));
+    for (const QString& out : {project, link, pipe}) {
+      FErrors.clear();
+      SaveReport(out);
+      FPdfChoices << out;
+      FWindow->findChild<QAction*>(QStringLiteral("MReport_Pdf"))->trigger();
+      QCOMPARE(FErrors.size(), 2);
+    }
+    QCOMPARE(bytes(project), original);
+    QVERIFY(QFileInfo(pipe).isSymLink() || !QFileInfo(pipe).isFile());
+
+    FErrors.clear();
+    const QString longReport = Path(QString(245, QLatin1Char('r')) + QStringLiteral(".xlsx"));
+    const QString longPdf = Path(QString(251, QLatin1Char('p')) + QStringLiteral(".pdf"));
+    SaveReport(longReport);
+    FPdfChoices << longPdf;
+    FWindow->findChild<QAction*>(QStringLiteral("MReport_Pdf"))->trigger();
+    QCOMPARE(FErrors, QStringList());
+    QVERIFY(QFileInfo(longReport).size() > 0 && QFileInfo(longPdf).size() > 0);
+
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE), {"--batch", project, "--report", project});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 4);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("打开的项目")));
+    QCOMPARE(bytes(project), original);
+    p.start(QStringLiteral(VELM_EXE), {"--batch", project, "--pdf", ""});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 2);
   }
 
   void BatchWritesTheReport() {

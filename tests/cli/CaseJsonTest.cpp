@@ -219,6 +219,25 @@ TEST(VelmCalc, MalformedJsonExitsNonZeroWithoutOutput) {
   EXPECT_NE(RunCalc("", "[1, 2]").Status, 0);
 }
 
+// Nesting far beyond what a case needs, and beyond the fuzzers' input length: refused with a
+// message instead of overflowing the stack; in a stream the next line is still calculated.
+TEST(VelmCalc, DeeplyNestedInputIsRefusedAndTheStreamGoesOn) {
+  const std::string deep =
+      "{\"inputs\": {\"LiquidFlow\": " + std::string(150000, '[') + std::string(150000, ']') + "}}";
+  const TProcess one = RunCalc("", deep);
+  EXPECT_EQ(one.Status, 2);
+  EXPECT_EQ(one.Out, "");
+  const TProcess lines = RunCalc("--jsonl", deep + "\n" + Example().dump() + "\n");
+  EXPECT_EQ(lines.Status, 2);
+  std::istringstream out(lines.Out);
+  std::string l1, l2;
+  std::getline(out, l1);
+  std::getline(out, l2);
+  EXPECT_NE(l1.find("64"), std::string::npos) << l1;
+  EXPECT_EQ(json::parse(l2)["DesignVelocity"], RunCaseJson(Example())["DesignVelocity"]);
+  EXPECT_EQ(RunCalc("--screen", deep).Status, 2);
+}
+
 TEST(VelmCalc, JsonLinesGiveOneResultPerCaseInOrder) {
   json a = Example(), b = Example();
   b["inputs"]["FloodPercent"] = 50;

@@ -4,11 +4,12 @@
 
 #include "FuzzCheck.h"
 #include "cli/CaseJson.h"
+#include "cli/JsonParse.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   nlohmann::json input;
   try {
-    input = nlohmann::json::parse(velm::fuzz::Bytes(data, size));
+    input = velm::ParseJsonDocument(velm::fuzz::Bytes(data, size));
   } catch (const nlohmann::json::exception&) {
     return 0;
   }

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "ooxml/Workbook.h"
+#include "support/Pipe.h"
 
 using namespace velm::ooxml;
 namespace fs = std::filesystem;
@@ -313,4 +314,8 @@ TEST(Workbook, MalformedPackagesAreErrors) {
   } catch (const TOoxmlError& e) {
     EXPECT_NE(std::string(e.what()).find("nowhere.xlsx"), std::string::npos);
   }
+  // A named pipe in the template's place is refused at once, not waited on.
+  const velm::test::TPipe pipe(dir.File("pipe.xltx"));
+  EXPECT_THROW(TWorkbook::Open(pipe.Path()), TOoxmlError);
+  EXPECT_FALSE(pipe.WaitedOn());
 }

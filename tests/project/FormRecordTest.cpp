@@ -77,9 +77,11 @@ TEST(FormRecordLayout, NotAFormRecordFileChangesNothing) {
 TEST(FormRecordLayout, HeaderMustMatchExactlyAndEndWithCrLf) {
   TTestForm form;
   EXPECT_FALSE(Apply(form, kHeader + " \r\n"));
-  EXPECT_FALSE(Apply(form, kHeader + "\n\n\nLD\nString\nText\n5\n-\n"));  // LF-only lines
-  EXPECT_TRUE(Apply(form, kHeader));  // a header alone is an empty project
+  EXPECT_THROW(Apply(form, kHeader), TInputError);  // a header alone is no project
   EXPECT_TRUE(form.FEvents.isEmpty());
+  // A text whose lines all end in LF alone is read in LF lines.
+  EXPECT_TRUE(Apply(form, kHeader + "\n\n\nLD\nString\nText\n5\n-\n"));
+  EXPECT_EQ(form.Field("LD")->text(), "5");
 }
 
 TEST(FormRecordUnpack, PlainTextThatLooksLikeZlibStaysPlain) {
@@ -226,12 +228,13 @@ TEST(FormRecordKinds, OnlyWhatTheWriterStoresIsApplied) {
   };
   std::vector<const char*> lines;
   for (const auto& r : records) lines.insert(lines.end(), {r[0], r[1], r[2], r[3], "-"});
+  lines.insert(lines.end(), {"VD", "String", "Text", "5", "-"});  // and one it does store
   std::string text = kHeader + "\r\n-\r\n-\r\n";
   for (const char* line : lines) text += std::string(line) + "\r\n";
   TTestForm form;
   const auto staged = StageRecordText(&form, Utf8ToGb(text));
   ASSERT_TRUE(staged);
-  EXPECT_TRUE(staged->FWrites.empty());
+  EXPECT_EQ(staged->FWrites.size(), 1u);
   EXPECT_EQ(staged->FSkipped, static_cast<int>(std::size(records)));
   ApplyStaged(*staged);
   EXPECT_EQ(form.FMethodD->objectName(), "MethodD");
@@ -240,7 +243,7 @@ TEST(FormRecordKinds, OnlyWhatTheWriterStoresIsApplied) {
   EXPECT_TRUE(form.isEnabled());
   EXPECT_EQ(form.FCheckList->item(0)->text(), "一");
   EXPECT_EQ(form.FCommentD->toPlainText(), "");
-  EXPECT_TRUE(form.FEvents.isEmpty());
+  EXPECT_EQ(form.FEvents, QStringList({"VD"}));
 }
 
 TEST(FormRecordKinds, OverlongValuesAreErrors) {
@@ -261,11 +264,15 @@ TEST(FormRecordKinds, OverlongValuesAreErrors) {
                                    std::string(kMaxTextLength, '7').c_str(), "-"})));
 }
 
-TEST(FormRecordKinds, TrailingIncompleteRecordReadsEmptyLines) {
+// A record that the end of the file cuts short means the file was truncated: refused, and the
+// window keeps its state (no empty lines stand in for the missing ones).
+TEST(FormRecordKinds, TrailingIncompleteRecordIsRefused) {
   TTestForm form;
   form.Field("LD")->setText("5");
-  ASSERT_TRUE(Apply(form, Records({"LD", "String", "Text"})));
-  EXPECT_EQ(form.Field("LD")->text(), "");
+  EXPECT_THROW(Apply(form, Records({"VD", "String", "Text", "1", "-", "LD", "String", "Text"})),
+               TInputError);
+  EXPECT_EQ(form.Field("LD")->text(), "5");
+  EXPECT_EQ(form.Field("VD")->text(), "");
 }
 
 TEST(FormRecordKinds, LoneCrOrLfIsPartOfTheLine) {

@@ -3,16 +3,25 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include "TestForm.h"
+#include "base/TextCodec.h"
 #include "project/FileIo.h"
+#include "project/FormRecord.h"
 #include "project/ProjectFile.h"
+#include "project/RecentFiles.h"
+#include "support/Pipe.h"
 
 namespace velm {
 namespace {
 
 using test::DataFile;
+using test::ReadBytes;
 using test::TTestForm;
+using test::WriteTemp;
 
 TEST(ProjectFileOpen, FormRecordFirstLegacyForTheRest) {
   TTestForm form;
@@ -54,6 +63,53 @@ TEST(ProjectFileOpen, DamagedAndForeignFilesAreRefused) {
   }
 }
 
+// A plain project cut short inside a record is refused, wherever the cut falls: reading it
+// would keep the window's earlier values for everything after the cut. A header followed by
+// nothing readable is not a project either. The same file with LF line ends or saved as UTF-8
+// with a byte-order mark opens as itself.
+TEST(ProjectFileOpen, CutShortProjectsAreRefusedReencodedOnesOpen) {
+  const QString example = DataFile("../../../examples/air-water-absorber.vlm");
+  const std::string whole = ReadBytes(example);
+  TTestForm reference;
+  ReadProjectFile(&reference, example);
+  const std::string state = BuildRecordText(&reference);
+
+  // Where records end: after the three header lines, every fifth line end.
+  std::vector<size_t> boundaries;
+  int lines = 0;
+  for (size_t at = whole.find("\r\n"); at != std::string::npos; at = whole.find("\r\n", at + 2))
+    if (++lines >= 3 && (lines - 3) % 5 == 0) boundaries.push_back(at + 2);
+  ASSERT_GT(boundaries.size(), 40u);
+  for (int i = 1; i <= 40; ++i) {
+    const size_t cut = boundaries.front() + (whole.size() - boundaries.front()) * i / 41;
+    if (std::find(boundaries.begin(), boundaries.end(), cut) != boundaries.end()) continue;
+    SCOPED_TRACE(cut);
+    TTestForm form;
+    try {
+      ReadProjectFile(&form, WriteTemp(whole.substr(0, cut)));
+      ADD_FAILURE() << "opened";
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find("被截断"), std::string::npos) << e.what();
+    }
+  }
+  TTestForm garbage;
+  EXPECT_THROW(
+      ReadProjectFile(&garbage, WriteTemp(whole.substr(0, boundaries.front()) + "a\r\nb\r\n")),
+      std::exception);
+  EXPECT_THROW(ReadProjectFile(&garbage, WriteTemp(whole.substr(0, boundaries.front()))),
+               std::exception);
+
+  std::string lf = whole;
+  for (size_t at = lf.find("\r\n"); at != std::string::npos; at = lf.find("\r\n", at))
+    lf.erase(at, 1);
+  const std::string variants[] = {lf, "\xEF\xBB\xBF" + GbToUtf8(whole)};
+  for (const std::string& bytes : variants) {
+    TTestForm form;
+    EXPECT_EQ(ReadProjectFile(&form, WriteTemp(bytes)), TProjectFormat::FormRecord);
+    EXPECT_TRUE(BuildRecordText(&form) == state);
+  }
+}
+
 TEST(ProjectFileOpen, FilesLargerThanAProjectAreNotRead) {
   QTemporaryDir dir;
   const QString path = dir.filePath("huge.vlm");
@@ -70,6 +126,26 @@ TEST(ProjectFileOpen, FilesLargerThanAProjectAreNotRead) {
   }
   // A folder is not a project either.
   EXPECT_THROW(ReadProjectFile(&form, dir.path()), TFileError);
+}
+
+// A named pipe as the project (command line, hand-over, open dialog) or as the recent-files
+// list is refused at once, naming it, instead of freezing the window.
+TEST(ProjectFileOpen, PipesAreRefusedUnread) {
+  QTemporaryDir dir;
+  const test::TPipe pipe(dir.filePath("p.vlm").toStdString());
+  const QString path = QString::fromStdString(pipe.Path());
+  TTestForm form;
+  for (const auto& read : std::initializer_list<std::function<void()>>{
+           [&] { ReadProjectFile(&form, path); }, [&] { TRecentFiles().Load(path); }}) {
+    try {
+      read();
+      ADD_FAILURE() << "read";
+    } catch (const TFileError& e) {
+      EXPECT_NE(std::string(e.what()).find("命名管道"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("p.vlm"), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_FALSE(pipe.WaitedOn());
 }
 
 TEST(ProjectFileOpen, DeletedFileIsFileNotFound) {

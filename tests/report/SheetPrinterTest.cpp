@@ -13,12 +13,14 @@
 #include <QProcess>
 #include <QThread>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "ooxml/Workbook.h"
 #include "report/MyXls.h"
 #include "report/SheetPrinter.h"
+#include "support/FileSizeLimit.h"
 
 using namespace velm;
 namespace fs = std::filesystem;
@@ -331,6 +333,24 @@ TEST_F(SheetPrinter, DamagedOrHostileSheetsPrintWhatTheyCanOrSayWhy) {
       EXPECT_FALSE(fs::exists(File(fs::path(path).filename().string() + ".pdf")));
     }
   }
+}
+
+// A disk that fills up while the PDF is written: the writer says so, naming the file, and the
+// PDF that was there before is kept; nothing is left beside it.
+TEST_F(SheetPrinter, AFullDiskIsReportedAndThePreviousPdfKept) {
+  auto book = ooxml::TWorkbook::Open(VELM_TEMPLATE);
+  const std::string pdf = File("report.pdf");
+  std::ofstream(pdf) << "the previous report";
+  try {
+    const test::TFileSizeLimit full(4096);
+    WriteSheetPdf(*book, book->ActiveSheet(), QString::fromStdString(pdf));
+    ADD_FAILURE() << "reported as written";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find(pdf), std::string::npos) << e.what();
+  }
+  std::ifstream in(pdf);
+  EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == "the previous report");
+  EXPECT_EQ(std::distance(fs::directory_iterator(FDir), fs::directory_iterator()), 1);
 }
 
 // PrintOut through the spreadsheet wrapper on the default printer: a private print queue whose

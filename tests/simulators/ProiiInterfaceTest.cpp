@@ -3,12 +3,17 @@
 
 #include <QString>
 #include <cstdlib>
+#include <functional>
 
 #include "automation/Automation.h"
+#include "automation/Settings.h"
 #include "base/Errors.h"
+#include "simulators/HysysCase.h"
 #include "simulators/PROIIInterface.h"
 #include "simulators/ProiiServer.h"
 #include "simulators/ProiiSnapshot.h"
+#include "support/Pipe.h"
+#include "support/TempDir.h"
 #include "tests/simulators/ProiiTestSnapshot.h"
 
 namespace velm {
@@ -134,6 +139,24 @@ TEST_F(ProiiInterface, RecordedWarningsAreShownAndTheFileStaysOpen) {
   TStringList columns;
   GetProiiColumns(ProiiDatabase, columns);
   EXPECT_EQ(columns.Count(), 1);
+}
+
+// A named pipe given as a case file, a snapshot or the settings file is refused at once (the
+// settings then read as empty), never waited on.
+TEST(SimulatorFiles, PipesAreRefusedUnread) {
+  const velm::test::TTempDir dir;
+  const velm::test::TPipe pipe(dir.File("case.json"));
+  for (const auto& read : std::initializer_list<std::function<void()>>{
+           [&] { ReadProiiSnapshot(pipe.Path()); }, [&] { ReadHysysCase(pipe.Path()); }}) {
+    try {
+      read();
+      ADD_FAILURE() << "read";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("命名管道"), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_TRUE(TSettings::LoadFile(pipe.Path()).SubKeys("").empty());
+  EXPECT_FALSE(pipe.WaitedOn());
 }
 
 TEST(ProiiSnapshotFile, RejectsWhatIsNotASnapshot) {
