@@ -298,7 +298,8 @@ TEST(Validity, OndaHetpAgainstTheRuleOfThumb) {
     r.Run(&p);
     ASSERT_EQ(r.Error, "");
     ASSERT_GT(*r.Case.HETP, 2 * 18 * 0.025);
-    const TFinding* f = Find(CheckValidity(r.Case, &p), "hetp-rule-of-thumb");
+    const std::vector<TFinding> findings = CheckValidity(r.Case, &p);
+    const TFinding* f = Find(findings, "hetp-rule-of-thumb");
     EXPECT_EQ(f != nullptr, row.Note);
     if (f) {
       EXPECT_EQ(f->Field, "HETPD");
