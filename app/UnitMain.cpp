@@ -84,6 +84,13 @@ QString SelectorName(const QString& field) { return field.left(field.size() - 1)
 // The caption label of a value field: the final "D" replaced by "L".
 QString LabelName(const QString& field) { return field.left(field.size() - 1) + "L"; }
 
+// The items of an option list as the design document defines them.
+QStringList ListItems(const std::vector<std::string>& items) {
+  QStringList list;
+  for (const std::string& item : items) list << QString::fromStdString(item);
+  return list;
+}
+
 // The flooding methods' names in the order of their stored index.
 QStringList FloodingMethodNames() {
   QStringList names;
@@ -690,8 +697,7 @@ QWidget* TFormVELM::BuildLiquidGroup() {
   AddValueRow(grid, 3, 0, TField::SLD, 'R');
   AddValueRow(grid, 4, 0, TField::DlfD, 'R');
 
-  QStringList foaming;
-  for (int i = 2; i <= 10; ++i) foaming << QString::number(i / 10.0, 'f', 1);
+  const QStringList foaming = ListItems(FoamingFactorItems());
   QLabel* afLabel = AddLabel(grid, 5, 0, QStringLiteral("AfL"), QStringLiteral("液体发泡系数"));
   auto* af = new QComboBox;
   af->setObjectName(QStringLiteral("AfD"));
@@ -729,10 +735,7 @@ QWidget* TFormVELM::BuildGasGroup() {
   AddValueRow(grid, 5, 0, TField::VD, 'R');
 
   // Design percentage of flooding: an editable list, the usual choices first.
-  QStringList percents;
-  for (const int p : {80, 75, 70, 65, 60, 55, 50, 100, 95, 90, 85, 45, 40})
-    percents << QString::number(p);
-  for (int p = 39; p >= 20; --p) percents << QString::number(p);
+  const QStringList percents = ListItems(FloodPercentItems());
   QLabel* label = AddLabel(grid, 6, 0, QStringLiteral("fpercentL"), QStringLiteral("泛点预设"));
   auto* fpercent = new QComboBox;
   fpercent->setObjectName(QStringLiteral("fpercentD"));
@@ -787,7 +790,7 @@ QWidget* TFormVELM::BuildOtherGroup() {
              QStringLiteral("泛点关联式:Eckert-Orvik或Kister-Orvik"), 24);
   // Calculation basis, beside the flooding method it qualifies.
   AddListRow(grid, 5, QStringLiteral("CalcBasis"), QStringLiteral("计算依据"),
-             {QStringLiteral("文献"), QStringLiteral("旧版算法")},
+             ListItems(CalculationBasisItems()),
              QStringLiteral("文献: 按公开发表的关联式计算 (Kister 容量参数用运动粘度, Kister-Gill "
                             "泛点压降, Onda 传质单元高度按润湿面积和实际塔径的质量速度).\n"
                             "旧版算法: 与早期版本的结果逐位相同, 用于复核以前的计算; "
@@ -796,9 +799,7 @@ QWidget* TFormVELM::BuildOtherGroup() {
   if (QLayoutItem* item = grid->itemAtPosition(5, 0))
     item->widget()->setObjectName(QStringLiteral("CalcBasisL"));
   AddListRow(grid, 6, QStringLiteral("ACLMethodD"), QStringLiteral("加速收敛算法"),
-             {QStringLiteral("Normal"), QStringLiteral("Aitken"), QStringLiteral("Orvik Talvsen"),
-              QStringLiteral("OTV2")},
-             QStringLiteral("泛点迭代的加速收敛方法"), 25);
+             ListItems(AccelerationItems()), QStringLiteral("泛点迭代的加速收敛方法"), 25);
   grid->setRowStretch(7, 1);
   return group;
 }
