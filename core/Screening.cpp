@@ -84,7 +84,8 @@ double Size(const TScreenRow& r, bool byVolume) {
 }  // namespace
 
 bool TScreenRow::Rejected() const {
-  return !MethodApplies || !HydraulicsDone || FindingCount(TFindingLevel::Error) > 0;
+  return !MethodApplies || !HydraulicsDone || !Error.empty() ||
+         FindingCount(TFindingLevel::Error) > 0;
 }
 
 std::optional<TFindingLevel> TScreenRow::WorstLevel() const {

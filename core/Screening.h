@@ -43,8 +43,9 @@ struct TScreenRow {
   std::optional<double> HTUOV, HETP;                    // [m]
   std::optional<double> PackedHeight;                   // Stages × HETP [m]
   std::vector<TFinding> Findings;
-  // The row is no design: the method does not apply, the hydraulics did not complete, or a
-  // finding has the level Error.
+  // The row is no design: the method does not apply, the hydraulics did not complete, the run
+  // failed (Error says why; the values it wrote before are not to be trusted), or a finding has
+  // the level Error.
   bool Rejected() const;
   // Worst level among the findings; nothing when there are none.
   std::optional<TFindingLevel> WorstLevel() const;

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <limits>
 #include <numeric>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <unordered_set>
@@ -719,13 +722,52 @@ void TMyClientDataSet::SaveCsv(std::ostream& out) const {
   for (const TRecord& r : FRecords) writeRow(r);
 }
 
+namespace {
+
+// The packing constants a row must hold, by column: each a finite number, some of them also
+// within the range a packing can have.
+struct TConstantRule {
+  int Column;
+  const char* Name;
+  double Min;        // smallest value allowed
+  bool MinExcluded;  // the smallest value itself is not allowed
+  double Max;
+};
+constexpr double kAny = std::numeric_limits<double>::infinity();
+constexpr TConstantRule kConstantRules[] = {
+    {4, "比表面积", 0, true, kAny},        {5, "空隙率", 0, true, 1},
+    {6, "Kp拟合形式", -kAny, false, kAny}, {7, "Kp常数A", -kAny, false, kAny},
+    {8, "Kp斜率B", -kAny, false, kAny},    {9, "Kf拟合形式", -kAny, false, kAny},
+    {10, "Kf常数A", -kAny, false, kAny},   {11, "Kf斜率B", -kAny, false, kAny},
+    {12, "堆积密度", 0, false, kAny},      {13, "临界表面张力", 0, true, kAny},
+};
+
+}  // namespace
+
 std::vector<TPackingRecord> PackingRecords(const TMyClientDataSet& table) {
+  if (table.RecordCount() > kMaxPackingRecords)
+    throw TTableError("填料表有 " + std::to_string(table.RecordCount()) + " 行，超过上限 " +
+                      std::to_string(kMaxPackingRecords) + " 行");
   std::vector<TPackingRecord> records;
   const int columns = std::min(table.FieldCount(), TPackingRecord::kColumns);
   for (int r = 0; r < table.RecordCount(); ++r) {
     if (columns == 0 || table.Value(r, 0).empty()) continue;
     TPackingRecord p;
     for (int c = 0; c < columns; ++c) p.F[static_cast<size_t>(c)] = table.Value(r, c);
+    for (const TConstantRule& rule : kConstantRules) {
+      const std::string& text = p.F[static_cast<size_t>(rule.Column)];
+      const std::optional<double> v = ParseNumber(Trim(text));
+      const char* problem = nullptr;
+      if (!v || !std::isfinite(*v))
+        problem = "不是数值";
+      else if (*v < rule.Min || (rule.MinExcluded && *v == rule.Min))
+        problem = rule.Min == 0 ? (rule.MinExcluded ? "不是正数" : "是负数") : "太小";
+      else if (*v > rule.Max)
+        problem = "大于 1";
+      if (problem)
+        throw TTableError("填料表第 " + std::to_string(r + 1) + " 行（编号 " + p.F[0] + "）的" +
+                          rule.Name + "“" + text + "”" + problem);
+    }
     records.push_back(std::move(p));
   }
   return records;

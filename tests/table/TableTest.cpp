@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <streambuf>
+#include <tuple>
 
 #include "support/TempDir.h"
 #include "table/MyClientDataSet.h"
@@ -67,6 +68,36 @@ TEST(TableStructure, RejectsBadFieldNamesAndRecordShapes) {
             }).find("\"12,5\" is not a number"),
             std::string::npos);
   EXPECT_EQ(t.RecordCount(), 4);
+}
+
+// Constants no packing can have are refused when a table is read for screening, naming the
+// row, its key and the column; so is a table too large to screen.
+TEST(PackingRecordsOfATable, ImpossibleConstantsAndOverlargeTablesAreRefused) {
+  const TMyClientDataSet::TRecord good = {"01",   "陶瓷", "25mm", "拉西环", "190",
+                                          "0.73", "1",    "2.7",  "0",      "0",
+                                          "2.7",  "0",    "641",  "61",     "509 (1/m)"};
+  auto tableWith = [&](int column, const char* text) {
+    TMyClientDataSet t;
+    t.DefineFields(15);
+    TMyClientDataSet::TRecord r = good;
+    if (column >= 0) r[static_cast<size_t>(column)] = text;
+    t.AppendRecord(r);
+    return t;
+  };
+  EXPECT_EQ(PackingRecords(tableWith(-1, "")).size(), 1u);
+  const std::tuple<int, const char*, const char*> bad[] = {
+      {4, "-190", "比表面积"}, {5, "1.5", "空隙率"},   {7, "abc", "Kp常数A"},
+      {10, "", "Kf常数A"},     {12, "-1", "堆积密度"}, {13, "0", "临界表面张力"},
+  };
+  for (const auto& [column, text, name] : bad) {
+    const std::string error = ErrorOf([&] { PackingRecords(tableWith(column, text)); });
+    EXPECT_NE(error.find(name), std::string::npos) << error;
+    EXPECT_NE(error.find("编号 01"), std::string::npos) << error;
+  }
+  TMyClientDataSet big;
+  big.DefineFields(15);
+  for (int i = 0; i <= kMaxPackingRecords; ++i) big.AppendRecord(good);
+  EXPECT_NE(ErrorOf([&] { PackingRecords(big); }).find("超过上限"), std::string::npos);
 }
 
 TEST(TableRecords, ValuesByPositionAndNameWithCheckedIndexes) {
