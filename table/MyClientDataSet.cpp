@@ -15,6 +15,7 @@
 #include <unordered_set>
 
 #include "base/Decimal.h"
+#include "base/SafeFiles.h"
 #include "base/TextCodec.h"
 
 namespace velm {
@@ -542,23 +543,10 @@ void TMyClientDataSet::SaveLabelledFile(std::ostream& out) const {
 void TMyClientDataSet::SaveLabelledFile(const std::string& fileName) const {
   std::ostringstream buffer;
   SaveLabelledFile(buffer);  // any content error surfaces before the file is touched
-  const std::string tmp = fileName + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw TTableError(tmp + ": cannot open the file for writing");
-    const std::string data = buffer.str();
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw TTableError(tmp + ": write error");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, fileName, ec);
-  if (ec) {
-    std::remove(tmp.c_str());
-    throw TTableError(fileName + ": cannot replace the file (" + ec.message() + ")");
+  try {
+    WriteFileAtomically(fileName, buffer.str());
+  } catch (const TFileError& e) {
+    throw TTableError(e.what());
   }
 }
 
