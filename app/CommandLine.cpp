@@ -45,7 +45,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string CommandLineUsage() {
   return "usage: velm [PROJECT.vlm]\n"
-         "       velm --batch PROJECT.vlm [--json] [--chart OUT.png|OUT.svg]\n"
+         "       velm --batch PROJECT.vlm [--json] [--report OUT.xlsx] [--pdf OUT.pdf]\n"
+         "                                [--chart OUT.png|OUT.svg]\n"
          "       velm --help | --version\n"
          "\n"
          "Without --batch: opens the window, with PROJECT.vlm open. When the window is already\n"
@@ -54,14 +55,16 @@ std::string CommandLineUsage() {
          "  --batch FILE  open FILE without a window, recalculate it and print every value\n"
          "                field as \"name text unit\" lines (\"-\" for an empty text or unit)\n"
          "  --json        with --batch: one JSON object instead\n"
+         "  --report OUT  with --batch: also write the calculation report workbook to OUT\n"
+         "  --pdf OUT     with --batch: also write the report as a one-page PDF to OUT\n"
          "  --chart OUT   with --batch: also write the operating-performance chart to OUT\n"
          "                (SVG for a .svg name, PNG otherwise)\n"
          "  --help        this text\n"
          "  --version     the version and the commit it was built from\n"
          "\n"
          "Exit codes: 0 done; 1 a file could not be read; 2 wrong command line (also a project\n"
-         "file that does not exist); 3 (--batch) the recalculation did not complete; 4 (--chart)\n"
-         "the chart could not be drawn or written.\n";
+         "file that does not exist); 3 (--batch) the recalculation did not complete; 4 (--report,\n"
+         "--pdf, --chart) an output could not be made or written.\n";
 }
 
 }  // namespace velm

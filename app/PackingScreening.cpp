@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTableView>
@@ -19,10 +18,12 @@
 #include <QVBoxLayout>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "app/UnitMain.h"
 #include "base/NumberFormat.h"
 #include "core/Methods.h"
+#include "project/FileIo.h"
 #include "units/EditD.h"
 
 namespace velm {
@@ -414,11 +415,14 @@ void TFormScreening::ExportClick() {
   const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出筛选结果"), QString(),
                                                     QStringLiteral("CSV 文件(*.csv)"));
   if (path.isEmpty()) return;
-  QSaveFile file(path);
   // A byte-order mark lets spreadsheet programs recognise the Chinese headings as UTF-8.
   const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + ShownCsv().toUtf8();
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    FForm.ReportError(QStringLiteral("无法写入“%1”：%2").arg(path, file.errorString()));
+  try {
+    CheckOutputFile(path, FForm.CurrentFile());
+    WriteWholeFile(path, std::string_view(bytes.constData(), size_t(bytes.size())));
+  } catch (const TFileError& e) {
+    FForm.ReportError(QString::fromStdString(e.what()));
+  }
 }
 
 void InstallScreeningCommand(TFormVELM& form) {

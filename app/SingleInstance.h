@@ -1,11 +1,15 @@
 #pragma once
 // The single-instance rule: one running copy per user. A lock file named after the lock name and
-// the user lives in the temporary folder; whoever holds it is the running instance. The lock is
-// held for the lifetime of this object, and a lock left behind by a killed process is taken over.
+// the user lives in a folder only the user can enter: the user's runtime folder
+// (XDG_RUNTIME_DIR), or else a private folder of the user's own (mode 0700) in the temporary
+// folder, so that no other user can take the name first or listen in. Whoever holds the lock is
+// the running instance. The lock is held for the lifetime of this object; a lock left behind by
+// a killed process, or one without content (a crash while it was written), is taken over.
 //
 // Behind the lock, a local socket carries messages from later starts to the running instance
 // (a project to open): only the lock holder listens, so the channel needs no race handling of
-// its own.
+// its own. Connections are bounded in number, size and time, so that nothing a sender does can
+// stop the channel or the window.
 #include <QLockFile>
 #include <QString>
 #include <functional>
@@ -37,10 +41,21 @@ class TSingleInstance {
   // `timeoutMs` for it to listen and confirm. True when the running instance confirmed.
   static bool SendToRunning(const QString& name, const QString& message, int timeoutMs);
 
-  // The lock file used for `name` by the current user in the current temporary folder.
+  // The lock file used for `name` by the current user (empty when no private folder can be
+  // had; then no lock is taken and every start runs on its own).
   static QString LockFilePath(const QString& name);
   // The socket beside it.
   static QString SocketPath(const QString& name);
+  // The folder of both: XDG_RUNTIME_DIR when it is a folder of the user's own that nobody else
+  // may enter, else the private folder "velm-UID" in the temporary folder, made when missing;
+  // empty when neither is private (a folder of another owner, a link, open to others).
+  static QString PrivateFolder();
+
+  // Bounds of the channel: connections served at once (more are closed at once), the time one
+  // may take [ms], and the longest message [bytes].
+  static constexpr int kMaxConnections = 16;
+  static constexpr int kConnectionTimeoutMs = 5000;
+  static constexpr int kMaxMessageBytes = 64 * 1024;
 
  private:
   QString FName;

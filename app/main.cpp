@@ -136,8 +136,10 @@ int main(int argc, char** argv) {
   velm::TSingleInstance instance(lockName);
   if (!instance.TryAcquire()) {
     if (velm::TSingleInstance::SendToRunning(lockName, project, 10000)) return 0;
-    std::cerr << "velm: the program is already running but did not answer; "
-                 "the project was not handed over\n";
+    std::cerr << "velm: 程序已在运行，但在 10 秒内没有应答"
+              << (project.isEmpty() ? std::string("")
+                                    : "，项目“" + project.toStdString() + "”没有转交")
+              << "\n";
     return 1;
   }
 

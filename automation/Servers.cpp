@@ -51,10 +51,12 @@ TVariant AttachToRunning(const std::string& progId) {
 
 TVariant CreateInstance(const std::string& progId) {
   auto entry = Find(progId);
+  std::string problem;
   if (!entry) {
     // The class registration in the settings source: an entry whose ProgID is this one and
     // whose server key names an implementation the program knows.
     const TSettings settings = TSettings::Load();
+    problem = settings.Problem();
     for (const std::string& id : settings.SubKeys("CLSID")) {
       const std::string key = "CLSID\\" + id;
       const auto prog = settings.Value(key + "\\ProgID");
@@ -70,7 +72,9 @@ TVariant CreateInstance(const std::string& progId) {
       break;
     }
   }
-  if (!entry) throw TAutomationError("无效的类字符串“" + progId + "”", progId);
+  if (!entry)
+    throw TAutomationError(
+        "无效的类字符串“" + progId + "”" + (problem.empty() ? "" : "（" + problem + "）"), progId);
   if (!entry->Create) throw TAutomationError("无法创建“" + progId + "”的实例", progId);
   TVariant v = entry->Create();
   if (!v.IsObject()) throw TAutomationError("无法创建“" + progId + "”的实例", progId);

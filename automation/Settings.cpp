@@ -1,6 +1,7 @@
 #include "automation/Settings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -46,15 +47,22 @@ std::string TSettings::DefaultPath() {
 TSettings TSettings::Load() { return LoadFile(DefaultPath()); }
 
 TSettings TSettings::LoadFile(const std::string& path) {
-  if (path.empty()) return {};
+  std::error_code missing;
+  if (path.empty() || !std::filesystem::exists(path, missing)) return {};
+  TSettings ignored;
   std::string text;
   try {
     // A pipe or device put in the file's place is refused instead of waited on.
     text = ReadDocument(path, static_cast<std::int64_t>(MaxFileSize));
-  } catch (const TFileError&) {
-    return {};
+  } catch (const TFileError& e) {
+    ignored.FProblem = std::string("设置文件未使用：") + e.what();
+    return ignored;
   }
-  if (text.size() > MaxFileSize) return {};
+  if (text.size() > MaxFileSize) {
+    ignored.FProblem =
+        "设置文件“" + path + "”大于 " + std::to_string(MaxFileSize >> 20) + " MB，未使用";
+    return ignored;
+  }
   return FromText(text);
 }
 

@@ -33,6 +33,11 @@ class TSettings {
   static TSettings LoadFile(const std::string& path);
   static TSettings FromText(std::string_view text);
 
+  // Why the file was not used although it exists (larger than MaxFileSize, not a regular file,
+  // unreadable), naming it; empty when it was read or is missing. Callers that find no entry
+  // they need say this too, so that an ignored file does not go unnoticed.
+  const std::string& Problem() const { return FProblem; }
+
   // Names of the direct subkeys of `key` ("" = the root), in file order.
   std::vector<std::string> SubKeys(std::string_view key) const;
   // The value `name` of `key` ("" or "@" = the default value); nothing when absent.
@@ -45,6 +50,7 @@ class TSettings {
   };
   std::vector<std::string> FKeys;  // every section, in file order
   std::vector<TEntry> FEntries;
+  std::string FProblem;
 };
 
 }  // namespace velm

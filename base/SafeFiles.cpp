@@ -1,6 +1,7 @@
 #include "base/SafeFiles.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -227,8 +228,39 @@ std::string TemporaryNameFor(const std::string& path) {
          kTemporarySuffix;
 }
 
+int RemoveLeftoverTemporaries(const std::string& path) {
+  namespace fs = std::filesystem;
+  const std::string stem = fs::path(TemporaryStem(path)).filename().string() + ".";
+  const std::string own = std::to_string(::getpid());
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(Folder(path), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const size_t tail = sizeof kTemporarySuffix - 1;
+    if (name.size() <= stem.size() + tail || name.compare(0, stem.size(), stem) != 0 ||
+        name.compare(name.size() - tail, tail, kTemporarySuffix) != 0)
+      continue;
+    // Between the stem and the suffix: the process id, "-", the count.
+    const std::string middle = name.substr(stem.size(), name.size() - stem.size() - tail);
+    const size_t dash = middle.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == middle.size() ||
+        middle.find_first_not_of("0123456789-") != std::string::npos ||
+        middle.find('-', dash + 1) != std::string::npos)
+      continue;
+    const std::string pid = middle.substr(0, dash);
+    if (pid.size() > 9 || pid == own) continue;
+    if (::kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH) continue;
+    struct stat st {};
+    if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid())
+      continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
 void WriteFileAtomically(const std::string& name, std::string_view bytes) {
   const std::string path = ResolveOutputPath(name);
+  RemoveLeftoverTemporaries(path);
   const std::string temp = TemporaryNameFor(path);
   auto fail = [&](int error) {
     ::unlink(temp.c_str());

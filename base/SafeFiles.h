@@ -51,8 +51,15 @@ std::string ResolveOutputPath(const std::string& path, const std::vector<std::st
 // boundary) so that it fits the folder's file-name limit.
 std::string TemporaryNameFor(const std::string& path);
 
+// Removes the temporary files for `path` that an earlier save left behind when it was cut
+// short (killed, power lost): files beside it named by TemporaryNameFor whose process has
+// ended. Those of running processes, and every other file, are left alone. Returns how many
+// were removed.
+int RemoveLeftoverTemporaries(const std::string& path);
+
 // Replaces the file at ResolveOutputPath(`path`) with `bytes` through a temporary file beside
-// it (flushed to the disk, given the old file's permissions, then renamed over it). Throws
+// it (flushed to the disk, given the old file's permissions, then renamed over it), after
+// removing the leftovers of earlier saves of that file that were cut short. Throws
 // TFileError naming `path` and the cause; the old file is then unchanged and the temporary file
 // removed.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);

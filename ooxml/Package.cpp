@@ -25,13 +25,39 @@ struct TFileCloser {
   }
 };
 
+// The reason of a libzip error code in the program's words.
 std::string ZipErrorText(int code) {
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
+  switch (code) {
+    case ZIP_ER_NOZIP:
+      return "不是 zip 文件";
+    case ZIP_ER_INCONS:
+      return "zip 目录与内容不一致";
+    case ZIP_ER_CRC:
+      return "校验和不符";
+    case ZIP_ER_COMPNOTSUPP:
+    case ZIP_ER_ENCRNOTSUPP:
+      return "使用了不支持的压缩或加密方式";
+    case ZIP_ER_READ:
+      return "读取出错";
+    case ZIP_ER_SEEK:
+      return "定位出错（文件可能被截断）";
+    case ZIP_ER_EOF:
+      return "文件意外结束";
+    case ZIP_ER_MEMORY:
+      return "内存不足";
+    case ZIP_ER_ZLIB:
+      return "压缩数据已损坏";
+    case ZIP_ER_OPEN:
+      return "无法打开";
+    case ZIP_ER_NOENT:
+      return "文件不存在";
+    default:
+      return "zip 错误 " + std::to_string(code);
+  }
 }
+
+// The reason of the last failure on an archive or one of its files.
+std::string ZipErrorText(zip_error_t* error) { return ZipErrorText(zip_error_code_zip(error)); }
 
 }  // namespace
 
@@ -62,7 +88,7 @@ TPackage TPackage::Read(const std::string& path, const TPackageLimits& limits) {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(zip.get(), zip_uint64_t(i), 0, &st) != 0)
-      throw TOoxmlError(Quoted(path) + "已损坏：" + zip_strerror(zip.get()));
+      throw TOoxmlError(Quoted(path) + "已损坏：" + ZipErrorText(zip_get_error(zip.get())));
     const std::string name = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
     if (name.empty() || name.back() == '/') continue;
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
@@ -75,7 +101,8 @@ TPackage TPackage::Read(const std::string& path, const TPackageLimits& limits) {
 
     std::unique_ptr<zip_file_t, TFileCloser> file(zip_fopen_index(zip.get(), zip_uint64_t(i), 0));
     if (!file)
-      throw TOoxmlError(Quoted(path) + "中的" + name + "无法读取：" + zip_strerror(zip.get()));
+      throw TOoxmlError(Quoted(path) + "中的" + name + "无法读取：" +
+                        ZipErrorText(zip_get_error(zip.get())));
     // One byte more than the directory promises: a stream that is longer is rejected.
     std::string bytes(st.size + 1, '\0');
     std::uint64_t got = 0;
@@ -83,7 +110,7 @@ TPackage TPackage::Read(const std::string& path, const TPackageLimits& limits) {
       const zip_int64_t n = zip_fread(file.get(), bytes.data() + got, bytes.size() - got);
       if (n < 0)
         throw TOoxmlError(Quoted(path) + "中的" + name + "已损坏：" +
-                          zip_error_strerror(zip_file_get_error(file.get())));
+                          ZipErrorText(zip_file_get_error(file.get())));
       if (n == 0) break;
       got += std::uint64_t(n);
     }

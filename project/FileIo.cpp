@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <charconv>
 
 #include "base/Decimal.h"
@@ -40,16 +39,7 @@ std::string ReadProjectBytes(const QString& fileName) {
 }
 
 void WriteWholeFile(const QString& fileName, std::string_view bytes) {
-  QSaveFile file(fileName);
-  auto fail = [&](const char* what) {
-    const std::string reason = file.errorString().toStdString();
-    file.cancelWriting();
-    throw TFileError(std::string(what) + "“" + DisplayName(fileName) + "”：" + reason);
-  };
-  if (!file.open(QIODevice::WriteOnly)) fail("无法保存文件");
-  const qint64 size = static_cast<qint64>(bytes.size());
-  if (file.write(bytes.data(), size) != size) fail("写入文件出错");
-  if (!file.commit()) fail("保存文件出错");
+  WriteFileAtomically(QFile::encodeName(fileName).toStdString(), bytes);
 }
 
 void CheckOutputFile(const QString& fileName, const QString& project) {

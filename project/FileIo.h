@@ -22,9 +22,9 @@ inline constexpr qint64 kMaxProjectFileSize = 8 << 20;
 // than kMaxProjectFileSize.
 std::string ReadProjectBytes(const QString& fileName);
 
-// Replaces the file with `bytes` through QSaveFile: the data go to a temporary file beside the
-// target, which is renamed over it only when everything was written. A failure at any step
-// leaves the previous file as it was and throws TFileError.
+// Replaces the file with `bytes` (WriteFileAtomically): the data go to a hidden temporary file
+// beside the target, which is renamed over it only when everything was written. A failure at
+// any step leaves the previous file as it was and throws TFileError.
 void WriteWholeFile(const QString& fileName, std::string_view bytes);
 
 // Refuses an output to `fileName` that would replace the open `project` (also through another

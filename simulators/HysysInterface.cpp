@@ -71,6 +71,22 @@ void GetHysysStageData(const std::string& columnName, int stageIndex, TStrings* 
       sl = liquid.Get("LightLiquidPhase").Get("SurfaceTension").ToDouble() / 1000;  // -> N/m
     }
   }
+  // A side that no stage supplied would import zeros as densities, viscosities and surface
+  // tension: nothing is listed, so that nothing is written, and the user is told why.
+  if (maxV <= 0 || maxL <= 0) {
+    const std::string side = maxV <= 0 && maxL <= 0 ? "气相和液相" : maxV <= 0 ? "气相" : "液相";
+    std::string text = "塔器“" + columnName + "”";
+    if (first > last)
+      text += "共有 " + std::to_string(n) +
+              " 块塔板，自动查找不计首末两块，没有可查找的塔板；请选“指定”并给出塔板编号。";
+    else if (stageIndex < 0)
+      text += "第 " + std::to_string(first) + " 至 " + std::to_string(last) + " 块塔板中没有" +
+              side + "流量大于零的塔板。";
+    else
+      text += "第 " + std::to_string(stageIndex) + " 块塔板的" + side + "流量不大于零。";
+    ShowSimulatorMessage(QString::fromStdString(text + "没有读取任何数据。"));
+    return;
+  }
   if (!list) return;
   list->Add("MaxVNo=" + std::to_string(stageV));
   list->Add("Fv=" + FormatField(maxV));

@@ -205,9 +205,11 @@ TVariant MakeHysysApplication(std::shared_ptr<const THysysCase> hysysCase) {
   return TVariant(std::make_shared<THysysApplication>(std::move(hysysCase)));
 }
 
-std::string HysysCasePath() {
+std::string HysysCasePath(std::string* problem) {
   if (const char* p = std::getenv("VELM_HYSYS_CASE"); p && *p) return p;
-  std::string path = TSettings::Load().Value("Simulators", "HysysCase").value_or(std::string());
+  const TSettings settings = TSettings::Load();
+  if (problem) *problem = settings.Problem();
+  std::string path = settings.Value("Simulators", "HysysCase").value_or(std::string());
   // A relative path is taken from the folder of the settings file.
   if (!path.empty() && std::filesystem::path(path).is_relative())
     path = (std::filesystem::path(TSettings::DefaultPath()).parent_path() / path).string();
@@ -217,10 +219,13 @@ std::string HysysCasePath() {
 void RegisterHysysServer() {
   RegisterServer(kHysysProgId, {.Attach =
                                     [] {
-                                      const std::string path = HysysCasePath();
+                                      std::string problem;
+                                      const std::string path = HysysCasePath(&problem);
                                       if (path.empty())
                                         throw TAutomationError(
-                                            "HYSYS 没有运行：设置中没有指定案例文件", kHysysProgId);
+                                            "HYSYS 没有运行：设置中没有指定案例文件" +
+                                                (problem.empty() ? "" : "（" + problem + "）"),
+                                            kHysysProgId);
                                       try {
                                         return MakeHysysApplication(LoadCase(path));
                                       } catch (const TAutomationError&) {

@@ -30,8 +30,9 @@ inline constexpr const char* kHysysProgId = "HYSYS.Application";
 // The application object over a case held in memory.
 TVariant MakeHysysApplication(std::shared_ptr<const THysysCase> hysysCase);
 
-// The case file named now (environment, then settings); empty when none.
-std::string HysysCasePath();
+// The case file named now (environment, then settings); empty when none. `problem` gets the
+// reason a settings file that exists was not used (TSettings::Problem).
+std::string HysysCasePath(std::string* problem = nullptr);
 
 // Registers the substitute under "HYSYS.Application". Attaching reads the named case file
 // (again only when the file changed); a file that cannot be read is an automation error with

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/Decimal.h"
+#include "base/SafeFiles.h"
 #include "core/PackingRecord.h"
 #include "table/MyClientDataSet.h"
 
@@ -53,22 +54,10 @@ int Usage() {
 }
 
 void WriteTextFile(const std::string& fileName, const std::string& text) {
-  const std::string tmp = fileName + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw velm::TTableError(tmp + ": cannot open the file for writing");
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw velm::TTableError(tmp + ": write error");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, fileName, ec);
-  if (ec) {
-    std::remove(tmp.c_str());
-    throw velm::TTableError(fileName + ": cannot replace the file (" + ec.message() + ")");
+  try {
+    velm::WriteFileAtomically(fileName, text);
+  } catch (const velm::TFileError& e) {
+    throw velm::TTableError(e.what());
   }
 }
 

@@ -2,16 +2,20 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <limits>
 #include <numeric>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <unordered_set>
 
 #include "base/Decimal.h"
+#include "base/SafeFiles.h"
 #include "base/TextCodec.h"
 
 namespace velm {
@@ -89,27 +93,25 @@ class TBlockReader {
   }
   std::string_view NextLine() {
     size_t pos = FRest.find('\n');
-    if (pos == std::string_view::npos) Fail("line ends without a line break");
+    if (pos == std::string_view::npos) Fail("行没有换行符结尾");
     std::string_view line = FRest.substr(0, pos);
     FRest.remove_prefix(pos + 1);
     ++FLine;
     return line;
   }
   [[noreturn]] void Fail(const std::string& what) const {
-    throw TTableError("table block, line " + std::to_string(FLine + 1) + ": " + what);
+    throw TTableError("表数据第 " + std::to_string(FLine + 1) + " 行：" + what);
   }
   // "KEYWORD count" with the count bounded by what is left of the block.
   size_t ReadCountLine(std::string_view keyword) {
     std::string_view line = NextLine();
     std::string prefix = std::string(keyword) + " ";
     if (line.substr(0, prefix.size()) != prefix)
-      Fail("expected \"" + std::string(keyword) + " <count>\", found \"" + std::string(line) +
-           "\"");
+      Fail("应为“" + std::string(keyword) + " <数目>”，实为“" + std::string(line) + "”");
     std::optional<long long> n = ParseCount(line.substr(prefix.size()));
-    if (!n) Fail("bad count \"" + std::string(line.substr(prefix.size())) + "\"");
+    if (!n) Fail("数目“" + std::string(line.substr(prefix.size())) + "”无效");
     if (static_cast<unsigned long long>(*n) > LinesLeftAtMost())
-      Fail(std::string(keyword) + " count " + std::to_string(*n) +
-           " exceeds the lines left in the block");
+      Fail(std::string(keyword) + " 的数目 " + std::to_string(*n) + " 超过了剩余的行数");
     return static_cast<size_t>(*n);
   }
 
@@ -126,7 +128,7 @@ std::string Unescape(std::string_view s, const TBlockReader& reader) {
       out += s[i];
       continue;
     }
-    if (++i == s.size()) reader.Fail("value ends in a lone backslash");
+    if (++i == s.size()) reader.Fail("值以单独的反斜杠结尾");
     switch (s[i]) {
       case '\\':
         out += '\\';
@@ -141,7 +143,7 @@ std::string Unescape(std::string_view s, const TBlockReader& reader) {
         out += '\r';
         break;
       default:
-        reader.Fail(std::string("unknown escape \\") + s[i]);
+        reader.Fail(std::string("未知的转义符“\\") + s[i] + "”");
     }
   }
   return out;
@@ -182,9 +184,9 @@ void TMyClientDataSet::DefineFields(std::vector<TFieldDef> fields) {
     // A name is also the title until a label replaces it, and titles are saved as GB2312
     // labels: a name that is not UTF-8 text would come back as another.
     if (name.empty() || HasLineBreakOrTab(name) || !IsUtf8Text(name))
-      throw TTableError("field " + std::to_string(i) + ": invalid field name \"" + name + "\"");
+      throw TTableError("第 " + std::to_string(i) + " 列：字段名“" + name + "”无效");
     if (!seen.insert(name).second)
-      throw TTableError("field " + std::to_string(i) + ": duplicate field name \"" + name + "\"");
+      throw TTableError("第 " + std::to_string(i) + " 列：字段名“" + name + "”重复");
   }
   FFields = std::move(fields);
   FTitles.clear();
@@ -235,12 +237,12 @@ bool TMyClientDataSet::Accepts(int field, std::string_view text) const {
 
 void TMyClientDataSet::CheckRecord(const TRecord& values, int index) const {
   if (static_cast<int>(values.size()) != FieldCount())
-    throw TTableError("record " + std::to_string(index) + " has " + std::to_string(values.size()) +
-                      " values, " + std::to_string(FieldCount()) + " expected");
+    throw TTableError("第 " + std::to_string(index) + " 条记录有 " + std::to_string(values.size()) +
+                      " 个值，应为 " + std::to_string(FieldCount()) + " 个");
   for (int f = 0; f < FieldCount(); ++f)
     if (!Accepts(f, values[static_cast<size_t>(f)]))
-      throw TTableError("record " + std::to_string(index) + ", field " + FieldName(f) + ": \"" +
-                        values[static_cast<size_t>(f)] + "\" is not a number");
+      throw TTableError("第 " + std::to_string(index) + " 条记录的字段 " + FieldName(f) + "：“" +
+                        values[static_cast<size_t>(f)] + "”不是数值");
 }
 
 void TMyClientDataSet::AppendRecord(TRecord values) {
@@ -388,15 +390,14 @@ std::string TMyClientDataSet::SaveTableBlock() const {
 
 void TMyClientDataSet::LoadTableBlock(std::string_view block) {
   TBlockReader reader(block);
-  if (block.empty()) reader.Fail("empty table block");
+  if (block.empty()) reader.Fail("表数据是空的");
   std::string_view magic = reader.NextLine();
   std::string expected = std::string(kBlockMagic) + " ";
   if (magic.substr(0, expected.size()) != expected)
-    reader.Fail("not a table block (header \"" + std::string(magic.substr(0, 40)) + "\")");
+    reader.Fail("不是表数据（文件头为“" + std::string(magic.substr(0, 40)) + "”）");
   std::optional<long long> version = ParseCount(magic.substr(expected.size()));
   if (!version || *version != kBlockVersion)
-    reader.Fail("unsupported table block version \"" + std::string(magic.substr(expected.size())) +
-                "\"");
+    reader.Fail("不支持的表数据版本“" + std::string(magic.substr(expected.size())) + "”");
 
   TMyClientDataSet table;
   std::vector<TFieldDef> fields;
@@ -404,7 +405,7 @@ void TMyClientDataSet::LoadTableBlock(std::string_view block) {
   for (size_t i = 0; i < fieldCount; ++i) {
     std::vector<std::string_view> parts = SplitKeep(reader.NextLine(), '\t');
     if (parts.size() != 2 || (parts[1] != "T" && parts[1] != "N"))
-      reader.Fail("field definition must be \"<name><tab>T\" or \"<name><tab>N\"");
+      reader.Fail("字段定义应为“<名称><Tab>T”或“<名称><Tab>N”");
     fields.push_back(
         {std::string(parts[0]), parts[1] == "N" ? TFieldKind::Number : TFieldKind::Text});
   }
@@ -422,7 +423,7 @@ void TMyClientDataSet::LoadTableBlock(std::string_view block) {
     if (fieldCount > 0) {
       for (std::string_view part : SplitKeep(line, '\t')) values.push_back(Unescape(part, reader));
     } else if (!line.empty()) {
-      reader.Fail("record in a table without fields");
+      reader.Fail("没有字段的表中出现了记录");
     }
     try {
       table.AppendRecord(std::move(values));
@@ -430,8 +431,8 @@ void TMyClientDataSet::LoadTableBlock(std::string_view block) {
       reader.Fail(e.what());
     }
   }
-  if (reader.NextLine() != "END") reader.Fail("expected \"END\"");
-  if (!reader.AtEnd()) reader.Fail("data after \"END\"");
+  if (reader.NextLine() != "END") reader.Fail("缺少结尾的“END”");
+  if (!reader.AtEnd()) reader.Fail("“END”之后还有数据");
   *this = std::move(table);
 }
 
@@ -439,13 +440,21 @@ void TMyClientDataSet::LoadTableBlock(std::string_view block) {
 // Labelled files
 
 void TMyClientDataSet::LoadLabelledFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw TTableError(fileName + ": cannot open the file for reading");
+  // Read as a document: a pipe or device in the table's place is refused, not waited on.
+  std::string bytes;
+  try {
+    bytes = ReadDocument(fileName, 8 + kMaxBlockSize + 1 + 255 * 256);
+  } catch (const TFileError& e) {
+    throw TTableError(std::string("填料表无法读取：") + e.what());
+  }
+  std::istringstream in(std::move(bytes));
   LoadLabelledFile(in, fileName);
 }
 
 void TMyClientDataSet::LoadLabelledFile(std::istream& in, const std::string& where) {
-  auto fail = [&](const std::string& what) -> void { throw TTableError(where + ": " + what); };
+  auto fail = [&](const std::string& what) -> void {
+    throw TTableError("填料表“" + where + "”已损坏：" + what);
+  };
 
   // Bytes left from the current position, when the stream can tell.
   std::optional<std::int64_t> available;
@@ -461,25 +470,24 @@ void TMyClientDataSet::LoadLabelledFile(std::istream& in, const std::string& whe
   std::array<unsigned char, 8> lenBytes{};
   in.read(reinterpret_cast<char*>(lenBytes.data()), 8);
   if (in.gcount() != 8)
-    fail("file too short for the table block length (" + std::to_string(in.gcount()) +
-         " of 8 bytes at offset 0)");
+    fail("文件太短，放不下表数据的长度（偏移 0 处只有 " + std::to_string(in.gcount()) +
+         " 个字节，应为 8 个）");
   std::uint64_t raw = 0;
   for (int i = 7; i >= 0; --i) raw = (raw << 8) | lenBytes[static_cast<size_t>(i)];
   const std::int64_t blockLen = static_cast<std::int64_t>(raw);
-  if (blockLen < 0)
-    fail("negative table block length " + std::to_string(blockLen) + " at offset 0");
+  if (blockLen < 0) fail("偏移 0 处的表数据长度 " + std::to_string(blockLen) + " 是负数");
   if (blockLen > kMaxBlockSize)
-    fail("table block length " + std::to_string(blockLen) + " at offset 0 exceeds the limit of " +
-         std::to_string(kMaxBlockSize) + " bytes");
+    fail("偏移 0 处的表数据长度 " + std::to_string(blockLen) + " 超过上限 " +
+         std::to_string(kMaxBlockSize) + " 字节");
   if (available && blockLen > *available - 8)
-    fail("table block of " + std::to_string(blockLen) + " bytes announced at offset 0, but only " +
-         std::to_string(*available - 8) + " bytes follow offset 8");
+    fail("偏移 0 处声明表数据有 " + std::to_string(blockLen) + " 字节，但偏移 8 之后只有 " +
+         std::to_string(*available - 8) + " 字节");
 
   std::string block;
   size_t got = ReadUpTo(in, block, static_cast<size_t>(blockLen));
   if (got != static_cast<size_t>(blockLen))
-    fail("file ends inside the table block: " + std::to_string(got) + " of " +
-         std::to_string(blockLen) + " bytes at offset 8");
+    fail("文件在表数据中间结束：偏移 8 之后只有 " + std::to_string(got) + " 字节，应为 " +
+         std::to_string(blockLen) + " 字节");
 
   TMyClientDataSet table;
   try {
@@ -495,18 +503,19 @@ void TMyClientDataSet::LoadLabelledFile(std::istream& in, const std::string& whe
     for (int i = 0; i < labelCount; ++i) {
       int len = in.get();
       if (len == std::char_traits<char>::eof())
-        fail("file ends in label " + std::to_string(i) + " of " + std::to_string(labelCount) +
-             " (length byte at offset " + std::to_string(offset) + ")");
+        fail("文件在第 " + std::to_string(i) + " 个标签（共 " + std::to_string(labelCount) +
+             " 个）中结束（长度字节在偏移 " + std::to_string(offset) + " 处）");
       ++offset;
       std::string bytes;
       if (ReadUpTo(in, bytes, static_cast<size_t>(len)) != static_cast<size_t>(len))
-        fail("file ends in label " + std::to_string(i) + " of " + std::to_string(labelCount) +
-             " (" + std::to_string(len) + " bytes at offset " + std::to_string(offset) + ")");
+        fail("文件在第 " + std::to_string(i) + " 个标签（共 " + std::to_string(labelCount) +
+             " 个）中结束（偏移 " + std::to_string(offset) + " 处应有 " + std::to_string(len) +
+             " 字节）");
       // A label that does not decode would come back from a save as something else, or not
       // at all (its replacement characters take more than 255 bytes).
       if (!IsGbText(bytes))
-        fail("label " + std::to_string(i) + " at offset " + std::to_string(offset) +
-             " is not GB2312 text");
+        fail("偏移 " + std::to_string(offset) + " 处的第 " + std::to_string(i) +
+             " 个标签不是 GB2312 文字");
       offset += len;
       if (i < table.FieldCount()) table.SetDisplayTitle(i, GbToUtf8(bytes));
     }
@@ -539,23 +548,10 @@ void TMyClientDataSet::SaveLabelledFile(std::ostream& out) const {
 void TMyClientDataSet::SaveLabelledFile(const std::string& fileName) const {
   std::ostringstream buffer;
   SaveLabelledFile(buffer);  // any content error surfaces before the file is touched
-  const std::string tmp = fileName + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw TTableError(tmp + ": cannot open the file for writing");
-    const std::string data = buffer.str();
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw TTableError(tmp + ": write error");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, fileName, ec);
-  if (ec) {
-    std::remove(tmp.c_str());
-    throw TTableError(fileName + ": cannot replace the file (" + ec.message() + ")");
+  try {
+    WriteFileAtomically(fileName, buffer.str());
+  } catch (const TFileError& e) {
+    throw TTableError(e.what());
   }
 }
 
@@ -719,13 +715,52 @@ void TMyClientDataSet::SaveCsv(std::ostream& out) const {
   for (const TRecord& r : FRecords) writeRow(r);
 }
 
+namespace {
+
+// The packing constants a row must hold, by column: each a finite number, some of them also
+// within the range a packing can have.
+struct TConstantRule {
+  int Column;
+  const char* Name;
+  double Min;        // smallest value allowed
+  bool MinExcluded;  // the smallest value itself is not allowed
+  double Max;
+};
+constexpr double kAny = std::numeric_limits<double>::infinity();
+constexpr TConstantRule kConstantRules[] = {
+    {4, "比表面积", 0, true, kAny},        {5, "空隙率", 0, true, 1},
+    {6, "Kp拟合形式", -kAny, false, kAny}, {7, "Kp常数A", -kAny, false, kAny},
+    {8, "Kp斜率B", -kAny, false, kAny},    {9, "Kf拟合形式", -kAny, false, kAny},
+    {10, "Kf常数A", -kAny, false, kAny},   {11, "Kf斜率B", -kAny, false, kAny},
+    {12, "堆积密度", 0, false, kAny},      {13, "临界表面张力", 0, true, kAny},
+};
+
+}  // namespace
+
 std::vector<TPackingRecord> PackingRecords(const TMyClientDataSet& table) {
+  if (table.RecordCount() > kMaxPackingRecords)
+    throw TTableError("填料表有 " + std::to_string(table.RecordCount()) + " 行，超过上限 " +
+                      std::to_string(kMaxPackingRecords) + " 行");
   std::vector<TPackingRecord> records;
   const int columns = std::min(table.FieldCount(), TPackingRecord::kColumns);
   for (int r = 0; r < table.RecordCount(); ++r) {
     if (columns == 0 || table.Value(r, 0).empty()) continue;
     TPackingRecord p;
     for (int c = 0; c < columns; ++c) p.F[static_cast<size_t>(c)] = table.Value(r, c);
+    for (const TConstantRule& rule : kConstantRules) {
+      const std::string& text = p.F[static_cast<size_t>(rule.Column)];
+      const std::optional<double> v = ParseNumber(Trim(text));
+      const char* problem = nullptr;
+      if (!v || !std::isfinite(*v))
+        problem = "不是数值";
+      else if (*v < rule.Min || (rule.MinExcluded && *v == rule.Min))
+        problem = rule.Min == 0 ? (rule.MinExcluded ? "不是正数" : "是负数") : "太小";
+      else if (*v > rule.Max)
+        problem = "大于 1";
+      if (problem)
+        throw TTableError("填料表第 " + std::to_string(r + 1) + " 行（编号 " + p.F[0] + "）的" +
+                          rule.Name + "“" + text + "”" + problem);
+    }
     records.push_back(std::move(p));
   }
   return records;

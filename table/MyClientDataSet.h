@@ -170,8 +170,16 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text, const std:
 // One CSV field, quoted when it holds a comma, a quote, a line break or leading/trailing blanks.
 std::string CsvField(std::string_view text);
 
+// Most records a packing table may hold for screening: the shipped table has a few dozen; each
+// record costs a calculation and a result row.
+inline constexpr int kMaxPackingRecords = 10000;
+
 // The packing records of a table in its current order: columns 0 to 14 as texts (missing columns
 // empty), records without a key (empty column 0) left out, as the packing list leaves them out.
+// Throws TTableError, naming the row, its key and the column, for a constant that is not a
+// number or not one a packing can have (area, void fraction and critical surface tension
+// positive, void fraction at most 1, bulk density not negative), and for a table of more than
+// kMaxPackingRecords records.
 std::vector<TPackingRecord> PackingRecords(const TMyClientDataSet& table);
 
 }  // namespace velm

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -14,6 +15,7 @@
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
 #include "chart/PlotCanvas.h"
+#include "support/FileSizeLimit.h"
 #include "units/EditD.h"
 
 using namespace velm;
@@ -145,6 +147,35 @@ class TChartPageTest : public QObject {
     // Asking again tries again.
     w->findChild<QAction*>("BDrawper")->trigger();
     QCOMPARE(FErrors.size(), 2);
+  }
+
+  // A chart that cannot be written (here: the disk fills up) says so in the program's words,
+  // naming the file, for either kind of picture; the old file stays.
+  void AFullDiskIsReportedInChinese() {
+    auto w = MakeWindow();
+    QVERIFY(w);
+    QVERIFY(w->OpenProject(Example("air-water-absorber.vlm")));
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("full.png"), QStringLiteral("full.svg")}) {
+      const QString path = dir.filePath(name);
+      {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+      }
+      QString error;
+      bool saved;
+      {
+        const velm::test::TFileSizeLimit full(1024);
+        saved = w->SaveChartTo(path, &error);
+      }
+      QVERIFY(!saved);
+      QVERIFY2(error.contains(path) && error.contains(QStringLiteral("超出了允许的大小")),
+               qPrintable(error));
+      QFile old(path);
+      QVERIFY(old.open(QIODevice::ReadOnly));
+      QCOMPARE(old.readAll(), QByteArray("old"));
+    }
   }
 
   void BatchWritesTheChartAsPngAndSvg() {

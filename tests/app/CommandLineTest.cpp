@@ -43,6 +43,8 @@ class TCommandLineTest : public QObject {
     const QString example = QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm");
     QTest::newRow("help") << velm << QStringList{"--help"} << 0 << "usage: velm"
                           << "";
+    QTest::newRow("help names the outputs") << velm << QStringList{"--help"} << 0 << "--pdf OUT"
+                                            << "";
     QTest::newRow("help wins") << velm << QStringList{"--frob", "-h"} << 0 << "--batch"
                                << "";
     QTest::newRow("version") << velm << QStringList{"--version"} << 0 << "velm " + version << "";

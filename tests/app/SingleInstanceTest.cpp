@@ -1,10 +1,18 @@
 // The single-instance rule, in process (the lock itself) and with the real program started twice;
 // the hand-over of a later start's project to the running window.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QLocalSocket>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include "app/SingleInstance.h"
 #include "app/UnitMain.h"
@@ -44,7 +52,72 @@ class TSingleInstanceTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { QVERIFY(FTmp.isValid()); }
+  void initTestCase() {
+    QVERIFY(FTmp.isValid());
+    // The lock of the in-process cases lives in this test's own private folder.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(FTmp.path()));
+  }
+
+  // The lock and the socket live where no other user can reach them: the runtime folder when
+  // it is private, else a private folder made in the temporary folder. A runtime folder open
+  // to others, or a link planted in the private folder's place, is not used.
+  void LockLivesInAPrivateFolder() {
+    QTemporaryDir tmp;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), temp = qgetenv("TMPDIR");
+    const QString open = tmp.filePath("open");
+    QVERIFY(QDir().mkdir(open));
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), 0777) == 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open));
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    const QString own = tmp.filePath(QStringLiteral("velm-%1").arg(::getuid()));
+    const QString folder = TSingleInstance::PrivateFolder();
+    struct stat st {};
+    const bool made = ::stat(QFile::encodeName(own).constData(), &st) == 0;
+    QVERIFY(QDir(own).rmdir(own));
+    QVERIFY(QFile::link(open, own));
+    const QString planted = TSingleInstance::PrivateFolder();
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    qputenv("TMPDIR", temp);
+    QCOMPARE(folder, own);
+    QVERIFY(made && (st.st_mode & 077) == 0);
+    QCOMPARE(planted, QString());
+  }
+
+  // A lock file without content (left by a crash while it was written, or planted) does not
+  // keep the program from starting for ever.
+  void EmptyLockIsTakenOver() {
+    const QString path = TSingleInstance::LockFilePath("VELMEmptyLock");
+    {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                            QFileDevice::FileModificationTime));
+    }
+    TSingleInstance instance("VELMEmptyLock");
+    QVERIFY(instance.TryAcquire());
+  }
+
+  // Idle connections beyond the bound, and a sender announcing a huge message, neither stop
+  // the channel nor keep it busy: the next hand-over still arrives.
+  void ChannelSurvivesIdleAndOversizedSenders() {
+    TSingleInstance running("VELMChannel");
+    QVERIFY(running.TryAcquire());
+    QStringList received;
+    QVERIFY(running.Listen([&received](const QString& m) { received << m; }));
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < TSingleInstance::kMaxConnections + 8; ++i) {
+      idle.push_back(std::make_unique<QLocalSocket>());
+      idle.back()->connectToServer(TSingleInstance::SocketPath("VELMChannel"));
+    }
+    idle.front()->write(QByteArray("\x7f\xff\xff\xff", 4));  // 2 GB of text to come
+    std::atomic<int> sent{-1};
+    std::thread sender(
+        [&sent] { sent = TSingleInstance::SendToRunning("VELMChannel", "p.vlm", 15000); });
+    QTRY_VERIFY_WITH_TIMEOUT(sent != -1, 20000);
+    sender.join();
+    QCOMPARE(sent.load(), 1);
+    QTRY_COMPARE(received, QStringList{"p.vlm"});
+  }
 
   void SecondLockFailsWhileTheFirstIsHeld() {
     qputenv("TMPDIR", FTmp.path().toLocal8Bit());

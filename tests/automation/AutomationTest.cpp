@@ -158,6 +158,9 @@ TEST(AutomationSettings, KeysValuesAndOrder) {
   const auto path = std::filesystem::temp_directory_path() / "velm-settings-big.ini";
   std::ofstream(path) << "[A]\nB=1\n" << std::string(TSettings::MaxFileSize, ';');
   EXPECT_FALSE(TSettings::LoadFile(path.string()).HasKey("A"));
+  // ... and says so, naming the file, where a missing entry is reported.
+  EXPECT_NE(TSettings::LoadFile(path.string()).Problem().find(path.string() + "”大于 1 MB"),
+            std::string::npos);
   std::filesystem::remove(path);
   EXPECT_TRUE(TSettings::LoadFile("/nonexistent/settings.ini").SubKeys("").empty());
 }

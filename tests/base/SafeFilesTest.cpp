@@ -2,6 +2,7 @@
 // system's limit.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -116,6 +117,25 @@ TEST(OutputPath, NamesAtTheLengthLimitAndUniqueTemporaries) {
   EXPECT_LE(fs::path(temp).filename().string().size(), 255u);
   EXPECT_NE(temp, TemporaryNameFor(dir.File(chinese)));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);
+}
+
+// Temporary files of a save that was cut short are removed by the next save of that file; those
+// of a process still running (this one), and other files, stay.
+TEST(OutputPath, LeftoversOfInterruptedSavesAreRemovedByTheNextSave) {
+  const test::TTempDir dir;
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);  // a process id that has ended
+  const std::string dead = dir.File(".p.vlm." + std::to_string(child) + "-3.velm-tmp");
+  const std::string alive = dir.File(".p.vlm." + std::to_string(::getpid()) + "-9.velm-tmp");
+  const std::string other = dir.File(".q.vlm." + std::to_string(child) + "-3.velm-tmp");
+  for (const std::string& f : {dead, alive, other}) std::ofstream(f) << "half a save";
+  WriteFileAtomically(dir.File("p.vlm"), "project");
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_TRUE(fs::exists(alive));
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(Contents(dir.File("p.vlm")), "project");
 }
 
 }  // namespace

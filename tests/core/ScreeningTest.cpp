@@ -130,5 +130,28 @@ TEST(ScreeningTest, RankingPutsTheSmallestSoundVolumeFirstAndRejectedRowsLast) {
   EXPECT_EQ(order, (std::vector<int>{1, 3, 4, 6, 0, 2, 5}));
 }
 
+// A run that failed after the hydraulics (an arithmetic failure in the mass transfer, say) left
+// values that are not a design: the row is rejected with its reason and ranks behind every
+// sound row, however small its column.
+TEST(ScreeningTest, AFailedRunIsRejectedAndNeverRankedFirst) {
+  TScreenRow sound, failed;
+  sound.Index = 0;
+  failed.Index = 1;
+  for (TScreenRow* r : {&sound, &failed}) {
+    r->HydraulicsDone = true;
+    r->PressureDrop = 300;
+  }
+  sound.Diameter = 0.5;
+  sound.PackedHeight = 4.0;
+  failed.Diameter = 0.1;
+  failed.PackedHeight = 0.5;
+  failed.WettingPercent = -717633;
+  failed.Error = "传质计算失败";
+  EXPECT_TRUE(failed.Rejected());
+  std::vector<TScreenRow> rows = {failed, sound};
+  RankScreening(rows, 10);
+  EXPECT_EQ(rows.front().Index, 0);
+}
+
 }  // namespace
 }  // namespace velm

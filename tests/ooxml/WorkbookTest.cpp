@@ -308,6 +308,12 @@ TEST(Workbook, MalformedPackagesAreErrors) {
     std::ofstream(dir.File(name), std::ios::binary) << content;
     EXPECT_THROW(TWorkbook::Open(dir.File(name)), TOoxmlError) << name;
   }
+  // The reason in the program's words, not the zip library's.
+  try {
+    TWorkbook::Open(dir.File("text.xlsx"));
+  } catch (const TOoxmlError& e) {
+    EXPECT_NE(std::string(e.what()).find("（不是 zip 文件）"), std::string::npos) << e.what();
+  }
   try {
     TWorkbook::Open(dir.File("nowhere.xlsx"));
     ADD_FAILURE();

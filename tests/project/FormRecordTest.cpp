@@ -549,6 +549,9 @@ TEST(FormRecordSave, KilledSaveLeavesTheOldOrTheNewProject) {
     (now == bytesA ? old : updated)++;
   }
   EXPECT_EQ(old + updated, 30);
+  // The temporary files of the killed saves are hidden, and the next save clears them away.
+  WriteFormRecordFile(&a, path);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"p.vlm"}));
 }
 
 }  // namespace

@@ -84,39 +84,39 @@ TEST_F(HysysInterface, StageDataLists) {
     const char* Name;
     int Index;
     std::vector<std::string> Lines;
+    const char* Message;  // what the user is told when no stage supplies a side
   };
-  const std::vector<std::string> zeros = {"MaxVNo=0", "Fv=0", "Dv=0", "Vv=0", "  ",
-                                          "MaxLNo=0", "Fl=0", "Dl=0", "Vl=0", "Sl=0"};
+  const std::vector<std::string> found = {"MaxVNo=2", "Fv=7", "Dv=4",   "Vv=9E-6",   "  ",
+                                          "MaxLNo=3", "Fl=8", "Dl=803", "Vl=0.0005", "Sl=0.02"};
   const TCase cases[] = {
       // Automatic: 1 to 3 scanned; the first of two equal flows wins; the two sides come from
       // different stages; cP and dyn/cm divided by 1000.
-      {"T-5",
-       -1,
-       {"MaxVNo=2", "Fv=7", "Dv=4", "Vv=9E-6", "  ", "MaxLNo=3", "Fl=8", "Dl=803", "Vl=0.0005",
-        "Sl=0.02"}},
-      {"t-5",
-       -7,  // any negative number is automatic; the name is found without regard to case
-       {"MaxVNo=2", "Fv=7", "Dv=4", "Vv=9E-6", "  ", "MaxLNo=3", "Fl=8", "Dl=803", "Vl=0.0005",
-        "Sl=0.02"}},
-      // A given stage whose liquid flow is 0 reports that side as stage 0 with zeros.
-      {"T-5",
-       4,
-       {"MaxVNo=4", "Fv=2", "Dv=6", "Vv=9E-6", "  ", "MaxLNo=0", "Fl=0", "Dl=0", "Vl=0", "Sl=0"}},
-      // Stage 0 is not skipped when given.
-      {"T-5",
-       0,
-       {"MaxVNo=0", "Fv=0", "Dv=0", "Vv=0", "  ", "MaxLNo=0", "Fl=9", "Dl=800", "Vl=0.0005",
-        "Sl=0.02"}},
-      {"T-2", -1, zeros},  // fewer than three stages: nothing is scanned
+      {"T-5", -1, found, nullptr},
+      // Any negative number is automatic; the name is found without regard to case.
+      {"t-5", -7, found, nullptr},
+      // A side that no stage supplies lists nothing (zeros would be imported) and says why:
+      // a given stage without liquid, stage 0 (not skipped when given) without vapour, and a
+      // column of fewer than three stages, where the automatic scan has nothing to scan.
+      {"T-5", 4, {}, "第 4 块塔板的液相流量不大于零"},
+      {"T-5", 0, {}, "第 0 块塔板的气相流量不大于零"},
+      {"T-2", -1, {}, "共有 2 块塔板"},
   };
   Run({Column("T-5", five), Column("T-2", {Stage(3, 3), Stage(4, 4)})});
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Name) + " " + std::to_string(c.Index));
+    FMessages.clear();
     TStringList list;
     GetHysysStageData(c.Name, c.Index, &list);
-    EXPECT_EQ(list.Lines(), c.Lines) << c.Name << " " << c.Index;
+    EXPECT_EQ(list.Lines(), c.Lines);
+    if (c.Message) {
+      ASSERT_EQ(FMessages.size(), 1u);
+      EXPECT_NE(FMessages[0].find(c.Message), std::string::npos) << FMessages[0];
+      EXPECT_NE(FMessages[0].find("没有读取任何数据"), std::string::npos) << FMessages[0];
+    } else {
+      EXPECT_TRUE(FMessages.empty());
+    }
   }
   EXPECT_NO_THROW(GetHysysStageData("T-5", -1, nullptr));
-  EXPECT_TRUE(FMessages.empty());
 }
 
 TEST_F(HysysInterface, ServerErrorsReachTheCallerAndTheListStaysEmpty) {
