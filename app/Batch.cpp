@@ -29,8 +29,8 @@
 #include "project/ProjectFile.h"
 #include "table/MyClientDataSet.h"
 #include "table/PackingList.h"
-#include "units/EditD.h"
 #include "units/UnitEntry.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -22,7 +22,7 @@
 #include "project/FormRecord.h"
 #include "project/ProjectFile.h"
 #include "units/ColorTable.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -24,7 +24,7 @@
 #include "base/NumberFormat.h"
 #include "core/Methods.h"
 #include "project/FileIo.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

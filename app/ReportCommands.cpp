@@ -23,9 +23,9 @@
 #include "project/FileIo.h"
 #include "report/MyXls.h"
 #include "report/SheetPrinter.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
 #include "units/UnitEntry.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "app/UnitMain.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

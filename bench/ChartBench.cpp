@@ -10,7 +10,7 @@
 
 #include "app/UnitMain.h"
 #include "chart/PlotCanvas.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "base/TextCodec.h"
 #include "project/FileIo.h"
 #include "project/FormRecord.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

@@ -24,9 +24,9 @@
 #include "project/FormRecord.h"
 #include "table/PackingList.h"
 #include "units/ColorTable.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
 #include "units/RelationGroups.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

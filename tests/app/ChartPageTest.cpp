@@ -16,7 +16,7 @@
 #include "app/UnitMain.h"
 #include "chart/PlotCanvas.h"
 #include "support/FileSizeLimit.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

@@ -28,8 +28,8 @@
 #include "app/UnitMain.h"
 #include "base/TextCodec.h"
 #include "units/ColorTable.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

@@ -22,7 +22,7 @@
 #include "help/HelpNumbers.h"
 #include "help/HelpViewer.h"
 #include "help/HintWindow.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 using velm::TFormVELM;
 

@@ -25,8 +25,8 @@
 #include "app/MyStatusBar.h"
 #include "app/UnitMain.h"
 #include "base/Errors.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using velm::TComboBoxU;
 using velm::TEditD;

@@ -18,8 +18,8 @@
 
 #include "app/UnitMain.h"
 #include "report/MyXls.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

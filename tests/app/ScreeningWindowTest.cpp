@@ -10,7 +10,7 @@
 #include "app/UnitMain.h"
 #include "cli/ScreenJson.h"
 #include "core/Calculate.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

@@ -17,8 +17,8 @@
 #include "simulators/HysysInterface.h"
 #include "simulators/SimulatorServers.h"
 #include "simulators/UnitHysys.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

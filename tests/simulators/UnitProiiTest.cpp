@@ -14,8 +14,8 @@
 #include "simulators/SimulatorServers.h"
 #include "simulators/UnitProii.h"
 #include "tests/simulators/ProiiTestSnapshot.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 
