@@ -27,8 +27,8 @@
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
 #include "project/ProjectFile.h"
-#include "table/MyClientDataSet.h"
 #include "table/PackingList.h"
+#include "table/PackingTable.h"
 #include "units/UnitEntry.h"
 #include "units/ValueField.h"
 

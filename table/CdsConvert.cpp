@@ -17,7 +17,7 @@
 #include "base/Decimal.h"
 #include "base/SafeFiles.h"
 #include "core/PackingRecord.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/PlainFields.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 namespace {
