@@ -27,8 +27,8 @@
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
 #include "base/VelmVersion.h"
-#include "report/MyXls.h"
 #include "report/SheetPrinter.h"
+#include "report/SpreadsheetReport.h"
 #include "simulators/SimulatorServers.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "app/UnitMain.h"
-#include "report/MyXls.h"
+#include "report/SpreadsheetReport.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"
 
