@@ -17,8 +17,8 @@
 #include <optional>
 #include <span>
 
+#include "app/MainWindow.h"
 #include "app/MyAppConst.h"
-#include "app/UnitMain.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"

@@ -17,7 +17,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/Errors.h"
 #include "project/FormRecord.h"
 #include "project/ProjectFile.h"

@@ -20,7 +20,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/NumberFormat.h"
 #include "core/Methods.h"
 #include "project/FileIo.h"

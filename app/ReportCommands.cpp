@@ -13,7 +13,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"

@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <stdexcept>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "units/ValueField.h"
 
 namespace velm {

@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QTabWidget>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "chart/PlotCanvas.h"
 #include "units/ValueField.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/NumberFormat.h"
 #include "base/TextCodec.h"
 #include "project/FileIo.h"

@@ -13,8 +13,8 @@
 #include <QTextDocument>
 #include <cmath>
 
+#include "app/MainWindow.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitMain.h"
 #include "base/Decimal.h"
 #include "cli/CaseJson.h"
 #include "core/Calculate.h"

@@ -25,7 +25,7 @@
 #include <memory>
 #include <tuple>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/TextCodec.h"
 #include "units/ColorTable.h"
 #include "units/UnitSelector.h"

@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "app/BuildInfo.h"
+#include "app/MainWindow.h"
 #include "app/UnitAbout.h"
-#include "app/UnitMain.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpFile.h"
 #include "help/HelpNumbers.h"

@@ -21,9 +21,9 @@
 #include <map>
 #include <memory>
 
+#include "app/MainWindow.h"
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitMain.h"
 #include "base/Errors.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"

@@ -16,7 +16,7 @@
 #include <QTest>
 #include <memory>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "report/SpreadsheetReport.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"

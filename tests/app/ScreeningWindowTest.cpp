@@ -6,8 +6,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "app/MainWindow.h"
 #include "app/PackingScreening.h"
-#include "app/UnitMain.h"
 #include "cli/ScreenJson.h"
 #include "core/Calculate.h"
 #include "units/ValueField.h"

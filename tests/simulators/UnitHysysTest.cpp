@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "automation/Servers.h"
 #include "simulators/HysysInterface.h"
 #include "simulators/SimulatorServers.h"

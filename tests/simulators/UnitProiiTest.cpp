@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "simulators/PROIIInterface.h"
 #include "simulators/SimulatorServers.h"
 #include "simulators/UnitProii.h"

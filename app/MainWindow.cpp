@@ -1,4 +1,4 @@
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
