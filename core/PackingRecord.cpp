@@ -1,5 +1,7 @@
 #include "core/PackingRecord.h"
 
+#include <cmath>
+
 #include "base/Decimal.h"
 #include "base/Errors.h"
 
@@ -52,6 +54,26 @@ TPackingNumbers RequirePackingNumbers(const TPackingRecord& p) {
 bool PackingFactorEstimated(const TPackingRecord& p) {
   const std::optional<double> f = PackingData(p).Experimental;
   return !f || !(*f > 0.0);
+}
+
+std::optional<TNewerPackingFactor> NewerPackingFactor(const TPackingRecord& p) {
+  // The older set (1 ft = 0.3048 m): metal Pall rings 1 in 48 and 2 in 20 1/ft; the newer
+  // values of the same rings, which the table also lists: 56 and 27 1/ft (Kister, Distillation
+  // Design, 1992, Table 8.2; Strigle, Random Packings and Packed Towers, 1994).
+  static constexpr struct {
+    const char *Material, *Type;
+    double SizeMm, Older, Newer;
+  } kReplaced[] = {{"金属", "鲍尔环", 25.0, 48.0 / 0.3048, 56.0 / 0.3048},
+                   {"金属", "鲍尔环", 50.0, 20.0 / 0.3048, 27.0 / 0.3048}};
+  const TPackingData d = PackingData(p);
+  const std::optional<double> size = NominalSizeMm(p.F[2]);
+  if (!d.Experimental || !size) return std::nullopt;
+  for (const auto& r : kReplaced)
+    if (p.F[1] == r.Material && p.F[3] == r.Type && *size == r.SizeMm &&
+        std::abs(*d.Experimental - r.Older) < 1.0)
+      return TNewerPackingFactor{r.Older, r.Newer,
+                                 "Kister 1992, Distillation Design, Table 8.2; Strigle 1994"};
+  return std::nullopt;
 }
 
 }  // namespace velm

@@ -58,6 +58,15 @@ struct TPackingNumbers {
 };
 TPackingNumbers RequirePackingNumbers(const TPackingRecord& p);
 
+// A newer published packing factor for the same packing than the one the record carries: the
+// older factor set of the 1970s tables gives some rings a factor 15-35 % lower (a design on it
+// comes out optimistic). Empty when the record's factor is not one of those.
+struct TNewerPackingFactor {
+  double Older, Newer;  // [1/m]
+  const char* Source;   // where the newer value is published
+};
+std::optional<TNewerPackingFactor> NewerPackingFactor(const TPackingRecord& p);
+
 // True when the packing's factor is an estimate: the record gives no published (measured) packing
 // factor in column 14, whose text must begin with a positive number to count. The packing table
 // keeps such rows with a/eps^3 in the fits (see data/README.md); results for them are rough.

@@ -366,6 +366,16 @@ std::vector<TFinding> CheckValidity(const TDesignCase& c, const TPackingRecord* 
     out.Add("packing-factor-estimated", L::Note, "PTD",
             "所选填料没有发表的实测填料因子，表中的填料因子是按比表面积和空隙率估算的 "
             "(a/ε³)，泛点和压降结果只宜作粗估。");
+  // A factor of the older tables where a newer published one exists for the same ring: the
+  // flooding and pressure drop come out optimistic; the screening ranks such a row after the
+  // rows without a warning.
+  if (packing && (c.Latest.OptionsRead || c.Latest.WasWritten(TField::KpD)))
+    if (const auto newer = NewerPackingFactor(*packing))
+      out.Add("packing-factor-superseded", L::Warning, "PTD",
+              "所选填料的实验填料因子 " + Num(newer->Older, 3) +
+                  " 1/m 出自较早的数据表，同一填料较新的公布值为 " + Num(newer->Newer, 3) +
+                  " 1/m（" + newer->Source +
+                  "）：按旧值算出的泛点气速偏高、塔径偏小。请选用表中按新值列出的同一填料。");
   return out.Take();
 }
 
