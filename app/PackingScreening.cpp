@@ -20,11 +20,11 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/NumberFormat.h"
 #include "core/Methods.h"
 #include "project/FileIo.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

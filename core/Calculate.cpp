@@ -6,10 +6,10 @@
 
 #include "base/Decimal.h"
 #include "base/TextCodec.h"
+#include "core/Accelerator.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
-#include "core/UnitAitken.h"
 
 namespace velm {
 

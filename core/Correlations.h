@@ -1,7 +1,7 @@
 #pragma once
 // The correlations of the hydraulic and mass-transfer design, one function each, SI units unless
 // stated in brackets.
-#include "core/OTVMahlib.h"
+#include "core/Matrix.h"
 
 namespace velm {
 

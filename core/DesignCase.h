@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/FieldRegistry.h"
-#include "core/OTVMahlib.h"
+#include "core/Matrix.h"
 #include "core/PackingRecord.h"
 
 namespace velm {

@@ -18,7 +18,7 @@
 #include "base/Errors.h"
 #include "base/SafeFiles.h"
 #include "core/PackingRecord.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "base/Decimal.h"
 #include "units/ColorTable.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -16,10 +16,10 @@
 #include <QTest>
 #include <memory>
 
-#include "app/UnitMain.h"
-#include "report/MyXls.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "app/MainWindow.h"
+#include "report/SpreadsheetReport.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

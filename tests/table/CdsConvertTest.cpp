@@ -13,7 +13,7 @@
 
 #include "base/Decimal.h"
 #include "support/TempDir.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 namespace {

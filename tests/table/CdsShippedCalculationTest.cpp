@@ -12,7 +12,7 @@
 #include "core/Methods.h"
 #include "core/PlainFields.h"
 #include "core/methods/BilletSchultes.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 namespace {

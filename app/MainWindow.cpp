@@ -1,4 +1,4 @@
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,10 +50,10 @@
 #include "core/Methods.h"
 #include "core/Services.h"
 #include "units/ColorTable.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
 #include "units/RelationGroups.h"
 #include "units/UnitEntry.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

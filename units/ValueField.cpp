@@ -1,4 +1,4 @@
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -7,7 +7,7 @@
 #include "base/Errors.h"
 #include "ooxml/Workbook.h"
 #include "report/ExcelServer.h"
-#include "report/MyXls.h"
+#include "report/SpreadsheetReport.h"
 
 using namespace velm;
 namespace fs = std::filesystem;

@@ -24,7 +24,7 @@
 #include "core/DesignDocument.h"
 #include "core/Validity.h"
 #include "project/RecentFiles.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 class QAction;
 class QCheckBox;
