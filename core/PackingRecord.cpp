@@ -11,7 +11,64 @@ namespace {
 
 std::optional<double> Number(std::string_view text) { return ParseNumber(Trim(text)); }
 
+// The names of column 15, each with the constant it sets.
+constexpr std::pair<const char*, std::optional<double> TBilletSchultesConstants::*>
+    kConstantNames[] = {
+        {"a", &TBilletSchultesConstants::a},   {"eps", &TBilletSchultesConstants::Epsilon},
+        {"Ch", &TBilletSchultesConstants::Ch}, {"Cp", &TBilletSchultesConstants::Cp},
+        {"CL", &TBilletSchultesConstants::CL}, {"CV", &TBilletSchultesConstants::CV},
+        {"CS", &TBilletSchultesConstants::CS}, {"CFl", &TBilletSchultesConstants::CFl}};
+
 }  // namespace
+
+std::optional<TBilletSchultesConstants> ParseBilletSchultes(std::string_view text) {
+  const std::string_view t = Trim(text);
+  if (t.empty()) return std::nullopt;
+  const auto bad = [&](const std::string& why) -> TInputError {
+    return TInputError("Billet-Schultes 常数“" + std::string(t) + "”" + why);
+  };
+  TBilletSchultesConstants c;
+  size_t i = 0;
+  while (i < t.size()) {
+    if (t[i] == ' ' || t[i] == '\t') {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < t.size() && t[end] != ' ' && t[end] != '\t') ++end;
+    const std::string_view item = t.substr(i, end - i);
+    i = end;
+    const size_t eq = item.find('=');
+    if (eq == std::string_view::npos) throw bad("中的“" + std::string(item) + "”不是 名称=数值");
+    const std::string_view name = item.substr(0, eq);
+    const std::optional<double> v = ParseNumber(item.substr(eq + 1));
+    if (!v || !(*v > 0.0)) throw bad("中 " + std::string(name) + " 的值不是正数");
+    bool known = false;
+    for (const auto& [n, member] : kConstantNames) {
+      if (name != n) continue;
+      if (c.*member) throw bad("中 " + std::string(name) + " 出现了两次");
+      c.*member = *v;
+      known = true;
+    }
+    if (!known) throw bad("中的名称“" + std::string(name) + "”不认识");
+  }
+  if (c.Epsilon && *c.Epsilon >= 1.0) throw bad("中的空隙率 eps 不小于 1");
+  return c;
+}
+
+std::string MissingConstants(const TBilletSchultesConstants& c, std::string_view needed) {
+  std::string missing;
+  size_t i = 0;
+  while (i < needed.size()) {
+    size_t end = needed.find(' ', i);
+    if (end == std::string_view::npos) end = needed.size();
+    const std::string_view want = needed.substr(i, end - i);
+    i = end + 1;
+    for (const auto& [n, member] : kConstantNames)
+      if (want == n && !(c.*member)) missing += (missing.empty() ? "" : ", ") + std::string(n);
+  }
+  return missing;
+}
 
 std::optional<double> NominalSizeMm(std::string_view sizeText) {
   const std::string_view t = Trim(sizeText);
@@ -48,6 +105,11 @@ TPackingNumbers RequirePackingNumbers(const TPackingRecord& p) {
   n.KfA = StrToFloat(p.F[10]);
   n.KfB = StrToFloat(p.F[11]);
   n.CriticalSurfaceTension = StrToFloat(p.F[13]) * 0.001;
+  try {
+    n.BilletSchultes = ParseBilletSchultes(p.F[15]);
+  } catch (const TInputError& e) {
+    n.BilletSchultesError = e.what();
+  }
   return n;
 }
 
