@@ -1,31 +1,27 @@
 #include "app/Batch.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTextStream>
 #include <cstring>
 #include <optional>
 #include <span>
 
-#include "app/MainWindow.h"
 #include "app/MyAppConst.h"
+#include "app/ReportCommands.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "base/SafeFiles.h"
+#include "chart/ChartPage.h"
 #include "core/DesignDocument.h"
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
+#include "project/FileIo.h"
 #include "project/ProjectFile.h"
 #include "table/PackingList.h"
 #include "table/PackingTable.h"
@@ -47,35 +43,6 @@ std::vector<const char*> Codes(const std::vector<const TFieldInfo*>& rows) {
 const char* const kLists[] = {"AfD",        "fpercentD", "PTD",     "MethodD",
                               "ACLMethodD", "CalcBasis", "ServiceD"};
 const char* const kChecks[] = {"CalKf", "CalKp"};
-
-// Every message box that opens is answered at once (as if closed with Escape) and its text
-// written to standard error: nobody is there to read it.
-class TMessageBoxEcho : public QObject {
- public:
-  explicit TMessageBoxEcho(std::function<void(const QString&)> echo) : FEcho(std::move(echo)) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show) {
-      if (auto* box = qobject_cast<QMessageBox*>(watched)) {
-        QString text = box->text();
-        if (!box->informativeText().isEmpty()) text += '\n' + box->informativeText();
-        FEcho(text);
-        QPointer<QMessageBox> guard(box);
-        QMetaObject::invokeMethod(
-            box,
-            [guard] {
-              if (guard) guard->reject();
-            },
-            Qt::QueuedConnection);
-      }
-    }
-    return false;
-  }
-
- private:
-  std::function<void(const QString&)> FEcho;
-};
 
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
 
@@ -107,36 +74,34 @@ class TBatchEvents final : public TDocumentEvents {
   std::function<void(const QString&, bool)> FEcho;
 };
 
-// Writes the chart of the project through a window nobody sees, with its message boxes answered
-// at once and not repeated. Returns 4 when it could not be written.
-int WriteChart(const QString& file, const QString& chart, QTextStream& err) {
-  TMessageBoxEcho boxes([](const QString&) {});
-  qApp->installEventFilter(&boxes);
-  SetFieldMessageHook([](const QString&) {});
-  TFormVELMSetup setup;
-  setup.ErrorBox = [](QWidget*, const QString&) {};
-  setup.MessageBox = [](QWidget*, const QString&) {};
-  setup.AskSaveBox = [](QWidget*) { return int(QMessageBox::Cancel); };
-  setup.OpenDialog = [](QWidget*, const QString&) { return QString(); };
-  setup.SaveDialog = [](QWidget*, const QString&, const QString&, const QString&) {
-    return QString();
+// Writes the chart of the run document `doc` (from the project `file`) to `chart`, drawn as the
+// window's chart page draws it: the envelope of the design, minimum-wetting and 80 % loads at
+// the run's results, the notes of its findings. Returns 4 when it could not be written.
+int WriteChart(const TDesignDocument& doc, const QString& file, const QString& chart,
+               QTextStream& err) {
+  const auto value = [&doc](TField f) -> std::optional<double> {
+    const TValueFieldState& s = doc[f];
+    const auto x = ParseNumber(Trim(s.Text));
+    return x ? std::optional(s.K * *x + s.B) : std::nullopt;
   };
-  setup.UseRecentFiles = false;
-  int code = 0;
-  {
-    TFormVELM window(nullptr, setup);
-    QString error;
-    if (!window.PackingsLoaded() || !window.OpenProject(file)) {
-      err << "velm: the project could not be opened again to draw the chart\n";
-      code = 4;
-    } else if (!window.SaveChartTo(chart, &error)) {
-      err << "velm: " << error << '\n';
-      code = 4;
-    }
+  const auto L = value(TField::LD), V = value(TField::VD), Um = value(TField::UmD);
+  const auto f = ParseNumber(Trim(doc.FloodPercentText));
+  if (!L || !V || !Um || !value(TField::dD) || !f) {
+    err << "velm: 操作性能图无法绘制: 数据不全或计算未完成\n";
+    return 4;
   }
-  SetFieldMessageHook({});
-  qApp->removeEventFilter(&boxes);
-  return code;
+  QString error;
+  try {
+    CheckOutputFile(chart, file);
+    const TEnvelopeLoads e = EnvelopeLoads(*L, *V, *Um, *f);
+    const TEnvelopeLoads loads{*L, *V, e.Lmin, e.Vmin, e.L80, e.V80, 1.25 * e.L80, 1.25 * e.V80};
+    if (SaveChart(BuildEnvelope(doc.Case, loads), ChartNotesFrom(doc.Findings), chart, &error))
+      return 0;
+  } catch (const std::exception& e) {
+    error = QString::fromStdString(e.what());
+  }
+  err << "velm: " << error << '\n';
+  return 4;
 }
 
 void Usage(QTextStream& err) {
@@ -391,8 +356,7 @@ int RunBatch(const QStringList& arguments) {
   }
   out.flush();
 
-  // The report and its PDF from the document; the chart is still drawn by the window's own code:
-  // a window nobody sees opens the project again (its messages were reported above).
+  // The report, its PDF and the chart from the document.
   auto write = [&](const QString& path, auto writer) {
     if (path.isEmpty()) return;
     try {
@@ -407,7 +371,7 @@ int RunBatch(const QStringList& arguments) {
   write(report, WriteDesignReport);
   write(pdf, ExportDesignReportPdf);
   if (!chart.isEmpty() && complete) {
-    if (const int written = WriteChart(file, chart, err); written != 0) code = written;
+    if (const int written = WriteChart(doc, file, chart, err); written != 0) code = written;
   } else if (!chart.isEmpty()) {
     err << "velm: no chart is written for an incomplete calculation\n";
   }

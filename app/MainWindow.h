@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/MyAppConst.h"
+#include "app/ReportCommands.h"
 #include "chart/ChartPage.h"
 #include "core/DesignCase.h"
 #include "core/DesignDocument.h"
@@ -128,18 +129,6 @@ struct TFormVELMSetup {
   // Whether the machine has a printer; empty: the system's default printer exists.
   std::function<bool()> HasPrinter;
 };
-
-// The calculation report of a design document, written from the template `templateFile` to
-// `path` (the sheet named after `projectFile`, when there is one; `packingText` the packing as
-// its list shows it). Errors are thrown: the spreadsheet's (TAutomationError) or TSilentAbort.
-void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
-                       const QString& projectFile, const QString& packingText, const QString& path);
-// The same report as a one-page PDF (through a workbook in a temporary folder).
-void ExportDesignReportPdf(const TDesignDocument& doc, const QString& templateFile,
-                           const QString& projectFile, const QString& packingText,
-                           const QString& path);
-// The report template beside the program (or in the installed data folder).
-QString DefaultReportTemplate();
 
 // The report dialog's filter from ExcelFileExt: "Excel 文件(*.xlsx)|*.xlsx".
 QString ReportFilter();

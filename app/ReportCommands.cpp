@@ -1,5 +1,7 @@
 // The report commands of the main window: the calculation report written into a workbook made
 // from the template beside the program, cell by cell through the spreadsheet wrapper.
+#include "app/ReportCommands.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>

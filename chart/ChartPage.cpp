@@ -56,6 +56,15 @@ QString PressureDropTitle(double flowParameter) {
   return QStringLiteral("△P-Cp 图(Flv=") + Q(ChartNumber(flowParameter, 4)) + ")";
 }
 
+TChartNotes ChartNotesFrom(const std::vector<TFinding>& findings) {
+  TChartNotes notes;
+  for (const TFinding& f : findings)
+    if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
+        f.Code == "column-above-design" || f.Code == "built-column")
+      notes.Lines.push_back(FindingLine(f));
+  return notes;
+}
+
 QString DesignPointLabel(const TChartPoint& d) {
   return QStringLiteral("设计点（") + Q(ChartNumber(d.X)) + "," + Q(ChartNumber(d.Y, 4)) + ")";
 }

@@ -12,6 +12,7 @@
 
 #include "chart/Envelope.h"
 #include "chart/PlotCanvas.h"
+#include "core/Validity.h"
 
 namespace velm {
 
@@ -28,6 +29,11 @@ inline const QColor kChartWarning(176, 96, 0);
 struct TChartNotes {
   std::vector<std::string> Lines;
 };
+
+// The notes of a run's findings that concern what the chart shows: the flow parameter outside
+// the curves, the flooding of the chosen column, and the built column's pressure drop beside the
+// design point's.
+TChartNotes ChartNotesFrom(const std::vector<TFinding>& findings);
 
 // Box size and places of the two diagrams on the page [pixels].
 inline constexpr int kChartBoxWidth = 460;

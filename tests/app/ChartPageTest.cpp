@@ -71,6 +71,18 @@ class TChartPageTest : public QObject {
     QVERIFY(w->ChartEnvelope());
     Shot(*w, QStringLiteral("page-") + QTest::currentDataTag());
     const TEnvelope& env = *w->ChartEnvelope();
+    {
+      // The batch mode draws the chart from the project's design document, without a window:
+      // the same picture as the window's.
+      QTemporaryDir dir;
+      QProcess p;
+      p.start(QStringLiteral(VELM_EXE), {"--batch", file, "--chart", dir.filePath("c.svg")});
+      QVERIFY(p.waitForFinished(60000));
+      QCOMPARE(p.exitCode(), 0);
+      QFile svg(dir.filePath("c.svg"));
+      QVERIFY(svg.open(QIODevice::ReadOnly));
+      QCOMPARE(svg.readAll(), ChartSvg(env, w->ChartNotes()));
+    }
     QCOMPARE(int(env.CurvePoints.size()), LastCurveIndex(env.FloodMethod, env.FlowParameter) + 1);
     for (TPaintBox* box : {w->PYPaintBox(), w->MyPaintBox()}) {
       const QImage& p = box->Picture();
