@@ -7,13 +7,12 @@
 
 #include "base/Decimal.h"
 #include "units/ColorTable.h"
+#include "units/Interaction.h"
 #include "units/ValueField.h"
 
 namespace velm {
 
 namespace {
-
-TRelationWarningHook GWarningHook;
 
 // A value field as a group field.
 class TEditDRelationField final : public TRelationField {
@@ -73,11 +72,13 @@ struct TGroupFields {
 
 }  // namespace
 
-void SetRelationWarningHook(TRelationWarningHook hook) { GWarningHook = std::move(hook); }
+void SetRelationWarningHook(TRelationWarningHook hook) {
+  Interaction().RelationWarning = std::move(hook);
+}
 
 void ShowRelationWarning(const std::string& text) {
-  if (GWarningHook) {
-    GWarningHook(text);
+  if (const auto& hook = Interaction().RelationWarning) {
+    hook(text);
     return;
   }
   QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(),

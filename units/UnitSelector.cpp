@@ -6,17 +6,14 @@
 #include <QStylePainter>
 
 #include "base/Errors.h"
+#include "units/Interaction.h"
 #include "units/UnitEntry.h"
 #include "units/ValueField.h"
 
 namespace velm {
 
-namespace {
-bool* GModified = nullptr;
-}  // namespace
-
-void SetModifiedHook(bool* flag) { GModified = flag; }
-bool* ModifiedHook() { return GModified; }
+void SetModifiedHook(bool* flag) { Interaction().Modified = flag; }
+bool* ModifiedHook() { return Interaction().Modified; }
 
 TComboBoxU::TComboBoxU(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
@@ -92,7 +89,7 @@ void TComboBoxU::UserSelected(int index) {
       reattach.FField->SetKb(itemText(index));
     }
     if (itemText(index) != FRemembered) {
-      if (GModified) *GModified = true;
+      if (bool* flag = Interaction().Modified) *flag = true;
       emit OnRelChange(this);
     }
   } catch (const TSilentAbort&) {

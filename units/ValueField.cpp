@@ -15,15 +15,13 @@
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "units/ColorTable.h"
+#include "units/Interaction.h"
 #include "units/UnitEntry.h"
 
 namespace velm {
 
 namespace {
 
-bool* GNeedsRecalc = nullptr;
-TFieldMessageHook GMessageHook;
-TErrorReportHook GErrorHook;
 // Above zero while a field that could not deliver its value takes the focus back. The control
 // that loses the focus then does not run its exit handler: the operation is being abandoned,
 // and the handler would only read the same field again and show its message a second time.
@@ -33,8 +31,8 @@ QString GMessageSuffix;  // added to a field's message, see TFieldMessageSuffix
 void ShowFieldMessage(QString text, QWidget* parent) {
   const bool warning = !GMessageSuffix.isEmpty();
   if (warning) text += QLatin1Char('\n') + GMessageSuffix;
-  if (GMessageHook) {
-    GMessageHook(text);
+  if (const auto& hook = Interaction().FieldMessage) {
+    hook(text);
     return;
   }
   QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::NoIcon,
@@ -56,14 +54,14 @@ TFieldMessageSuffix::TFieldMessageSuffix(QString text) : FPrevious(GMessageSuffi
 }
 TFieldMessageSuffix::~TFieldMessageSuffix() { GMessageSuffix = FPrevious; }
 
-void SetNeedsRecalcHook(bool* flag) { GNeedsRecalc = flag; }
-bool* NeedsRecalcHook() { return GNeedsRecalc; }
-void SetFieldMessageHook(TFieldMessageHook hook) { GMessageHook = std::move(hook); }
-void SetErrorReportHook(TErrorReportHook hook) { GErrorHook = std::move(hook); }
+void SetNeedsRecalcHook(bool* flag) { Interaction().NeedsRecalc = flag; }
+bool* NeedsRecalcHook() { return Interaction().NeedsRecalc; }
+void SetFieldMessageHook(TFieldMessageHook hook) { Interaction().FieldMessage = std::move(hook); }
+void SetErrorReportHook(TErrorReportHook hook) { Interaction().ErrorReport = std::move(hook); }
 
 void ReportError(const QString& text) {
-  if (GErrorHook) {
-    GErrorHook(text);
+  if (const auto& hook = Interaction().ErrorReport) {
+    hook(text);
     return;
   }
   QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(), text);
@@ -77,7 +75,7 @@ TEditD::TEditD(QWidget* parent) : QLineEdit(parent), FColor(kColorWindow) {
 
 void TEditD::TextChanged() {
   if (FDetached == 0) emit Change(this);
-  if (GNeedsRecalc) *GNeedsRecalc = true;
+  if (bool* flag = Interaction().NeedsRecalc) *flag = true;
 }
 
 void TEditD::SetKb(const QString& entry) {

@@ -1,0 +1,10 @@
+#include "units/Interaction.h"
+
+namespace velm {
+
+TInteraction& Interaction() {
+  static TInteraction interaction;
+  return interaction;
+}
+
+}  // namespace velm
