@@ -46,6 +46,7 @@
 #include "base/NumberFormat.h"
 #include "base/SafeFiles.h"
 #include "chart/PlotCanvas.h"
+#include "core/CalcTrace.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/Services.h"
@@ -1197,6 +1198,7 @@ void TFormVELM::LDExit(QObject* sender) {
           MethodDChange();
         });
     TMemoLog log(FMessages);
+    FCase.Trace = std::make_shared<TCalcTrace>();  // for the report's calculation sheet
     Calculate(FCase, packing ? &*packing : nullptr, log, fields);
     GNeedsRecalc = false;
   });

@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "base/Errors.h"
+#include "core/CalcTrace.h"
 #include "core/Calculate.h"
 #include "core/PlainFields.h"
 
@@ -50,7 +52,8 @@ void Fill(TPlainFields& f) {
   f[TField::KpD] = "300";
 }
 
-void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool calcKp, bool steep) {
+void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool calcKp, bool steep,
+             bool traced = false) {
   const TPackingRecord packing = Packing(steep);
   TPlainFields base;
   Fill(base);
@@ -67,6 +70,8 @@ void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool c
     const long before = gAllocations.load();
     TPlainFields fields = base;
     TPlainLog log;
+    // A traced run records every step for the calculation sheet, in a fresh trace.
+    if (traced) dc.Trace = std::make_shared<TCalcTrace>();
     Calculate(dc, &packing, log, fields);
     benchmark::DoNotOptimize(dc.HETP);
     allocations += gAllocations.load() - before;
@@ -78,6 +83,7 @@ void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool c
 }
 
 void BM_Typical(benchmark::State& s) { RunCase(s, 0, 0, true, true, false); }
+void BM_TypicalTraced(benchmark::State& s) { RunCase(s, 0, 0, true, true, false, true); }
 void BM_EckertAitken(benchmark::State& s) { RunCase(s, 0, 1, true, true, false); }
 void BM_EckertOrvikTalvsen(benchmark::State& s) { RunCase(s, 0, 2, true, true, false); }
 void BM_EckertOTV2(benchmark::State& s) { RunCase(s, 0, 3, true, true, false); }
@@ -90,6 +96,7 @@ void BM_200Steps(benchmark::State& s) { RunCase(s, 0, 0, true, true, true); }
 }  // namespace
 
 BENCHMARK(BM_Typical);
+BENCHMARK(BM_TypicalTraced);
 BENCHMARK(BM_EckertAitken);
 BENCHMARK(BM_EckertOrvikTalvsen);
 BENCHMARK(BM_EckertOTV2);

@@ -20,6 +20,8 @@
 
 namespace velm {
 
+class TCalcTrace;
+
 // What one step of the flooding iteration knows.
 struct TFloodingState {
   double FP;          // flow parameter (L/V) sqrt(rhoV/rhoL)
@@ -33,6 +35,7 @@ struct TFloodingState {
 // Scratch matrices of the curve fits, kept between steps.
 struct TCurveScratch {
   mnMatrix Window, Coef;
+  TCalcTrace* Trace = nullptr;  // where the placements are recorded; null: not traced
 };
 
 class TFloodingMethod {
@@ -74,6 +77,7 @@ struct TMassTransferState {
   double rhoL, rhoV, muL, muV, sigmaL, DL, DV, lambda;
   const TPackingNumbers* Packing;
   bool Legacy;
+  TCalcTrace* Trace = nullptr;  // null: not traced
 };
 
 class TMassTransferMethod {
