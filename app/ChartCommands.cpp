@@ -90,16 +90,7 @@ bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vm
   return true;
 }
 
-TChartNotes TFormVELM::CurrentChartNotes() const {
-  // The findings that concern what the chart shows: the flow parameter outside the curves, the
-  // flooding of the chosen column, and the built column's pressure drop beside the design point's.
-  TChartNotes notes;
-  for (const TFinding& f : FFindings)
-    if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
-        f.Code == "column-above-design" || f.Code == "built-column")
-      notes.Lines.push_back(FindingLine(f));
-  return notes;
-}
+TChartNotes TFormVELM::CurrentChartNotes() const { return ChartNotesOf(FFindings); }
 
 void TFormVELM::MReport_PerClick() {
   // A drawing does not start inside another one or inside a calculation's message box.

@@ -157,6 +157,38 @@ QImage ChartPicture(const TEnvelope& env, const TChartNotes& notes, double scale
   return image;
 }
 
+std::pair<QImage, QImage> DiagramPictures(const TEnvelope& env, const TChartNotes& notes,
+                                          double scale) {
+  const QSize box(kChartBoxWidth, kChartBoxHeight);
+  auto blank = [&] {
+    QImage image((QSizeF(box) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    return image;
+  };
+  std::pair<QImage, QImage> pictures{blank(), blank()};
+  TPlotCanvas canvas;
+  TCanvasScope scope(canvas);
+  {
+    TDeviceTarget device(&pictures.first, box);
+    DrawPressureDropDiagram(&device, env, notes);
+  }
+  {
+    TDeviceTarget device(&pictures.second, box);
+    DrawLoadDiagram(&device, env);
+  }
+  return pictures;
+}
+
+TChartNotes ChartNotesOf(const std::vector<TFinding>& findings) {
+  TChartNotes notes;
+  for (const TFinding& f : findings)
+    if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
+        f.Code == "column-above-design" || f.Code == "built-column")
+      notes.Lines.push_back(FindingLine(f));
+  return notes;
+}
+
 QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {
   QByteArray bytes;
   QBuffer buffer(&bytes);

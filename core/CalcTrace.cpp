@@ -34,9 +34,9 @@ TTraceValue Mid(const char* symbol, const char* name, double v, const char* unit
 TTraceValue Out(const char* symbol, const char* name, double v, const char* unit) {
   return {symbol, name, v, unit, kResultDigits};
 }
-// A constant of a fitted curve: every digit it has.
+// A constant of a fitted curve, to ten digits (the cell keeps them all).
 TTraceValue Constant(const char* symbol, const char* name, double v) {
-  return {symbol, name, v, "", 15};
+  return {symbol, name, v, "", 10};
 }
 
 constexpr std::array<const char*, 8> kCoefficient = {"c0", "c1", "c2", "c3",
