@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "base/Errors.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

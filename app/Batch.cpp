@@ -17,8 +17,8 @@
 #include <optional>
 #include <span>
 
+#include "app/MainWindow.h"
 #include "app/MyAppConst.h"
-#include "app/UnitMain.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
@@ -27,10 +27,10 @@
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
 #include "project/ProjectFile.h"
-#include "table/MyClientDataSet.h"
 #include "table/PackingList.h"
-#include "units/EditD.h"
+#include "table/PackingTable.h"
 #include "units/UnitEntry.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -12,8 +12,8 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "app/MainWindow.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitMain.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "chart/PlotCanvas.h"

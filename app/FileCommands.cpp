@@ -17,12 +17,12 @@
 #include <exception>
 #include <utility>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/Errors.h"
 #include "project/FormRecord.h"
 #include "project/ProjectFile.h"
 #include "units/ColorTable.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

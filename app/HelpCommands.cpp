@@ -11,8 +11,8 @@
 #include <string>
 
 #include "app/BuildInfo.h"
+#include "app/MainWindow.h"
 #include "app/UnitAbout.h"
-#include "app/UnitMain.h"
 #include "automation/Settings.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpNumbers.h"

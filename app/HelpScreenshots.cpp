@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpViewer.h"
 #include "help/HintWindow.h"

@@ -12,7 +12,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 

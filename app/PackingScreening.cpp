@@ -20,11 +20,11 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/NumberFormat.h"
 #include "core/Methods.h"
 #include "project/FileIo.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 
@@ -87,6 +87,8 @@ std::optional<double> ColumnValue(const TScreenRow& r, int column) {
       return r.HETP;
     case kScrPackedHeight:
       return r.PackedHeight;
+    case kScrRankValue:
+      return r.RankValue;
     default:
       return std::nullopt;
   }
@@ -138,9 +140,10 @@ std::vector<TPackingRecord> PackingTableRecords(const TFormVELM& form) {
 
 // --- model ------------------------------------------------------------------------------------
 
-void TScreenModel::SetRows(std::vector<TScreenRow> rows) {
+void TScreenModel::SetRows(std::vector<TScreenRow> rows, TScreenCriterion criterion) {
   beginResetModel();
   FRows = std::move(rows);
+  FCriterion = criterion;
   endResetModel();
 }
 
@@ -160,8 +163,8 @@ QVariant TScreenModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       switch (c) {
-        case kScrRank:
-          return index.row() + 1;
+        case kScrRank:  // a rejected row has no rank
+          return r.Rank ? QVariant(*r.Rank) : QVariant(QStringLiteral("—"));
         case kScrKey:
           return QString::fromStdString(r.Packing.F[0]);
         case kScrMaterial:
@@ -212,10 +215,12 @@ QVariant TScreenModel::data(const QModelIndex& index, int role) const {
 QVariant TScreenModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kTitles[kScrColumnCount] = {
-      "排名",        "编号",        "材质",         "规格",       "类型",
-      "塔径 mm",     "理论塔径 mm", "实际泛点率 %", "压降 Pa/m",  "持液量 m3/m3",
-      "喷淋/最小 %", "HTUOV m",     "HETP m",       "填料高度 m", "校核"};
+      "排名",        "编号",         "材质",      "规格",         "类型",        "塔径 mm",
+      "理论塔径 mm", "实际泛点率 %", "压降 Pa/m", "持液量 m3/m3", "喷淋/最小 %", "HTUOV m",
+      "HETP m",      "填料高度 m",   "",          "校核"};
   if (section < 0 || section >= kScrColumnCount) return {};
+  if (section == kScrRankValue)
+    return QStringLiteral("排序依据：") + QString::fromUtf8(CriterionCaption(FCriterion));
   return QString::fromUtf8(kTitles[section]);
 }
 
@@ -347,8 +352,9 @@ void TFormScreening::Rescreen() {
     const double stages = FStages->value();
     const TScreenCase duty = ScreenCaseFromWindow(FForm, stages);
     std::vector<TScreenRow> rows = ScreenPackings(duty, PackingTableRecords(FForm));
-    RankScreening(rows, stages, TScreenCriterion::ByService, duty.Options.Service);
-    FModel.SetRows(std::move(rows));
+    const TScreenCriterion criterion =
+        RankScreening(rows, stages, TScreenCriterion::ByService, duty.Options.Service);
+    FModel.SetRows(std::move(rows), criterion);
     FView->sortByColumn(kScrRank, Qt::AscendingOrder);
     FillFilters();
     FView->resizeColumnsToContents();
@@ -361,8 +367,8 @@ void TFormScreening::Rescreen() {
                   .arg(QString::fromStdString(shown.front().Packing.F[1]),
                        QString::fromStdString(shown.front().Packing.F[2]),
                        QString::fromStdString(shown.front().Packing.F[3]),
-                       FStages->value() > 0 ? QStringLiteral("填料体积最小")
-                                            : QStringLiteral("塔截面积最小"));
+                       QStringLiteral("%1最小").arg(QString::fromUtf8(CriterionCaption(criterion))
+                                                        .section(QStringLiteral(" ("), 0, 0)));
     FSummary->setText(text);
   });
 }

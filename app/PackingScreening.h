@@ -39,6 +39,7 @@ enum TScreenColumn : int {
   kScrHTUOV,
   kScrHETP,
   kScrPackedHeight,
+  kScrRankValue,  // the value the rows are ranked by (its caption names the criterion)
   kScrFindings,
   kScrColumnCount
 };
@@ -47,8 +48,8 @@ class TScreenModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   using QAbstractTableModel::QAbstractTableModel;
-  // Replaces the rows; they keep the order given (the rank is their position).
-  void SetRows(std::vector<TScreenRow> rows);
+  // Replaces the rows (ranked by RankScreening with `criterion`); they keep the order given.
+  void SetRows(std::vector<TScreenRow> rows, TScreenCriterion criterion);
   const std::vector<TScreenRow>& Rows() const { return FRows; }
   // The number a column sorts by (rejected rows are kept last by the proxy).
   static constexpr int kSortRole = Qt::UserRole + 1;
@@ -65,6 +66,7 @@ class TScreenModel : public QAbstractTableModel {
 
  private:
   std::vector<TScreenRow> FRows;
+  TScreenCriterion FCriterion = TScreenCriterion::PackedVolume;
 };
 
 // Sorting and the material/type filter. Rejected rows stay after every sound row in either

@@ -14,7 +14,7 @@
 #include <stdexcept>
 
 #include "app/CalculationSheet.h"
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
@@ -23,11 +23,11 @@
 #include "core/Validity.h"
 #include "ooxml/Workbook.h"
 #include "project/FileIo.h"
-#include "report/MyXls.h"
 #include "report/SheetPrinter.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "report/SpreadsheetReport.h"
 #include "units/UnitEntry.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -1,7 +1,7 @@
 // The tool bar commands that import loads and properties from the process simulators.
 #include <QAction>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "simulators/UnitHysys.h"
 #include "simulators/UnitProii.h"
 

@@ -7,8 +7,8 @@
 #include <QTextCursor>
 #include <stdexcept>
 
-#include "app/UnitMain.h"
-#include "units/EditD.h"
+#include "app/MainWindow.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

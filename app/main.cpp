@@ -23,12 +23,12 @@
 #include "app/Batch.h"
 #include "app/CommandLine.h"
 #include "app/HelpScreenshots.h"
+#include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/UnitAbout.h"
-#include "app/UnitMain.h"
 #include "base/VelmVersion.h"
-#include "report/MyXls.h"
 #include "report/SheetPrinter.h"
+#include "report/SpreadsheetReport.h"
 #include "simulators/SimulatorServers.h"
 
 namespace {

@@ -17,7 +17,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PackingScreening.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/UnitMain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowFields.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
 )

@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QTabWidget>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "chart/PlotCanvas.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <QFile>
 #include <string>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
-#include "report/MyXls.h"
+#include "report/SpreadsheetReport.h"
 #include "table/PackingList.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "ooxml/Workbook.h"
-#include "report/MyXls.h"
 #include "report/SheetPrinter.h"
+#include "report/SpreadsheetReport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "core/Methods.h"
 #include "core/Screening.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "base/NumberFormat.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
+#include "core/Matrix.h"
 #include "core/Methods.h"
-#include "core/OTVMahlib.h"
 
 namespace velm {
 

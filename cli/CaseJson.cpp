@@ -233,8 +233,9 @@ TParsedCase ParseCaseJson(const json& input) {
   if (input.contains("packing") && !input["packing"].is_null()) {
     TPackingRecord packing;
     const json& p = input["packing"];
-    if (!p.is_array() || p.size() != TPackingRecord::kColumns)
-      throw TCaseFormatError("\"packing\" must be an array of 15 texts or null");
+    if (!p.is_array() || p.size() < TPackingRecord::kRequiredColumns ||
+        p.size() > TPackingRecord::kColumns)
+      throw TCaseFormatError("\"packing\" must be an array of 15 or 16 texts or null");
     for (size_t i = 0; i < p.size(); ++i) {
       if (p[i].is_string())
         packing.F[i] = p[i].get<std::string>();

@@ -6,7 +6,7 @@
 #include "cli/CaseJson.h"
 #include "core/RelationGroups.h"
 #include "core/Screening.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 

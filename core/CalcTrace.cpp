@@ -24,6 +24,13 @@ constexpr const char* kBuchanan = "Buchanan, Ind. Eng. Chem. Fundam. (1969)，�
 constexpr const char* kMorrisJackson = "Morris & Jackson, Absorption Towers (1953)，最小润湿速率";
 constexpr const char* kPacking = "填料表（本程序）";
 
+// The source of the chart a flooding method reads; empty for a method of its own correlations.
+const char* ChartSource(const TCalcTrace& trace) {
+  if (trace.FloodMethod == "Eckert-Orvik") return kEckert;
+  if (trace.FloodMethod == "Kister-Orvik") return kKisterGill;
+  return "";
+}
+
 // Values of a step, written as they are read.
 TTraceValue In(const char* symbol, const char* name, double v, const char* unit) {
   return {symbol, name, v, unit, kInputDigits};
@@ -86,7 +93,8 @@ void TraceRunStart(TCalcTrace* trace, const TDesignCase& dc, const TPackingNumbe
                    const char* packingFactorText) {
   if (!trace) return;
   trace->FloodMethod = FloodingMethodAt(dc.FloodMethod).Name();
-  trace->MassTransferMethod = MassTransferMethodAt(0).Name();
+  const TMassTransferMethod* own = FloodingMethodAt(dc.FloodMethod).MassTransfer(pk);
+  trace->MassTransferMethod = (own ? *own : MassTransferMethodAt(0)).Name();
   trace->Basis = CalculationBasisItems()[dc.LegacyMethods ? 1 : 0];
   const auto& accel = AccelerationItems();
   trace->Acceleration = dc.AccelMethod >= 0 && dc.AccelMethod < int(accel.size())
@@ -220,7 +228,7 @@ void TracePlacement(TCalcTrace* trace, std::string_view resultName, double x,
     s.Title = "实际塔径操作点的压降";
   }
   s.Equation = "ΔP = c3·x³ + c2·x² + c1·x + c0，过纵坐标 x 两侧四个曲线点 (xi, yi) 的三次插值";
-  s.Source = trace->FloodMethod == "Kister-Orvik" ? kKisterGill : kEckert;
+  s.Source = ChartSource(*trace);
   s.Inputs = {In("x", "关联图纵坐标", x, "")};
   AddWindow(s, window, 4, coef, 3);
   s.Results = {Out("ΔP", "压降", dP, "Pa/m")};
@@ -295,7 +303,7 @@ void TracePressureDrop(TCalcTrace* trace, bool legacy, double F, const TOperatin
   s.Id = "pressure-drop";
   s.Title = "湿塔压降";
   s.Equation = legacy ? "ΔP = 设计点的压降" : "ΔP = 实际塔径操作点的压降（泛点率 F）";
-  s.Source = trace->FloodMethod == "Kister-Orvik" ? kKisterGill : kEckert;
+  s.Source = ChartSource(*trace);
   s.Inputs = {In("F", "实际泛点率", 100.0 * F, "%"), In("x", "关联图纵坐标", point.Capacity, "")};
   s.Results = {Out("ΔP", "湿塔压降（每米）", point.PressureDrop, "Pa/m")};
   trace->Put(std::move(s));

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/OTVMahlib.h"
+#include "core/Matrix.h"
 
 namespace velm {
 

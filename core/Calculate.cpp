@@ -6,11 +6,11 @@
 
 #include "base/Decimal.h"
 #include "base/TextCodec.h"
+#include "core/Accelerator.h"
 #include "core/CalcTrace.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
-#include "core/UnitAitken.h"
 
 namespace velm {
 
@@ -76,6 +76,15 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   const bool legacy = dc.LegacyMethods;
   TCalcTrace* const trace = dc.Trace.get();
 
+  // A method whose constants the packing lacks ends the run as the Kister-type method does
+  // without its factor.
+  if (const std::string why = method.Unavailable(pk); !why.empty()) {
+    fields.ShowMessage(why);
+    fields.ResetFloodMethod();
+    dc.Stopped = std::string("no constants for ") + method.Name();
+    return false;
+  }
+
   // The Kister-type method takes Kp from the packing's measured packing factor.
   double Kp = 0.0;
   if (dc.CalcKp && kister) {
@@ -94,12 +103,15 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
 
   if (StopAtEmpty(dc, fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD}))
     return false;
+  if (method.NeedsGasViscosity() && StopAtEmpty(dc, fields, {TField::MvD})) return false;
 
   const double L = Read(dc, fields, TField::LD);
   const double V = Read(dc, fields, TField::VD);
   const double rhoL = Read(dc, fields, TField::DlD);
   const double rhoV = Read(dc, fields, TField::DvD);
   const double muL = Read(dc, fields, TField::MlD);
+  const double muV = method.NeedsGasViscosity() ? Read(dc, fields, TField::MvD) : 0.0;
+  if (method.NeedsGasViscosity()) dc.GasViscosity = muV;
   dc.LiquidFlow = L;
   dc.GasFlow = V;
   dc.LiquidDensity = rhoL;
@@ -128,7 +140,9 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
     double change = 0.0;
     do {
       passX = X;
-      if (dc.CalcKp && !kister) {
+      if (!method.UsesChart()) {
+        // The method takes no wet packing factors.
+      } else if (dc.CalcKp && !kister) {
         Kp = WetPackingFactor(pk.KpA, pk.KpB, pk.KpLogForm, X);
         dc.Kp = Kp;
         Write(dc, fields, TField::KpD, Kp);
@@ -136,7 +150,8 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
         Kp = Read(dc, fields, TField::KpD);
         dc.Kp = Kp;
       }
-      if (dc.CalcKf) {
+      if (!method.UsesChart()) {
+      } else if (dc.CalcKf) {
         Kf = WetPackingFactor(pk.KfA, pk.KfB, pk.KfLogForm, X);
         dc.Kf = Kf;
         Write(dc, fields, TField::KfD, Kf);
@@ -144,12 +159,12 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
         Kf = Read(dc, fields, TField::KfD);
         dc.Kf = Kf;
       }
-      Write(dc, fields, TField::KpD, Kp);
+      if (method.UsesChart()) Write(dc, fields, TField::KpD, Kp);
 
       const double FP = Finite(Div(L, V, "L/V") * Sqrt(Div(rhoV, rhoL, "ρV/ρL"), "√(ρV/ρL)"), "FP");
       dc.FlowParameter = FP;
 
-      const TFloodingState state{FP, Kf, Kp, rhoL, rhoV, muL, f, f80, legacy};
+      const TFloodingState state{FP, Kf, Kp, rhoL, rhoV, muL, f, f80, legacy, muV, &pk};
       Uf = method.Step(state, dc, scratch, log);
 
       X = Finite(loadPerVelocity * Uf * 3600.0, "泛点液相负荷 X");
@@ -166,7 +181,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
     if (method.UsesKf())
       TraceFactor(trace, true, dc.CalcKf ? TFactorOrigin::Fitted : TFactorOrigin::Given, pk.KfA,
                   pk.KfB, pk.KfLogForm, passX, Kf);
-    if (!kister || !dc.CalcKp)
+    if (method.UsesChart() && (!kister || !dc.CalcKp))
       TraceFactor(trace, false, dc.CalcKp ? TFactorOrigin::Fitted : TFactorOrigin::Given, pk.KpA,
                   pk.KpB, pk.KpLogForm, passX, Kp);
     TraceFlowParameter(trace, L, V, rhoL, rhoV, dc.FlowParameter.value_or(0.0));
@@ -186,6 +201,10 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   Write(dc, fields, TField::UpD, Up);
   Write(dc, fields, TField::UfD, Uf);
   TraceDesignVelocity(trace, dc.FloodPercent, dc.FoamingFactor, f, Uf, Up);
+  if (scratch.LoadingVelocity) {
+    dc.LoadingVelocity = *scratch.LoadingVelocity;
+    Write(dc, fields, TField::UlpD, *scratch.LoadingVelocity);
+  }
   const double dp = Sqrt(Div(4.0 * V, M_PI * Up * rhoV, "4V/(π Up ρV)"), "理论塔径");
   dc.TheoreticalDiameter = dp;
   Write(dc, fields, TField::dpD, dp);
@@ -201,6 +220,10 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   Write(dc, fields, TField::UvsD, Uvs);
   dc.FloodFraction = Div(Uvs, Uf, "Uvs/Uf");
   Write(dc, fields, TField::fActualD, 100.0 * *dc.FloodFraction);
+  if (scratch.LoadingVelocity) {
+    dc.LoadingPercent = 100.0 * Div(Uvs, *scratch.LoadingVelocity, "Uvs/载点气速");
+    Write(dc, fields, TField::fLoadD, *dc.LoadingPercent);
+  }
   // The pressure drop of the column that is built, at its own flood fraction (legacy: the
   // design point's).
   if (!legacy) dc.ColumnPoint = method.PlaceAtFraction(*dc.FloodFraction, dc, scratch);
@@ -211,10 +234,11 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   TraceColumn(trace, V, D, rhoV, Uvs, Uf, *dc.FloodFraction, loadPerVelocity, Uls);
 
   // Holdup, wetting and the pressure drop.
-  const double holdup = LiquidHoldup(muL, Uls, rhoL, pk.NominalSize);
+  const std::optional<double> ownHoldup = method.Holdup(Uls, scratch);
+  const double holdup = ownHoldup ? *ownHoldup : LiquidHoldup(muL, Uls, rhoL, pk.NominalSize);
   dc.Holdup = holdup;
   Write(dc, fields, TField::HTD, holdup);
-  TraceHoldup(trace, muL, Uls, rhoL, pk.NominalSize, holdup);
+  if (!ownHoldup) TraceHoldup(trace, muL, Uls, rhoL, pk.NominalSize, holdup);
   const double wetting = WettingPercent(Uls, pk.SpecificArea, pk.NominalSize);
   dc.WettingPercent = wetting;
   Write(dc, fields, TField::UmD, wetting);
@@ -253,9 +277,11 @@ void CalculateMassTransfer(TDesignCase& dc, const TPackingNumbers& pk, TFieldAcc
   dc.Lambda = lambda;
 
   const TMassTransferState state{
-      L,      V,   D,      *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV,
-      lambda, &pk, legacy, dc.Trace.get()};
-  const THeights h = MassTransferMethodAt(0).Heights(state);
+      L, V, D, *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV, lambda, &pk, legacy,
+      dc.Trace.get()};
+  const TMassTransferMethod* own =
+      FloodingMethodAt(FloodingMethodIndex(dc.FloodMethod)).MassTransfer(pk);
+  const THeights h = (own ? *own : MassTransferMethodAt(0)).Heights(state);
   dc.HTUV = h.HTUV;
   dc.HTUL = h.HTUL;
   dc.HTUOV = h.HTUOV;

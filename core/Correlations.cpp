@@ -215,6 +215,11 @@ THeights TransferHeights(double V, double L, double D, double kG, double kL, dou
   const double area = M_PI * D * D;
   const double HTUV = Div(Div(4.0 * V, area, "气相质量速度"), kG * a * rhoV, "HTUV");
   const double HTUL = Div(Div(4.0 * L, area, "液相质量速度"), kL * a * rhoL, "HTUL");
+  return HeightsFromUnits(HTUV, HTUL, lambda);
+}
+
+THeights HeightsFromUnits(double HTUV, double HTUL, double lambda) {
+  using namespace checked;
   const double HTUOV = Finite(HTUV + lambda * HTUL, "HTUOV");
   const double l = std::max(lambda, 0.01);
   const double HETP =

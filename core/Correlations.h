@@ -3,7 +3,7 @@
 // stated in brackets.
 #include <span>
 
-#include "core/OTVMahlib.h"
+#include "core/Matrix.h"
 
 namespace velm {
 
@@ -95,6 +95,9 @@ double GasFilmEnhancement(double F);
 struct THeights {
   double HTUV, HTUL, HTUOV, HETP;  // [m]
 };
+// HTUOV = HTUV + lambda HTUL and HETP = HTUOV ln(lambda)/(lambda - 1) (HTUOV at lambda = 1;
+// lambda taken as at least 0.01) from the two heights of transfer units [m].
+THeights HeightsFromUnits(double HTUV, double HTUL, double lambda);
 // Heights of transfer units of the rounded column of diameter D and the HETP from the stripping
 // factor lambda, with a the interfacial area per volume [m2/m3] the film coefficients are based
 // on (Onda: the wetted area aw): HTUV = Gm/(kG a rhoV), HTUL = Lm/(kL a rhoL), HTUOV = HTUV +

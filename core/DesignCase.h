@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/FieldRegistry.h"
-#include "core/OTVMahlib.h"
+#include "core/Matrix.h"
 #include "core/PackingRecord.h"
 
 namespace velm {
@@ -58,8 +58,8 @@ struct TRunRecord {
 
 struct TDesignCase {
   // Option lists, set by the caller before a run.
-  int FloodMethod =
-      0;  // index of the flooding method (Methods.h): 0 "Eckert-Orvik", 1 "Kister-Orvik"
+  int FloodMethod = 0;  // index of the flooding method (Methods.h): 0 "Eckert-Orvik", 1
+                        // "Kister-Orvik", 2 "Billet-Schultes"
   int AccelMethod = 0;  // 0 "Normal", 1 "Aitken", 2 "Orvik Talvsen", 3 "OTV2"
   bool CalcKf = true;
   bool CalcKp = true;
@@ -79,6 +79,9 @@ struct TDesignCase {
   // Results; empty until a run produced them, then kept between runs.
   std::optional<double> FlowParameter, FloodVelocity, DesignVelocity, TheoreticalDiameter, Diameter,
       GasLoad, FloodFraction, LiquidLoad, WetPressureDrop, Holdup, WettingPercent;
+  // The loading point, for a method that gives it: gas velocity [m/s] and the built column's gas
+  // load over it [%].
+  std::optional<double> LoadingVelocity, LoadingPercent;
   std::optional<bool> WettingSufficient;
   std::optional<double> HTUV, HTUL, HTUOV, HETP;
   std::optional<int> IterationCount;

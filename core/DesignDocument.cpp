@@ -46,10 +46,9 @@ double FieldValue(TDesignDocument& doc, TField f, TDocumentEvents& events,
   const std::optional<double> v = ParseNumber(t);
   if (!v) {
     const std::string name = doc.Caption(f);
-    std::string message = t.empty() ? EmptyFieldMessage(name) : BadFieldMessage(name);
-    if (!suffix.empty()) message += "\n" + suffix;
-    events.FieldMessage(message);
-    SetText(doc, field, " ");
+    const std::string message = t.empty() ? EmptyFieldMessage(name) : BadFieldMessage(name);
+    SetText(doc, field, " ");  // `t` ends here
+    events.FieldFailed(f, message, suffix);
     throw TSilentAbort{};
   }
   const double x = field.K * *v + field.B;
@@ -116,7 +115,7 @@ class TDocumentRelationField final : public TRelationField {
 class TDocumentReporter final : public TRelationReporter {
  public:
   explicit TDocumentReporter(TDocumentEvents& events) : FEvents(events) {}
-  void Warning(const std::string& text) override { FEvents.MessageBox(text); }
+  void Warning(const std::string& text) override { FEvents.RelationWarning(text); }
   void Note(const std::string& field, const std::string& text) override {
     const std::pair<std::string, std::string> note{field, text};
     if (std::find(Notes.begin(), Notes.end(), note) == Notes.end()) Notes.push_back(note);
@@ -253,6 +252,10 @@ std::string TDesignDocument::ServiceText() const {
 
 std::string TDesignDocument::BasisText() const {
   return ItemAt(CalculationBasisItems(), BasisIndex);
+}
+
+void TDocumentEvents::FieldFailed(TField, const std::string& message, const std::string& warning) {
+  FieldMessage(warning.empty() ? message : message + "\n" + warning);
 }
 
 void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLog& log,

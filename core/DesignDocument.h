@@ -85,6 +85,12 @@ class TDocumentEvents {
   virtual void MessageBox(const std::string& text) = 0;
   // An error no step handled (an arithmetic failure, a conversion error).
   virtual void ErrorReport(const std::string& text) = 0;
+  // Field `f` cannot give its value: `message` names it, `warning` (may be empty) is the
+  // relation groups' warning that goes in the same box. By default FieldMessage with both; the
+  // window shows the box on the field and gives the field the focus.
+  virtual void FieldFailed(TField f, const std::string& message, const std::string& warning);
+  // The relation groups' warning box (a group without a solution); by default MessageBox.
+  virtual void RelationWarning(const std::string& text) { MessageBox(text); }
 };
 
 // The run of the window's field exit, when the document needs one: the relation groups complete

@@ -41,6 +41,8 @@ const TFieldInfo kRows[] = {
   {F::dpD,     "dpD",      "理论塔径",         "",                                    0,  U::Length,          R::Result,  "TheoreticalDiameter", false, &DC::TheoreticalDiameter,     4, {36, 6}, {0, 4}},
   {F::dD,      "dD",       "实际塔径",         "圆整后的塔径",                        0,  U::Length,          R::Result,  "Diameter",            false, &DC::Diameter,                5, {37, 6}, {0, 5}},
   {F::fActualD,"fActualD", "实际泛点率",       "圆整后的塔径下气相负荷占泛点气速的百分数", 0, U::Percent,    R::Result,  "FloodFraction",       false, &DC::FloodFraction,          -1, {}, {1, 5}},
+  {F::UlpD,    "UlpD",     "载点气速",         "Billet-Schultes 算法的载点气速；高于载点操作不经济", 0, U::Velocity, R::Result, "LoadingVelocity", false, &DC::LoadingVelocity,        -1, {}, {2, 5}},
+  {F::fLoadD,  "fLoadD",   "实际载点率",       "圆整后的塔径下气相负荷占载点气速的百分数", 0, U::Percent,  R::Result,  "LoadingPercent",      false, &DC::LoadingPercent,         -1, {}, {2, 6}},
   {F::HTD,     "HTD",      "持液量",           "",                                    0,  U::Holdup,          R::Result,  "Holdup",              false, &DC::Holdup,                 27, {38, 6}, {1, 4}},
   {F::KpD,     "KpD",      "压降湿填料因子",   "",                                    0,  U::PackingFactor,   R::Result,  "Kp",                  true,  &DC::Kp,                      8, {}, {1, 2}},
   {F::dPwaterD,"dPwaterD", "湿塔压降(每米)",   "",                                    0,  U::PressureDrop,    R::Result,  "WetPressureDrop",     false, &DC::WetPressureDrop,         9, {40, 6}, {1, 3}},

@@ -50,6 +50,8 @@ enum class TField : std::uint8_t {
   FpD,       // flow parameter, derived by relation group A
   meD,       // slope of the equilibrium line
   alfD,      // relative volatility
+  UlpD,      // gas velocity at the loading point (methods that give it)
+  fLoadD,    // gas load of the rounded column over the loading velocity [%]
   Count
 };
 constexpr int kFieldCount = static_cast<int>(TField::Count);

@@ -20,8 +20,9 @@ double PlaceOnCurves(const mnMatrix& curves, int used, double x, const char* res
 const std::vector<std::unique_ptr<TFloodingMethod>>& FloodingMethods() {
   static const auto methods = [] {
     std::vector<std::unique_ptr<TFloodingMethod>> m;
-    m.push_back(MakeEckertOrvik());  // index 0
-    m.push_back(MakeKisterOrvik());  // index 1
+    m.push_back(MakeEckertOrvik());     // index 0
+    m.push_back(MakeKisterOrvik());     // index 1
+    m.push_back(MakeBilletSchultes());  // index 2
     return m;
   }();
   return methods;
@@ -31,6 +32,7 @@ const std::vector<std::unique_ptr<TMassTransferMethod>>& MassTransferMethods() {
   static const auto methods = [] {
     std::vector<std::unique_ptr<TMassTransferMethod>> m;
     m.push_back(MakeOnda());
+    m.push_back(MakeBilletSchultesMassTransfer());
     return m;
   }();
   return methods;

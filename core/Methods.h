@@ -30,13 +30,21 @@ struct TFloodingState {
   double muL;         // [Pa s]
   double f, f80;      // design and 80 % fractions of flooding (with the foaming factor)
   bool Legacy;        // the calculation basis of earlier versions
+  double muV = 0.0;   // [Pa s], read only for a method that needs it (NeedsGasViscosity)
+  const TPackingNumbers* Packing = nullptr;  // the packing's numbers and constants
 };
 
-// Scratch matrices of the curve fits, kept between steps.
+// What the steps of one run keep: the matrices of the curve fits of the chart methods; for a
+// method that computes its points by its own correlations, the last step's state and the
+// loading velocity it found [m/s].
 struct TCurveScratch {
   mnMatrix Window, Coef;
+  std::optional<TFloodingState> State;
+  std::optional<double> LoadingVelocity;
   TCalcTrace* Trace = nullptr;  // where the placements are recorded; null: not traced
 };
+
+class TMassTransferMethod;
 
 class TFloodingMethod {
  public:
@@ -68,6 +76,19 @@ class TFloodingMethod {
   // and a placed flooding point.
   virtual TOperatingPoint PlaceAtFraction(double F, const TDesignCase& dc,
                                           TCurveScratch& scratch) const = 0;
+
+  // False for a method that finds its points by its own correlations: it has no curve set and
+  // does not take the wet packing factors Kf and Kp.
+  virtual bool UsesChart() const { return true; }
+  // True when a step needs the gas viscosity (TFloodingState::muV).
+  virtual bool NeedsGasViscosity() const { return false; }
+  // Why the method cannot run for this packing (a sentence for the user), empty when it can.
+  virtual std::string Unavailable(const TPackingNumbers&) const { return {}; }
+  // The liquid holdup [m3/m3] at the liquid load Uls [m/s] of the built column by the method's
+  // own correlation; empty: the general one (LiquidHoldup).
+  virtual std::optional<double> Holdup(double, const TCurveScratch&) const { return std::nullopt; }
+  // The mass-transfer method that goes with this method for the packing; null: the default.
+  virtual const TMassTransferMethod* MassTransfer(const TPackingNumbers&) const { return nullptr; }
 };
 
 // What the mass-transfer step knows: flows [kg/s], the built column's diameter D [m], its flood
@@ -105,6 +126,8 @@ const TMassTransferMethod& MassTransferMethodAt(int index);
 std::unique_ptr<TFloodingMethod> MakeEckertOrvik();
 std::unique_ptr<TFloodingMethod> MakeKisterOrvik();
 std::unique_ptr<TMassTransferMethod> MakeOnda();
+std::unique_ptr<TFloodingMethod> MakeBilletSchultes();
+std::unique_ptr<TMassTransferMethod> MakeBilletSchultesMassTransfer();
 
 }  // namespace velm
 

@@ -10,6 +10,7 @@
 #include "core/Correlations.h"
 #include "core/Methods.h"
 #include "core/Services.h"
+#include "core/methods/BilletSchultes.h"
 
 namespace velm {
 
@@ -248,6 +249,54 @@ void CheckCorrelationRange(const TDesignCase& c, TCollector& out) {
                 " 1/m（9–60 1/ft），泛点压降是外推值，可能超出最高的压降曲线。");
 }
 
+// The method of Billet & Schultes: the packing must carry its constants; its pressure drop and
+// holdup hold below the loading point (Billet & Schultes, Trans IChemE 77A, 1999; Seader &
+// Henley, 2nd ed., Sec. 6.8); its loading equation changes constants at FP = 0.4, so near it the
+// two branches are compared (a gap above the method's stated 5 % accuracy for the loading point
+// is reported; 0.3 to 0.55 is where the other branch still describes a neighbouring state).
+void CheckBilletSchultes(const TDesignCase& c, const TPackingRecord* packing, TCollector& out) {
+  const TFloodingMethod& method = FloodingMethodAt(FloodingMethodIndex(c.FloodMethod));
+  if (method.UsesChart() || !packing) return;
+  TPackingNumbers pk;
+  try {
+    pk = RequirePackingNumbers(*packing);
+  } catch (const std::exception&) {
+    return;  // the run has reported the column
+  }
+  if (const std::string why = method.Unavailable(pk); !why.empty()) {
+    out.Add("method-unavailable", L::Error, "PTD", why);
+    return;
+  }
+  const TRunRecord& run = c.Latest;
+  if (run.WasWritten(TField::fLoadD) && c.LoadingPercent && *c.LoadingPercent > 100.0)
+    out.Add("above-loading", L::Warning, TField::fLoadD,
+            "塔内气速为载点气速的 " + Num(*c.LoadingPercent, 3) +
+                " %：高于载点操作不经济；持液量和压降按载点以下的关联式计算，实际值更高。");
+  if (run.WasWritten(TField::UlpD) && c.LoadingVelocity && c.GasViscosity > 0.0) {
+    const TBilletSchultesConstants& k = *pk.BilletSchultes;
+    const double LV = c.LiquidFlow / c.GasFlow;
+    const double FP = LV * std::sqrt(c.GasDensity / c.LiquidDensity);
+    if (FP >= 0.3 && FP <= 0.55) {
+      double other = *c.LoadingVelocity;
+      try {
+        other = BsLoadingVelocityBranch(LV, c.LiquidDensity, c.GasDensity, c.LiquidViscosity,
+                                        c.GasViscosity, *k.a, *k.Epsilon, *k.CS, FP <= 0.4);
+      } catch (const std::exception&) {
+        // the other branch cannot be formed: nothing to compare
+      }
+      const double gap = std::fabs(other / *c.LoadingVelocity - 1.0);
+      if (gap > 0.05)
+        out.Add("loading-branch", L::Warning, TField::UlpD,
+                "流动参数 FP = " + Num(FP, 3) +
+                    " 靠近 0.4：Billet-Schultes 载点式在 0.4 两侧用不同的常数，两式在此相差 " +
+                    Num(100.0 * gap, 2) + " %，载点和泛点气速的不确定性相应增大。");
+    }
+  }
+  if (run.WasWritten(TField::HTUVD) && !method.MassTransfer(pk))
+    out.Add("heights-by-onda", L::Note, TField::HTUVD,
+            "所选填料没有 Billet-Schultes 传质常数 CL、CV，传质单元高度按 Onda 关联式计算。");
+}
+
 void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) {
   const TRunRecord& run = c.Latest;
   const TService& service = ServiceAt(c.Service);
@@ -360,6 +409,7 @@ std::vector<TFinding> CheckValidity(const TDesignCase& c, const TPackingRecord* 
   if (packing) CheckTypedFactors(c, pk, out);
   CheckCorrelationRange(c, out);
   CheckColumn(c, pk, out);
+  CheckBilletSchultes(c, packing, out);
   // Packings without a published packing factor carry one estimated from their area and voidage
   // (a/eps^3, the dry-bed factor of the Carman-Kozeny form; see the packing table's notes).
   if (packing && (c.Latest.OptionsRead || c.Latest.WasWritten(TField::KpD)) &&
@@ -367,6 +417,16 @@ std::vector<TFinding> CheckValidity(const TDesignCase& c, const TPackingRecord* 
     out.Add("packing-factor-estimated", L::Note, "PTD",
             "所选填料没有发表的实测填料因子，表中的填料因子是按比表面积和空隙率估算的 "
             "(a/ε³)，泛点和压降结果只宜作粗估。");
+  // A factor of the older tables where a newer published one exists for the same ring: the
+  // flooding and pressure drop come out optimistic; the screening ranks such a row after the
+  // rows without a warning.
+  if (packing && (c.Latest.OptionsRead || c.Latest.WasWritten(TField::KpD)))
+    if (const auto newer = NewerPackingFactor(*packing))
+      out.Add("packing-factor-superseded", L::Warning, "PTD",
+              "所选填料的实验填料因子 " + Num(newer->Older, 3) +
+                  " 1/m 出自较早的数据表，同一填料较新的公布值为 " + Num(newer->Newer, 3) +
+                  " 1/m（" + newer->Source +
+                  "）：按旧值算出的泛点气速偏高、塔径偏小。请选用表中按新值列出的同一填料。");
   return out.Take();
 }
 

@@ -6,7 +6,7 @@
 
 #include "base/Errors.h"
 #include "simulators/SimulatorLists.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

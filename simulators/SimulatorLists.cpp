@@ -7,7 +7,7 @@
 
 #include "base/Decimal.h"
 #include "base/Errors.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 namespace {

@@ -15,9 +15,10 @@
 #include <string>
 
 #include "base/Decimal.h"
+#include "base/Errors.h"
 #include "base/SafeFiles.h"
 #include "core/PackingRecord.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ constexpr const char* kSourceColumnTitle = "来源";
 
 // The columns the calculation converts: the nominal size (column 2) must start with a number,
 // the specific area, the fit constants and the critical surface tension (4, 6 to 11, 13) must
-// be numbers, the experimental packing factor (14) empty or starting with one. Rows with an
+// be numbers, the experimental packing factor (14) empty or starting with one, the Billet &
+// Schultes constants (15, where the table has the column) empty or readable. Rows with an
 // empty key (column 0) are not packings and are not checked.
 void CheckPackingColumns(const velm::TMyClientDataSet& table, const std::string& where) {
   const auto fail = [&](int record, int column, const std::string& value, const char* what) {
@@ -44,6 +46,12 @@ void CheckPackingColumns(const velm::TMyClientDataSet& table, const std::string&
     const std::string& kp = table.Value(r, 14);
     if (!velm::Trim(kp).empty() && !velm::ParseNumber(velm::LeadingNumber(kp)))
       fail(r, 14, kp, "does not start with a number");
+    if (table.FieldCount() <= 15) continue;
+    try {
+      velm::ParseBilletSchultes(table.Value(r, 15));
+    } catch (const velm::TInputError& e) {
+      fail(r, 15, table.Value(r, 15), e.what());
+    }
   }
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/PackingRecord.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 

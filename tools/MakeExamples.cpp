@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/NumberFormat.h"
 #include "base/TextCodec.h"
 #include "project/FileIo.h"
 #include "project/FormRecord.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

@@ -7,14 +7,13 @@
 
 #include "base/Decimal.h"
 #include "units/ColorTable.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 
 namespace {
 
 TRelationWarningHook GWarningHook;
-TRelationNoteHook GNoteHook;
 
 // A value field as a group field.
 class TEditDRelationField final : public TRelationField {
@@ -48,20 +47,12 @@ class TEditDRelationField final : public TRelationField {
   TEditD* FField;
 };
 
-// The warning box and the note hook.
+// The warning box. A group's note (no acceptable value for a field) belongs to the findings of
+// a whole run (RunDocument); a single group solved on its own drops it.
 class TWindowReporter final : public TRelationReporter {
  public:
-  void Warning(const std::string& text) override {
-    if (GWarningHook) {
-      GWarningHook(text);
-      return;
-    }
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                         QString::fromStdString(text), QMessageBox::Ok);
-  }
-  void Note(const std::string& field, const std::string& text) override {
-    if (GNoteHook) GNoteHook(field, text);
-  }
+  void Warning(const std::string& text) override { ShowRelationWarning(text); }
+  void Note(const std::string&, const std::string&) override {}
 };
 
 // The group fields of `fields` and pointers to them, in the same order. Moving keeps the
@@ -83,7 +74,15 @@ struct TGroupFields {
 }  // namespace
 
 void SetRelationWarningHook(TRelationWarningHook hook) { GWarningHook = std::move(hook); }
-void SetRelationNoteHook(TRelationNoteHook hook) { GNoteHook = std::move(hook); }
+
+void ShowRelationWarning(const std::string& text) {
+  if (GWarningHook) {
+    GWarningHook(text);
+    return;
+  }
+  QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+                       QString::fromStdString(text), QMessageBox::Ok);
+}
 
 TEditD* ApplyDerived(TEditD* field, int color, double v) {
   TEditDRelationField f(field);

@@ -18,12 +18,8 @@ class TEditD;
 // default): a modal warning box. Tests set it to collect the texts.
 using TRelationWarningHook = std::function<void(const std::string& text)>;
 void SetRelationWarningHook(TRelationWarningHook hook);
-
-// Receives the note of a group that leaves a field empty because the relation has no acceptable
-// value for it (e.g. no positive relative volatility for an equilibrium slope of 1 or more). The
-// same note may come several times in one pass of the groups. Empty (the default): dropped.
-using TRelationNoteHook = std::function<void(const std::string& field, const std::string& text)>;
-void SetRelationNoteHook(TRelationNoteHook hook);
+// Shows a group's warning as the window's relation groups do (the hook, else the warning box).
+void ShowRelationWarning(const std::string& text);
 
 // Marks `field` as derived with value v [SI] in the group's colour, read-only, with the
 // not-allowed cursor. A field that already holds a value within a relative 1e-6 of v (absolute

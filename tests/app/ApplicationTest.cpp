@@ -5,7 +5,7 @@
 
 #include "app/Application.h"
 #include "base/Errors.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace {
 

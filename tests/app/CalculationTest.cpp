@@ -13,8 +13,8 @@
 #include <QTextDocument>
 #include <cmath>
 
+#include "app/MainWindow.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitMain.h"
 #include "base/Decimal.h"
 #include "cli/CaseJson.h"
 #include "core/Calculate.h"
@@ -24,9 +24,9 @@
 #include "project/FormRecord.h"
 #include "table/PackingList.h"
 #include "units/ColorTable.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
 #include "units/RelationGroups.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

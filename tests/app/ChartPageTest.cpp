@@ -12,11 +12,11 @@
 #include <cmath>
 #include <memory>
 
+#include "app/MainWindow.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitMain.h"
 #include "chart/PlotCanvas.h"
 #include "support/FileSizeLimit.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

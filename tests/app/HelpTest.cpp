@@ -15,14 +15,14 @@
 #include <memory>
 
 #include "app/BuildInfo.h"
+#include "app/MainWindow.h"
 #include "app/UnitAbout.h"
-#include "app/UnitMain.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpFile.h"
 #include "help/HelpNumbers.h"
 #include "help/HelpViewer.h"
 #include "help/HintWindow.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 using velm::TFormVELM;
 

@@ -21,12 +21,12 @@
 #include <map>
 #include <memory>
 
+#include "app/MainWindow.h"
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
-#include "app/UnitMain.h"
 #include "base/Errors.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using velm::TComboBoxU;
 using velm::TEditD;
@@ -234,9 +234,10 @@ class TMainWindowTest : public QObject {
     QCOMPARE(w->findChild<QLabel*>("fpercentL")->text(), QString("泛点预设"));
 
     auto* method = w->findChild<QComboBox*>("MethodD");
-    QCOMPARE(method->count(), 2);
+    QCOMPARE(method->count(), 3);
     QCOMPARE(method->currentText(), QString("Eckert-Orvik"));
     QCOMPARE(method->itemText(1), QString("Kister-Orvik"));
+    QCOMPARE(method->itemText(2), QString("Billet-Schultes"));
     auto* acl = w->findChild<QComboBox*>("ACLMethodD");
     QCOMPARE(acl->count(), 4);
     QCOMPARE(acl->currentText(), QString("Normal"));

@@ -19,12 +19,12 @@
 #include <cmath>
 #include <memory>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "base/NumberFormat.h"
 #include "core/CalcTrace.h"
-#include "report/MyXls.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "report/SpreadsheetReport.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

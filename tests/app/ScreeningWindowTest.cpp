@@ -6,11 +6,11 @@
 #include <QTableView>
 #include <QTest>
 
+#include "app/MainWindow.h"
 #include "app/PackingScreening.h"
-#include "app/UnitMain.h"
 #include "cli/ScreenJson.h"
 #include "core/Calculate.h"
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/MainWindow.h"
 #include "app/SingleInstance.h"
-#include "app/UnitMain.h"
 
 using velm::TSingleInstance;
 

@@ -8,6 +8,7 @@
 
 #include "cli/CaseJson.h"
 #include "cli/ScreenJson.h"
+#include "core/Methods.h"
 #include "support/TempDir.h"
 
 using nlohmann::json;
@@ -189,7 +190,7 @@ TEST(VelmCalc, ExitStatusForBadInputAndIncompleteRuns) {
 
 TEST(CaseJson, WrongTypesAreRejectedWithTheirKey) {
   const std::pair<const char*, json> bad[] = {{"LiquidFlow", json::array({1})},
-                                              {"FloodMethod", 2},
+                                              {"FloodMethod", velm::FloodingMethods().size()},
                                               {"AccelMethod", "Aitken"},
                                               {"FloodMethod", 4294967297ULL},
                                               {"AccelMethod", -1},
@@ -355,7 +356,7 @@ TEST(CaseJson, DeriveRelationsCompletesLambdaSlopeAndVolatilityAsTheWindow) {
   c["inputs"]["RelativeVolatility"] = 2.45;
   c["inputs"]["DeriveRelations"] = true;
   velm::TPackingRecord packing;
-  for (size_t i = 0; i < packing.F.size(); ++i) packing.F[i] = c["packing"][i];
+  for (size_t i = 0; i < c["packing"].size(); ++i) packing.F[i] = c["packing"][i];
   const json screened = velm::ScreenCaseJson(c, {packing}, 10);
   EXPECT_TRUE(screened[0]["error"].is_null()) << screened[0]["error"];
   EXPECT_TRUE(screened[0]["HETP"].is_number());

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <functional>
 
-#include "core/UnitAitken.h"
+#include "core/Accelerator.h"
 
 using velm::TAitken;
 

@@ -4,8 +4,8 @@
 
 #include "base/Errors.h"
 #include "core/Correlations.h"
+#include "core/Matrix.h"
 #include "core/MessageLog.h"
-#include "core/OTVMahlib.h"
 
 using namespace velm;
 

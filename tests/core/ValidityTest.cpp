@@ -102,6 +102,14 @@ TEST(Validity, RunsGiveExactlyTheirFindings) {
       {"packing factor estimated, not published",
        [](TRun&, TPackingRecord& p) { p.F[14] = ""; },
        {"packing-factor-estimated"}},
+      {"factor of the older tables where the table lists a newer one (metal Pall 2 in)",
+       [](TRun&, TPackingRecord& p) {
+         p.F[1] = "金属";
+         p.F[2] = "50mm (2in)";
+         p.F[3] = "鲍尔环";
+         p.F[14] = "66 (1/m)";
+       },
+       {"packing-factor-superseded"}},
       {"large packing in a small column",
        [](TRun& r, TPackingRecord& p) {
          r.Fields[TField::VD] = "0.05";

@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "FuzzCheck.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::istringstream in{std::string(velm::fuzz::Bytes(data, size))};

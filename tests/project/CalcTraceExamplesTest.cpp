@@ -12,8 +12,8 @@
 #include "core/Methods.h"
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
-#include "table/MyClientDataSet.h"
 #include "table/PackingList.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 namespace {

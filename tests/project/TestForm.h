@@ -11,8 +11,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 namespace velm::test {
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "ooxml/Workbook.h"
-#include "report/MyXls.h"
 #include "report/SheetPrinter.h"
+#include "report/SpreadsheetReport.h"
 #include "support/FileSizeLimit.h"
 
 using namespace velm;

@@ -12,13 +12,13 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "automation/Servers.h"
 #include "simulators/HysysInterface.h"
 #include "simulators/SimulatorServers.h"
 #include "simulators/UnitHysys.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

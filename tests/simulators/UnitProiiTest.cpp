@@ -9,13 +9,13 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 #include "simulators/PROIIInterface.h"
 #include "simulators/SimulatorServers.h"
 #include "simulators/UnitProii.h"
 #include "tests/simulators/ProiiTestSnapshot.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using namespace velm;
 

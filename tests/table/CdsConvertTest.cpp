@@ -13,7 +13,7 @@
 
 #include "base/Decimal.h"
 #include "support/TempDir.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 namespace {
@@ -216,10 +216,11 @@ class ShippedPackings : public ::testing::Test {
 };
 
 TEST_F(ShippedPackings, ShapeTitlesAndKeys) {
-  ASSERT_EQ(FTable.FieldCount(), 15);
+  ASSERT_EQ(FTable.FieldCount(), 16);
   ASSERT_GE(FTable.RecordCount(), 24);
   EXPECT_EQ(FTable.DisplayTitle(0), "编号");
   EXPECT_EQ(FTable.DisplayTitle(14), "实验填料因子");
+  EXPECT_EQ(FTable.DisplayTitle(15), "Billet-Schultes常数");
   std::set<std::string> keys;
   for (int r = 0; r < FTable.RecordCount(); ++r) {
     const std::string& key = FTable.Value(r, 0);

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "support/TempDir.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 namespace velm {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "base/Errors.h"
 #include "units/ColorTable.h"
-#include "units/EditD.h"
 #include "units/RelationGroups.h"
+#include "units/ValueField.h"
 
 using velm::TEditD;
 

@@ -1,4 +1,4 @@
-#include "core/OTVMahlib.h"
+#include "core/Matrix.h"
 
 #include <cmath>
 #include <string>

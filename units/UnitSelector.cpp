@@ -1,4 +1,4 @@
-#include "units/ComboBoxU.h"
+#include "units/UnitSelector.h"
 
 #include <QAbstractItemView>
 #include <QFontDatabase>
@@ -6,8 +6,8 @@
 #include <QStylePainter>
 
 #include "base/Errors.h"
-#include "units/EditD.h"
 #include "units/UnitEntry.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

@@ -24,7 +24,7 @@
 #include "core/DesignDocument.h"
 #include "core/Validity.h"
 #include "project/RecentFiles.h"
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 class QAction;
 class QCheckBox;
@@ -356,12 +356,10 @@ class TFormVELM : public QMainWindow {
   void ConnectCalculation();
   // The design case's options from the option lists.
   void ReadOptions();
-  // After a calculation attempt: results it did not write shown as stale, the findings in the
-  // messages pane, on their fields and counted in the status bar. groupsDone: the relation
-  // groups completed (FpD is theirs).
-  // notes: the relation groups' (field, text) notes of this attempt.
-  void ShowRunState(bool groupsDone, const TPackingRecord* packing,
-                    const std::vector<std::pair<std::string, std::string>>& notes);
+  // After a calculation attempt on the window's document: its fields (texts, the relation
+  // groups' marks, stale results), the method if the run set it back, and the findings in the
+  // messages pane, on their fields and counted in the status bar.
+  void ShowRun(const TDesignDocument& doc);
   void ShowFindingLines();
   void FactorClick(const QString& check, const QString& field);
   void ConnectFileCommands();

@@ -1,4 +1,4 @@
-#include "core/UnitAitken.h"
+#include "core/Accelerator.h"
 
 #include <cmath>
 

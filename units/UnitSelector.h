@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 namespace velm {
 

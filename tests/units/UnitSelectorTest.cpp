@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
 #include "units/UnitEntry.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 using velm::TComboBoxU;
 using velm::TEditD;
@@ -194,4 +194,4 @@ class TComboBoxUTest : public QObject {
 };
 
 QTEST_MAIN(TComboBoxUTest)
-#include "ComboBoxUTest.moc"
+#include "UnitSelectorTest.moc"

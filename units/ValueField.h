@@ -122,6 +122,9 @@ class TEditD : public QLineEdit {
   // message, gives the field the focus with a single selected blank as text, and throws
   // TSilentAbort.
   double Value();
+  // What Value does for a text that is no number, without the throw: the message (with
+  // `warning` in the same box when given), the focus, a single selected blank.
+  void ShowReadFailure(const QString& message, const QString& warning = {});
   // Writes the general-format text (15 digits) of (x - b) / k. Throws TCalcError instead of
   // writing a text that is not a finite number.
   void SetValue(double x);

@@ -1,4 +1,4 @@
-#include "table/MyClientDataSet.h"
+#include "table/PackingTable.h"
 
 #include <algorithm>
 #include <array>

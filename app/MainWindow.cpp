@@ -1,4 +1,4 @@
-#include "app/UnitMain.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,15 +46,14 @@
 #include "base/NumberFormat.h"
 #include "base/SafeFiles.h"
 #include "chart/PlotCanvas.h"
-#include "core/CalcTrace.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/Services.h"
 #include "units/ColorTable.h"
-#include "units/ComboBoxU.h"
-#include "units/EditD.h"
 #include "units/RelationGroups.h"
 #include "units/UnitEntry.h"
+#include "units/UnitSelector.h"
+#include "units/ValueField.h"
 
 namespace velm {
 
@@ -1165,45 +1164,52 @@ void TFormVELM::ReadOptions() {
       Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString();
 }
 
+namespace {
+
+// A run's messages as the window shows them: a field that cannot give its value takes the focus
+// with its box, the calculation's boxes and the relation groups' warning are the window's own.
+class TWindowEvents final : public TDocumentEvents {
+ public:
+  TWindowEvents(TFormVELM& form, std::function<void(const QString&)> box)
+      : FForm(form), FBox(std::move(box)) {}
+  void FieldMessage(const std::string& text) override { FBox(QString::fromStdString(text)); }
+  void FieldFailed(TField f, const std::string& message, const std::string& warning) override {
+    if (TEditD* field = FForm.Control<TEditD>(QString::fromLatin1(FieldName(f))))
+      field->ShowReadFailure(QString::fromStdString(message), QString::fromStdString(warning));
+    else
+      TDocumentEvents::FieldFailed(f, message, warning);
+  }
+  void MessageBox(const std::string& text) override { FBox(QString::fromStdString(text)); }
+  void RelationWarning(const std::string& text) override { ShowRelationWarning(text); }
+  void ErrorReport(const std::string& text) override {
+    FForm.ReportError(QString::fromStdString(text));
+  }
+
+ private:
+  TFormVELM& FForm;
+  std::function<void(const QString&)> FBox;
+};
+
+}  // namespace
+
 void TFormVELM::LDExit(QObject* sender) {
   (void)sender;
   // A message box shown during a run must not start another one.
   if (!GNeedsRecalc || FInLDExit) return;
   FInLDExit = true;
-  // What this attempt reads and writes. When a relation group fails the calculation does not
-  // run, and every result is shown as stale.
-  FCase.Latest = {};
-  bool groupsDone = false;
-  // The groups' notes: each once, however often the groups come back to it.
-  std::vector<std::pair<std::string, std::string>> notes;
-  SetRelationNoteHook([&notes](const std::string& field, const std::string& text) {
-    const std::pair<std::string, std::string> note{field, text};
-    if (std::find(notes.begin(), notes.end(), note) == notes.end()) notes.push_back(note);
-  });
-  std::optional<TPackingRecord> packing;
+  // The window's state is a design document: the document's run (relation groups, options,
+  // calculation, stale marks, findings) works on it, and the window then shows the result.
   Guard([&] {
-    RunRelationGroups(FindGroupFields(*this));
-    groupsDone = true;
-    ReadOptions();
-    packing = SelectedPackingRecord();
-    TWindowFields fields(
-        *this,
-        [this](const QString& text) {
-          ++FReportCount;
-          FSetup.MessageBox(this, text);
-        },
-        [this] {
-          // Back to "Eckert-Orvik", with the Kf inputs enabled again to match it.
-          Need<QComboBox>(QStringLiteral("MethodD"))->setCurrentIndex(0);
-          MethodDChange();
-        });
+    TDesignDocument doc = Document();
+    const std::optional<TPackingRecord> packing = SelectedPackingRecord();
+    TWindowEvents events(*this, [this](const QString& text) {
+      ++FReportCount;
+      FSetup.MessageBox(this, text);
+    });
     TMemoLog log(FMessages);
-    FCase.Trace = std::make_shared<TCalcTrace>();  // for the report's calculation sheet
-    Calculate(FCase, packing ? &*packing : nullptr, log, fields);
-    GNeedsRecalc = false;
+    RunDocument(doc, packing ? &*packing : nullptr, log, events);
+    ShowRun(doc);
   });
-  SetRelationNoteHook({});
-  Guard([&] { ShowRunState(groupsDone, packing ? &*packing : nullptr, notes); });
   FInLDExit = false;
 }
 
@@ -1248,52 +1254,30 @@ void SetListAlert(QComboBox* list, const QColor& color, const QString& text) {
 
 }  // namespace
 
-void TFormVELM::ShowRunState(bool groupsDone, const TPackingRecord* packing,
-                             const std::vector<std::pair<std::string, std::string>>& notes) {
-  if (!groupsDone) {
-    // The relation groups stopped before the calculation, most often on an input that cannot
-    // be physical (a negative density, no liquid). The inputs still go through the checks.
-    for (TField f : {TField::LD, TField::DlD, TField::MlD, TField::SLD, TField::DlfD, TField::VD,
-                     TField::DvD, TField::MvD, TField::DvfD, TField::LmdD}) {
-      TEditD* field = FFields.value(QString::fromLatin1(FieldName(f)), nullptr);
-      if (!field) continue;
-      if (const auto x = ParseNumber(Trim(field->text().toStdString())))
-        RecordInput(FCase, f, field->K() * *x + field->B());
-    }
-    ReadOptions();
-    const auto foaming = ParseNumber(Trim(FCase.FoamingFactorText));
-    const auto percent = ParseNumber(Trim(FCase.FloodPercentText));
-    if (foaming && percent) {
-      FCase.FoamingFactor = *foaming;
-      FCase.FloodPercent = *percent;
-      FCase.Latest.OptionsRead = true;
-    }
-  }
-  FFindings = CheckValidity(FCase, packing);
-  // The relation groups' notes (no relative volatility for the slope given) belong to the same
-  // list, after the checks' own notes; each stands once at the top of the pane.
-  for (const auto& [field, text] : notes)
-    FFindings.push_back({"relation-no-solution", TFindingLevel::Note, field, text});
-  const TRunRecord& run = FCase.Latest;
-
-  // Results this attempt did not write belong to earlier inputs. The factors are results only
-  // while their "计算" box is ticked; the flow parameter is the relation groups' own.
-  const bool calKf = Control<QCheckBox>(QStringLiteral("CalKf"))->isChecked();
-  const bool calKp = Control<QCheckBox>(QStringLiteral("CalKp"))->isChecked();
-  for (const TFieldInfo* result : ResultFields()) {
-    const char* name = result->Code;
-    TEditD* field = FFields.value(QString::fromLatin1(name), nullptr);
+void TFormVELM::ShowRun(const TDesignDocument& doc) {
+  // The fields as the run left them: texts, the relation groups' marks, the stale results.
+  for (const TFieldInfo& info : FieldRegistry()) {
+    TEditD* field = FFields.value(QString::fromLatin1(info.Code), nullptr);
     if (!field) continue;
-    const QString n = QString::fromLatin1(name);
-    bool stale = !groupsDone;
-    const TFieldInfo* info = FindField(name);
-    if (info && info->Role == TFieldRole::Result) {
-      const TField* f = &info->Field;
-      stale = !run.WasWritten(*f);
-      if ((*f == TField::KfD && !calKf) || (*f == TField::KpD && !calKp)) stale = false;
-    }
-    field->SetStale(stale && !field->text().trimmed().isEmpty());
+    const TValueFieldState& s = doc[info.Field];
+    const QString text = QString::fromStdString(s.Text);
+    if (field->text() != text) field->setText(text);
+    if (field->Color() != s.Color) field->SetColor(s.Color);
+    if (field->isReadOnly() != s.ReadOnly) field->setReadOnly(s.ReadOnly);
+    if (field->CursorNumber() != s.Cursor) field->SetCursorNumber(s.Cursor);
+    field->SetStale(s.Stale);
   }
+  if (auto* wetting = Control<QLabel>(QStringLiteral("UmL")))
+    wetting->setText(QString::fromStdString(doc.WettingCaption));
+  // A method the packing cannot run was set back to "Eckert-Orvik"; the Kf inputs follow it.
+  auto* method = Need<QComboBox>(QStringLiteral("MethodD"));
+  if (method->currentIndex() != doc.FloodMethodIndex) {
+    method->setCurrentIndex(doc.FloodMethodIndex);
+    MethodDChange();
+  }
+  FCase = doc.Case;
+  FFindings = doc.Findings;
+  GNeedsRecalc = doc.NeedsRecalc;
 
   // Each finding on its field; several on one field share it, the most serious colours it.
   QHash<QString, QPair<TFindingLevel, QString>> alerts;

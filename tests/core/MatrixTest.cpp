@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "base/Errors.h"
+#include "core/Matrix.h"
 #include "core/MessageLog.h"
-#include "core/OTVMahlib.h"
 #include "core/PlainFields.h"
 
 using namespace velm;

@@ -1,4 +1,4 @@
-#include "report/MyXls.h"
+#include "report/SpreadsheetReport.h"
 
 #include <iostream>
 

@@ -1,4 +1,4 @@
-#include "units/EditD.h"
+#include "units/ValueField.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -163,18 +163,26 @@ double TEditD::Value() {
     const QString msg = t.empty()
                             ? QStringLiteral("警告:“") + name + QStringLiteral("”是空白,请补充.")
                             : name + QStringLiteral("是错误数据");
-    ShowFieldMessage(msg, this);
-    ++GTakingFocusBack;
-    setFocus(Qt::OtherFocusReason);
-    --GTakingFocusBack;
-    setText(QStringLiteral(" "));
-    selectAll();
+    ShowReadFailure(msg);
     throw TSilentAbort{};
   }
   const double x = FK * *v + FB;
   if (!std::isfinite(x))
     throw TCalcError("“" + DisplayName().toStdString() + "”的数值超出范围：" + shown);
   return x;
+}
+
+void TEditD::ShowReadFailure(const QString& message, const QString& warning) {
+  {
+    std::optional<TFieldMessageSuffix> suffix;
+    if (!warning.isEmpty()) suffix.emplace(warning);
+    ShowFieldMessage(message, this);
+  }
+  ++GTakingFocusBack;
+  setFocus(Qt::OtherFocusReason);
+  --GTakingFocusBack;
+  setText(QStringLiteral(" "));
+  selectAll();
 }
 
 void TEditD::SetValue(double x) {

@@ -6,8 +6,8 @@
 
 #include "base/Errors.h"
 #include "units/ColorTable.h"
-#include "units/EditD.h"
 #include "units/UnitEntry.h"
+#include "units/ValueField.h"
 
 using velm::TEditD;
 
@@ -336,4 +336,4 @@ class TEditDTest : public QObject {
 };
 
 QTEST_MAIN(TEditDTest)
-#include "EditDTest.moc"
+#include "ValueFieldTest.moc"
