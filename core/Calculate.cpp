@@ -277,8 +277,8 @@ void CalculateMassTransfer(TDesignCase& dc, const TPackingNumbers& pk, TFieldAcc
   dc.Lambda = lambda;
 
   const TMassTransferState state{
-      L, V, D, *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV, lambda, &pk, legacy,
-      dc.Trace.get()};
+      L,      V,   D,      *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV,
+      lambda, &pk, legacy, dc.Trace.get()};
   const TMassTransferMethod* own =
       FloodingMethodAt(FloodingMethodIndex(dc.FloodMethod)).MassTransfer(pk);
   const THeights h = (own ? *own : MassTransferMethodAt(0)).Heights(state);

@@ -16,7 +16,7 @@
 namespace pugi {
 class xml_document;
 class xml_node;
-}
+}  // namespace pugi
 
 namespace velm::ooxml {
 
