@@ -79,24 +79,15 @@ class TBatchEvents final : public TDocumentEvents {
 // the run's results, the notes of its findings. Returns 4 when it could not be written.
 int WriteChart(const TDesignDocument& doc, const QString& file, const QString& chart,
                QTextStream& err) {
-  const auto value = [&doc](TField f) -> std::optional<double> {
-    const TValueFieldState& s = doc[f];
-    const auto x = ParseNumber(Trim(s.Text));
-    return x ? std::optional(s.K * *x + s.B) : std::nullopt;
-  };
-  const auto L = value(TField::LD), V = value(TField::VD), Um = value(TField::UmD);
-  const auto f = ParseNumber(Trim(doc.FloodPercentText));
-  if (!L || !V || !Um || !value(TField::dD) || !f) {
-    err << "velm: 操作性能图无法绘制: 数据不全或计算未完成\n";
-    return 4;
-  }
   QString error;
   try {
+    const std::optional<TEnvelope> env = DocumentEnvelope(doc);
+    if (!env) {
+      err << "velm: 操作性能图无法绘制: 数据不全或计算未完成\n";
+      return 4;
+    }
     CheckOutputFile(chart, file);
-    const TEnvelopeLoads e = EnvelopeLoads(*L, *V, *Um, *f);
-    const TEnvelopeLoads loads{*L, *V, e.Lmin, e.Vmin, e.L80, e.V80, 1.25 * e.L80, 1.25 * e.V80};
-    if (SaveChart(BuildEnvelope(doc.Case, loads), ChartNotesFrom(doc.Findings), chart, &error))
-      return 0;
+    if (SaveChart(*env, ChartNotesOf(doc.Findings), chart, &error)) return 0;
   } catch (const std::exception& e) {
     error = QString::fromStdString(e.what());
   }

@@ -90,7 +90,7 @@ bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vm
   return true;
 }
 
-TChartNotes TFormVELM::CurrentChartNotes() const { return ChartNotesFrom(FFindings); }
+TChartNotes TFormVELM::CurrentChartNotes() const { return ChartNotesOf(FFindings); }
 
 void TFormVELM::MReport_PerClick() {
   // A drawing does not start inside another one or inside a calculation's message box.

@@ -15,10 +15,12 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "app/CalculationSheet.h"
 #include "app/MainWindow.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "core/CalcTrace.h"
 #include "core/Methods.h"
 #include "core/Validity.h"
 #include "ooxml/Workbook.h"
@@ -200,6 +202,8 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
                        const QString& projectFile, const QString& packingText,
                        const QString& path) {
   CheckOutputFile(path, projectFile);
+  QTemporaryDir pictures;
+  if (!pictures.isValid()) throw std::runtime_error("无法创建临时文件夹");
   TMyXls xls(Utf8(templateFile), 0, Utf8(path));
   const TVariant& sheet = xls.FSheet;
   auto put = [&sheet](int row, int column, const QString& text) {
@@ -211,6 +215,16 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
     const TValueFieldState& s = doc[f];
     if (s.Stale) return QString();
     return ShortFieldText(QString::fromStdString(s.Text)).value_or(QString());
+  };
+  // A value field's number, kept whole and shown to engineering precision; a text that is not a
+  // number is written as it is.
+  auto number = [&](int row, int column, TField f) {
+    const TValueFieldState& s = doc[f];
+    const auto x = s.Stale ? std::nullopt : ParseNumber(s.Text);
+    if (x)
+      PutNumber(sheet, row, column, *x, ReportDigits(FieldInfo(f)));
+    else
+      put(row, column, value(f));
   };
   auto unit = [&doc](TField f) {
     const auto& units = UnitListFor(FieldInfo(f).Unit);
@@ -224,7 +238,10 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
     // The sheet is named after the project file; a name the spreadsheet cannot take is mended
     // (31 characters, no : \ / ? * [ ]) and cell (3, 3) keeps the whole name.
     const QString name = QFileInfo(projectFile).fileName();
-    xls.FSheet.Put("Name", ooxml::MakeSheetName(Utf8(name)));
+    std::string sheetName = ooxml::MakeSheetName(Utf8(name));
+    // The calculation sheet has its name already.
+    if (sheetName == kCalculationSheetName) sheetName += "_1";
+    xls.FSheet.Put("Name", sheetName);
     put(3, 3, name);
   }
   put(2, 3, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
@@ -245,7 +262,7 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
   for (const TFieldInfo& f : FieldRegistry()) {
     if (f.Report.Row == 0) continue;
     put(f.Report.Row, f.Report.Column, caption(f.Field));
-    put(f.Report.Row, f.Report.Column + 1, value(f.Field));
+    number(f.Report.Row, f.Report.Column + 1, f.Field);
     if (f.Unit != TUnitFamily::Dimensionless && f.Unit != TUnitFamily::FlowParameter)
       put(f.Report.Row, f.Report.Column + 2, unit(f.Field));
   }
@@ -267,12 +284,12 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
   };
   if (FloodingMethodAt(FloodingMethodIndex(doc.FloodMethodIndex)).UsesKf()) {
     put(35, 6, factorCaption(TField::KfD, doc.CalcKf));
-    put(35, 7, value(TField::KfD));
+    number(35, 7, TField::KfD);
   } else {
     put(35, 7, QString());
   }
   put(39, 6, factorCaption(TField::KpD, doc.CalcKp));
-  put(39, 7, value(TField::KpD));
+  number(39, 7, TField::KpD);
   put(39, 8, unit(TField::KpD));
   put(41, 6, QStringLiteral("操作弹性"));
   {
@@ -290,9 +307,11 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
   {
     const TValueFieldState& d = doc[TField::dD];
     const bool current = doc.Case.FloodFraction && !d.Stale && !d.Text.empty();
-    put(41, 3,
-        current ? QString::fromStdString(FormatGeneral(100.0 * *doc.Case.FloodFraction, 4))
-                : QString());
+    if (current)
+      PutNumber(sheet, 41, 3, 100.0 * *doc.Case.FloodFraction,
+                ReportDigits(FieldInfo(TField::fActualD)));
+    else
+      put(41, 3, QString());
   }
   const std::vector<TFinding>& findings = doc.Findings;
   for (int i = 0; i < kFindingsRows; ++i) {
@@ -309,6 +328,15 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
             : (i == 0 ? QStringLiteral("未发现问题") : QString()));
   }
 
+  // The calculation sheet of the template, when it has one.
+  TVariant calculation;
+  try {
+    calculation = xls.FWorkbook.Get("Sheets", {2});
+  } catch (const TAutomationError&) {
+  }
+  if (calculation.IsObject() && calculation.Get("Name").ToString() == kCalculationSheetName)
+    WriteCalculationSheet(calculation, doc, packingText, pictures.path());
+
   xls.Save();
 }
 
@@ -324,7 +352,9 @@ void ExportDesignReportPdf(const TDesignDocument& doc, const QString& templateFi
   WriteDesignReport(doc, templateFile, projectFile, packingText, workbook);
   try {
     auto book = ooxml::TWorkbook::Open(Utf8(workbook));
-    WriteSheetPdf(*book, book->ActiveSheet(), path);
+    std::vector<int> sheets;
+    for (int i = 1; i <= book->SheetCount(); ++i) sheets.push_back(i);
+    WriteSheetsPdf(*book, sheets, path);
   } catch (const ooxml::TOoxmlError& e) {
     throw std::runtime_error(e.what());
   }

@@ -12,7 +12,7 @@ namespace velm {
 // its list shows it). Errors are thrown: the spreadsheet's (TAutomationError) or TSilentAbort.
 void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
                        const QString& projectFile, const QString& packingText, const QString& path);
-// The same report as a one-page PDF (through a workbook in a temporary folder).
+// The same report as a PDF, every sheet of it (through a workbook in a temporary folder).
 void ExportDesignReportPdf(const TDesignDocument& doc, const QString& templateFile,
                            const QString& projectFile, const QString& packingText,
                            const QString& path);

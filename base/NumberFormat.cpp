@@ -73,4 +73,15 @@ std::string FormatGeneral(double value, int precision, int minExpDigits) {
   return out;
 }
 
+std::string DisplayFormatCode(double value, int precision) {
+  const std::string text = FormatGeneral(value, precision);
+  const std::size_t e = text.find('E');
+  const std::string mantissa = text.substr(0, e);
+  const std::size_t point = mantissa.find('.');
+  const std::size_t decimals = point == std::string::npos ? 0 : mantissa.size() - point - 1;
+  std::string code = decimals ? "0." + std::string(decimals, '0') : "0";
+  if (e != std::string::npos) code += "E+00";
+  return code;
+}
+
 }  // namespace velm

@@ -13,6 +13,11 @@ namespace velm {
 
 std::string FormatGeneral(double value, int precision, int minExpDigits = 0);
 
+// The spreadsheet number format that shows `value` as FormatGeneral(value, precision) writes it:
+// as many decimals as that text has ("0", "0.000"), or the scientific form with as many digits
+// after the point ("0.00E+00"). A cell keeps the full value and shows this rounding.
+std::string DisplayFormatCode(double value, int precision);
+
 // Field texts: 15 significant digits.
 inline std::string FormatField(double value) { return FormatGeneral(value, 15, 0); }
 

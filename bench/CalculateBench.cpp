@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "base/Errors.h"
+#include "core/CalcTrace.h"
 #include "core/Calculate.h"
 #include "core/PlainFields.h"
 
@@ -52,7 +54,8 @@ void Fill(TPlainFields& f) {
   f[TField::KpD] = "300";
 }
 
-void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool calcKp, bool steep) {
+void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool calcKp, bool steep,
+             bool traced = false) {
   const TPackingRecord packing = Packing(steep);
   TPlainFields base;
   Fill(base);
@@ -69,6 +72,8 @@ void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool c
     const long before = gAllocations.load();
     TPlainFields fields = base;
     TPlainLog log;
+    // A traced run records every step for the calculation sheet, in a fresh trace.
+    if (traced) dc.Trace = std::make_shared<TCalcTrace>();
     Calculate(dc, &packing, log, fields);
     benchmark::DoNotOptimize(dc.HETP);
     allocations += gAllocations.load() - before;
@@ -80,6 +85,7 @@ void RunCase(benchmark::State& state, int method, int accel, bool calcKf, bool c
 }
 
 void BM_Typical(benchmark::State& s) { RunCase(s, 0, 0, true, true, false); }
+void BM_TypicalTraced(benchmark::State& s) { RunCase(s, 0, 0, true, true, false, true); }
 void BM_EckertAitken(benchmark::State& s) { RunCase(s, 0, 1, true, true, false); }
 void BM_EckertOrvikTalvsen(benchmark::State& s) { RunCase(s, 0, 2, true, true, false); }
 void BM_EckertOTV2(benchmark::State& s) { RunCase(s, 0, 3, true, true, false); }
@@ -94,6 +100,7 @@ void BM_BilletSchultes(benchmark::State& s) { RunCase(s, 2, 0, true, true, false
 }  // namespace
 
 BENCHMARK(BM_Typical);
+BENCHMARK(BM_TypicalTraced);
 BENCHMARK(BM_EckertAitken);
 BENCHMARK(BM_EckertOrvikTalvsen);
 BENCHMARK(BM_EckertOTV2);

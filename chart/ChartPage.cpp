@@ -56,15 +56,6 @@ QString PressureDropTitle(double flowParameter) {
   return QStringLiteral("△P-Cp 图(Flv=") + Q(ChartNumber(flowParameter, 4)) + ")";
 }
 
-TChartNotes ChartNotesFrom(const std::vector<TFinding>& findings) {
-  TChartNotes notes;
-  for (const TFinding& f : findings)
-    if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
-        f.Code == "column-above-design" || f.Code == "built-column")
-      notes.Lines.push_back(FindingLine(f));
-  return notes;
-}
-
 QString DesignPointLabel(const TChartPoint& d) {
   return QStringLiteral("设计点（") + Q(ChartNumber(d.X)) + "," + Q(ChartNumber(d.Y, 4)) + ")";
 }
@@ -164,6 +155,38 @@ QImage ChartPicture(const TEnvelope& env, const TChartNotes& notes, double scale
     DrawBoth(&device, &device, &device, env, notes);
   }
   return image;
+}
+
+std::pair<QImage, QImage> DiagramPictures(const TEnvelope& env, const TChartNotes& notes,
+                                          double scale) {
+  const QSize box(kChartBoxWidth, kChartBoxHeight);
+  auto blank = [&] {
+    QImage image((QSizeF(box) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    return image;
+  };
+  std::pair<QImage, QImage> pictures{blank(), blank()};
+  TPlotCanvas canvas;
+  TCanvasScope scope(canvas);
+  {
+    TDeviceTarget device(&pictures.first, box);
+    DrawPressureDropDiagram(&device, env, notes);
+  }
+  {
+    TDeviceTarget device(&pictures.second, box);
+    DrawLoadDiagram(&device, env);
+  }
+  return pictures;
+}
+
+TChartNotes ChartNotesOf(const std::vector<TFinding>& findings) {
+  TChartNotes notes;
+  for (const TFinding& f : findings)
+    if (f.Code == "flow-parameter-range" || f.Code == "column-flooding" ||
+        f.Code == "column-above-design" || f.Code == "built-column")
+      notes.Lines.push_back(FindingLine(f));
+  return notes;
 }
 
 QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/Envelope.h"
@@ -29,11 +30,9 @@ inline const QColor kChartWarning(176, 96, 0);
 struct TChartNotes {
   std::vector<std::string> Lines;
 };
-
-// The notes of a run's findings that concern what the chart shows: the flow parameter outside
-// the curves, the flooding of the chosen column, and the built column's pressure drop beside the
-// design point's.
-TChartNotes ChartNotesFrom(const std::vector<TFinding>& findings);
+// The findings that concern what the chart shows: the flow parameter outside the curves, the
+// flooding of the chosen column, and the built column's pressure drop beside the design point's.
+TChartNotes ChartNotesOf(const std::vector<TFinding>& findings);
 
 // Box size and places of the two diagrams on the page [pixels].
 inline constexpr int kChartBoxWidth = 460;
@@ -56,6 +55,10 @@ void DrawLoadDiagram(TPlotTarget* box, const TEnvelope& env);
 // Both diagrams side by side as on the page, scale times the screen size, on a white page;
 // drawn with a canvas of its own, so the screen's drawing and readout are left alone.
 QImage ChartPicture(const TEnvelope& env, const TChartNotes& notes, double scale);
+// Each diagram as a picture of its own, scale times the box size, on white: the pressure-drop
+// diagram first, then the load diagram.
+std::pair<QImage, QImage> DiagramPictures(const TEnvelope& env, const TChartNotes& notes,
+                                          double scale);
 // The same as an SVG document (UTF-8 bytes).
 QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes);
 // Writes the picture to path, PNG or SVG by the file's extension (".svg" in any letter case is

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "core/CheckedMath.h"
@@ -120,6 +121,19 @@ TEnvelope BuildEnvelope(const TDesignCase& dc, const TEnvelopeLoads& loads) {
           ? TLoadLabel{{loads.Lf, loads.Vf}, TLabelSide::Left, "泛点负荷(" + nf + "%)   "}
           : TLoadLabel{{loads.Lf, loads.Vf}, TLabelSide::RightAbove, "   泛点负荷(" + nf + "%)"};
   return env;
+}
+
+std::optional<TEnvelope> DocumentEnvelope(const TDesignDocument& doc) {
+  const auto value = [&doc](TField f) -> std::optional<double> {
+    const TValueFieldState& s = doc[f];
+    if (s.Stale) return std::nullopt;
+    const auto x = ParseNumber(Trim(s.Text));
+    return x ? std::optional(s.K * *x + s.B) : std::nullopt;
+  };
+  const auto L = value(TField::LD), V = value(TField::VD), Um = value(TField::UmD);
+  const auto f = ParseNumber(Trim(doc.FloodPercentText));
+  if (!doc.Case.HydraulicsDone || !L || !V || !Um || !value(TField::dD) || !f) return std::nullopt;
+  return BuildEnvelope(doc.Case, EnvelopeLoads(*L, *V, *Um, *f));
 }
 
 }  // namespace velm

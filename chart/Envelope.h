@@ -6,11 +6,13 @@
 // drawing; nothing here is kept between two.
 //
 // Plain C++: the chart page reads the field values and the design case and hands them in.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/DesignCase.h"
+#include "core/DesignDocument.h"
 
 namespace velm {
 
@@ -94,6 +96,12 @@ struct TEnvelope {
 // operating points). Throws TCalcError when the case holds no usable curve for the method (too few
 // points, operating points not placed) or a sample is not finite.
 TEnvelope BuildEnvelope(const TDesignCase& dc, const TEnvelopeLoads& loads);
+
+// The envelope of a run document, as the window's chart page draws it: the loads from the
+// shown liquid and gas flows, wetting percentage and design percentage, the curves of the run.
+// Nothing when the run did not give the hydraulic results (a field empty or stale). Throws
+// TCalcError when a load cannot be formed.
+std::optional<TEnvelope> DocumentEnvelope(const TDesignDocument& doc);
 
 // Chart number texts: 4 significant digits; exponentDigits pads an exponent (0: none).
 std::string ChartNumber(double value, int exponentDigits = 0);

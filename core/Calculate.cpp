@@ -7,6 +7,7 @@
 #include "base/Decimal.h"
 #include "base/TextCodec.h"
 #include "core/Accelerator.h"
+#include "core/CalcTrace.h"
 #include "core/CheckedMath.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
@@ -62,6 +63,7 @@ void Calculate(TDesignCase& dc, const TPackingRecord* packing, TMessageLog& log,
   }
   dc.HydraulicsDone = false;
   const TPackingNumbers pk = RequirePackingNumbers(*packing);
+  TraceRunStart(dc.Trace.get(), dc, pk, packing->F[14].c_str());
   if (CalculateHydraulics(dc, *packing, pk, log, fields)) CalculateMassTransfer(dc, pk, fields);
 }
 
@@ -72,6 +74,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   const bool kister = method.KpFromExperimentalFactor();
   // Calculation basis: the published correlations, or the forms of earlier versions bit for bit.
   const bool legacy = dc.LegacyMethods;
+  TCalcTrace* const trace = dc.Trace.get();
 
   // A method whose constants the packing lacks ends the run as the Kister-type method does
   // without its factor.
@@ -95,6 +98,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
     Kp = StrToFloat(LeadingNumber(experimental));
     dc.Kp = Kp;
     Write(dc, fields, TField::KpD, Kp);
+    TraceFactor(trace, false, TFactorOrigin::Experimental, 0.0, 0.0, false, 0.0, Kp);
   }
 
   if (StopAtEmpty(dc, fields, {TField::LD, TField::VD, TField::DlD, TField::DvD, TField::MlD}))
@@ -124,8 +128,10 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
 
   double X = loadPerVelocity * 0.001 * 3600.0;
   double Kf = 0.0, Uf = 0.0, Up = 0.0;
+  double passX = X;  // the liquid load the last pass took its factors at
   int counter = 0;
   TCurveScratch scratch;
+  scratch.Trace = trace;
   dc.Curves.resize(2);
   dc.ColumnPoint = {};
   {
@@ -133,6 +139,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
                                            static_cast<std::uint8_t>(dc.AccelMethod), false);
     double change = 0.0;
     do {
+      passX = X;
       if (!method.UsesChart()) {
         // The method takes no wet packing factors.
       } else if (dc.CalcKp && !kister) {
@@ -169,6 +176,17 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   dc.Latest.IterationDone = true;
   dc.Converged = counter < kStepLimit;
   dc.FloodLiquidLoad = X;
+  if (trace) {
+    // The factors and the flow parameter of the last pass, and how the iteration ended.
+    if (method.UsesKf())
+      TraceFactor(trace, true, dc.CalcKf ? TFactorOrigin::Fitted : TFactorOrigin::Given, pk.KfA,
+                  pk.KfB, pk.KfLogForm, passX, Kf);
+    if (method.UsesChart() && (!kister || !dc.CalcKp))
+      TraceFactor(trace, false, dc.CalcKp ? TFactorOrigin::Fitted : TFactorOrigin::Given, pk.KpA,
+                  pk.KpB, pk.KpLogForm, passX, Kp);
+    TraceFlowParameter(trace, L, V, rhoL, rhoV, dc.FlowParameter.value_or(0.0));
+    TraceIteration(trace, loadPerVelocity, Uf, X, counter, *dc.Converged);
+  }
 
   log.Add("RN=" + std::to_string(counter));
   if (!*dc.Converged) {
@@ -182,6 +200,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   dc.FloodVelocity = Uf;
   Write(dc, fields, TField::UpD, Up);
   Write(dc, fields, TField::UfD, Uf);
+  TraceDesignVelocity(trace, dc.FloodPercent, dc.FoamingFactor, f, Uf, Up);
   if (scratch.LoadingVelocity) {
     dc.LoadingVelocity = *scratch.LoadingVelocity;
     Write(dc, fields, TField::UlpD, *scratch.LoadingVelocity);
@@ -195,6 +214,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
                      " mm 太小，圆整后的塔径为 0，无法计算气相负荷。请检查流量和物性数据。");
   dc.Diameter = D;
   Write(dc, fields, TField::dD, D);
+  TraceDiameter(trace, V, Up, rhoV, dp, D, legacy);
   const double Uvs = Div(4.0 * V, M_PI * D * D * rhoV, "气相负荷");
   dc.GasLoad = Uvs;
   Write(dc, fields, TField::UvsD, Uvs);
@@ -211,17 +231,22 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   const double Uls = Finite(loadPerVelocity * Uvs, "液相负荷");
   dc.LiquidLoad = Uls;
   Write(dc, fields, TField::UlsD, Uls);
+  TraceColumn(trace, V, D, rhoV, Uvs, Uf, *dc.FloodFraction, loadPerVelocity, Uls);
 
   // Holdup, wetting and the pressure drop.
   const std::optional<double> ownHoldup = method.Holdup(Uls, scratch);
   const double holdup = ownHoldup ? *ownHoldup : LiquidHoldup(muL, Uls, rhoL, pk.NominalSize);
   dc.Holdup = holdup;
   Write(dc, fields, TField::HTD, holdup);
+  if (!ownHoldup) TraceHoldup(trace, muL, Uls, rhoL, pk.NominalSize, holdup);
   const double wetting = WettingPercent(Uls, pk.SpecificArea, pk.NominalSize);
   dc.WettingPercent = wetting;
   Write(dc, fields, TField::UmD, wetting);
+  TraceWetting(trace, Uls, pk.SpecificArea, pk.NominalSize, MinimumWettingRate(pk.NominalSize),
+               wetting);
   dc.WetPressureDrop = point.PressureDrop;
   Write(dc, fields, TField::dPwaterD, point.PressureDrop);
+  TracePressureDrop(trace, legacy, *dc.FloodFraction, point);
   dc.WettingSufficient = wetting >= 100.0;
   fields.SetWettingCaption(WettingCaption(*dc.WettingSufficient));
   dc.HydraulicsDone = true;
@@ -252,7 +277,8 @@ void CalculateMassTransfer(TDesignCase& dc, const TPackingNumbers& pk, TFieldAcc
   dc.Lambda = lambda;
 
   const TMassTransferState state{
-      L, V, D, *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV, lambda, &pk, legacy};
+      L,      V,   D,      *dc.FloodFraction, X, rhoL, rhoV, muL, muV, sigmaL, DL, DV,
+      lambda, &pk, legacy, dc.Trace.get()};
   const TMassTransferMethod* own =
       FloodingMethodAt(FloodingMethodIndex(dc.FloodMethod)).MassTransfer(pk);
   const THeights h = (own ? *own : MassTransferMethodAt(0)).Heights(state);

@@ -119,6 +119,8 @@ double EckertCurves(double FP, mnMatrix& Curves) {
   return Y(kEckert[kEckertRows - 1]);
 }
 
+std::span<const double> EckertFloodLine() { return {kEckert[kEckertRows - 1] + 1, 7}; }
+
 void KisterCurves(double FP, mnMatrix& Curves) {
   const double u = checked::Log10(FP, "流动参数 lg(FP)");
   SizeCurves(Curves, kKisterCurves);

@@ -1,6 +1,8 @@
 #pragma once
 // The correlations of the hydraulic and mass-transfer design, one function each, SI units unless
 // stated in brackets.
+#include <span>
+
 #include "core/Matrix.h"
 
 namespace velm {
@@ -34,6 +36,9 @@ double RoundHalfEven(double z);
 // as twelve fitted curves Y_i = exp(poly6(log10 FP)). Fills Curves (row 0 pressure drops [Pa/m],
 // row 1 capacities Y) for rows 0..10 and returns the flooding line's Y at FP.
 double EckertCurves(double FP, mnMatrix& Curves);
+
+// The coefficients c0..c6 of EckertCurves' flooding line, ln Y = sum cj u^j with u = log10 FP.
+std::span<const double> EckertFloodLine();
 
 // Generalized pressure-drop correlation of the Kister type (Kister & Gill, Chem. Eng. Prog. 87(2),
 // 1991) as six fitted curves CP_i = poly4(log10 FP). Fills Curves.

@@ -5,6 +5,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@
 #include "core/PackingRecord.h"
 
 namespace velm {
+
+class TCalcTrace;
 
 // The main window's fields as the core sees them. A read may end the run: the field shows its own
 // message and throws TSilentAbort. No Qt type crosses this interface.
@@ -104,6 +107,10 @@ struct TDesignCase {
   // Placed by a converged run on the literature basis, whose wet pressure drop it gives; earlier
   // versions reported the design point's pressure drop (legacy basis: never placed).
   TOperatingPoint ColumnPoint;
+
+  // The calculation trace (core/CalcTrace.h): when the case holds one, a run records its steps
+  // there (a fresh trace per run is the caller's to give); null: the run records nothing.
+  std::shared_ptr<TCalcTrace> Trace;
 };
 
 }  // namespace velm

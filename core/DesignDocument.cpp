@@ -7,6 +7,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "core/CalcTrace.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/PlainFields.h"
@@ -279,6 +280,8 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     groupsDone = true;
     ReadOptions(doc, doc.Case);
     TDocumentFields fields(doc, events);
+    // Every run of a document is traced, for the report's calculation sheet.
+    doc.Case.Trace = std::make_shared<TCalcTrace>();
     Calculate(doc.Case, packing, log, fields);
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/CalcTrace.h"
 #include "core/CheckedMath.h"
 
 namespace velm {
@@ -9,9 +10,11 @@ namespace velm {
 double PlaceOnCurves(const mnMatrix& curves, int used, double x, const char* resultName,
                      const char* varName, TCurveScratch& scratch, TMessageLog* log) {
   SelectWindow(curves, 1, used, 3, x, scratch.Window);
-  return checked::Finite(
+  const double dP = checked::Finite(
       PolyFitEval(scratch.Window, 1, 0, 4, 3, scratch.Coef, x, varName, resultName, log),
       resultName);
+  TracePlacement(scratch.Trace, resultName, x, scratch.Window, scratch.Coef, dP);
+  return dP;
 }
 
 const std::vector<std::unique_ptr<TFloodingMethod>>& FloodingMethods() {

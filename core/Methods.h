@@ -20,6 +20,8 @@
 
 namespace velm {
 
+class TCalcTrace;
+
 // What one step of the flooding iteration knows.
 struct TFloodingState {
   double FP;          // flow parameter (L/V) sqrt(rhoV/rhoL)
@@ -39,6 +41,7 @@ struct TCurveScratch {
   mnMatrix Window, Coef;
   std::optional<TFloodingState> State;
   std::optional<double> LoadingVelocity;
+  TCalcTrace* Trace = nullptr;  // where the placements are recorded; null: not traced
 };
 
 class TMassTransferMethod;
@@ -95,6 +98,7 @@ struct TMassTransferState {
   double rhoL, rhoV, muL, muV, sigmaL, DL, DV, lambda;
   const TPackingNumbers* Packing;
   bool Legacy;
+  TCalcTrace* Trace = nullptr;  // null: not traced
 };
 
 class TMassTransferMethod {

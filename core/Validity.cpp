@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "base/Decimal.h"
 #include "base/NumberFormat.h"
@@ -519,6 +520,25 @@ std::string FindingsSummary(const std::vector<TFinding>& findings) {
     s += std::string(LevelLabel(level)) + " " + std::to_string(n);
   }
   return s;
+}
+
+const char* FindingSource(std::string_view code) {
+  static constexpr std::pair<std::string_view, const char*> kSources[] = {
+      {"foaming-factor", "Kister, Distillation Design (1992)，系统因子"},
+      {"flow-parameter-range", "Eckert (1970)；Kister & Gill (1991)：关联图的横坐标范围"},
+      {"packing-factor-range", "Kister & Gill, Chem. Eng. Prog. 87(2) (1991)"},
+      {"pressure-drop-high", "Strigle (1994)；Kister, Distillation Design (1992), 表 8.4"},
+      {"pressure-drop-low", "Strigle (1994)；Kister, Distillation Design (1992), 表 8.4"},
+      {"pressure-drop-near-flood", "Kister & Gill, Chem. Eng. Prog. 87(2) (1991)：0.115·Fp^0.7"},
+      {"hetp-rule-of-thumb", "Kister, Distillation Design (1992)：HETP ≈ 18·dn"},
+      {"wetting-low", "Morris & Jackson, Absorption Towers (1953)：最小润湿速率"},
+      {"wall-ratio", "Strigle (1994)：塔径与填料尺寸之比"},
+      {"packing-factor-estimated", "Carman-Kozeny：干填料因子 a/ε³"},
+      {"lambda-not-positive", "Perry's Handbook, Sec. 14：由 HTUOV 求 HETP"},
+  };
+  for (const auto& [c, source] : kSources)
+    if (c == code) return source;
+  return "";
 }
 
 }  // namespace velm

@@ -8,6 +8,7 @@
 // earlier run are stale and not looked at.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/DesignCase.h"
@@ -36,6 +37,10 @@ std::vector<TFinding> CheckValidity(const TDesignCase& c, const TPackingRecord* 
 // failed on the inputs): the non-physical inputs are still found. Fields that are not inputs
 // are ignored.
 void RecordInput(TDesignCase& c, TField f, double si);
+
+// The literature a finding rests on (author, year), for a calculation sheet; empty for the
+// checks of plain arithmetic and of the inputs.
+const char* FindingSource(std::string_view code);
 
 // "错误", "警告", "提示".
 const char* LevelLabel(TFindingLevel level);

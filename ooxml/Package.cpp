@@ -173,7 +173,11 @@ void TPackage::Write(const std::string& path, bool fixedTime) const {
       zip_discard(zip);
       throw fail("无法加入" + name);
     }
-    zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 6);
+    // Pictures are compressed already: stored as they are, they cost no time to deflate again.
+    const bool compressed =
+        name.ends_with(".png") || name.ends_with(".jpeg") || name.ends_with(".jpg");
+    zip_set_file_compression(zip, zip_uint64_t(index), compressed ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                             compressed ? 0 : 6);
     // 1 January 2016, 00:00 (DOS date and time).
     if (fixedTime) zip_file_set_dostime(zip, zip_uint64_t(index), 0, (36 << 9) | (1 << 5) | 1, 0);
   }

@@ -1,11 +1,15 @@
 #include "ooxml/Workbook.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <pugixml.hpp>
 #include <sstream>
+#include <tuple>
 
+#include "ooxml/SheetLayout.h"
 #include "ooxml/Xml.h"
 
 namespace velm::ooxml {
@@ -458,7 +462,7 @@ void TWorkbook::SelectSheet(int index) {
   FActive = index;
 }
 
-void TWorkbook::SetCellText(int sheetIndex, int row, int column, const std::string& text) {
+pugi::xml_node TWorkbook::CellNode(int sheetIndex, int row, int column) {
   TSheetEntry& sheet = Entry(sheetIndex);
   if (!sheet.Worksheet)
     throw TOoxmlError("工作表" + Quoted(sheet.Name) + "不是普通工作表，不能写入单元格");
@@ -532,6 +536,13 @@ void TWorkbook::SetCellText(int sheetIndex, int row, int column, const std::stri
     }
     if (style > 0) cell.append_attribute("s").set_value(style);
   }
+  sheet.Dirty = true;
+  return cell;
+}
+
+void TWorkbook::SetCellText(int sheetIndex, int row, int column, const std::string& text) {
+  pugi::xml_node cell = CellNode(sheetIndex, row, column);
+  const std::string px = Prefix(cell);
   // Keep r and s (the format); whatever the cell held goes.
   while (cell.first_child()) cell.remove_child(cell.first_child());
   for (const char* a : {"t", "cm", "vm"}) cell.remove_attribute(a);
@@ -542,7 +553,66 @@ void TWorkbook::SetCellText(int sheetIndex, int row, int column, const std::stri
     t.append_attribute("xml:space").set_value("preserve");
     t.text().set(safe.c_str());
   }
-  sheet.Dirty = true;
+}
+
+void TWorkbook::SetCellNumber(int sheetIndex, int row, int column, double value) {
+  if (!std::isfinite(value))
+    throw TOoxmlError("单元格(" + std::to_string(row) + ", " + std::to_string(column) +
+                      ")不能写入非有限数值");
+  pugi::xml_node cell = CellNode(sheetIndex, row, column);
+  while (cell.first_child()) cell.remove_child(cell.first_child());
+  for (const char* a : {"t", "cm", "vm"}) cell.remove_attribute(a);
+  char buf[32];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;  // shortest round trip
+  cell.append_child((Prefix(cell) + "v").c_str()).text().set(std::string(buf, end).c_str());
+}
+
+void TWorkbook::SetNumberFormat(int sheetIndex, int row, int column, const std::string& code) {
+  pugi::xml_node cell = CellNode(sheetIndex, row, column);
+  const int style = IntAttr(cell, "s");
+  const auto known = FDerivedStyles.find({style, code});
+  int derived = known == FDerivedStyles.end() ? -1 : known->second;
+  if (derived < 0) {
+    pugi::xml_document& styles = EditPart("xl/styles.xml");
+    pugi::xml_node root = Child(styles, "styleSheet");
+    if (!root) throw TOoxmlError(Quoted(FPath) + "缺少样式表，不能设置数字格式");
+    const std::string px = Prefix(root);
+    // The format code's number: an existing custom code, or the next free one from 164.
+    pugi::xml_node fmts = Child(root, "numFmts");
+    if (!fmts) fmts = root.prepend_child((px + "numFmts").c_str());
+    int id = -1, next = 164;
+    for (pugi::xml_node f : fmts.children()) {
+      if (!Is(f, "numFmt")) continue;
+      next = std::max(next, IntAttr(f, "numFmtId") + 1);
+      if (code == f.attribute("formatCode").value()) id = IntAttr(f, "numFmtId");
+    }
+    if (id < 0) {
+      id = next;
+      pugi::xml_node f = fmts.append_child((px + "numFmt").c_str());
+      f.append_attribute("numFmtId").set_value(id);
+      f.append_attribute("formatCode").set_value(code.c_str());
+      fmts.remove_attribute("count");
+      fmts.prepend_attribute("count").set_value(
+          int(std::distance(fmts.children().begin(), fmts.children().end())));
+    }
+    // A copy of the cell's format with that number format.
+    pugi::xml_node xfs = Child(root, "cellXfs");
+    if (!xfs) throw TOoxmlError(Quoted(FPath) + "的样式表没有单元格格式");
+    std::vector<pugi::xml_node> list;
+    for (pugi::xml_node x : xfs.children())
+      if (Is(x, "xf")) list.push_back(x);
+    if (list.empty()) throw TOoxmlError(Quoted(FPath) + "的样式表没有单元格格式");
+    pugi::xml_node copy = xfs.append_copy(list[std::size_t(style) < list.size() ? style : 0]);
+    for (const char* a : {"numFmtId", "applyNumberFormat"}) copy.remove_attribute(a);
+    copy.prepend_attribute("applyNumberFormat").set_value(1);
+    copy.prepend_attribute("numFmtId").set_value(id);
+    derived = int(list.size());
+    xfs.remove_attribute("count");
+    xfs.prepend_attribute("count").set_value(derived + 1);
+    FDerivedStyles[{style, code}] = derived;
+  }
+  if (!cell.attribute("s")) cell.append_attribute("s");
+  cell.attribute("s").set_value(derived);
 }
 
 const std::string& TWorkbook::SharedString(int index) const {
@@ -639,8 +709,284 @@ std::map<std::pair<int, int>, TCell> TWorkbook::Cells(int sheetIndex, bool withE
   return cells;
 }
 
+pugi::xml_document& TWorkbook::EditPart(const std::string& part) {
+  auto it = FParts.find(part);
+  if (it == FParts.end()) {
+    std::unique_ptr<pugi::xml_document> doc;
+    if (FPackage.Has(part)) {
+      doc = ParseXml(FPackage.Get(part), part, FPath);
+    } else {
+      doc = std::make_unique<pugi::xml_document>();
+      pugi::xml_node decl = doc->append_child(pugi::node_declaration);
+      decl.append_attribute("version").set_value("1.0");
+      decl.append_attribute("encoding").set_value("UTF-8");
+      decl.append_attribute("standalone").set_value("yes");
+    }
+    it = FParts.emplace(part, std::move(doc)).first;
+  }
+  if (std::find(FChangedParts.begin(), FChangedParts.end(), part) == FChangedParts.end())
+    FChangedParts.push_back(part);
+  return *it->second;
+}
+
+std::string TWorkbook::FreePartName(const std::string& stem, const std::string& extension) const {
+  for (int n = 1;; ++n) {
+    const std::string name = stem + std::to_string(n) + extension;
+    if (!FPackage.Has(name) && !FParts.count(name)) return name;
+  }
+}
+
+namespace {
+
+constexpr const char* kRelationships =
+    "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr const char* kOfficeRelationships =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* kDrawingMain = "http://schemas.openxmlformats.org/drawingml/2006/main";
+constexpr const char* kSpreadsheetDrawing =
+    "http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing";
+constexpr double kEmuPerPoint = 12700;
+
+// Adds a relationship of `type` (the last part of its type URI) to `target` and returns its id.
+std::string AddRelationship(pugi::xml_document& rels, const std::string& type,
+                            const std::string& target) {
+  pugi::xml_node root = Child(rels, "Relationships");
+  if (!root) {
+    root = rels.append_child("Relationships");
+    root.append_attribute("xmlns").set_value(kRelationships);
+  }
+  int n = 1;
+  for (bool taken = true; taken; ++n) {
+    taken = false;
+    for (pugi::xml_node r : root.children())
+      taken = taken || ("rId" + std::to_string(n)) == r.attribute("Id").value();
+    if (!taken) break;
+  }
+  const std::string id = "rId" + std::to_string(n);
+  pugi::xml_node r = root.append_child((Prefix(root) + "Relationship").c_str());
+  r.append_attribute("Id").set_value(id.c_str());
+  r.append_attribute("Type").set_value((std::string(kOfficeRelationships) + "/" + type).c_str());
+  r.append_attribute("Target").set_value(target.c_str());
+  return id;
+}
+
+// The target part of relationship `id` in the relationships part `relsPart` of a part in
+// folder `base`; empty when there is none.
+std::string RelationshipTarget(const pugi::xml_document* rels, const std::string& base,
+                               const std::string& id) {
+  if (!rels) return {};
+  for (pugi::xml_node r : Child(*rels, "Relationships").children())
+    if (Is(r, "Relationship") && id == r.attribute("Id").value())
+      return ResolveTarget(base, r.attribute("Target").value());
+  return {};
+}
+
+// A relative path from folder `from` ("xl/worksheets/") to the part `to` ("xl/drawings/d.xml").
+std::string RelativeTarget(const std::string& from, const std::string& to) {
+  std::size_t common = 0;
+  for (std::size_t i = 0; i < from.size() && i < to.size() && from[i] == to[i]; ++i)
+    if (from[i] == '/') common = i + 1;
+  std::string up;
+  for (std::size_t i = common; i < from.size(); ++i)
+    if (from[i] == '/') up += "../";
+  return up + to.substr(common);
+}
+
+void AddText(pugi::xml_node parent, const char* name, long long value) {
+  parent.append_child(name).text().set(value);
+}
+
+}  // namespace
+
+double TWorkbook::ColumnLeft(int sheet, int column) const {
+  const TSheetLayout layout = ReadSheetLayout(*this, sheet);
+  double x = 0;
+  for (double w : layout.ColumnWidths(1, column - 1)) x += std::round(w * 7) * 0.75;
+  return x;
+}
+
+double TWorkbook::RowTop(int sheet, int row) const {
+  const TSheetLayout layout = ReadSheetLayout(*this, sheet);
+  double y = 0;
+  for (double h : layout.RowHeights(1, row - 1)) y += h;
+  return y;
+}
+
+void TWorkbook::AddPicture(int sheetIndex, const std::string& png, double left, double top,
+                           double width, double height, const std::string& name) {
+  TSheetEntry& sheet = Entry(sheetIndex);
+  if (!sheet.Worksheet)
+    throw TOoxmlError("工作表" + Quoted(sheet.Name) + "不是普通工作表，不能插入图片");
+  if (!(width > 0 && height > 0 && left >= 0 && top >= 0 &&
+        std::isfinite(width + height + left + top)))
+    throw TOoxmlError("图片的位置或大小无效");
+  if (png.size() < 8 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+    throw TOoxmlError("图片不是 PNG 文件");
+
+  // Where the corners fall: a cell and an offset into it.
+  const TSheetLayout layout = ReadSheetLayout(*this, sheetIndex);
+  auto place = [](const std::function<double(int)>& size, double at, int limit) {
+    int i = 1;
+    double edge = 0;
+    while (i < limit && edge + size(i) <= at) edge += size(i++);
+    return std::pair{i, at - edge};
+  };
+  auto columnSize = [&](int c) { return std::round(layout.ColumnWidths(c, c)[0] * 7) * 0.75; };
+  auto rowSize = [&](int r) { return layout.RowHeights(r, r)[0]; };
+  const auto [c1, dx1] = place(columnSize, left, kMaxColumn);
+  const auto [r1, dy1] = place(rowSize, top, kMaxRow);
+  const auto [c2, dx2] = place(columnSize, left + width, kMaxColumn);
+  const auto [r2, dy2] = place(rowSize, top + height, kMaxRow);
+
+  // The image, and the sheet's drawing (a new one when the sheet has none).
+  const std::string media = FreePartName("xl/media/image", ".png");
+  FPackage.Set(media, png);
+  pugi::xml_node ws = Child(Xml(sheet), "worksheet");
+  const std::string sheetRels = RelsOf(sheet.Part);
+  std::string drawingPart;
+  if (pugi::xml_node d = Child(ws, "drawing"))
+    drawingPart = RelationshipTarget(PartXml(sheetRels), Folder(sheet.Part), Attr(d, "id").value());
+  if (drawingPart.empty()) {
+    drawingPart = FreePartName("xl/drawings/drawing", ".xml");
+    const std::string id = AddRelationship(EditPart(sheetRels), "drawing",
+                                           RelativeTarget(Folder(sheet.Part), drawingPart));
+    // <drawing> comes before the legacy drawings, pictures, objects and tables.
+    pugi::xml_node before;
+    for (const char* n : {"legacyDrawing", "legacyDrawingHF", "drawingHF", "picture", "oleObjects",
+                          "controls", "webPublishItems", "tableParts", "extLst"})
+      if ((before = Child(ws, n))) break;
+    const std::string px = Prefix(ws);
+    pugi::xml_node d = before ? ws.insert_child_before((px + "drawing").c_str(), before)
+                              : ws.append_child((px + "drawing").c_str());
+    if (!ws.attribute("xmlns:r")) ws.append_attribute("xmlns:r").set_value(kOfficeRelationships);
+    d.append_attribute("r:id").set_value(id.c_str());
+    sheet.Dirty = true;
+    pugi::xml_document& drawing = EditPart(drawingPart);
+    pugi::xml_node root = drawing.append_child("xdr:wsDr");
+    root.append_attribute("xmlns:xdr").set_value(kSpreadsheetDrawing);
+    root.append_attribute("xmlns:a").set_value(kDrawingMain);
+    root.append_attribute("xmlns:r").set_value(kOfficeRelationships);
+    pugi::xml_node types = Child(*FContentTypes, "Types");
+    pugi::xml_node o = types.append_child((Prefix(types) + "Override").c_str());
+    o.append_attribute("PartName").set_value(("/" + drawingPart).c_str());
+    o.append_attribute("ContentType")
+        .set_value("application/vnd.openxmlformats-officedocument.drawing+xml");
+  }
+  {
+    pugi::xml_node types = Child(*FContentTypes, "Types");
+    bool hasPng = false;
+    for (pugi::xml_node t : types.children())
+      hasPng =
+          hasPng || (Is(t, "Default") && std::string(t.attribute("Extension").value()) == "png");
+    if (!hasPng) {
+      pugi::xml_node t = types.prepend_child((Prefix(types) + "Default").c_str());
+      t.append_attribute("Extension").set_value("png");
+      t.append_attribute("ContentType").set_value("image/png");
+    }
+  }
+  const std::string image = AddRelationship(EditPart(RelsOf(drawingPart)), "image",
+                                            RelativeTarget(Folder(drawingPart), media));
+
+  // A two-cell anchor that moves with its cells but keeps its size.
+  pugi::xml_node root = EditPart(drawingPart).document_element();
+  int shapeId = 1;
+  for (pugi::xpath_node n : root.select_nodes("//*[local-name()='cNvPr']"))
+    shapeId = std::max(shapeId, n.node().attribute("id").as_int() + 1);
+  auto emu = [](double pt) { return static_cast<long long>(std::llround(pt * kEmuPerPoint)); };
+  pugi::xml_node anchor = root.append_child("xdr:twoCellAnchor");
+  anchor.append_attribute("editAs").set_value("oneCell");
+  for (const auto& [tag, c, dx, r, dy] :
+       {std::tuple{"xdr:from", c1, dx1, r1, dy1}, std::tuple{"xdr:to", c2, dx2, r2, dy2}}) {
+    pugi::xml_node corner = anchor.append_child(tag);
+    AddText(corner, "xdr:col", c - 1);
+    AddText(corner, "xdr:colOff", emu(dx));
+    AddText(corner, "xdr:row", r - 1);
+    AddText(corner, "xdr:rowOff", emu(dy));
+  }
+  pugi::xml_node pic = anchor.append_child("xdr:pic");
+  pugi::xml_node nv = pic.append_child("xdr:nvPicPr");
+  pugi::xml_node cNvPr = nv.append_child("xdr:cNvPr");
+  cNvPr.append_attribute("id").set_value(shapeId);
+  cNvPr.append_attribute("name").set_value(("Picture " + std::to_string(shapeId)).c_str());
+  cNvPr.append_attribute("descr").set_value(CellSafe(name).c_str());
+  nv.append_child("xdr:cNvPicPr")
+      .append_child("a:picLocks")
+      .append_attribute("noChangeAspect")
+      .set_value(1);
+  pugi::xml_node fill = pic.append_child("xdr:blipFill");
+  fill.append_child("a:blip").append_attribute("r:embed").set_value(image.c_str());
+  fill.append_child("a:stretch").append_child("a:fillRect");
+  pugi::xml_node sp = pic.append_child("xdr:spPr");
+  pugi::xml_node xfrm = sp.append_child("a:xfrm");
+  pugi::xml_node off = xfrm.append_child("a:off");
+  off.append_attribute("x").set_value(emu(left));
+  off.append_attribute("y").set_value(emu(top));
+  pugi::xml_node ext = xfrm.append_child("a:ext");
+  ext.append_attribute("cx").set_value(emu(width));
+  ext.append_attribute("cy").set_value(emu(height));
+  pugi::xml_node geometry = sp.append_child("a:prstGeom");
+  geometry.append_attribute("prst").set_value("rect");
+  geometry.append_child("a:avLst");
+  anchor.append_child("xdr:clientData");
+}
+
+std::vector<TPicture> TWorkbook::Pictures(int sheetIndex) const {
+  std::vector<TPicture> pictures;
+  const TSheetEntry& sheet = Entry(sheetIndex);
+  if (!sheet.Worksheet) return pictures;
+  const pugi::xml_node d = Child(Child(SheetXml(sheetIndex), "worksheet"), "drawing");
+  if (!d) return pictures;
+  const std::string part =
+      RelationshipTarget(PartXml(RelsOf(sheet.Part)), Folder(sheet.Part), Attr(d, "id").value());
+  const pugi::xml_document* drawing = part.empty() ? nullptr : PartXml(part);
+  if (!drawing) return pictures;
+  const pugi::xml_document* rels = PartXml(RelsOf(part));
+  const TSheetLayout layout = ReadSheetLayout(*this, sheetIndex);
+  auto points = [](const pugi::xml_node& n) { return n.text().as_llong() / kEmuPerPoint; };
+  auto index = [](const pugi::xml_node& n, int limit) {
+    return std::clamp(int(n.text().as_llong()) + 1, 1, limit);
+  };
+  for (pugi::xml_node anchor : Child(*drawing, "wsDr").children()) {
+    const bool two = Is(anchor, "twoCellAnchor");
+    if (!two && !Is(anchor, "oneCellAnchor")) continue;
+    const pugi::xml_node pic = Child(anchor, "pic");
+    const pugi::xml_node blip = Child(Child(pic, "blipFill"), "blip");
+    const std::string media = RelationshipTarget(rels, Folder(part), Attr(blip, "embed").value());
+    if (media.empty() || !FPackage.Has(media)) continue;
+    TPicture p;
+    const pugi::xml_node from = Child(anchor, "from");
+    p.Column = index(Child(from, "col"), kMaxColumn);
+    p.Row = index(Child(from, "row"), kMaxRow);
+    p.OffsetX = points(Child(from, "colOff"));
+    p.OffsetY = points(Child(from, "rowOff"));
+    if (two) {
+      // The size from the two corners, through the column widths and row heights between them.
+      const pugi::xml_node to = Child(anchor, "to");
+      const int c2 = index(Child(to, "col"), kMaxColumn), r2 = index(Child(to, "row"), kMaxRow);
+      double w = points(Child(to, "colOff")) - p.OffsetX,
+             h = points(Child(to, "rowOff")) - p.OffsetY;
+      if (c2 > p.Column)
+        for (double cw : layout.ColumnWidths(p.Column, c2 - 1)) w += std::round(cw * 7) * 0.75;
+      if (r2 > p.Row)
+        for (double rh : layout.RowHeights(p.Row, r2 - 1)) h += rh;
+      p.Width = w;
+      p.Height = h;
+    } else {
+      const pugi::xml_node ext = Child(anchor, "ext");
+      p.Width = ext.attribute("cx").as_llong() / kEmuPerPoint;
+      p.Height = ext.attribute("cy").as_llong() / kEmuPerPoint;
+    }
+    if (!(p.Width > 0 && p.Height > 0)) continue;
+    p.Name = Child(Child(pic, "nvPicPr"), "cNvPr").attribute("descr").value();
+    p.Bytes = FPackage.Get(media);
+    pictures.push_back(std::move(p));
+  }
+  return pictures;
+}
+
 void TWorkbook::SaveAs(const std::string& path) {
   TPackage out = FPackage;
+  for (const std::string& part : FChangedParts) out.Set(part, Serialize(*FParts.at(part)));
   bool formulas = false;
   for (auto& sheet : FSheets) {
     if (sheet->Dirty) {

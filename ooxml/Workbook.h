@@ -15,7 +15,8 @@
 
 namespace pugi {
 class xml_document;
-}
+class xml_node;
+}  // namespace pugi
 
 namespace velm::ooxml {
 
@@ -33,6 +34,16 @@ struct TCell {
   TCellKind Kind = TCellKind::Empty;
   std::string Text;  // the text, the number as stored, "TRUE"/"FALSE", or the error code
   int Style = 0;     // index into the workbook's cell formats (cellXfs)
+};
+
+// A picture of a sheet's drawing: its top-left corner as a cell and an offset into it, its size,
+// and the image file's bytes (PNG, JPEG...).
+struct TPicture {
+  int Row = 1, Column = 1;          // the cell of the top-left corner, from 1
+  double OffsetX = 0, OffsetY = 0;  // into that cell [pt]
+  double Width = 0, Height = 0;     // [pt]
+  std::string Name;                 // the picture's name in the drawing
+  std::string Bytes;
 };
 
 class TWorkbook {
@@ -65,6 +76,23 @@ class TWorkbook {
   // format; a new cell takes the format of its row or column. An empty text leaves the cell
   // empty (formatted). Rows and cells stay in ascending order.
   void SetCellText(int sheet, int row, int column, const std::string& text);
+  // Sets cell (row, column) to a number with every digit kept (the shortest text that reads back
+  // as the same double), keeping the cell's format. A number that is not finite is refused.
+  void SetCellNumber(int sheet, int row, int column, double value);
+  // Gives cell (row, column) the number format `code` ("0.000", "0.00E+00"), keeping the rest of
+  // its format; cells that share a format and a code share the new format.
+  void SetNumberFormat(int sheet, int row, int column, const std::string& code);
+  // The left edge of a column and the top edge of a row from the sheet's corner [pt], as the
+  // column widths (in 7-pixel digits at 96 dpi) and row heights give them.
+  double ColumnLeft(int sheet, int column) const;
+  double RowTop(int sheet, int row) const;
+  // Adds a picture (the bytes of a PNG file) to the sheet's drawing, its top-left corner at
+  // (left, top) from the sheet's corner and its size width x height [pt]; the picture moves with
+  // its top-left cell. `name` describes it (the picture's alternative text).
+  void AddPicture(int sheet, const std::string& png, double left, double top, double width,
+                  double height, const std::string& name);
+  // The pictures of the sheet's drawing, in the drawing's order (none when it has no drawing).
+  std::vector<TPicture> Pictures(int sheet) const;
   TCell Cell(int sheet, int row, int column) const;
   // Every non-empty cell of the sheet as (row, column) -> cell; with `withEmpty` also the cells
   // that only carry a format.
@@ -91,6 +119,11 @@ class TWorkbook {
   const TSheetEntry& Entry(int index) const;
   pugi::xml_document& Xml(TSheetEntry& sheet) const;
   const std::string& SharedString(int index) const;
+  pugi::xml_node CellNode(int sheet, int row, int column);
+  // A part to change (parsed on first use; a new part starts as an empty document), written
+  // again by SaveAs.
+  pugi::xml_document& EditPart(const std::string& part);
+  std::string FreePartName(const std::string& stem, const std::string& extension) const;
 
   std::string FPath;
   TPackageLimits FLimits;
@@ -104,6 +137,8 @@ class TWorkbook {
   mutable bool FSharedLoaded = false;
   mutable std::vector<std::string> FShared;
   mutable std::map<std::string, std::unique_ptr<pugi::xml_document>> FParts;
+  std::vector<std::string> FChangedParts;
+  std::map<std::pair<int, std::string>, int> FDerivedStyles;  // (style, number format) -> style
 };
 
 // Column letters of a 1-based column: 1 -> "A", 28 -> "AB".

@@ -1,6 +1,8 @@
 #include "report/ExcelServer.h"
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "automation/Automation.h"
 #include "ooxml/Workbook.h"
@@ -8,6 +10,8 @@
 namespace velm {
 
 namespace {
+
+constexpr std::size_t kMaxPictureBytes = 32u << 20;
 
 TSheetPrinter& Printer() {
   static TSheetPrinter printer;
@@ -28,6 +32,26 @@ auto Engine(F&& f) {
 }
 
 class TExcelWorkbook;
+
+// One cell, as Cells(row, column) gives it: its value (a number is kept as a number, with all
+// its digits), its number format, and where it lies on the sheet [pt].
+class TExcelRange : public TDispatch {
+ public:
+  TExcelRange(std::shared_ptr<TExcelWorkbook> book, int sheet, int row, int column);
+
+ private:
+  std::shared_ptr<TExcelWorkbook> FBook;
+};
+
+// The pictures of a worksheet: AddPicture(file, link, save with document, left, top, width,
+// height) puts a PNG file into the sheet's drawing (never linked: the workbook keeps a copy).
+class TExcelShapes : public TDispatch {
+ public:
+  TExcelShapes(std::shared_ptr<TExcelWorkbook> book, int sheet);
+
+ private:
+  std::shared_ptr<TExcelWorkbook> FBook;
+};
 
 class TExcelWorksheet : public TDispatch {
  public:
@@ -74,11 +98,64 @@ class TExcelWorkbook : public TDispatch {
   std::unique_ptr<ooxml::TWorkbook> FBook;
 };
 
+TExcelRange::TExcelRange(std::shared_ptr<TExcelWorkbook> book, int sheet, int row, int column)
+    : TDispatch("Range"), FBook(std::move(book)) {
+  DefinePut("Value", [this, sheet, row, column](const TArgs&, const TVariant& v) {
+    ooxml::TWorkbook& b = FBook->Book();
+    if (v.Kind() == TVariant::TKind::Double || v.Kind() == TVariant::TKind::Int)
+      Engine([&] { b.SetCellNumber(sheet, row, column, v.ToDouble()); });
+    else
+      Engine([&] { b.SetCellText(sheet, row, column, v.ToString()); });
+  });
+  DefinePut("NumberFormat", [this, sheet, row, column](const TArgs&, const TVariant& v) {
+    const std::string code = v.ToString();
+    Engine([&] { FBook->Book().SetNumberFormat(sheet, row, column, code); });
+  });
+  DefineGet("Left", [this, sheet, column](const TArgs&) {
+    return TVariant(Engine([&] { return FBook->Book().ColumnLeft(sheet, column); }));
+  });
+  DefineGet("Top", [this, sheet, row](const TArgs&) {
+    return TVariant(Engine([&] { return FBook->Book().RowTop(sheet, row); }));
+  });
+}
+
+TExcelShapes::TExcelShapes(std::shared_ptr<TExcelWorkbook> book, int sheet)
+    : TDispatch("Shapes"), FBook(std::move(book)) {
+  DefineMethod("AddPicture", [this, sheet](const TArgs& a) {
+    const std::string file = Arg("AddPicture", a, 0).ToString();
+    double box[4];
+    for (size_t i = 0; i < 4; ++i) box[i] = Arg("AddPicture", a, 3 + i).ToDouble();
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    if (in) bytes << in.rdbuf();
+    if (!in || bytes.str().empty()) Raise("找不到图片文件\u201C" + file + "\u201D");
+    if (bytes.str().size() > kMaxPictureBytes) Raise("图片文件\u201C" + file + "\u201D太大");
+    // The file's name without folder and extension describes the picture.
+    std::string name = file.substr(file.find_last_of('/') + 1);
+    name = name.substr(0, name.find_last_of('.'));
+    Engine([&] {
+      FBook->Book().AddPicture(sheet, bytes.str(), box[0], box[1], box[2], box[3], name);
+    });
+    return TVariant();
+  });
+}
+
 TExcelWorksheet::TExcelWorksheet(std::shared_ptr<TExcelWorkbook> book, int index)
     : TDispatch("Worksheet"), FBook(std::move(book)), FIndex(index) {
+  DefineGet("Cells", [this](const TArgs& a) {
+    const int row = Arg("Cells", a, 0).ToInt();
+    const int column = Arg("Cells", a, 1).ToInt();
+    return TVariant(std::make_shared<TExcelRange>(FBook, FIndex, row, column));
+  });
+  DefineGet("Shapes", [this](const TArgs&) {
+    return TVariant(std::make_shared<TExcelShapes>(FBook, FIndex));
+  });
   DefineMethod("Select", [this](const TArgs&) {
     Engine([&] { FBook->Book().SelectSheet(FIndex); });
     return TVariant();
+  });
+  DefineGet("Name", [this](const TArgs&) {
+    return TVariant(Engine([&] { return FBook->Book().SheetName(FIndex); }));
   });
   DefinePut("Name", [this](const TArgs&, const TVariant& v) {
     const std::string name = v.ToString();

@@ -2,7 +2,8 @@
 // The "Excel.Application" automation server of this program: the spreadsheet the report code
 // talks to, answering by name the members it uses (application: Application, Workbooks,
 // Version, DisplayAlerts; workbook collection: Add, Open; workbook: ActiveSheet, SaveAs, Close,
-// Sheets; worksheet: Select, Name, Cells, PrintOut) over the workbook engine of ooxml/.
+// Sheets; worksheet: Select, Name, Cells, Shapes, PrintOut; cell: Value, NumberFormat, Left,
+// Top; shapes: AddPicture) over the workbook engine of ooxml/.
 //
 // An instance lives as long as someone holds a reference to it; while one lives, attaching to
 // the running instance finds it, as a started spreadsheet program would be found. Every

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -128,15 +129,20 @@ TLayout LayOut(ooxml::TSheetLayout sheet) {
   return l;
 }
 
-// Splits [first, last] into runs whose extent fits `room` [pt] each.
+// Splits [first, last] into runs whose extent fits `room` [pt] each. A run does not end inside
+// one of the `keep` ranges (the rows a picture covers) when the range can begin a run instead.
 std::vector<std::pair<int, int>> Split(int first, int last, const std::function<double(int)>& edge,
-                                       double room) {
+                                       double room,
+                                       const std::vector<std::pair<int, int>>& keep = {}) {
   std::vector<std::pair<int, int>> runs;
   int start = first;
   for (int i = first; i <= last; ++i) {
     if (i > start && edge(i + 1) - edge(start) > room) {
-      runs.push_back({start, i - 1});
-      start = i;
+      int at = i;
+      for (const auto& [k1, k2] : keep)
+        if (k1 > start && k1 < at && at <= k2) at = k1;
+      runs.push_back({start, at - 1});
+      start = at;
     }
   }
   runs.push_back({start, last});
@@ -151,11 +157,24 @@ class TRenderer {
     FLayout = LayOut(ooxml::ReadSheetLayout(book, sheet));
     FPage = PageOf(FLayout.Sheet.Page);
     FSheetName = QString::fromStdString(book.SheetName(sheet));
+    // Pictures whose top-left cell is printed; one that cannot be decoded is left out.
+    for (ooxml::TPicture& p : book.Pictures(sheet)) {
+      if (!FLayout.Area.Contains(p.Row, p.Column)) continue;
+      QImage image;
+      if (!image.loadFromData(reinterpret_cast<const uchar*>(p.Bytes.data()), int(p.Bytes.size())))
+        continue;
+      const QRectF at(FLayout.X(p.Column) + p.OffsetX, FLayout.Y(p.Row) + p.OffsetY, p.Width,
+                      p.Height);
+      FPictures.push_back({at, std::move(image)});
+    }
   }
 
   const TPage& Page() const { return FPage; }
 
-  int Render(QPagedPaintDevice& device) {
+  // Renders the sheet page by page. With a painter already on the device (several sheets in one
+  // document) the painter stays open, and with `continued` the first page follows the device's
+  // current one.
+  int Render(QPagedPaintDevice& device, QPainter* open = nullptr, bool continued = false) {
     const QRectF paper = device.pageLayout().fullRectPoints();
     const double roomW = std::max(36.0, paper.width() - FPage.Left - FPage.Right);
     const double roomH = std::max(36.0, paper.height() - FPage.Top - FPage.Bottom);
@@ -170,8 +189,16 @@ class TRenderer {
       scale = std::max(scale, 0.1);
     }
     const TRange& a = FLayout.Area;
+    // A picture is not cut by a page break when it fits on a page.
+    std::vector<std::pair<int, int>> keep;
+    for (const TPictureAt& pic : FPictures) {
+      int r1 = a.Row1, r2 = a.Row1;
+      while (r1 < a.Row2 && FLayout.Y(r1 + 1) <= pic.At.top()) ++r1;
+      while (r2 < a.Row2 && FLayout.Y(r2 + 1) < pic.At.bottom()) ++r2;
+      if (pic.At.height() * scale <= roomH) keep.push_back({r1, r2});
+    }
     const auto rowRuns = Split(
-        a.Row1, a.Row2, [&](int r) { return FLayout.Y(r); }, roomH / scale + 0.01);
+        a.Row1, a.Row2, [&](int r) { return FLayout.Y(r); }, roomH / scale + 0.01, keep);
     const auto colRuns = Split(
         a.Col1, a.Col2, [&](int c) { return FLayout.X(c); }, roomW / scale + 0.01);
     if (rowRuns.size() * colRuns.size() > kMaxPages)
@@ -184,13 +211,14 @@ class TRenderer {
               .toStdString());
     const int pages = int(rowRuns.size() * colRuns.size());
 
-    QPainter painter;
-    if (!painter.begin(&device)) throw std::runtime_error("无法开始打印");
+    QPainter own;
+    if (!open && !own.begin(&device)) throw std::runtime_error("无法开始打印");
+    QPainter& painter = open ? *open : own;
     FDpi = device.logicalDpiY();
     int page = 0;
     for (const auto& cols : colRuns) {
       for (const auto& rows : rowRuns) {
-        if (page > 0) device.newPage();
+        if (page > 0 || continued) device.newPage();
         ++page;
         TRange part{rows.first, cols.first, rows.second, cols.second};
         const double w = (FLayout.X(part.Col2 + 1) - FLayout.X(part.Col1)) * scale;
@@ -206,7 +234,7 @@ class TRenderer {
         DrawPart(painter, part);
       }
     }
-    painter.end();
+    if (!open) painter.end();
     return pages;
   }
 
@@ -249,6 +277,16 @@ class TRenderer {
       const auto& [at, cell] = *it;
       if (!part.Contains(at.first, at.second)) continue;
       DrawBorders(p, at.first, at.second, cell.Style);
+    }
+    // Pictures lie over the cells.
+    const QRectF area = Rect(part);
+    for (const TPictureAt& pic : FPictures) {
+      if (!pic.At.intersects(area)) continue;
+      p.save();
+      p.setClipRect(area);
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(pic.At, pic.Image);
+      p.restore();
     }
   }
 
@@ -472,9 +510,15 @@ class TRenderer {
     line(FPage.FooterText, paper.height() - FPage.Footer - fm.height() * 1.2, Qt::AlignBottom);
   }
 
+  struct TPictureAt {
+    QRectF At;  // on the sheet [pt]
+    QImage Image;
+  };
+
   const ooxml::TWorkbook& FBook;
   TPage FPage;
   TLayout FLayout;
+  std::vector<TPictureAt> FPictures;
   QString FSheetName;
   double FDpi = 72;
 };
@@ -494,7 +538,14 @@ int RenderSheet(const ooxml::TWorkbook& book, int sheet, QPagedPaintDevice& devi
 }
 
 void WriteSheetPdf(const ooxml::TWorkbook& book, int sheet, const QString& path) {
-  TRenderer renderer(book, sheet);
+  WriteSheetsPdf(book, {sheet}, path);
+}
+
+void WriteSheetsPdf(const ooxml::TWorkbook& book, const std::vector<int>& sheets,
+                    const QString& path) {
+  if (sheets.empty()) throw std::invalid_argument("WriteSheetsPdf: no sheet");
+  std::vector<std::unique_ptr<TRenderer>> renderers;
+  for (int sheet : sheets) renderers.push_back(std::make_unique<TRenderer>(book, sheet));
   // Rendered in memory, then written through the one safe writer: a full disk is reported and
   // the old file stays; QPdfWriter alone does not report a failed write.
   QByteArray bytes;
@@ -502,12 +553,25 @@ void WriteSheetPdf(const ooxml::TWorkbook& book, int sheet, const QString& path)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&buffer);
-    pdf.setTitle(QString::fromStdString(book.SheetName(sheet)));
+    pdf.setTitle(QString::fromStdString(book.SheetName(sheets.front())));
     pdf.setCreator(QStringLiteral("VELM"));
     pdf.setResolution(600);
-    pdf.setPageLayout(
-        QPageLayout(renderer.Page().Size, renderer.Page().Orientation, QMarginsF(0, 0, 0, 0)));
-    renderer.Render(pdf);
+    auto layout = [](const TRenderer& r) {
+      return QPageLayout(r.Page().Size, r.Page().Orientation, QMarginsF(0, 0, 0, 0));
+    };
+    pdf.setPageLayout(layout(*renderers.front()));
+    if (renderers.size() == 1) {
+      renderers.front()->Render(pdf);
+    } else {
+      // One painter for all sheets; each sheet's pages take its own paper.
+      QPainter painter;
+      if (!painter.begin(&pdf)) throw std::runtime_error("无法开始打印");
+      for (std::size_t i = 0; i < renderers.size(); ++i) {
+        if (i > 0) pdf.setPageLayout(layout(*renderers[i]));
+        renderers[i]->Render(pdf, &painter, i > 0);
+      }
+      painter.end();
+    }
   }
   WriteFileAtomically(QFile::encodeName(path).toStdString(),
                       std::string_view(bytes.constData(), size_t(bytes.size())));

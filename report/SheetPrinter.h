@@ -2,9 +2,11 @@
 // The renderer of a worksheet onto paper: cell texts (shared and inline strings, numbers as the
 // workbook formats them), fonts, alignment, wrapping, fills, borders, merged cells, column widths
 // and row heights, and the sheet's page setup (paper, orientation, margins, fit to page or scale,
-// print area, centring, header and footer with page numbers). What it does not know (themes,
-// pictures, conditional formats) is left out; nothing in a workbook makes it fail.
+// print area, centring, header and footer with page numbers) and the pictures of its drawing
+// (kept whole on one page where they fit). What it does not know (themes,
+// conditional formats) is left out; nothing in a workbook makes it fail.
 #include <QString>
+#include <vector>
 
 class QPagedPaintDevice;
 class QPrinter;
@@ -24,6 +26,9 @@ int RenderSheet(const ooxml::TWorkbook& book, int sheet, QPagedPaintDevice& devi
 // Writes the sheet as a PDF file (the fonts embedded). Throws std::runtime_error with a readable
 // text when the file cannot be written.
 void WriteSheetPdf(const ooxml::TWorkbook& book, int sheet, const QString& path);
+// Writes several sheets (from 1, in the order given) as one PDF file, each on its own paper.
+void WriteSheetsPdf(const ooxml::TWorkbook& book, const std::vector<int>& sheets,
+                    const QString& path);
 
 }  // namespace velm
 

@@ -1,5 +1,6 @@
 // Flooding and pressure drop from the generalized pressure-drop correlation of the Eckert type
 // (Eckert, Chem. Eng. Prog. 66(3), 1970) with wet packing factors fitted to the liquid load.
+#include "core/CalcTrace.h"
 #include "core/CheckedMath.h"
 #include "core/Methods.h"
 
@@ -32,6 +33,7 @@ class TEckertOrvik : public TFloodingMethod {
     const double Yflood = EckertCurves(s.FP, dc.Curves);
     dc.CurveCount = kEckertCurves;  // only once the curves are there
     const double Uf = EckertFloodVelocity(Yflood, s.Kf, s.rhoL, s.rhoV, s.muL);
+    TraceEckertFlood(scratch.Trace, s, Yflood, Uf);
     dc.FloodPoint.Capacity = Finite(Div(Yflood * s.Kp, s.Kf, "Yf·Kp/Kf"), "Yf");
     const int used = CurvesUsed(s.FP);
     dc.FloodPoint.PressureDrop =

@@ -1,6 +1,7 @@
 // Flooding and pressure drop from the generalized pressure-drop chart of the Kister type
 // (Kister & Gill, Chem. Eng. Prog. 87(2), 1991; Strigle, Random Packings and Packed Towers,
 // 2nd ed., Gulf 1994) with the packing's published (experimental) packing factor.
+#include "core/CalcTrace.h"
 #include "core/CheckedMath.h"
 #include "core/Methods.h"
 
@@ -39,6 +40,8 @@ class TKisterOrvik : public TFloodingMethod {
     // design and 80 % points are placed at f and f80 times this capacity, so they sit at the
     // gas velocities f Uf and f80 Uf on the same basis.
     const double Uf = KisterFloodVelocity(CPflood, s.Kp, s.rhoL, s.rhoV, s.muL, s.Legacy);
+    TraceKisterFlood(scratch.Trace, s, dc.FloodPoint.PressureDrop, scratch.Window, scratch.Coef,
+                     CPflood, Uf);
     dc.DesignPoint.Capacity = s.f * CPflood;
     dc.DesignPoint.PressureDrop =
         PlaceOnCurves(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity, "△P", "Y", scratch, &log);

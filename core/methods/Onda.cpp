@@ -1,5 +1,6 @@
 // Heights of transfer units and HETP from the film coefficients and wetted area of Onda,
 // Takeuchi & Okumoto (J. Chem. Eng. Japan 1, 1968, 56).
+#include "core/CalcTrace.h"
 #include "core/CheckedMath.h"
 #include "core/Methods.h"
 
@@ -27,19 +28,20 @@ class TOnda : public TMassTransferMethod {
       Lw = Div(4.0 * s.L, area, "液相质量速度");
       Gw = Div(4.0 * s.V, area, "气相质量速度");
     }
-    TOndaResult onda =
+    const TOndaResult film =
         OndaCoefficients(Lw, Gw, pk.SpecificArea, pk.NominalSize, pk.CriticalSurfaceTension,
                          s.sigmaL, s.muL, s.rhoL, s.DL, s.muV, s.rhoV, s.DV);
     // Legacy: both coefficients enhanced above half flooding, with the flood fraction of the
     // rounded column. Onda, Takeuchi & Okumoto give no such factor (their data lie below the
     // loading point), and it took up to half off the HETP at 70-75 % of flooding; the
     // literature basis uses the published coefficients as they stand.
-    if (s.Legacy) {
-      onda.kL *= LiquidFilmEnhancement(s.F);
-      onda.kG *= GasFilmEnhancement(s.F);
-    }
-    const double transferArea = s.Legacy ? pk.SpecificArea : onda.WettedRatio * pk.SpecificArea;
-    return TransferHeights(s.V, s.L, s.D, onda.kG, onda.kL, transferArea, s.rhoV, s.rhoL, s.lambda);
+    const double enhanceL = s.Legacy ? LiquidFilmEnhancement(s.F) : 1.0;
+    const double enhanceG = s.Legacy ? GasFilmEnhancement(s.F) : 1.0;
+    const double transferArea = s.Legacy ? pk.SpecificArea : film.WettedRatio * pk.SpecificArea;
+    const THeights h = TransferHeights(s.V, s.L, s.D, film.kG * enhanceG, film.kL * enhanceL,
+                                       transferArea, s.rhoV, s.rhoL, s.lambda);
+    TraceOnda(s.Trace, s, Lw, Gw, film, enhanceL, enhanceG, transferArea, h);
+    return h;
   }
 };
 

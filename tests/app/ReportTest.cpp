@@ -7,16 +7,21 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 #include "app/MainWindow.h"
+#include "base/NumberFormat.h"
+#include "core/CalcTrace.h"
 #include "report/SpreadsheetReport.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"
@@ -31,6 +36,7 @@ const QString kAirWater = QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm"
 struct TReadBack {
   QString Sheet;
   QJsonObject Cells;
+  QJsonArray Sheets;  // every sheet: title, cells, images
   QString Cell(int row, int column) const {
     return Cells.value(QStringLiteral("%1,%2").arg(row).arg(column)).toString();
   }
@@ -58,7 +64,8 @@ TReadBack ReadWorkbook(const QString& path) {
   p.waitForFinished(30000);
   const QJsonObject doc = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
   if (p.exitCode() != 0) qWarning() << p.readAllStandardError();
-  return {doc.value("sheet").toString(), doc.value("cells").toObject()};
+  return {doc.value("sheet").toString(), doc.value("cells").toObject(),
+          doc.value("sheets").toArray()};
 }
 
 }  // namespace
@@ -123,6 +130,10 @@ class TReportTest : public QObject {
   QString Shown(const char* name) {
     return FWindow->Control<TEditD>(QString::fromLatin1(name))->ShortText().value_or(QString());
   }
+  // The number a field shows, in its selected unit.
+  double Number(const char* name) {
+    return FWindow->Control<TEditD>(QString::fromLatin1(name))->text().toDouble();
+  }
   QString Unit(const char* name) {
     return FWindow->Control<TComboBoxU>(QString::fromLatin1(name))->GetUnit();
   }
@@ -165,6 +176,8 @@ class TReportTest : public QObject {
     QCOMPARE(r.Sheet, file.left(31));
     QCOMPARE(r.Cell(2, 3), QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
 
+    // Value cells hold the field's number with every digit (the format shows fewer).
+    QList<std::tuple<int, int, QByteArray>> numbers;
     // (row, column, expected) in the order of the report's table.
     QList<std::tuple<int, int, QString>> expected = {
         {5, 2, Caption("ProjectL")},
@@ -203,18 +216,18 @@ class TReportTest : public QObject {
         if (base.isEmpty()) continue;
         const int c = side == 0 ? 2 : 6;
         expected.append({row, c, Caption(base + "L")});
-        expected.append({row, c + 1, Shown(base + "D")});
+        numbers.append({row, c + 1, base + "D"});
         if (units) expected.append({row, c + 2, Unit(base + "U")});
       }
     }
     auto* calKp = FWindow->Control<QCheckBox>(QStringLiteral("CalKp"));
     expected.append({39, 6, Caption("KpL") + "(" + calKp->text() + ")"});
-    expected.append({39, 7, Shown("KpD")});
+    numbers.append({39, 7, "KpD"});
     expected.append({39, 8, Unit("KpU")});
     if (Text("MethodD") == "Eckert-Orvik") {
       auto* calKf = FWindow->Control<QCheckBox>(QStringLiteral("CalKf"));
       expected.append({35, 6, Caption("KfL") + "(" + calKf->text() + ")"});
-      expected.append({35, 7, Shown("KfD")});
+      numbers.append({35, 7, "KfD"});
     } else {
       expected.append({35, 6, QStringLiteral("泛点湿填料因子")});  // the template's
       expected.append({35, 7, QString()});
@@ -224,12 +237,72 @@ class TReportTest : public QObject {
                                                            .arg(row)
                                                            .arg(column)
                                                            .arg(r.Cell(row, column), text)));
+    for (const auto& [row, column, name] : numbers) {
+      const double cell = r.Cell(row, column).toDouble(), shown = Number(name.constData());
+      QVERIFY2(std::abs(cell - shown) <= 1e-12 * std::abs(shown),
+               qPrintable(QStringLiteral("(%1, %2) %3: %4 != %5")
+                              .arg(row)
+                              .arg(column)
+                              .arg(QString::fromLatin1(name), r.Cell(row, column))
+                              .arg(shown, 0, 'g', 17)));
+    }
     QVERIFY(!r.Cell(41, 7).isEmpty());
     QCOMPARE(r.Cell(2, 7), QStringLiteral("文献"));
     QVERIFY(r.Cell(41, 3).toDouble() > 10);  // the flood fraction [%]
     // Columns 1 and 5 stay empty.
     for (const QString& key : r.Cells.keys())
       QVERIFY2(!key.endsWith(",1") && !key.endsWith(",5"), qPrintable(key));
+  }
+
+  // The second sheet is the latest run's trace: a heading for every step, every result as the
+  // number the run wrote (to the last bit), and both diagrams of the chart as pictures.
+  void CalculationSheetWithTheChartPictures_data() {
+    QTest::addColumn<QString>("project");
+    QTest::newRow("Eckert-Orvik") << kAirWater;
+    QTest::newRow("Kister-Orvik") << kBenzene;
+  }
+  void CalculationSheetWithTheChartPictures() {
+    QFETCH(QString, project);
+    Start();
+    QVERIFY(FWindow->OpenProject(project));
+    const QString out = Path(QStringLiteral("calculation.xlsx"));
+    SaveReport(out);
+    QCOMPARE(FErrors, QStringList());
+    const TReadBack r = ReadWorkbook(out);
+    QCOMPARE(r.Sheets.size(), 2);
+    QCOMPARE(r.Sheets[0].toObject().value("images").toInt(), 0);
+    const QJsonObject sheet = r.Sheets[1].toObject();
+    QCOMPARE(sheet.value("title").toString(), QStringLiteral("计算过程"));
+    QCOMPARE(sheet.value("images").toInt(), 2);
+    const QJsonObject cells = sheet.value("cells").toObject();
+    auto cell = [&](int row, int column) {
+      return cells.value(QStringLiteral("%1,%2").arg(row).arg(column)).toString();
+    };
+    int lastRow = 0;
+    for (const QString& key : cells.keys())
+      lastRow = std::max(lastRow, key.section(',', 0, 0).toInt());
+
+    const std::shared_ptr<TCalcTrace> trace = FWindow->Document().Case.Trace;
+    QVERIFY(trace);
+    QStringList headings;
+    for (int row = 1; row <= lastRow; ++row)
+      if (QRegularExpression(QStringLiteral("^\\d+\\. ")).match(cell(row, 2)).hasMatch())
+        headings << cell(row, 2).section(QStringLiteral(". "), 1);
+    QCOMPARE(headings.size(), int(trace->Steps().size()));
+    for (const TTraceStep& step : trace->Steps()) {
+      QVERIFY2(headings.contains(QString::fromUtf8(step.Title)), step.Title);
+      for (const TTraceValue& v : step.Results) {
+        bool found = false;
+        for (int row = 1; row <= lastRow && !found; ++row)
+          found = cell(row, 3) == QString::fromUtf8(v.Symbol) && cell(row, 7) == "结果" &&
+                  cell(row, 5).toDouble() == v.Value;
+        QVERIFY2(
+            found,
+            qPrintable(
+                QStringLiteral("%1 %2 = %3").arg(step.Title, v.Symbol).arg(v.Value, 0, 'g', 17)));
+      }
+    }
+    QVERIFY(cells.toVariantMap().values().contains(QStringLiteral("校核结论")));
   }
 
   // Without a project file: no proposed name, the template's sheet name and cell (3, 3); the
@@ -300,11 +373,15 @@ class TReportTest : public QObject {
     FWindow->findChild<QAction*>(QStringLiteral("MReport_Pdf"))->trigger();
     QCOMPARE(FErrors, QStringList());
     const QString text = PdfText(pdf).remove(QLatin1Char(' '));
-    for (const QString& part : {QStringLiteral("散堆填料塔流体力学计算书"),
-                                QStringLiteral("benzene-toluene-distillation.vlm"), Shown("dD"),
-                                Shown("HETPD"), Unit("dPwaterU"), QStringLiteral("第1页共1页")})
+    // Both sheets, the numbers to engineering precision.
+    const QString hetp = QString::fromStdString(FormatGeneral(Number("HETPD"), 4));
+    for (const QString& part :
+         {QStringLiteral("散堆填料塔流体力学计算书"),
+          QStringLiteral("benzene-toluene-distillation.vlm"), Shown("dD"), hetp, Unit("dPwaterU"),
+          QStringLiteral("第1页共1页"), QStringLiteral("计算过程"),
+          QStringLiteral("HETP=HTUOV·lnλ/(λ−1)"), QStringLiteral("校核结论")})
       QVERIFY2(text.contains(part), qPrintable(part));
-    QCOMPARE(PdfPages(pdf), 1);
+    QVERIFY(PdfPages(pdf) > 2);
 
     const QString report = Path(QStringLiteral("printed.xlsx"));
     SaveReport(report);

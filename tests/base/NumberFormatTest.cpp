@@ -47,3 +47,28 @@ TEST(FormatGeneral, WholeNumbersHaveNoPoint) {
   EXPECT_EQ(FormatGeneral(12346.0, 4), "1.235E4");
   EXPECT_EQ(FormatGeneral(12345.0, 4), "1.234E4");  // exact tie to even
 }
+
+namespace velm {
+namespace {
+
+// The spreadsheet format shows what the text shows: the digits of FormatGeneral, no more.
+TEST(DisplayFormatCode, ShowsTheDigitsOfTheGeneralText) {
+  const struct {
+    double Value;
+    int Precision;
+    const char* Code;
+  } cases[] = {
+      {0.003779648, 4, "0.00000"},  // 0.00378
+      {1.275488, 4, "0.000"},       // 1.275
+      {1.2, 4, "0.0"},              // trailing zeros dropped
+      {1200.0, 4, "0"},
+      {-42.125, 3, "0.0"},     // -42.1
+      {1.9e-9, 4, "0.0E+00"},  // 1.9E-9
+      {123456.0, 4, "0.000E+00"},
+      {0.0, 4, "0"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DisplayFormatCode(c.Value, c.Precision), c.Code) << c.Value;
+}
+
+}  // namespace
+}  // namespace velm

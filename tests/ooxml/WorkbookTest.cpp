@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
 
+#include "ooxml/SheetLayout.h"
 #include "ooxml/Workbook.h"
 #include "support/Pipe.h"
 
@@ -325,3 +327,63 @@ TEST(Workbook, MalformedPackagesAreErrors) {
   EXPECT_THROW(TWorkbook::Open(pipe.Path()), TOoxmlError);
   EXPECT_FALSE(pipe.WaitedOn());
 }
+
+namespace {
+
+// A 1 x 1 PNG image.
+const std::string kPng(
+    "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89\0\0\0\rIDATx"
+    "\x9c\x63\0\x01\0\0\x05\0\x01\r\n-\xb4\0\0\0\0IEND\xae\x42\x60\x82",
+    70);
+
+// Numbers keep every digit and show the format given; pictures go into a drawing of their own
+// and come back with their bytes, corner and size after a save; what cannot be stored is refused.
+TEST(Workbook, NumbersWithFormatsAndPicturesSurviveASave) {
+  TTempDir dir;
+  auto book = TWorkbook::Open(VELM_TEMPLATE);
+  ASSERT_EQ(book->SheetCount(), 2);
+  const double values[] = {0.003779648123456789, 1.275488, -42.125, 1.9e-9};
+  const char* codes[] = {"0.00000", "0.000", "0.0", "0.0E+00"};
+  for (int i = 0; i < 4; ++i) {
+    book->SetNumberFormat(2, 10 + i, 5, codes[i]);
+    book->SetCellNumber(2, 10 + i, 5, values[i]);
+  }
+  book->SetNumberFormat(2, 14, 5, "0.000");  // the same code on the same format: shared
+  EXPECT_THROW(book->SetCellNumber(2, 15, 5, std::nan("")), TOoxmlError);
+  const double left = book->ColumnLeft(2, 2), top = book->RowTop(2, 20);
+  EXPECT_NEAR(left, std::round(1.5 * 7) * 0.75, 1e-9);  // column A of the template
+  book->AddPicture(2, kPng, left + 3, top + 2, 200, 150, "压降-容量图");
+  book->AddPicture(2, kPng, left + 210, top, 200, 150, "负荷性能图");
+  EXPECT_THROW(book->AddPicture(2, "GIF89a", 0, 0, 10, 10, "x"), TOoxmlError);
+  book->SaveAs(dir.File("out.xlsx"));
+
+  auto back = TWorkbook::Open(dir.File("out.xlsx"));
+  const TSheetLayout layout = ReadSheetLayout(*back, 2);
+  for (int i = 0; i < 4; ++i) {
+    const TSheetCell& cell = layout.Cells.at({10 + i, 5});
+    EXPECT_EQ(cell.Kind, TCellKind::Number);
+    EXPECT_EQ(std::stod(cell.Value), values[i]);
+    EXPECT_EQ(layout.Style(cell.Style).NumFmtCode, codes[i]);
+  }
+  EXPECT_EQ(layout.Cells.at({11, 5}).Text, "1.275");
+  EXPECT_EQ(layout.Cells.at({14, 5}).Style, layout.Cells.at({11, 5}).Style);
+  const std::vector<TPicture> pictures = back->Pictures(2);
+  ASSERT_EQ(pictures.size(), 2u);
+  EXPECT_TRUE(back->Pictures(1).empty());
+  EXPECT_EQ(pictures[0].Bytes, kPng);
+  EXPECT_EQ(pictures[0].Name, "压降-容量图");
+  EXPECT_EQ(pictures[0].Row, 20);
+  EXPECT_EQ(pictures[0].Column, 2);
+  EXPECT_NEAR(pictures[0].OffsetX, 3, 0.01);
+  EXPECT_NEAR(pictures[0].OffsetY, 2, 0.01);
+  EXPECT_NEAR(pictures[1].Width, 200, 0.01);
+  EXPECT_NEAR(pictures[1].Height, 150, 0.01);
+  EXPECT_NEAR(back->ColumnLeft(2, pictures[1].Column) + pictures[1].OffsetX, left + 210, 0.01);
+  // The package declares what it holds.
+  const pugi::xml_document* types = back->PartXml("[Content_Types].xml");
+  ASSERT_NE(types, nullptr);
+  EXPECT_TRUE(types->select_node("//*[@Extension='png'][@ContentType='image/png']"));
+  EXPECT_TRUE(types->select_node("//*[@PartName='/xl/drawings/drawing1.xml']"));
+}
+
+}  // namespace

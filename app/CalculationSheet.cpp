@@ -1,0 +1,255 @@
+#include "app/CalculationSheet.h"
+
+#include <QDir>
+#include <QImage>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/NumberFormat.h"
+#include "chart/ChartPage.h"
+#include "chart/Envelope.h"
+#include "core/CalcTrace.h"
+#include "core/Validity.h"
+
+namespace velm {
+
+namespace {
+
+// Columns of the sheet: headings, labels and symbols, names and texts, numbers, units, kinds.
+constexpr int kHeading = 2, kLabel = 3, kText = 4, kNumber = 5, kUnit = 6, kKind = 7;
+// The width of columns D to G in the template [characters of a digit]; a CJK character takes two.
+constexpr int kTextWidth = 76;
+
+// The steps in the order a checker follows them; steps not named here come after them.
+constexpr const char* kOrder[] = {"packing",
+                                  "flow-parameter",
+                                  "factor-flooding",
+                                  "factor-pressure-drop",
+                                  "chart-reading",
+                                  "iteration",
+                                  "placement-flood",
+                                  "design-velocity",
+                                  "diameter",
+                                  "column",
+                                  "placement-column",
+                                  "pressure-drop",
+                                  "placement-design",
+                                  "placement-80",
+                                  "holdup",
+                                  "wetting",
+                                  "wetted-area",
+                                  "kL",
+                                  "kG",
+                                  "htu",
+                                  "hetp"};
+
+// Lines of at most `width` display columns (a character beyond ASCII takes two), broken after
+// the punctuation of a clause where there is one near the end, else at the width.
+std::vector<std::string> Wrap(const std::string& text, int width) {
+  std::vector<std::string> lines;
+  std::string line;
+  int used = 0;
+  std::size_t lastBreak = std::string::npos;  // byte position after a good break in `line`
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+    const std::string ch = text.substr(i, len);
+    i += len;
+    if (ch == "\n") {
+      lines.push_back(line);
+      line.clear();
+      used = 0;
+      lastBreak = std::string::npos;
+      continue;
+    }
+    const int w = len == 1 ? 1 : 2;
+    if (used + w > width && !line.empty()) {
+      std::string rest;
+      if (lastBreak != std::string::npos && lastBreak > line.size() / 2) {
+        rest = line.substr(lastBreak);
+        line.resize(lastBreak);
+      }
+      lines.push_back(line);
+      line = rest;
+      used = 0;
+      for (unsigned char r : rest)
+        if ((r & 0xC0) != 0x80) used += r < 0x80 ? 1 : 2;
+      lastBreak = std::string::npos;
+    }
+    line += ch;
+    used += w;
+    if (ch == "，" || ch == "；" || ch == "。" || ch == "：" || ch == "、" || ch == " " ||
+        ch == ",")
+      lastBreak = line.size();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+class TSheetWriter {
+ public:
+  explicit TSheetWriter(const TVariant& sheet) : FSheet(sheet) {}
+
+  int Row() const { return FRow; }
+  void Skip(int rows = 1) { FRow += rows; }
+  void Text(int column, const std::string& text) {
+    if (!text.empty()) FSheet.Put("Cells", {FRow, column}, text);
+  }
+  // A heading in column B.
+  void Heading(const std::string& text) {
+    Text(kHeading, text);
+    Skip();
+  }
+  // A label in column C and a text from column D on, over as many rows as it needs.
+  void Paragraph(const std::string& label, const std::string& text) {
+    bool first = true;
+    for (const std::string& line : Wrap(text, kTextWidth)) {
+      if (first) Text(kLabel, label);
+      first = false;
+      Text(kText, line);
+      Skip();
+    }
+  }
+  void Value(const TTraceValue& v, const char* kind) {
+    Text(kLabel, v.Symbol);
+    Text(kText, v.Name);
+    PutNumber(FSheet, FRow, kNumber, v.Value, v.Digits);
+    Text(kUnit, v.Unit);
+    Text(kKind, kind);
+    Skip();
+  }
+
+ private:
+  const TVariant& FSheet;
+  int FRow = 3;
+};
+
+// The envelope of the chart for the document's latest run, when its hydraulic part is current.
+std::optional<TEnvelope> ReportEnvelope(const TDesignDocument& doc) {
+  try {
+    return DocumentEnvelope(doc);
+  } catch (const std::exception&) {
+    return std::nullopt;  // nothing to draw: the sheet goes on without the pictures
+  }
+}
+
+void WriteSteps(TSheetWriter& out, const TCalcTrace& trace) {
+  std::vector<const TTraceStep*> steps;
+  for (const char* id : kOrder)
+    if (const TTraceStep* s = trace.Find(id)) steps.push_back(s);
+  for (const TTraceStep& s : trace.Steps())
+    if (std::find(steps.begin(), steps.end(), &s) == steps.end()) steps.push_back(&s);
+  int n = 0;
+  for (const TTraceStep* s : steps) {
+    out.Heading(std::to_string(++n) + ". " + s->Title);
+    // Each clause of the equation on a line of its own.
+    std::string equation = s->Equation;
+    for (std::size_t at; (at = equation.find("；")) != std::string::npos;)
+      equation.replace(at, std::string_view("；").size(), "\n");
+    out.Paragraph("公式", equation);
+    if (*s->Source) out.Paragraph("来源", s->Source);
+    for (const TTraceValue& v : s->Inputs) out.Value(v, "输入");
+    for (const TTraceValue& v : s->Values) out.Value(v, "中间值");
+    for (const TTraceValue& v : s->Results) out.Value(v, "结果");
+    if (!s->Note.empty()) out.Paragraph("说明", s->Note);
+    out.Skip();
+  }
+}
+
+}  // namespace
+
+int ReportDigits(const TFieldInfo& field) {
+  if (field.Role == TFieldRole::Input) return kInputDigits;
+  switch (field.Unit) {
+    case TUnitFamily::Percent:
+    case TUnitFamily::Holdup:
+      return 3;
+    default:
+      return kResultDigits;
+  }
+}
+
+void PutNumber(const TVariant& sheet, int row, int column, double value, int digits) {
+  const TVariant cell = sheet.Get("Cells", {row, column});
+  cell.Put("NumberFormat", DisplayFormatCode(value, digits));
+  cell.Put("Value", value);
+}
+
+void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
+                           const QString& packingText, const QString& pictureFolder) {
+  TSheetWriter out(sheet);
+  const TCalcTrace* trace = doc.Case.Trace.get();
+
+  out.Heading("计算方法与依据");
+  out.Paragraph("项目", doc.Texts[0] + (doc.Texts[1].empty() ? "" : "  " + doc.Texts[1]) +
+                            (doc.Texts[2].empty() ? "" : "  " + doc.Texts[2]));
+  out.Paragraph("泛点关联", trace ? trace->FloodMethod : doc.FloodMethodText());
+  out.Paragraph("传质关联", trace ? trace->MassTransferMethod : std::string("Onda"));
+  const bool legacy = trace ? trace->Basis != CalculationBasisItems()[0] : doc.Case.LegacyMethods;
+  out.Paragraph("计算依据",
+                (trace ? trace->Basis : doc.BasisText()) +
+                    (legacy ? "：重现早期版本的算法，供核对旧的计算"
+                            : "：按发表的关联式计算（Kister 容量参数用运动粘度，Onda 传质以润湿"
+                              "面积为基准，在实际塔径下计算）"));
+  out.Paragraph("加速收敛", trace ? trace->Acceleration : doc.AccelerationText());
+  out.Paragraph("填料", packingText.toStdString());
+  out.Paragraph("物理量",
+                "均为国际单位制（SI），与各式所用单位一致；表中数值按工程精度显示，"
+                "单元格保留计算所用的全部位数");
+  if (!trace || !doc.Case.Stopped.empty() || doc.NeedsRecalc)
+    out.Paragraph("注意", !trace ? std::string("没有计算记录：请先完成一次计算")
+                                 : "最近一次计算未完成" +
+                                       (doc.Case.Stopped.empty() ? std::string()
+                                                                 : "（" + doc.Case.Stopped + "）") +
+                                       "，下面只列出已完成的步骤");
+  out.Skip();
+
+  if (const auto env = ReportEnvelope(doc)) {
+    out.Heading("操作性能图");
+    const auto [pressureDrop, load] = DiagramPictures(*env, ChartNotesOf(doc.Findings), 1.5);
+    const QDir folder(pictureFolder);
+    const QString files[2] = {folder.filePath(QStringLiteral("压降-容量图.png")),
+                              folder.filePath(QStringLiteral("负荷性能图.png"))};
+    // A light compression: the diagrams are flat colours, and a strong one costs most of the
+    // report's time for a few kilobytes.
+    if (!pressureDrop.save(files[0], "PNG", 80) || !load.save(files[1], "PNG", 80))
+      throw std::runtime_error("无法保存操作性能图的图片");
+    // Side by side across columns B to G.
+    const double left = sheet.Get("Cells", {out.Row(), kHeading}).Get("Left").ToDouble();
+    const double top = sheet.Get("Cells", {out.Row(), kHeading}).Get("Top").ToDouble();
+    const double right = sheet.Get("Cells", {out.Row(), kKind + 1}).Get("Left").ToDouble();
+    const double gap = 6;
+    const double width = (right - left - gap) / 2;
+    const double height = width * kChartBoxHeight / kChartBoxWidth;
+    const TVariant shapes = sheet.Get("Shapes");
+    for (int i = 0; i < 2; ++i)
+      shapes.Call("AddPicture", {files[i].toStdString(), false, true, left + i * (width + gap), top,
+                                 width, height});
+    out.Skip(int(std::ceil(height / 15.0)) + 1);
+  }
+
+  if (trace) {
+    out.Heading("计算步骤");
+    out.Skip();
+    WriteSteps(out, *trace);
+  }
+
+  out.Heading("校核结论");
+  if (doc.Findings.empty()) out.Paragraph("", "未发现问题");
+  for (const TFinding& f : doc.Findings) {
+    out.Paragraph(std::string("【") + LevelLabel(f.Level) + "】", f.Text);
+    if (*FindingSource(f.Code)) out.Paragraph("", std::string("依据：") + FindingSource(f.Code));
+  }
+  out.Skip();
+  out.Text(kLabel, "计算：");
+  out.Text(kNumber, "校核：");
+  out.Skip(2);
+  out.Text(kLabel, "审核：");
+  out.Text(kNumber, "日期：");
+}
+
+}  // namespace velm
