@@ -330,11 +330,11 @@ TEST(Workbook, MalformedPackagesAreErrors) {
 
 namespace {
 
-// A 1 x 1 PNG image.
-const std::string kPng(
+// A 1 x 1 PNG image (the length from the literal itself, without its closing zero).
+constexpr char kPngBytes[] =
     "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89\0\0\0\rIDATx"
-    "\x9c\x63\0\x01\0\0\x05\0\x01\r\n-\xb4\0\0\0\0IEND\xae\x42\x60\x82",
-    70);
+    "\x9c\x63\0\x01\0\0\x05\0\x01\r\n-\xb4\0\0\0\0IEND\xae\x42\x60\x82";
+const std::string kPng(kPngBytes, sizeof kPngBytes - 1);
 
 // Numbers keep every digit and show the format given; pictures go into a drawing of their own
 // and come back with their bytes, corner and size after a save; what cannot be stored is refused.
