@@ -267,17 +267,19 @@ void TraceDesignVelocity(TCalcTrace* trace, double percent, double foaming, doub
 }
 
 void TraceDiameter(TCalcTrace* trace, double V, double Up, double rhoV, double dp, double D,
-                   bool legacy) {
+                   bool legacy, bool given) {
   if (!trace) return;
   TTraceStep s;
   s.Id = "diameter";
-  s.Title = "塔径及圆整";
-  s.Equation = "dp = [4V/(π·Up·ρV)]^0.5；D = 标准塔径";
+  s.Title = given ? "理论塔径与核算塔径" : "塔径及圆整";
+  s.Equation = given ? "dp = [4V/(π·Up·ρV)]^0.5；D = 核算塔径（给定）"
+                     : "dp = [4V/(π·Up·ρV)]^0.5；D = 标准塔径";
   s.Inputs = {In("V", "气相质量流量", V, "kg/s"), In("Up", "设计气速", Up, "m/s"),
               In("ρV", "气相密度", rhoV, "kg/m3")};
   s.Results = {Out("dp", "理论塔径", dp, "m"), Out("D", "实际塔径", D, "m")};
-  s.Note = legacy ? "旧版算法：取最近的标准尺寸（可小于 dp）"
-                  : "取不小于 dp 的标准尺寸：100 mm 以下每 10 mm，1000 mm 以下每 50 mm，"
+  s.Note = given    ? "核算：按已有塔的直径计算，dp 为设计泛点率所需的塔径，仅供比较"
+           : legacy ? "旧版算法：取最近的标准尺寸（可小于 dp）"
+                    : "取不小于 dp 的标准尺寸：100 mm 以下每 10 mm，1000 mm 以下每 50 mm，"
                     "其上每 100 mm";
   trace->Put(std::move(s));
 }

@@ -89,8 +89,9 @@ void TraceIteration(TCalcTrace* trace, double loadPerVelocity, double Uf, double
                     bool converged);
 void TraceDesignVelocity(TCalcTrace* trace, double percent, double foaming, double f, double Uf,
                          double Up);
+// given: D is the diameter of the rated column, not a rounding of dp.
 void TraceDiameter(TCalcTrace* trace, double V, double Up, double rhoV, double dp, double D,
-                   bool legacy);
+                   bool legacy, bool given = false);
 void TraceColumn(TCalcTrace* trace, double V, double D, double rhoV, double Uvs, double Uf,
                  double F, double loadPerVelocity, double Uls);
 void TracePressureDrop(TCalcTrace* trace, bool legacy, double F, const TOperatingPoint& point);

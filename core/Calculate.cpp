@@ -208,13 +208,16 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
   const double dp = Sqrt(Div(4.0 * V, M_PI * Up * rhoV, "4V/(π Up ρV)"), "理论塔径");
   dc.TheoreticalDiameter = dp;
   Write(dc, fields, TField::dpD, dp);
-  const double D = RoundDiameter(dp, legacy);
+  // Rating: the column that exists; design: the standard size of the theoretical diameter.
+  if (dc.GivenDiameter && !(*dc.GivenDiameter > 0.0 && std::isfinite(*dc.GivenDiameter)))
+    throw TCalcError("核算塔径必须是正数。");
+  const double D = dc.GivenDiameter ? *dc.GivenDiameter : RoundDiameter(dp, legacy);
   if (D <= 0.0)
     throw TCalcError("理论塔径 " + FormatGeneral(dp * 1000.0, 4) +
                      " mm 太小，圆整后的塔径为 0，无法计算气相负荷。请检查流量和物性数据。");
   dc.Diameter = D;
   Write(dc, fields, TField::dD, D);
-  TraceDiameter(trace, V, Up, rhoV, dp, D, legacy);
+  TraceDiameter(trace, V, Up, rhoV, dp, D, legacy, dc.GivenDiameter.has_value());
   const double Uvs = Div(4.0 * V, M_PI * D * D * rhoV, "气相负荷");
   dc.GasLoad = Uvs;
   Write(dc, fields, TField::UvsD, Uvs);
@@ -224,10 +227,11 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
     dc.LoadingPercent = 100.0 * Div(Uvs, *scratch.LoadingVelocity, "Uvs/载点气速");
     Write(dc, fields, TField::fLoadD, *dc.LoadingPercent);
   }
-  // The pressure drop of the column that is built, at its own flood fraction (legacy: the
-  // design point's).
-  if (!legacy) dc.ColumnPoint = method.PlaceAtFraction(*dc.FloodFraction, dc, scratch);
-  const TOperatingPoint& point = legacy ? dc.DesignPoint : dc.ColumnPoint;
+  // The pressure drop of the column that is built, at its own flood fraction (legacy design:
+  // the design point's; a given column is always taken at its own).
+  const bool atDesignPoint = legacy && !dc.GivenDiameter;
+  if (!atDesignPoint) dc.ColumnPoint = method.PlaceAtFraction(*dc.FloodFraction, dc, scratch);
+  const TOperatingPoint& point = atDesignPoint ? dc.DesignPoint : dc.ColumnPoint;
   const double Uls = Finite(loadPerVelocity * Uvs, "液相负荷");
   dc.LiquidLoad = Uls;
   Write(dc, fields, TField::UlsD, Uls);
@@ -246,7 +250,7 @@ bool CalculateHydraulics(TDesignCase& dc, const TPackingRecord& packing, const T
                wetting);
   dc.WetPressureDrop = point.PressureDrop;
   Write(dc, fields, TField::dPwaterD, point.PressureDrop);
-  TracePressureDrop(trace, legacy, *dc.FloodFraction, point);
+  TracePressureDrop(trace, atDesignPoint, *dc.FloodFraction, point);
   dc.WettingSufficient = wetting >= 100.0;
   fields.SetWettingCaption(WettingCaption(*dc.WettingSufficient));
   dc.HydraulicsDone = true;

@@ -70,6 +70,9 @@ struct TDesignCase {
   bool LegacyMethods = false;
   // Service of the column, an index into Services() (core/Services.h); 0: not given.
   int Service = 0;
+  // Rating ("核算"): the diameter of the column that exists [m]; the run computes at it instead
+  // of rounding the theoretical diameter. Empty: design ("设计").
+  std::optional<double> GivenDiameter;
 
   // Numeric inputs as read by the last run (from the value fields).
   double LiquidFlow = 0, LiquidDensity = 0, LiquidViscosity = 0, SurfaceTension = 0,

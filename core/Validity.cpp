@@ -9,6 +9,7 @@
 #include "base/TextCodec.h"
 #include "core/Correlations.h"
 #include "core/Methods.h"
+#include "core/Rating.h"
 #include "core/Services.h"
 #include "core/methods/BilletSchultes.h"
 
@@ -27,6 +28,10 @@ constexpr double kFloodPercentLow = 40.0, kFloodPercentHigh = 90.0;
 // reported. Legacy: the nearest-size rule goes down to the next size for up to 24 mm in 50 mm
 // steps. The literature basis rounds up, so the built column never runs above the design.
 constexpr double kRoundingAllowance = 0.05, kRoundingAllowanceUp = 1e-9;
+// Rating a given column: packed columns are designed for 70-80 % of flood (Kister, Distillation
+// Design, 1992, Sec. 9.1; Strigle, Packed Tower Design and Applications, 1994), and their maximum
+// operational capacity (kMaximumOperationalFraction, core/Rating.h) lies below the flood point.
+constexpr double kDesignRangeHigh = 0.80;
 // The built column is said to differ from the design point when its flood fraction is this much
 // below the design fraction.
 constexpr double kBuiltColumnNote = 0.005;
@@ -311,7 +316,19 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
         advice = "塔径取 " + Num(up * 1000.0) + " mm 时实际泛点率为 " +
                  Num(100.0 * F * (D / up) * (D / up), 3) + " %。";
     }
-    if (F >= 1.0)
+    if (c.GivenDiameter) {
+      // Rating: the column exists, so the question is how close to its limits it runs.
+      const std::string at = "核算塔径 " + Num(D * 1000.0) + " mm 下泛点率为 " + Num(100.0 * F, 3) + " %";
+      if (F >= 1.0)
+        out.Add("column-flooding", L::Error, TField::fActualD, at + "，塔会液泛。");
+      else if (F > kMaximumOperationalFraction)
+        out.Add("above-maximum-capacity", L::Warning, TField::fActualD,
+                at + "，超过最大操作能力（通常比泛点低 5–10 %，Kister 1992 第 8 章）：效率下降、"
+                     "压降陡升，操作不稳。");
+      else if (F > kDesignRangeHigh)
+        out.Add("above-design-range", L::Note, TField::fActualD,
+                at + "，高于常用设计范围 70–80 %（Kister 1992 第 9 章；Strigle 1994）。");
+    } else if (F >= 1.0)
       out.Add("column-flooding", L::Error, TField::fActualD,
               "圆整后的塔径 " + Num(D * 1000.0) + " mm 下实际泛点率为 " + Num(100.0 * F, 3) +
                   " %，塔会液泛，结果不是可行的设计。" + advice);
@@ -322,7 +339,7 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
                   Num(100.0 * (F - design), 2) + " 个百分点。" + advice);
   }
   // Say which column the results belong to when it is not the design point's.
-  if (!c.LegacyMethods && run.WasWritten(TField::dPwaterD) && c.ColumnPoint.Placed &&
+  if (!c.LegacyMethods && !c.GivenDiameter && run.WasWritten(TField::dPwaterD) && c.ColumnPoint.Placed &&
       c.DesignPoint.Placed && c.FloodFraction && c.Diameter && run.OptionsRead) {
     const double design = c.FloodPercent * c.FoamingFactor / 100.0;
     if (*c.FloodFraction < design - kBuiltColumnNote)

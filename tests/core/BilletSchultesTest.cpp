@@ -15,21 +15,13 @@
 #include "core/methods/BilletSchultes.h"
 
 using namespace velm;
+using velm::test::MetalPall25;
 using velm::test::TRun;
 
 namespace {
 
 void ExpectWithin1Percent(double actual, double printed, const char* what) {
   EXPECT_NEAR(actual, printed, 0.01 * std::fabs(printed)) << what;
-}
-
-// 25 mm metal Pall rings with the constants of Seader & Henley Table 6.8.
-TPackingRecord MetalPall25() {
-  TPackingRecord p = velm::test::CeramicRaschig25();
-  p.F[4] = "223.5";
-  p.F[13] = "75";
-  p.F[15] = "a=223.5 eps=0.954 Ch=0.719 Cp=0.957 CL=1.440 CV=0.336 CS=2.627 CFl=2.083";
-  return p;
 }
 
 }  // namespace

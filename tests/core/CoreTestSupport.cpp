@@ -11,6 +11,14 @@ TPackingRecord CeramicRaschig25() {
            "0", "641", "61", "509 (1/m)"}};
 }
 
+TPackingRecord MetalPall25() {
+  TPackingRecord p = CeramicRaschig25();
+  p.F[4] = "223.5";
+  p.F[13] = "75";
+  p.F[15] = "a=223.5 eps=0.954 Ch=0.719 Cp=0.957 CL=1.440 CV=0.336 CS=2.627 CFl=2.083";
+  return p;
+}
+
 TRun::TRun() {
   Fields[TField::LD] = "2";
   Fields[TField::DlD] = "998";
