@@ -8,6 +8,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "cli/RatingJson.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/PlainFields.h"
@@ -180,7 +181,7 @@ TParsedCase ParseCaseJson(const json& input) {
   static const char* const kOptionKeys[] = {
       "FoamingFactor", "FloodPercent",  "FloodMethod",     "AccelMethod",      "CalcKf",
       "CalcKp",        "LegacyMethods", "DeriveRelations", "EquilibriumSlope", "RelativeVolatility",
-      "Service"};
+      "Service",       "Rating"};
   for (auto it = inputs.begin(); it != inputs.end(); ++it) {
     bool known = false;
     for (const TFieldInfo& fi : FieldRegistry())
@@ -227,6 +228,12 @@ TParsedCase ParseCaseJson(const json& input) {
       for (const TService& sv : Services()) keys += std::string(keys.empty() ? "" : ", ") + sv.Key;
       throw TCaseFormatError("inputs.Service must be one of " + keys);
     }
+  }
+  if (inputs.contains("Rating") && !inputs["Rating"].is_null()) {
+    TRatingRequest rating = ParseRatingJson(inputs["Rating"]);
+    dc.GivenDiameter = rating.Diameter;
+    parsed.BedHeight = rating.BedHeight;
+    parsed.RatingCases = std::move(rating.Cases);
   }
   fields.KpCaption = FloodingMethodAt(dc.FloodMethod).KpCaption();
 
@@ -314,6 +321,18 @@ json RunCaseJson(const json& input) {
                         {"field", field},
                         {"text", text}});
   out["findings"] = findings;
+  if (dc.GivenDiameter) {
+    out["Rating"] = nullptr;
+    if (dc.HydraulicsDone && parsed.Packing) {
+      TRatingInput in;
+      in.Options = dc;
+      in.Inputs = InputValues(fields, &dc.Latest);
+      in.Diameter = *dc.GivenDiameter;
+      in.BedHeight = parsed.BedHeight;
+      in.Cases = parsed.RatingCases;
+      out["Rating"] = RatingJson(RateColumn(in, *parsed.Packing));
+    }
+  }
   if (parsed.DeriveRelations)
     out["derived"] = {{"FlowParameter", Opt(relations.FlowParameter)},
                       {"Lambda", Opt(relations.Lambda)},

@@ -6,6 +6,8 @@
 //          inputs.DeriveRelations true runs the relation groups on the fields before the
 //          calculation, as the window does (default false); only then may the inputs also give
 //          EquilibriumSlope (the window's meD) and RelativeVolatility (alfD) [-]
+//          inputs.Rating rates a given column (cli/RatingJson.h): the run is made at its
+//          diameter and the output's "Rating" holds every load case
 //   output the calculation basis ("LegacyMethods"), every result, the curve set, the operating
 //          points, the field writes in order, the log lines, the message-box texts, the error
 //          that ended the run early (or null) and the validity findings ({code, level, field,
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "core/PlainFields.h"
+#include "core/Rating.h"
 
 namespace velm {
 
@@ -41,6 +44,9 @@ struct TParsedCase {
   // inputs.DeriveRelations: the relation groups complete the fields (FpD, meD and alfD among
   // them, which only the groups use) before the calculation.
   bool DeriveRelations = false;
+  // inputs.Rating (cli/RatingJson.h): the column to rate; the case's GivenDiameter is set.
+  std::optional<double> BedHeight;
+  std::vector<TLoadCase> RatingCases;
 };
 TParsedCase ParseCaseJson(const nlohmann::json& input);
 

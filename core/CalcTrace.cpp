@@ -277,10 +277,10 @@ void TraceDiameter(TCalcTrace* trace, double V, double Up, double rhoV, double d
   s.Inputs = {In("V", "气相质量流量", V, "kg/s"), In("Up", "设计气速", Up, "m/s"),
               In("ρV", "气相密度", rhoV, "kg/m3")};
   s.Results = {Out("dp", "理论塔径", dp, "m"), Out("D", "实际塔径", D, "m")};
-  s.Note = given    ? "核算：按已有塔的直径计算，dp 为设计泛点率所需的塔径，仅供比较"
+  s.Note = given ? "核算：按已有塔的直径计算，dp 为设计泛点率所需的塔径，仅供比较"
            : legacy ? "旧版算法：取最近的标准尺寸（可小于 dp）"
                     : "取不小于 dp 的标准尺寸：100 mm 以下每 10 mm，1000 mm 以下每 50 mm，"
-                    "其上每 100 mm";
+                      "其上每 100 mm";
   trace->Put(std::move(s));
 }
 

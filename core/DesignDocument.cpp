@@ -126,6 +126,27 @@ class TDocumentReporter final : public TRelationReporter {
   TDocumentEvents& FEvents;
 };
 
+// Rating: the given column's diameter [m] and bed height [m]; a text that is no positive number
+// shows its message and ends the run. Design: no given diameter.
+void ReadRatedColumn(const TDesignDocument& doc, TDesignCase& c, std::optional<double>& bed,
+                     TDocumentEvents& events) {
+  c.GivenDiameter.reset();
+  bed.reset();
+  if (doc.CalcTypeIndex != 1) return;
+  const auto positive = [&](const std::string& text, const char* name, bool required) {
+    if (Trim(text).empty() && !required) return std::optional<double>();
+    const auto x = ParseNumber(Trim(text));
+    if (!x || !(*x > 0.0) || !std::isfinite(*x)) {
+      events.FieldMessage(Trim(text).empty() ? std::string("核算时请填写") + name + "。"
+                                             : std::string(name) + "是错误数据：" + text);
+      throw TSilentAbort();
+    }
+    return x;
+  };
+  c.GivenDiameter = *positive(doc.RatedDiameterText, "核算塔径 (mm)", true) / 1000.0;
+  bed = positive(doc.BedHeightText, "填料层高度 (m)", false);
+}
+
 void ReadOptions(const TDesignDocument& doc, TDesignCase& c) {
   c.FloodMethod = FloodingMethodIndex(doc.FloodMethodIndex);
   c.AccelMethod = doc.AccelerationIndex < 0 ? 0 : doc.AccelerationIndex;
@@ -207,6 +228,11 @@ const std::vector<std::string>& CalculationBasisItems() {
   return items;
 }
 
+const std::vector<std::string>& CalculationTypeItems() {
+  static const std::vector<std::string> items{"设计", "核算"};
+  return items;
+}
+
 TDesignDocument::TDesignDocument() {
   for (const TFieldInfo& f : FieldRegistry()) {
     TValueFieldState& s = (*this)[f.Field];
@@ -261,6 +287,7 @@ void TDocumentEvents::FieldFailed(TField, const std::string& message, const std:
 void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLog& log,
                  TDocumentEvents& events) {
   doc.Case.Latest = {};
+  doc.Rating.reset();
   bool groupsDone = false;
   TDocumentReporter reporter(events);
   try {
@@ -279,10 +306,23 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     RunRelationGroups(groups, reporter);
     groupsDone = true;
     ReadOptions(doc, doc.Case);
+    std::optional<double> bed;
+    ReadRatedColumn(doc, doc.Case, bed, events);
+    const std::vector<TLoadCase> cases =
+        doc.CalcTypeIndex == 1 ? ParseLoadCases(doc.LoadCasesText) : std::vector<TLoadCase>();
     TDocumentFields fields(doc, events);
     // Every run of a document is traced, for the report's calculation sheet.
     doc.Case.Trace = std::make_shared<TCalcTrace>();
     Calculate(doc.Case, packing, log, fields);
+    if (doc.Case.GivenDiameter && doc.Case.HydraulicsDone && packing) {
+      TRatingInput in;
+      in.Options = doc.Case;
+      in.Inputs = InputValues(fields, &doc.Case.Latest);
+      in.Diameter = *doc.Case.GivenDiameter;
+      in.BedHeight = bed;
+      in.Cases = cases;
+      doc.Rating = RateColumn(in, *packing);
+    }
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {
   } catch (const std::exception& e) {

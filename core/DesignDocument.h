@@ -14,6 +14,7 @@
 #include "core/DesignCase.h"
 #include "core/FieldRegistry.h"
 #include "core/MessageLog.h"
+#include "core/Rating.h"
 #include "core/Validity.h"
 
 namespace velm {
@@ -35,6 +36,7 @@ const std::vector<std::string>& FoamingFactorItems();     // "0.2" ... "1.0"
 const std::vector<std::string>& FloodPercentItems();      // "80", "75", ... "20"
 const std::vector<std::string>& AccelerationItems();      // "Normal", "Aitken", ...
 const std::vector<std::string>& CalculationBasisItems();  // "文献", "旧版算法"
+const std::vector<std::string>& CalculationTypeItems();   // "设计", "核算"
 
 struct TDesignDocument {
   TDesignDocument();
@@ -53,6 +55,11 @@ struct TDesignDocument {
   int BasisIndex = 0;
   int ServiceIndex = 0;  // the service of the column (core/Services.h); 0: not given
   bool CalcKf = true, CalcKp = true;
+  // Calculation type ("计算类型"): 0 design ("设计"), 1 rating ("核算"). Rating computes at the
+  // given column: its diameter [mm] and bed height [m] as typed (the bed height may be empty),
+  // and the load cases as a project stores them (LoadCasesText; empty: the default cases).
+  int CalcTypeIndex = 0;
+  std::string RatedDiameterText, BedHeightText, LoadCasesText;
   // Project information: ProjectD, DevicenameD, DeviceNoD, ProjPD, Edit1 .. Edit4.
   std::array<std::string, 8> Texts;
   std::string Comment;
@@ -63,6 +70,8 @@ struct TDesignDocument {
   TDesignCase Case;
   std::vector<TFinding> Findings;
   std::string WettingCaption = "饱和喷淋";
+  // The rating of the latest run, in rating only; empty when it could not be made.
+  std::optional<TRating> Rating;
 
   // The caption that names a field (its label): KpD's follows the flooding method, UmD's the
   // wetting of the latest run.

@@ -86,7 +86,9 @@ struct TReplay {
     Curves.Diameter = run.Diameter;
   }
   // The wet pressure drop at the fraction F of the flooding velocity [Pa/m].
-  double PressureDropAt(double F) { return Method.PlaceAtFraction(F, Curves, Scratch).PressureDrop; }
+  double PressureDropAt(double F) {
+    return Method.PlaceAtFraction(F, Curves, Scratch).PressureDrop;
+  }
 };
 
 // The gas velocity at which the column floods when the gas alone is raised, the liquid mass flow
@@ -278,8 +280,8 @@ std::string LoadCasesText(const std::vector<TLoadCase>& cases) {
   std::string out;
   for (const TLoadCase& c : cases) {
     if (!out.empty()) out += ';';
-    out += c.Name + ',' + FormatGeneral(c.LiquidPercent, 15) + ',' +
-           FormatGeneral(c.GasPercent, 15);
+    out +=
+        c.Name + ',' + FormatGeneral(c.LiquidPercent, 15) + ',' + FormatGeneral(c.GasPercent, 15);
   }
   return out;
 }
@@ -292,7 +294,8 @@ std::vector<TLoadCase> ParseLoadCases(std::string_view text) {
     const size_t end = std::min(text.find(';', start), text.size());
     const std::string_view item = text.substr(start, end - start);
     const std::string where = "负荷工况 " + std::to_string(cases.size() + 1);
-    const size_t c1 = item.find(','), c2 = c1 == std::string_view::npos ? c1 : item.find(',', c1 + 1);
+    const size_t c1 = item.find(','),
+                 c2 = c1 == std::string_view::npos ? c1 : item.find(',', c1 + 1);
     if (c2 == std::string_view::npos || item.find(',', c2 + 1) != std::string_view::npos)
       throw TInputError(where + "应为“名称,液相%,气相%”：" + std::string(item));
     TLoadCase c;
@@ -310,13 +313,16 @@ std::vector<TLoadCase> ParseLoadCases(std::string_view text) {
   return cases;
 }
 
-std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields) {
+std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields,
+                                                           const TRunRecord* only) {
   std::array<std::optional<double>, kFieldCount> v;
-  for (const TFieldInfo* f : InputFields())
-    if (fields.IsFilled(f->Field)) v[size_t(f->Field)] = fields.Value(f->Field);
+  const auto take = [&](TField f) {
+    if ((!only || only->WasRead(f)) && fields.IsFilled(f)) v[size_t(f)] = fields.Value(f);
+  };
+  for (const TFieldInfo* f : InputFields()) take(f->Field);
   // The packing factors are inputs when their "计算" box is clear.
-  for (TField f : {TField::KfD, TField::KpD})
-    if (fields.IsFilled(f)) v[size_t(f)] = fields.Value(f);
+  take(TField::KfD);
+  take(TField::KpD);
   return v;
 }
 

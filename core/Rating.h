@@ -47,7 +47,7 @@ struct TCaseRating {
   bool Rated = false;                  // false: Error says why the case has no results
   std::string Error;
   double GasLoad = 0, LiquidLoad = 0, FloodVelocity = 0;
-  double FloodPercent = 0;                         // constant L/V
+  double FloodPercent = 0;                           // constant L/V
   std::optional<double> FloodPercentConstantLiquid;  // empty when the gas alone cannot flood it
   double PressureDrop = 0, FloodPressureDrop = 0, PressureDropPercent = 0;
   double Fs = 0, FsFlood = 0;
@@ -86,10 +86,10 @@ inline constexpr double kMinimumGasFraction = 0.40;
 inline constexpr double kMaximumOperationalFraction = 0.90;
 
 struct TRating {
-  double Diameter = 0;                // [m]
-  std::optional<double> BedHeight;    // [m]
+  double Diameter = 0;              // [m]
+  std::optional<double> BedHeight;  // [m]
   std::vector<TCaseRating> Cases;
-  int Governing = -1;                 // the case closest to flooding; -1: none rated
+  int Governing = -1;                      // the case closest to flooding; -1: none rated
   std::optional<TOperatingWindow> Window;  // of the first case, when it was rated
 };
 
@@ -104,8 +104,10 @@ struct TRatingInput {
   std::vector<TLoadCase> Cases;
 };
 
-// The input field values a field access holds (every input that is filled and reads).
-std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields);
+// The input field values a field access holds: every input that is filled, or with `only` the
+// inputs that run read.
+std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields,
+                                                           const TRunRecord* only = nullptr);
 
 // Rates every case. A case whose run fails or stops keeps its error and the others go on.
 TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing);

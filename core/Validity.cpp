@@ -318,7 +318,8 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
     }
     if (c.GivenDiameter) {
       // Rating: the column exists, so the question is how close to its limits it runs.
-      const std::string at = "核算塔径 " + Num(D * 1000.0) + " mm 下泛点率为 " + Num(100.0 * F, 3) + " %";
+      const std::string at =
+          "核算塔径 " + Num(D * 1000.0) + " mm 下泛点率为 " + Num(100.0 * F, 3) + " %";
       if (F >= 1.0)
         out.Add("column-flooding", L::Error, TField::fActualD, at + "，塔会液泛。");
       else if (F > kMaximumOperationalFraction)
@@ -339,8 +340,9 @@ void CheckColumn(const TDesignCase& c, const TPackingView& pk, TCollector& out) 
                   Num(100.0 * (F - design), 2) + " 个百分点。" + advice);
   }
   // Say which column the results belong to when it is not the design point's.
-  if (!c.LegacyMethods && !c.GivenDiameter && run.WasWritten(TField::dPwaterD) && c.ColumnPoint.Placed &&
-      c.DesignPoint.Placed && c.FloodFraction && c.Diameter && run.OptionsRead) {
+  if (!c.LegacyMethods && !c.GivenDiameter && run.WasWritten(TField::dPwaterD) &&
+      c.ColumnPoint.Placed && c.DesignPoint.Placed && c.FloodFraction && c.Diameter &&
+      run.OptionsRead) {
     const double design = c.FloodPercent * c.FoamingFactor / 100.0;
     if (*c.FloodFraction < design - kBuiltColumnNote)
       out.Add("built-column", L::Note, TField::dD,

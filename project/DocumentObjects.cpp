@@ -167,6 +167,10 @@ TDocumentObjects::TDocumentObjects(TDesignDocument& doc, int packingCount)
   new TListObject("ACLMethodD", doc.AccelerationIndex, count(AccelerationItems()), nullptr, root);
   new TListObject("CalcBasis", doc.BasisIndex, count(CalculationBasisItems()), nullptr, root);
   new TListObject("ServiceD", doc.ServiceIndex, static_cast<int>(Services().size()), nullptr, root);
+  new TListObject("CalcTypeD", doc.CalcTypeIndex, count(CalculationTypeItems()), nullptr, root);
+  new TTextObject("RatedDiameterD", doc.RatedDiameterText, doc.NeedsRecalc, root);
+  new TTextObject("BedHeightD", doc.BedHeightText, doc.NeedsRecalc, root);
+  new TTextObject("LoadCasesD", doc.LoadCasesText, doc.NeedsRecalc, root);
   const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
                                "Edit1",    "Edit2",       "Edit3",     "Edit4"};
   for (size_t i = 0; i < std::size(texts); ++i)
@@ -190,17 +194,28 @@ bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString
                   TDocumentEvents& events) {
   // The basis and the service a file does not store are the literature's and "not given".
   const int shownBasis = doc.BasisIndex, shownService = doc.ServiceIndex;
+  const TDesignDocument shownRating = doc;
   doc.BasisIndex = 0;
   doc.ServiceIndex = 0;
+  // Rating records are written only for a rating: a file without them is a design.
+  const auto restoreRating = [&](const TDesignDocument& from) {
+    doc.CalcTypeIndex = from.CalcTypeIndex;
+    doc.RatedDiameterText = from.RatedDiameterText;
+    doc.BedHeightText = from.BedHeightText;
+    doc.LoadCasesText = from.LoadCasesText;
+  };
+  restoreRating(TDesignDocument());
   try {
     ReadProjectFile(objects.Root(), file);
   } catch (const TSilentAbort&) {
     doc.BasisIndex = shownBasis;
     doc.ServiceIndex = shownService;
+    restoreRating(shownRating);
     return false;
   } catch (const std::exception& e) {
     doc.BasisIndex = shownBasis;
     doc.ServiceIndex = shownService;
+    restoreRating(shownRating);
     events.ErrorReport(e.what());
     return false;
   }

@@ -81,6 +81,11 @@ constexpr TStoredRecord kOtherState[] = {
     {"CalKp", "Enum", "Checked"},
     // the service of the column; absent: not given (index 0)
     {"ServiceD", "Ord", "ItemIndex", "0"},
+    // rating: the calculation type, the given column and the load cases; absent: design
+    {"CalcTypeD", "Ord", "ItemIndex", "0"},
+    {"RatedDiameterD", "String", "Text", ""},
+    {"BedHeightD", "String", "Text", ""},
+    {"LoadCasesD", "String", "Text", ""},
 };
 
 constexpr std::string_view kHeaderLine2 = "VELM project";

@@ -196,7 +196,10 @@ TEST(CaseJson, WrongTypesAreRejectedWithTheirKey) {
                                               {"AccelMethod", -1},
                                               {"CalcKf", 1},
                                               {"NoSuchInput", 1.0},
-                                              {"LegacyMethods", "yes"}};
+                                              {"LegacyMethods", "yes"},
+                                              {"Rating", json{{"Diameter", -1}}},
+                                              {"Rating", json{{"Diameter", 1}, {"Cases", 5}}},
+                                              {"Rating", json{{"Diameter", 1}, {"Z", 5}}}};
   for (const auto& [key, value] : bad) {
     json c = Example();
     c["inputs"][key] = value;
@@ -386,4 +389,26 @@ TEST(CaseJson, DeriveRelationsErrorsStopBeforeTheCalculationAndOldCallersSeeNoCh
     plain["inputs"][key] = 0.5;
     EXPECT_THROW(RunCaseJson(plain), velm::TCaseFormatError) << key;
   }
+}
+
+// A rated column: the run is made at the given diameter and every load case is rated, the
+// first at the run's own flood fraction; without a packing there is nothing to rate.
+TEST(CaseJson, RatingRatesEveryCaseAtTheGivenColumn) {
+  json c = Example();
+  c["inputs"]["Rating"] = {
+      {"Diameter", 1.1},
+      {"BedHeight", 6},
+      {"Cases", {{{"Name", "设计"}}, {{"Name", "+30%"}, {"GasPercent", 130}}}}};
+  const json out = RunCaseJson(c);
+  ASSERT_TRUE(out["error"].is_null()) << out["error"];
+  EXPECT_EQ(out["Diameter"], 1.1);
+  const json& r = out["Rating"];
+  ASSERT_EQ(r["Cases"].size(), 2u);
+  EXPECT_DOUBLE_EQ(r["Cases"][0]["FloodPercent"].get<double>(),
+                   100.0 * out["FloodFraction"].get<double>());
+  EXPECT_EQ(r["Governing"], 1);
+  EXPECT_DOUBLE_EQ(r["Cases"][1]["GasFlow"].get<double>(), 1.3 * 1.2);
+  EXPECT_TRUE(r["Window"].is_object());
+  c["packing"] = nullptr;
+  EXPECT_TRUE(RunCaseJson(c)["Rating"].is_null());
 }

@@ -1,8 +1,6 @@
 // Rating a given column: the capacity definitions agree where they must (100 % at flooding),
 // grow together with the gas load, and a column sized by the design run rates back to the
 // design fraction.
-#include "core/Rating.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include "CoreTestSupport.h"
 #include "base/Errors.h"
 #include "core/Methods.h"
+#include "core/Rating.h"
 #include "core/Services.h"
 
 namespace velm {
@@ -134,8 +133,8 @@ TEST(Rating, OperatingWindowEndsAtItsNamedLimits) {
   EXPECT_EQ(w.Maximum, *w.PressureDrop);
   EXPECT_NE(w.MaximumBy.find("最大设计压降"), std::string::npos);
   const double high = ServiceAt(in.Options.Service).PressureDropHigh;
-  const auto end = std::find_if(w.Line.begin(), w.Line.end(),
-                                [&](const auto& p) { return p[0] == w.Maximum; });
+  const auto end =
+      std::find_if(w.Line.begin(), w.Line.end(), [&](const auto& p) { return p[0] == w.Maximum; });
   ASSERT_NE(end, w.Line.end());
   EXPECT_NEAR((*end)[2], high, 1e-6 * high);
   EXPECT_NEAR((*end)[1], w.Maximum * d.FloodPercent, 1e-9);
