@@ -18,6 +18,7 @@
 #include "base/NumberFormat.h"
 #include "base/SafeFiles.h"
 #include "chart/ChartPage.h"
+#include "cli/RatingJson.h"
 #include "core/DesignDocument.h"
 #include "core/PlainFields.h"
 #include "project/DocumentObjects.h"
@@ -107,6 +108,34 @@ void Usage(QTextStream& err) {
          "  the template beside the program; --pdf writes the same report as a one-page PDF;\n"
          "  --chart writes the operating-performance chart (SVG for a .svg name, PNG\n"
          "  otherwise).\n";
+}
+
+// A rating as lines: "rating-case NAME caption=value unit ...", the governing case and the window.
+void PrintRating(QTextStream& out, const TRating& rating) {
+  const auto num = [](double v, int digits) {
+    return QString::fromStdString(FormatGeneral(v, digits));
+  };
+  for (const TCaseRating& c : rating.Cases) {
+    out << "rating-case " << QString::fromStdString(c.Case.Name).replace(' ', '_');
+    if (!c.Rated) out << " error=" << QString::fromStdString(c.Error);
+    for (const TRatingColumn& col : RatingColumns()) {
+      const std::optional<double> v = c.Rated ? col.Value(c) : std::nullopt;
+      if (v)
+        out << ' ' << QString::fromUtf8(col.Caption) << '=' << num(*v, col.Digits)
+            << QString::fromUtf8(col.Unit);
+    }
+    out << '\n';
+  }
+  if (rating.Governing >= 0)
+    out << "rating-governing "
+        << QString::fromStdString(rating.Cases[size_t(rating.Governing)].Case.Name)
+               .replace(' ', '_')
+        << '\n';
+  if (const auto& w = rating.Window)
+    out << "rating-window maximum=" << num(100.0 * w->Maximum, 4) << "% ("
+        << QString::fromStdString(w->MaximumBy) << ") minimum=" << num(100.0 * w->Minimum, 4)
+        << "% (" << QString::fromStdString(w->MinimumBy) << ") turndown=" << num(w->Turndown, 3)
+        << '\n';
 }
 
 }  // namespace
@@ -232,9 +261,12 @@ int RunBatch(const QStringList& arguments) {
   // A run that ended early without a message (no packing, an empty input, no convergence) is as
   // incomplete as one that reported an error.
   const std::string stopped = doc.Case.Stopped;
-  const bool complete = !doc.NeedsRecalc && errors == 0 && stopped.empty();
+  // A rating that gave no table is as incomplete: its results are the cases.
+  const bool rated = doc.CalcTypeIndex != 1 || doc.Rating.has_value();
+  const bool complete = !doc.NeedsRecalc && errors == 0 && stopped.empty() && rated;
   if (!complete) code = 3;
   if (!stopped.empty()) err << "velm: incomplete: " << QString::fromStdString(stopped) << '\n';
+  if (!rated && stopped.empty()) err << "velm: incomplete: the column was not rated\n";
 
   auto fieldRow = [&](const char* code) {
     const TFieldInfo& info = *FindField(code);
@@ -320,6 +352,13 @@ int RunBatch(const QStringList& arguments) {
       findings.append(row);
     }
     jdoc.insert(QStringLiteral("findings"), findings);
+    // A rating: the same object as velm-calc's "Rating" (cli/RatingJson.h).
+    if (doc.CalcTypeIndex == 1)
+      jdoc.insert(QStringLiteral("rating"),
+                  doc.Rating ? QJsonDocument::fromJson(
+                                   QByteArray::fromStdString(RatingJson(*doc.Rating).dump()))
+                                   .object()
+                             : QJsonValue());
     out << QString::fromUtf8(QJsonDocument(jdoc).toJson(QJsonDocument::Indented));
   } else {
     auto print = [&](const auto& names) {
@@ -344,6 +383,7 @@ int RunBatch(const QStringList& arguments) {
       out << "finding " << LevelKey(f.Level) << ' ' << QString::fromStdString(f.Code) << ' '
           << OrDash(QString::fromStdString(f.Field)) << ' ' << QString::fromStdString(f.Text)
           << '\n';
+    if (doc.Rating) PrintRating(out, *doc.Rating);
   }
   out.flush();
 

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "app/MainWindow.h"
+#include "app/RatingPanel.h"
 #include "base/Errors.h"
 #include "project/FormRecord.h"
 #include "project/ProjectFile.h"
@@ -192,6 +193,11 @@ void TFormVELM::MFile_NewClick() {
     for (const char* name : kTextFields) {
       if (auto* edit = Control<QLineEdit>(QString::fromLatin1(name))) edit->clear();
     }
+    // The rated column belongs to the project; the calculation type and the cases stay.
+    TRatingPanel::TState rating = FRating->State();
+    rating.Diameter.clear();
+    rating.BedHeight.clear();
+    FRating->SetState(rating);
     for (const TFieldInfo* result : ResultFields()) {
       if (TEditD* field = Control<TEditD>(QString::fromLatin1(result->Code))) {
         field->setReadOnly(true);
@@ -258,9 +264,13 @@ bool TFormVELM::OpenProject(const QString& path) {
   auto* service = Control<QComboBox>(QStringLiteral("ServiceD"));
   const int shownService = service ? service->currentIndex() : 0;
   if (service) service->setCurrentIndex(0);
-  const auto restoreBasis = [basis, shownBasis, service, shownService] {
+  // And the rating: a file without its records is a design with the default load cases.
+  const TRatingPanel::TState shownRating = FRating->State();
+  FRating->SetState({});
+  const auto restoreBasis = [this, basis, shownBasis, service, shownService, shownRating] {
     if (basis) basis->setCurrentIndex(shownBasis);
     if (service) service->setCurrentIndex(shownService);
+    FRating->SetState(shownRating);
   };
   try {
     // All or nothing: the whole file is read and converted before the window changes, so a

@@ -39,6 +39,7 @@
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
 #include "app/PackingScreening.h"
+#include "app/RatingPanel.h"
 #include "app/UnitAbout.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
@@ -558,6 +559,14 @@ QWidget* TFormVELM::BuildCalculationPage() {
   layout->addWidget(line);
 
   layout->addWidget(BuildResults());
+  // Rating a given column: its inputs ask for a run as a field's exit does.
+  FRating = new TRatingPanel;
+  connect(FRating, &TRatingPanel::Changed, this, [this] {
+    SetModified(true);
+    SetNeedsRecalc(true);
+    LDExit(nullptr);
+  });
+  layout->addWidget(FRating);
   layout->addStretch(1);
   return page;
 }
@@ -1132,6 +1141,7 @@ TDesignDocument TFormVELM::Document() const {
   doc.PackingIndex = FPTD->currentIndex();
   doc.FloodMethodIndex = index("MethodD");
   doc.AccelerationIndex = index("ACLMethodD");
+  FRating->ReadInto(doc);
   doc.BasisIndex = index("CalcBasis");
   doc.ServiceIndex = index("ServiceD");
   for (auto [name, flag] : {std::pair{"CalKf", &doc.CalcKf}, std::pair{"CalKp", &doc.CalcKp}})
@@ -1277,6 +1287,8 @@ void TFormVELM::ShowRun(const TDesignDocument& doc) {
   }
   FCase = doc.Case;
   FFindings = doc.Findings;
+  FRatingResult = doc.Rating;
+  FRating->ShowDocument(doc);
   GNeedsRecalc = doc.NeedsRecalc;
 
   // Each finding on its field; several on one field share it, the most serious colours it.

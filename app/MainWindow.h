@@ -51,6 +51,7 @@ class THintWindow;
 class TEditD;
 class TMyDBGrid;
 class TMyStatusBar;
+class TRatingPanel;
 class TPaintBox;
 
 // The key hint window of this unit: one yellow hint window for the main window's controls that
@@ -183,6 +184,8 @@ class TFormVELM : public QMainWindow {
   // The validity findings on the latest calculation (errors first); the messages pane, the
   // marked fields and the status bar show the same list.
   const std::vector<TFinding>& Findings() const { return FFindings; }
+  // The rating of the latest run (rating only; core/Rating.h).
+  const std::optional<TRating>& Rating() const { return FRatingResult; }
 
   const QString& CurrentFile() const { return FCurrentFile; }
   // The command-line project not yet opened; the first open takes it.
@@ -401,6 +404,8 @@ class TFormVELM : public QMainWindow {
   TPaintBox* FMyPaintBox = nullptr;
   TDesignCase FCase;
   std::vector<TFinding> FFindings;
+  std::optional<TRating> FRatingResult;
+  TRatingPanel* FRating = nullptr;
   bool FInLDExit = false;
   QList<QWidget*> FExitControls;  // plain controls whose exit runs LDExit
   TMyAppConst FAppConst;

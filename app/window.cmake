@@ -15,6 +15,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PackingScreening.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RatingPanel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
@@ -23,7 +24,7 @@ add_library(velm_window STATIC
 )
 set_target_properties(velm_window PROPERTIES AUTOMOC ON)
 target_link_libraries(velm_window PUBLIC velm_report velm_chart velm_project velm_simulators velm_units velm_grid velm_table velm_base velm_core
-                                         velm_help velm_buildinfo velm_automation Qt6::Widgets Qt6::Network)
+                                         velm_help velm_buildinfo velm_automation velm_cli Qt6::Widgets Qt6::Network)
 velm_warnings(velm_window)
 
 add_executable(velm ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

@@ -115,6 +115,74 @@ void DrawPressureDropDiagram(TPlotTarget* box, const TEnvelope& env, const TChar
   EndPlot();
 }
 
+namespace {
+
+const QColor kFloodLine(200, 0, 0);
+const QColor kLoadingLine(230, 120, 0);
+const QColor kPressureLine(120, 0, 160);
+const QColor kMinimumLine(0, 120, 0);
+const QColor kWindowColour(0, 0, 160);
+
+// A limit line of the rated column, cut where it leaves the axes, labelled at its last point.
+void LimitLine(const std::vector<std::pair<double, double>>& line, const QColor& colour, int style,
+               const QString& label, const TLoadAxes& ax, int vertical) {
+  SetPenColor(colour);
+  SetLineStyle(style);
+  bool down = false;
+  std::optional<std::pair<double, double>> last;
+  for (const auto& [L, V] : line) {
+    const bool inside = L <= ax.LEnd && V <= ax.VEnd;
+    if (inside && down) PlotLineTo(L, V);
+    if (inside && !down) PlotMoveTo(L, V);
+    down = inside;
+    if (inside) last = {L, V};
+  }
+  SetLineStyle(0);
+  if (last) PlotText(colour, label, -1, last->first, last->second, vertical);
+}
+
+void DrawRatingLimits(const TEnvelope& env) {
+  const TLoadLines& lines = *env.RatingLines;
+  const TLoadAxes& ax = env.LoadAxes;
+  SetPenWidth(2);
+  LimitLine(lines.Flood, kFloodLine, 0, QStringLiteral("泛点线"), ax, -1);
+  LimitLine(lines.Loading, kLoadingLine, 5, QStringLiteral("载点线"), ax, -1);
+  LimitLine(lines.PressureDrop, kPressureLine, 5, QStringLiteral("最大压降线"), ax, 1);
+  LimitLine(lines.MinimumGas, kMinimumLine, 5, QStringLiteral("最小气相负荷(40%泛点)"), ax, 1);
+  if (const auto& Lw = lines.MinimumWettingLiquid; Lw && *Lw <= ax.LEnd) {
+    SetPenColor(kMinimumLine);
+    SetLineStyle(5);
+    PlotMoveTo(*Lw, 0);
+    PlotLineTo(*Lw, ax.VEnd);
+    SetLineStyle(0);
+    PlotText(kMinimumLine, QStringLiteral("最小喷淋"), 1, *Lw, 0.97 * ax.VEnd, 1);
+  }
+  // The window on the operating line: its ends and the turndown.
+  if (const auto& w = env.Window) {
+    const TEnvelopeLoads& e = env.Loads;
+    SetPenWidth(4);
+    SetPenColor(kWindowColour);
+    const double lo = std::min(w->Minimum, w->Maximum), hi = std::max(w->Minimum, w->Maximum);
+    if (w->Turndown > 0.0) {
+      PlotMoveTo(lo * e.L, lo * e.V);
+      PlotLineTo(hi * e.L, hi * e.V);
+    }
+    for (const auto& [s, text] : {std::pair{w->Maximum, QStringLiteral("最大负荷 %1%")},
+                                  std::pair{w->Minimum, QStringLiteral("最小负荷 %1%")}}) {
+      if (s * e.L > ax.LEnd || s * e.V > ax.VEnd) continue;
+      PointMarker(kDiagonalCross, 8, kColourFill, s * e.L, s * e.V);
+      PlotText(kWindowColour, text.arg(Q(ChartNumber(100.0 * s))), 1, s * e.L, s * e.V, -1);
+    }
+    PlotText(kWindowColour,
+             w->Turndown > 0.0 ? QStringLiteral("操作弹性 %1:1").arg(Q(ChartNumber(w->Turndown)))
+                               : QStringLiteral("没有可行的操作区间"),
+             1, 0.03 * ax.LEnd, 0.97 * ax.VEnd, 1);
+    SetPenWidth(2);
+  }
+}
+
+}  // namespace
+
 void DrawLoadDiagram(TPlotTarget* box, const TEnvelope& env) {
   const TEnvelopeLoads& e = env.Loads;
   const TLoadAxes& ax = env.LoadAxes;
@@ -143,6 +211,7 @@ void DrawLoadDiagram(TPlotTarget* box, const TEnvelope& env) {
   Label(env.DesignLabel);
   Label(env.Load80Label);
   Label(env.FloodLabel);
+  if (env.RatingLines) DrawRatingLimits(env);
   EndPlot();
 }
 

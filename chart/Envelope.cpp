@@ -131,9 +131,16 @@ std::optional<TEnvelope> DocumentEnvelope(const TDesignDocument& doc) {
     return x ? std::optional(s.K * *x + s.B) : std::nullopt;
   };
   const auto L = value(TField::LD), V = value(TField::VD), Um = value(TField::UmD);
-  const auto f = ParseNumber(Trim(doc.FloodPercentText));
+  auto f = ParseNumber(Trim(doc.FloodPercentText));
+  const bool rated = doc.CalcTypeIndex == 1 && doc.Rating && doc.Case.FloodFraction;
+  if (rated) f = 100.0 * *doc.Case.FloodFraction;
   if (!doc.Case.HydraulicsDone || !L || !V || !Um || !value(TField::dD) || !f) return std::nullopt;
-  return BuildEnvelope(doc.Case, EnvelopeLoads(*L, *V, *Um, *f));
+  TEnvelope env = BuildEnvelope(doc.Case, EnvelopeLoads(*L, *V, *Um, *f));
+  if (rated) {
+    env.RatingLines = doc.Rating->Lines;
+    env.Window = doc.Rating->Window;
+  }
+  return env;
 }
 
 }  // namespace velm

@@ -13,6 +13,7 @@
 
 #include "core/DesignCase.h"
 #include "core/DesignDocument.h"
+#include "core/Rating.h"
 
 namespace velm {
 
@@ -90,6 +91,10 @@ struct TEnvelope {
   TLoadPercents Percents;
   TLoadAxes LoadAxes;
   TLoadLabel MinLabel, DesignLabel, Load80Label, FloodLabel;
+  // A rated column: its limits on the load diagram and the operating window along the line
+  // (core/Rating.h); the operating points are then at the column's own flood fraction.
+  std::optional<TLoadLines> RatingLines;
+  std::optional<TOperatingWindow> Window;
 };
 
 // Builds the envelope from the loads and the design case of the last complete run (curve set and
@@ -98,7 +103,8 @@ struct TEnvelope {
 TEnvelope BuildEnvelope(const TDesignCase& dc, const TEnvelopeLoads& loads);
 
 // The envelope of a run document, as the window's chart page draws it: the loads from the
-// shown liquid and gas flows, wetting percentage and design percentage, the curves of the run.
+// shown liquid and gas flows, wetting percentage and design percentage (a rated column: its own
+// flood fraction, and its limits and window), the curves of the run.
 // Nothing when the run did not give the hydraulic results (a field empty or stale). Throws
 // TCalcError when a load cannot be formed.
 std::optional<TEnvelope> DocumentEnvelope(const TDesignDocument& doc);

@@ -126,6 +126,8 @@ class TDocumentReporter final : public TRelationReporter {
   TDocumentEvents& FEvents;
 };
 
+constexpr int kLoadLineSamples = 30;
+
 // Rating: the given column's diameter [m] and bed height [m]; a text that is no positive number
 // shows its message and ends the run. Design: no given diameter.
 void ReadRatedColumn(const TDesignDocument& doc, TDesignCase& c, std::optional<double>& bed,
@@ -322,6 +324,11 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
       in.BedHeight = bed;
       in.Cases = cases;
       doc.Rating = RateColumn(in, *packing);
+      // The limits on the load diagram, from no liquid to three times the design's.
+      std::vector<double> liquids;
+      for (int i = 1; i <= kLoadLineSamples; ++i)
+        liquids.push_back(3.0 * *in.Inputs[size_t(TField::LD)] * i / kLoadLineSamples);
+      doc.Rating->Lines = RatingLoadLines(in, *packing, liquids);
     }
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {

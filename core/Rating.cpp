@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "base/Decimal.h"
 #include "base/Errors.h"
@@ -264,7 +265,115 @@ TOperatingWindow WindowOf(const TRatingInput& in, const TPackingRecord& packing,
   return w;
 }
 
+// The hydraulic run of the given column at the flows L and V [kg/s]; false when it fails.
+bool HydraulicsAt(const TRatingInput& in, const TPackingRecord& packing, const TPackingNumbers& pk,
+                  double L, double V, TDesignCase& run) {
+  TValueFields fields;
+  fields.V = in.Inputs;
+  fields.V[size_t(TField::LD)] = L;
+  fields.V[size_t(TField::VD)] = V;
+  run = FreshCase(in.Options, in.Diameter);
+  TQuietLog log;
+  try {
+    run.HydraulicsDone = false;
+    return CalculateHydraulics(run, packing, pk, log, fields);
+  } catch (const std::exception&) {
+    return false;
+  } catch (const TSilentAbort&) {
+    return false;
+  }
+}
+
+// The gas flow [kg/s] at which excess(run) changes sign from negative to positive (excess grows
+// with the gas flow): bracketed by steps of 1.5 from `start`, within [lo, hi], then bisection with
+// secant steps on ln V.
+std::optional<double> GasWhere(
+    const TRatingInput& in, const TPackingRecord& packing, const TPackingNumbers& pk, double L,
+    double start, double lo, double hi,
+    const std::function<std::optional<double>(const TDesignCase&)>& excess) {
+  TDesignCase run;
+  const auto at = [&](double V) -> std::optional<double> {
+    if (!HydraulicsAt(in, packing, pk, L, V, run)) return std::nullopt;
+    return excess(run);
+  };
+  double a = std::log(start), b = a;
+  std::optional<double> e = at(start);
+  if (!e) return std::nullopt;
+  double ea = *e, eb = *e;
+  while (ea > 0.0) {  // beyond the limit: down
+    b = a;
+    eb = ea;
+    a -= std::log(1.5);
+    if (a < std::log(lo) || !(e = at(std::exp(a)))) return std::nullopt;
+    ea = *e;
+  }
+  while (eb <= 0.0) {  // within it: up
+    a = b;
+    ea = eb;
+    b += std::log(1.5);
+    if (b > std::log(hi) || !(e = at(std::exp(b)))) return std::nullopt;
+    eb = *e;
+  }
+  for (int i = 0; i < 60 && b - a > 1e-7; ++i) {
+    double m = a - ea * (b - a) / (eb - ea);
+    if (!(m > a && m < b) || i % 3 == 2) m = 0.5 * (a + b);
+    const auto em = at(std::exp(m));
+    if (!em) return std::nullopt;
+    if (*em > 0.0) {
+      b = m;
+      eb = *em;
+    } else {
+      a = m;
+      ea = *em;
+    }
+  }
+  return std::exp(0.5 * (a + b));
+}
+
 }  // namespace
+
+TLoadLines RatingLoadLines(const TRatingInput& in, const TPackingRecord& packing,
+                           const std::vector<double>& liquids) {
+  TLoadLines out;
+  const TPackingNumbers pk = RequirePackingNumbers(packing);
+  const double V0 = in.Inputs[size_t(TField::LD)] && in.Inputs[size_t(TField::VD)]
+                        ? *in.Inputs[size_t(TField::VD)]
+                        : 0.0;
+  if (!(V0 > 0.0)) return out;
+  const double lo = V0 / 1000.0, hi = V0 * 100.0;
+  const TService& service = ServiceAt(in.Options.Service);
+  const bool pressureLine = service.Kind != TServiceKind::Unspecified;
+  using E = std::optional<double>;
+  for (const double L : liquids) {
+    if (!(L > 0.0)) continue;
+    const auto put = [&](std::vector<std::pair<double, double>>& line,
+                         const std::optional<double>& V) {
+      if (V) line.emplace_back(L, *V);
+    };
+    put(out.Flood, GasWhere(in, packing, pk, L, V0, lo, hi,
+                            [](const TDesignCase& r) -> E { return *r.FloodFraction - 1.0; }));
+    put(out.MinimumGas, GasWhere(in, packing, pk, L, V0, lo, hi, [](const TDesignCase& r) -> E {
+          return *r.FloodFraction - kMinimumGasFraction;
+        }));
+    put(out.Loading, GasWhere(in, packing, pk, L, V0, lo, hi, [](const TDesignCase& r) -> E {
+          if (!r.LoadingPercent) return std::nullopt;
+          return *r.LoadingPercent / 100.0 - 1.0;
+        }));
+    if (pressureLine)
+      put(out.PressureDrop,
+          GasWhere(in, packing, pk, L, V0, lo, hi, [&](const TDesignCase& r) -> E {
+            if (*r.FloodFraction >= 1.0) return 1.0;
+            return *r.WetPressureDrop / service.PressureDropHigh - 1.0;
+          }));
+  }
+  // The liquid flow whose load is the minimum wetting load: the load goes with the liquid flow.
+  TDesignCase run;
+  if (HydraulicsAt(in, packing, pk, *in.Inputs[size_t(TField::LD)], V0, run) && run.LiquidLoad &&
+      *run.LiquidLoad > 0.0)
+    out.MinimumWettingLiquid = *in.Inputs[size_t(TField::LD)] * MinimumWettingRate(pk.NominalSize) *
+                               pk.SpecificArea / 3600.0 / *run.LiquidLoad;
+  return out;
+}
 
 const std::vector<TLoadCase>& DefaultLoadCases() {
   static const std::vector<TLoadCase> cases = {{"设计", 100.0, 100.0},
@@ -350,21 +459,27 @@ TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing) {
   return out;
 }
 
-const std::vector<TCapacityDefinition>& CapacityDefinitions() {
-  static const std::vector<TCapacityDefinition> defs = {
-      {"泛点率（恒定液气比）", "Eckert 1970"},
-      {"泛点率（恒定液量）", "Kister 1992, Sec. 8.2"},
-      {"ΔP/ΔP泛点", "泛点压降按所选算法；Kister & Gill 1991"},
-      {"Fs/Fs泛点", "Billet 1995"},
-      {"载点率", "Billet & Schultes 1999"},
+const std::vector<TRatingColumn>& RatingColumns() {
+  using R = const TCaseRating&;
+  using O = std::optional<double>;
+  static const std::vector<TRatingColumn> columns = {
+      {"泛点率(恒定液气比)", "%", 4, "Eckert 1970", [](R r) -> O { return r.FloodPercent; }},
+      {"泛点率(恒定液量)", "%", 4, "Kister 1992, Sec. 8.2",
+       [](R r) { return r.FloodPercentConstantLiquid; }},
+      {"ΔP/ΔP泛点", "%", 4, "Kister & Gill 1991", [](R r) -> O { return r.PressureDropPercent; }},
+      {"Fs/Fs泛点", "%", 4, "Billet 1995", [](R r) -> O { return 100.0 * r.Fs / r.FsFlood; }},
+      {"载点率", "%", 4, "Billet & Schultes 1999", [](R r) { return r.LoadingPercent; }},
+      {"Fs", "Pa^0.5", 4, nullptr, [](R r) -> O { return r.Fs; }},
+      {"Cs", "m/s", 4, nullptr, [](R r) -> O { return r.CapacityFactor; }},
+      {"湿塔压降", "Pa/m", 4, nullptr, [](R r) -> O { return r.PressureDrop; }},
+      {"泛点压降", "Pa/m", 4, nullptr, [](R r) -> O { return r.FloodPressureDrop; }},
+      {"持液量", "m3/m3", 3, nullptr, [](R r) -> O { return r.Holdup; }},
+      {"饱和喷淋", "%", 4, nullptr, [](R r) -> O { return r.WettingPercent; }},
+      {"HETP", "m", 3, nullptr, [](R r) { return r.HETP; }},
+      {"床层压降", "Pa", 4, nullptr, [](R r) { return r.BedPressureDrop; }},
+      {"理论板数", "", 3, nullptr, [](R r) { return r.Stages; }},
   };
-  return defs;
-}
-
-std::vector<std::optional<double>> CapacityValues(const TCaseRating& r) {
-  if (!r.Rated) return std::vector<std::optional<double>>(CapacityDefinitions().size());
-  return {r.FloodPercent, r.FloodPercentConstantLiquid, r.PressureDropPercent,
-          100.0 * r.Fs / r.FsFlood, r.LoadingPercent};
+  return columns;
 }
 
 }  // namespace velm

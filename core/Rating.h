@@ -85,12 +85,21 @@ struct TOperatingWindow {
 inline constexpr double kMinimumGasFraction = 0.40;
 inline constexpr double kMaximumOperationalFraction = 0.90;
 
+// The limits of the given column on the load diagram (liquid against gas mass flow [kg/s]), each
+// a line of (L, V) points over the liquid flows `liquids`: for each liquid flow the gas flow at
+// which the limit is reached, at that flow's own L/V. A point where the limit is not reached
+// below 100 times the design gas flow, or where the run fails, is left out.
+struct TLoadLines {
+  std::vector<std::pair<double, double>> Flood, Loading, PressureDrop, MinimumGas;
+  std::optional<double> MinimumWettingLiquid;  // the liquid flow of the minimum wetting rate
+};
 struct TRating {
   double Diameter = 0;              // [m]
   std::optional<double> BedHeight;  // [m]
   std::vector<TCaseRating> Cases;
   int Governing = -1;                      // the case closest to flooding; -1: none rated
   std::optional<TOperatingWindow> Window;  // of the first case, when it was rated
+  std::optional<TLoadLines> Lines;         // for the load diagram (RatingLoadLines)
 };
 
 // What a rating needs besides the cases: the run options (method, basis, service...) and the
@@ -112,14 +121,19 @@ std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields,
 // Rates every case. A case whose run fails or stops keeps its error and the others go on.
 TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing);
 
-// The flood fraction of each definition in one list, for tables: (label, value [%], source).
-struct TCapacityDefinition {
-  const char* Label;
-  const char* Source;
+TLoadLines RatingLoadLines(const TRatingInput& in, const TPackingRecord& packing,
+                           const std::vector<double>& liquids);
+
+// The columns of a rating table, the same in the window, the report and the batch output:
+// caption, unit, significant digits, whether it is one of the capacity definitions (then with
+// its source), and the value of a rated case (empty where the case gives none).
+struct TRatingColumn {
+  const char* Caption;
+  const char* Unit;
+  int Digits;
+  const char* Source;  // null: not a capacity definition
+  std::optional<double> (*Value)(const TCaseRating&);
 };
-const std::vector<TCapacityDefinition>& CapacityDefinitions();
-// The values of the definitions above for one rated case, in the same order; empty where the
-// case gives none.
-std::vector<std::optional<double>> CapacityValues(const TCaseRating& r);
+const std::vector<TRatingColumn>& RatingColumns();
 
 }  // namespace velm

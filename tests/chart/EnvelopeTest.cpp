@@ -9,7 +9,7 @@ using namespace velm;
 
 namespace {
 
-struct TLoadCase {
+struct TEnvelopeCase {
   const char* Name;
   double Um, f;
   int Nmin, N80, Nf;
@@ -37,7 +37,7 @@ TDesignCase SyntheticCase(int method, double FP, TChartPoint flood) {
 }  // namespace
 
 TEST(Envelope, LoadsPercentsAndLabelSides) {
-  const TLoadCase cases[] = {
+  const TEnvelopeCase cases[] = {
       // With the default 80 % the design and 80 % points coincide.
       {"default", 200, 80, 50, 100, 125, TLabelSide::Left, TLabelSide::RightAbove,
        TLabelSide::RightAbove},
@@ -55,7 +55,7 @@ TEST(Envelope, LoadsPercentsAndLabelSides) {
       {"Um 111.1 boundary", 10000.0 / 90, 80, 90, 100, 125, TLabelSide::RightBelow,
        TLabelSide::RightAbove, TLabelSide::RightAbove},
   };
-  for (const TLoadCase& c : cases) {
+  for (const TEnvelopeCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const TEnvelopeLoads e = EnvelopeLoads(1.0, 2.0, c.Um, c.f);
     EXPECT_NEAR(e.Lmin, 100.0 / c.Um, 1e-12);

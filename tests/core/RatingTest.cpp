@@ -83,12 +83,12 @@ TEST(Rating, DefinitionsRiseTogetherWithTheGasLoad) {
     ASSERT_EQ(r.Cases.size(), cases.size());
     EXPECT_EQ(r.Governing, 4);
     for (size_t i = 1; i < r.Cases.size(); ++i) {
-      const std::vector<std::optional<double>> a = CapacityValues(r.Cases[i - 1]),
-                                               b = CapacityValues(r.Cases[i]);
-      for (size_t d = 0; d < a.size(); ++d) {
-        ASSERT_EQ(a[d].has_value(), b[d].has_value()) << CapacityDefinitions()[d].Label;
-        if (a[d]) {
-          EXPECT_LT(*a[d], *b[d]) << CapacityDefinitions()[d].Label << " case " << i;
+      for (const TRatingColumn& d : RatingColumns()) {
+        if (!d.Source) continue;
+        const std::optional<double> a = d.Value(r.Cases[i - 1]), b = d.Value(r.Cases[i]);
+        ASSERT_EQ(a.has_value(), b.has_value()) << d.Caption;
+        if (a) {
+          EXPECT_LT(*a, *b) << d.Caption << " case " << i;
         }
       }
       EXPECT_LT(*r.Cases[i].FloodPercentConstantLiquid, r.Cases[i].FloodPercent + 1e-9);
