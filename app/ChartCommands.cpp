@@ -76,8 +76,11 @@ bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vm
     const QSignalBlocker block(FPageControl);
     FPageControl->setCurrentIndex(2);
   }
+  // A rated column is drawn at its own flood fraction (as DocumentEnvelope draws it).
   const double f =
-      StrToFloat(Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString());
+      FRatingResult && FCase.FloodFraction
+          ? 100.0 * *FCase.FloodFraction
+          : StrToFloat(Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString());
   const double Um = fields.Value(TField::UmD);
   L = fields.Value(TField::LD);
   V = fields.Value(TField::VD);
@@ -108,8 +111,13 @@ void TFormVELM::MReport_PerClick() {
     SetNeedsRecalc(true);
     LDExit(nullptr);
     if (NeedsRecalc()) return;  // the run did not complete; it has said why
+    if (FRatingResult && !CalcEnvelopeLoads(L, V, Lmin, Vmin, L80, V80)) return;
     const TEnvelopeLoads loads{L, V, Lmin, Vmin, L80, V80, 1.25 * L80, 1.25 * V80};
     TEnvelope env = BuildEnvelope(FCase, loads);
+    if (FRatingResult) {
+      env.RatingLines = FRatingResult->Lines;
+      env.Window = FRatingResult->Window;
+    }
     TChartNotes notes = CurrentChartNotes();
     DrawPressureDropDiagram(FPYPaintBox, env, notes);
     DrawLoadDiagram(FMyPaintBox, env);
@@ -139,11 +147,24 @@ void TFormVELM::MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers
                                    int y) {
   MouseReadout().XValue = -1;
   PlotMouseDown(button, shift, x, y);
-  if (MouseReadout().XValue >= 0)
-    FStatusBar->SetPanelText(
-        0, QStringLiteral("L=%1 V=%2")
-               .arg(QString::fromStdString(ChartNumber(MouseReadout().XValue, 4)),
-                    QString::fromStdString(ChartNumber(MouseReadout().YValue[0], 4))));
+  if (MouseReadout().XValue < 0) return;
+  const double L = MouseReadout().XValue, V = MouseReadout().YValue[0];
+  QString text = QStringLiteral("L=%1 V=%2")
+                     .arg(QString::fromStdString(ChartNumber(L, 4)),
+                          QString::fromStdString(ChartNumber(V, 4)));
+  // A rated column: these loads by every capacity definition.
+  if (FRatingResult) {
+    const std::optional<TPackingRecord> packing = SelectedPackingRecord();
+    const std::optional<TCaseRating> r =
+        packing ? RateLoad(*FRatingResult, *packing, L, V) : std::nullopt;
+    if (r && r->Rated)
+      for (const TRatingColumn& c : RatingColumns())
+        if (const std::optional<double> v = c.Source ? c.Value(*r) : std::nullopt)
+          text +=
+              QStringLiteral("  %1 %2%")
+                  .arg(QString::fromUtf8(c.Caption), QString::fromStdString(ChartNumber(*v, 3)));
+  }
+  FStatusBar->SetPanelText(0, text);
 }
 
 void TFormVELM::MyPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x,

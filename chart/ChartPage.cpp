@@ -56,8 +56,9 @@ QString PressureDropTitle(double flowParameter) {
   return QStringLiteral("△P-Cp 图(Flv=") + Q(ChartNumber(flowParameter, 4)) + ")";
 }
 
-QString DesignPointLabel(const TChartPoint& d) {
-  return QStringLiteral("设计点（") + Q(ChartNumber(d.X)) + "," + Q(ChartNumber(d.Y, 4)) + ")";
+QString DesignPointLabel(const TChartPoint& d, bool rated) {
+  return (rated ? QStringLiteral("操作点（") : QStringLiteral("设计点（")) + Q(ChartNumber(d.X)) +
+         "," + Q(ChartNumber(d.Y, 4)) + ")";
 }
 
 QString FloodPointLabel(const TChartPoint& f) {
@@ -94,8 +95,8 @@ void DrawPressureDropDiagram(TPlotTarget* box, const TEnvelope& env, const TChar
   // above the point and the 80 % label below, where each is written beside it on its own.
   // "Near" is within about one text line of the height of the capacity axis.
   const bool stacked = std::abs(env.Load80.Y - env.Design.Y) < 0.06 * ax.CapacityEnd;
-  PlotText(kChartCurves, DesignPointLabel(env.Design), 1, env.Design.X + 50, env.Design.Y,
-           stacked ? -1 : 0);
+  PlotText(kChartCurves, DesignPointLabel(env.Design, env.Rated), 1, env.Design.X + 50,
+           env.Design.Y, stacked ? -1 : 0);
   // Flooding point, joined to the last curve point by a dashed segment when it lies beyond it.
   if (env.FloodExtension) {
     SetLineStyle(4);
@@ -123,39 +124,42 @@ const QColor kPressureLine(120, 0, 160);
 const QColor kMinimumLine(0, 120, 0);
 const QColor kWindowColour(0, 0, 160);
 
-// A limit line of the rated column, cut where it leaves the axes, labelled at its last point.
+// A limit line of the rated column, cut where it leaves the axes, with its name: atStart where
+// it enters the diagram (right of it, below), otherwise where it leaves it (left of it, above).
 void LimitLine(const std::vector<std::pair<double, double>>& line, const QColor& colour, int style,
-               const QString& label, const TLoadAxes& ax, int vertical) {
+               const QString& label, const TLoadAxes& ax, bool atStart) {
   SetPenColor(colour);
   SetLineStyle(style);
   bool down = false;
-  std::optional<std::pair<double, double>> last;
+  std::optional<std::pair<double, double>> first, last;
   for (const auto& [L, V] : line) {
     const bool inside = L <= ax.LEnd && V <= ax.VEnd;
     if (inside && down) PlotLineTo(L, V);
     if (inside && !down) PlotMoveTo(L, V);
     down = inside;
+    if (inside && !first) first = {L, V};
     if (inside) last = {L, V};
   }
   SetLineStyle(0);
-  if (last) PlotText(colour, label, -1, last->first, last->second, vertical);
+  if (atStart && first) PlotText(colour, label, 1, first->first, first->second, 1);
+  if (!atStart && last) PlotText(colour, label, -1, last->first, last->second, -1);
 }
 
 void DrawRatingLimits(const TEnvelope& env) {
   const TLoadLines& lines = *env.RatingLines;
   const TLoadAxes& ax = env.LoadAxes;
   SetPenWidth(2);
-  LimitLine(lines.Flood, kFloodLine, 0, QStringLiteral("泛点线"), ax, -1);
-  LimitLine(lines.Loading, kLoadingLine, 5, QStringLiteral("载点线"), ax, -1);
-  LimitLine(lines.PressureDrop, kPressureLine, 5, QStringLiteral("最大压降线"), ax, 1);
-  LimitLine(lines.MinimumGas, kMinimumLine, 5, QStringLiteral("最小气相负荷(40%泛点)"), ax, 1);
+  LimitLine(lines.Flood, kFloodLine, 0, QStringLiteral("泛点线"), ax, true);
+  LimitLine(lines.Loading, kLoadingLine, 5, QStringLiteral("载点线"), ax, true);
+  LimitLine(lines.PressureDrop, kPressureLine, 5, QStringLiteral("最大压降线"), ax, false);
+  LimitLine(lines.MinimumGas, kMinimumLine, 5, QStringLiteral("最小气相负荷(40%泛点)"), ax, false);
   if (const auto& Lw = lines.MinimumWettingLiquid; Lw && *Lw <= ax.LEnd) {
     SetPenColor(kMinimumLine);
     SetLineStyle(5);
     PlotMoveTo(*Lw, 0);
     PlotLineTo(*Lw, ax.VEnd);
     SetLineStyle(0);
-    PlotText(kMinimumLine, QStringLiteral("最小喷淋"), 1, *Lw, 0.97 * ax.VEnd, 1);
+    PlotText(kMinimumLine, QStringLiteral("最小喷淋"), 1, *Lw, 0.8 * ax.VEnd, 0);
   }
   // The window on the operating line: its ends and the turndown.
   if (const auto& w = env.Window) {
@@ -167,16 +171,17 @@ void DrawRatingLimits(const TEnvelope& env) {
       PlotMoveTo(lo * e.L, lo * e.V);
       PlotLineTo(hi * e.L, hi * e.V);
     }
-    for (const auto& [s, text] : {std::pair{w->Maximum, QStringLiteral("最大负荷 %1%")},
-                                  std::pair{w->Minimum, QStringLiteral("最小负荷 %1%")}}) {
-      if (s * e.L > ax.LEnd || s * e.V > ax.VEnd) continue;
-      PointMarker(kDiagonalCross, 8, kColourFill, s * e.L, s * e.V);
-      PlotText(kWindowColour, text.arg(Q(ChartNumber(100.0 * s))), 1, s * e.L, s * e.V, -1);
-    }
+    for (const double s : {w->Maximum, w->Minimum})
+      if (s * e.L <= ax.LEnd && s * e.V <= ax.VEnd)
+        PointMarker(kDiagonalCross, 8, kColourFill, s * e.L, s * e.V);
+    const QString range =
+        QStringLiteral("（%1%–%2%）")
+            .arg(Q(ChartNumber(100.0 * w->Minimum)), Q(ChartNumber(100.0 * w->Maximum)));
     PlotText(kWindowColour,
-             w->Turndown > 0.0 ? QStringLiteral("操作弹性 %1:1").arg(Q(ChartNumber(w->Turndown)))
-                               : QStringLiteral("没有可行的操作区间"),
-             1, 0.03 * ax.LEnd, 0.97 * ax.VEnd, 1);
+             w->Turndown > 0.0
+                 ? QStringLiteral("操作弹性 %1:1").arg(Q(ChartNumber(w->Turndown))) + range
+                 : QStringLiteral("没有可行的操作区间") + range,
+             -1, 0.97 * ax.LEnd, 0.03 * ax.VEnd, -1);
     SetPenWidth(2);
   }
 }

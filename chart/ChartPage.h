@@ -43,7 +43,7 @@ inline const QPoint kLoadBoxAt(516, 8);
 inline const QSize kChartPageSize(516 + 460 + 11, 8 + 360 + 8);
 
 // The label texts of the pressure-drop diagram.
-QString DesignPointLabel(const TChartPoint& design);
+QString DesignPointLabel(const TChartPoint& design, bool rated = false);
 QString FloodPointLabel(const TChartPoint& flood);
 QString PressureDropTitle(double flowParameter);
 

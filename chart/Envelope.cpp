@@ -89,7 +89,9 @@ TEnvelope BuildEnvelope(const TDesignCase& dc, const TEnvelopeLoads& loads) {
   auto point = [](const TOperatingPoint& p) {
     return TChartPoint{checked::Finite(p.PressureDrop, "△P"), checked::Finite(p.Capacity, "Cp")};
   };
-  env.Design = point(dc.DesignPoint);
+  // A rated column's own operating point stands for the design point.
+  env.Rated = dc.GivenDiameter && dc.ColumnPoint.Placed;
+  env.Design = point(env.Rated ? dc.ColumnPoint : dc.DesignPoint);
   env.Flood = point(dc.FloodPoint);
   env.Load80 = point(dc.Load80Point);
   env.FloodExtension = env.Flood.X >= dp[a] && env.Flood.Y >= cp[a];

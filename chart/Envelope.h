@@ -86,6 +86,7 @@ struct TEnvelope {
   std::vector<TChartPoint> CurveSamples;  // 51 samples from point 0 to point a
   bool FloodExtension = false;            // dashed segment from point a to the flooding point
   TChartPoint Design, Flood, Load80;      // operating points (dP [Pa/m], Cp)
+  bool Rated = false;                     // Design is a rated column's operating point
   TPressureDropAxes PressureDropAxes;
   TEnvelopeLoads Loads;
   TLoadPercents Percents;

@@ -375,6 +375,16 @@ TLoadLines RatingLoadLines(const TRatingInput& in, const TPackingRecord& packing
   return out;
 }
 
+std::optional<TCaseRating> RateLoad(const TRating& rating, const TPackingRecord& packing, double L,
+                                    double V) {
+  if (!rating.Input) return std::nullopt;
+  const TRatingInput& in = *rating.Input;
+  const auto L0 = in.Inputs[size_t(TField::LD)], V0 = in.Inputs[size_t(TField::VD)];
+  if (!L0 || !V0 || !(*L0 > 0.0) || !(*V0 > 0.0) || !(L > 0.0) || !(V > 0.0)) return std::nullopt;
+  return RateCase(in, packing, RequirePackingNumbers(packing),
+                  {"", 100.0 * L / *L0, 100.0 * V / *V0});
+}
+
 const std::vector<TLoadCase>& DefaultLoadCases() {
   static const std::vector<TLoadCase> cases = {{"设计", 100.0, 100.0},
                                                {"最大", 110.0, 110.0},
@@ -449,6 +459,7 @@ TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing) {
       out.Governing = static_cast<int>(out.Cases.size()) - 1;
     }
   }
+  out.Input = std::make_shared<const TRatingInput>(in);
   if (!out.Cases.empty() && out.Cases.front().Rated) {
     try {
       out.Window = WindowOf(in, packing, pk, out.Cases.front());

@@ -14,6 +14,7 @@
 // At constant L/V the Fs and Cs ratios equal the flood fraction; their absolute values are what
 // vendors' capacity tables are read in.
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -100,6 +101,8 @@ struct TRating {
   int Governing = -1;                      // the case closest to flooding; -1: none rated
   std::optional<TOperatingWindow> Window;  // of the first case, when it was rated
   std::optional<TLoadLines> Lines;         // for the load diagram (RatingLoadLines)
+  // What was rated, for rating further loads of the same column (the load diagram's pointer).
+  std::shared_ptr<const struct TRatingInput> Input;
 };
 
 // What a rating needs besides the cases: the run options (method, basis, service...) and the
@@ -120,6 +123,11 @@ std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields,
 
 // Rates every case. A case whose run fails or stops keeps its error and the others go on.
 TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing);
+
+// One more load of a rated column: liquid and gas mass flows L and V [kg/s], at the case the
+// rating holds (an empty result when it holds none).
+std::optional<TCaseRating> RateLoad(const TRating& rating, const TPackingRecord& packing, double L,
+                                    double V);
 
 TLoadLines RatingLoadLines(const TRatingInput& in, const TPackingRecord& packing,
                            const std::vector<double>& liquids);

@@ -46,6 +46,10 @@ struct TExample {
   const char* Packing;  // key in the packing table
   int Method;
   int Acceleration;
+  // A rating of a given column: the service, the column's diameter [mm] and bed height [m].
+  int Service = 0;
+  const char* RatedDiameter = nullptr;
+  const char* BedHeight = nullptr;
 };
 
 // Physical properties: water and air at 20 °C, 101.3 kPa (Perry's Chemical Engineers'
@@ -75,6 +79,31 @@ const std::vector<TExample>& Examples() {
        "28",
        0,
        1},
+      {"air-water-absorber-rating.vlm",
+       TLayout::Plain,
+       {"合成氨尾气处理", "氨吸收塔", "T-101", "改造核算", "", "", "", ""},
+       "已有吸收塔 DN1100、填料层 6 m "
+       "的核算：设计、最大、最小和两个改造负荷工况。\n空气中的氨用清水吸收，20 °C，101.3 kPa，m = "
+       "0.93。",
+       {{"LD", "kg/h", "18000"},
+        {"DlD", "kg/m3", "998.2"},
+        {"MlD", "cp", "1.002"},
+        {"SLD", "dyn/cm", "72.8"},
+        {"DlfD", "m2/s", "1.76e-9"},
+        {"VD", "kg/h", "4500"},
+        {"DvD", "kg/m3", "1.205"},
+        {"MvD", "cp", "0.0181"},
+        {"DvfD", "cm2/s", "0.22"},
+        {"meD", "无量纲", "0.93"}},
+       {{"dU", "mm", ""}, {"UlsU", "m3/m2.h", ""}},
+       "1.0",
+       "70",
+       "28",
+       0,
+       1,
+       3,
+       "1100",
+       "6"},
       {"benzene-toluene-distillation.vlm",
        TLayout::Compressed,
        {"苯-甲苯分离", "苯塔精馏段", "T-201", "详细设计", "回流比 3", "", "", ""},
@@ -228,6 +257,12 @@ int main(int argc, char** argv) {
     }
     for (const TInput& in : ex.ResultUnits)
       SelectUnit(w.Control<TComboBoxU>(QString::fromLatin1(in.Field)), QString::fromUtf8(in.Unit));
+    if (ex.RatedDiameter) {
+      w.Control<QComboBox>("ServiceD")->setCurrentIndex(ex.Service);
+      w.Control<QComboBox>("CalcTypeD")->setCurrentIndex(1);
+      w.Control<QLineEdit>("RatedDiameterD")->setText(QString::fromLatin1(ex.RatedDiameter));
+      w.Control<QLineEdit>("BedHeightD")->setText(QString::fromLatin1(ex.BedHeight));
+    }
     SetNeedsRecalc(true);
     w.LDExit();
     if (NeedsRecalc()) {

@@ -17,6 +17,7 @@
 #include "app/MyStatusBar.h"
 #include "base/Decimal.h"
 #include "cli/CaseJson.h"
+#include "cli/RatingJson.h"
 #include "core/Calculate.h"
 #include "core/DesignDocument.h"
 #include "core/PlainFields.h"
@@ -535,6 +536,7 @@ class TCalculationTest : public QObject {
       return t.toLatin1();
     };
     QTemporaryDir dir;
+    const QByteArray kRating = "CalcTypeD\r\nOrd\r\nItemIndex\r\n1\r\n-\r\n";
     const std::pair<const char*, QByteArray> cases[] = {
         {"air-water-absorber.vlm", {}},
         {"benzene-toluene-distillation.vlm", {}},
@@ -545,6 +547,12 @@ class TCalculationTest : public QObject {
          with("(?<=\r\nPTD\r\nOrd\r\nItemIndex\r\n)\\d+", QString::number(estimated),
               with("(?<=\r\nMethodD\r\nOrd\r\nItemIndex\r\n)0", "1"))},
         {"vacuum-service.vlm", plain + "ServiceD\r\nOrd\r\nItemIndex\r\n2\r\n-\r\n"},
+        {"rating.vlm", plain + "ServiceD\r\nOrd\r\nItemIndex\r\n3\r\n-\r\n" + kRating +
+                           "RatedDiameterD\r\nString\r\nText\r\n1100\r\n-\r\n"
+                           "BedHeightD\r\nString\r\nText\r\n6\r\n-\r\n"
+                           "LoadCasesD\r\nString\r\nText\r\nA,100,100;B,80,140\r\n-\r\n"},
+        {"rating-bad-diameter.vlm",
+         plain + kRating + "RatedDiameterD\r\nString\r\nText\r\n1,1\r\n-\r\n"},
         {"header-only.vlm",
          "CFR File Format(Compatible Form Record File),by Orvik Talvsen.\r\n-\r\n-\r\n"},
     };
@@ -585,7 +593,10 @@ class TCalculationTest : public QObject {
       QCOMPARE(events.Messages, windowMessages);
       // Each broken project reaches the path it was made for.
       const std::pair<const char*, const char*> expected[] = {
-          {"kister", "Kister"}, {"bad-density", "液相密度是错误数据"}, {"no-gas", "发现错误"}};
+          {"kister", "Kister"},
+          {"bad-density", "液相密度是错误数据"},
+          {"no-gas", "发现错误"},
+          {"rating-bad", "核算塔径 (mm)是错误数据"}};
       for (const auto& [prefix, text] : expected)
         if (where.startsWith(prefix))
           QVERIFY2(windowMessages.join('\n').contains(QString::fromUtf8(text)), name);
@@ -622,6 +633,11 @@ class TCalculationTest : public QObject {
                      doc.Findings[i].Text == FWindow->Findings()[i].Text,
                  qPrintable(where + ' ' + QString::fromStdString(doc.Findings[i].Code)));
       QVERIFY2(BuildRecordText(objects.Root()) == BuildRecordText(FWindow.get()), name);
+      // A rating: the same cases rated the same way.
+      QCOMPARE(doc.Rating.has_value(), FWindow->Rating().has_value());
+      if (doc.Rating)
+        QVERIFY2(RatingJson(*doc.Rating) == RatingJson(*FWindow->Rating()), name);
+      QVERIFY2(doc.Rating.has_value() == (where == "rating.vlm"), name);
       cleanup();
     }
   }

@@ -60,6 +60,7 @@ class TChartPageTest : public QObject {
     QTest::newRow("air-water") << Example("air-water-absorber.vlm");
     QTest::newRow("benzene-toluene") << Example("benzene-toluene-distillation.vlm");
     QTest::newRow("vacuum") << Example("vacuum-ethylbenzene-styrene.vlm");
+    QTest::newRow("rating") << Example("air-water-absorber-rating.vlm");
   }
   void EachExampleDrawsBothDiagramsAndReadsLoads() {
     QFETCH(QString, file);
@@ -100,6 +101,9 @@ class TChartPageTest : public QObject {
     QTest::mousePress(box, Qt::LeftButton, {}, QPoint(230, 169));
     const QString first = Readout(*w);
     QVERIFY2(first.startsWith("L=") && first.contains(" V="), qPrintable(first));
+    // A rated column's limits are drawn, and the pointer reads its loads by every definition.
+    QCOMPARE(env.RatingLines.has_value(), QByteArray(QTest::currentDataTag()) == "rating");
+    QCOMPARE(first.contains(QStringLiteral("泛点率(恒定液量)")), env.RatingLines.has_value());
     // The pointer at the middle of the frame reads half the axes' ends.
     const TPlotCanvas::TGraph* g = ModuleCanvas().Graph(1);
     QVERIFY(g);
