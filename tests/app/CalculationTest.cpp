@@ -635,8 +635,7 @@ class TCalculationTest : public QObject {
       QVERIFY2(BuildRecordText(objects.Root()) == BuildRecordText(FWindow.get()), name);
       // A rating: the same cases rated the same way.
       QCOMPARE(doc.Rating.has_value(), FWindow->Rating().has_value());
-      if (doc.Rating)
-        QVERIFY2(RatingJson(*doc.Rating) == RatingJson(*FWindow->Rating()), name);
+      if (doc.Rating) QVERIFY2(RatingJson(*doc.Rating) == RatingJson(*FWindow->Rating()), name);
       QVERIFY2(doc.Rating.has_value() == (where == "rating.vlm"), name);
       cleanup();
     }
