@@ -42,6 +42,9 @@ struct TCurveScratch {
   std::optional<TFloodingState> State;
   std::optional<double> LoadingVelocity;
   TCalcTrace* Trace = nullptr;  // where the placements are recorded; null: not traced
+  // Only the flooding velocity is wanted: a step may leave the points it would place unplaced
+  // (a rating solving for a flooding condition calls Step many times).
+  bool FloodOnly = false;
 };
 
 class TMassTransferMethod;

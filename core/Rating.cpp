@@ -41,6 +41,34 @@ class TQuietLog : public TMessageLog {
   void Add(const TLogLine&) override {}
 };
 
+// The root of f between a and b, where f(a) and f(b) have opposite signs, by the Illinois variant
+// of regula falsi (Dowell & Jarratt, BIT 11, 1971, 168-174): ends when a step moves the estimate
+// by less than tol times its size. f may throw; the caller decides what that means.
+template <class F>
+double Illinois(F&& f, double a, double b, double fa, double fb, double tol) {
+  double c = a, previous = b;
+  int side = 0;
+  for (int i = 0; i < 200; ++i) {
+    c = (fa * b - fb * a) / (fa - fb);
+    if (!(std::fabs(c - previous) > tol * std::fabs(c))) break;
+    previous = c;
+    const double fc = f(c);
+    if (fc == 0.0) break;
+    if ((fc > 0.0) == (fb > 0.0)) {
+      b = c;
+      fb = fc;
+      if (side == -1) fa /= 2.0;
+      side = -1;
+    } else {
+      a = c;
+      fa = fc;
+      if (side == 1) fb /= 2.0;
+      side = 1;
+    }
+  }
+  return c;
+}
+
 TDesignCase FreshCase(const TDesignCase& options, double diameter) {
   TDesignCase dc;
   dc.FloodMethod = options.FloodMethod;
@@ -111,6 +139,7 @@ std::optional<double> FloodAtConstantLiquid(const TFloodingMethod& method, const
   TDesignCase scratchCase;
   scratchCase.Curves.resize(2);
   TCurveScratch scratch;
+  scratch.FloodOnly = true;
   TQuietLog log;
   const double ratio = std::sqrt(run.GasDensity / run.LiquidDensity);
   // g(V') = flooding gas flow at the flow parameter of V' minus V'; g > 0 below flooding.
@@ -124,23 +153,14 @@ std::optional<double> FloodAtConstantLiquid(const TFloodingMethod& method, const
   for (int i = 0; glo <= 0.0 && i < 60; ++i) glo = g(lo /= 1.25);
   for (int i = 0; ghi > 0.0 && i < 60; ++i) ghi = g(hi *= 1.25);
   if (glo <= 0.0 || ghi > 0.0 || hi > 100.0 * run.GasFlow / *run.FloodFraction) return std::nullopt;
-  for (int i = 0; i < 100 && hi - lo > 1e-12 * hi; ++i) {
-    double mid = lo - glo * (hi - lo) / (ghi - glo);
-    if (!(mid > lo && mid < hi) || i % 3 == 2) mid = 0.5 * (lo + hi);
-    const double gm = g(mid);
-    if (gm > 0.0) {
-      lo = mid;
-      glo = gm;
-    } else {
-      hi = mid;
-      ghi = gm;
-    }
-  }
-  return Finite(0.5 * (lo + hi) / (run.GasDensity * area), "恒定液量泛点气速");
+  const double Vflood = lo == hi ? lo : Illinois(g, lo, hi, glo, ghi, 1e-11);
+  return Finite(Vflood / (run.GasDensity * area), "恒定液量泛点气速");
 }
 
+// keep: receives the curves of the case's run, for the operating window.
 TCaseRating RateCase(const TRatingInput& in, const TPackingRecord& packing,
-                     const TPackingNumbers& pk, const TLoadCase& lc) {
+                     const TPackingNumbers& pk, const TLoadCase& lc,
+                     std::unique_ptr<TReplay>* keep = nullptr) {
   TCaseRating r;
   r.Case = lc;
   TValueFields fields;
@@ -176,8 +196,8 @@ TCaseRating RateCase(const TRatingInput& in, const TPackingRecord& packing,
     r.PressureDrop = *run.WetPressureDrop;
     // The flooding pressure drop where the method places the flooding point on its own curves
     // (for the Kister-type method the chart at Kister & Gill's flooding capacity).
-    TReplay replay(run, pk);
-    r.FloodPressureDrop = replay.PressureDropAt(1.0);
+    auto replay = std::make_unique<TReplay>(run, pk);
+    r.FloodPressureDrop = replay->PressureDropAt(1.0);
     r.PressureDropPercent = 100.0 * Div(r.PressureDrop, r.FloodPressureDrop, "ΔP/ΔP泛点");
     const double rhoV = run.GasDensity, rhoL = run.LiquidDensity;
     r.Fs = r.GasLoad * std::sqrt(rhoV);
@@ -197,6 +217,7 @@ TCaseRating RateCase(const TRatingInput& in, const TPackingRecord& packing,
       r.FloodPercentConstantLiquid = 100.0 * Div(r.GasLoad, *ufl, "Uvs/Uf,L");
     r.Findings = CheckValidity(run, &packing);
     r.Rated = true;
+    if (keep) *keep = std::move(replay);
   } catch (const TSilentAbort&) {
     r.Error = fields.Messages.empty() ? std::string("计算中止") : fields.Messages.front();
   } catch (const std::exception& e) {
@@ -206,8 +227,8 @@ TCaseRating RateCase(const TRatingInput& in, const TPackingRecord& packing,
 }
 
 // The window along the first case's operating line.
-TOperatingWindow WindowOf(const TRatingInput& in, const TPackingRecord& packing,
-                          const TPackingNumbers& pk, const TCaseRating& design) {
+TOperatingWindow WindowOf(const TRatingInput& in, const TPackingNumbers& pk,
+                          const TCaseRating& design, TReplay& replay) {
   TOperatingWindow w;
   const double F = design.FloodPercent / 100.0;
   w.Flood = 1.0 / F;
@@ -219,24 +240,12 @@ TOperatingWindow WindowOf(const TRatingInput& in, const TPackingRecord& packing,
 
   // The pressure drop along the line, on the curves of the design case's run (the flooding
   // velocity does not change along it).
-  TValueFields fields;
-  fields.V = in.Inputs;
-  for (auto [f, p] : {std::pair{TField::LD, design.Case.LiquidPercent},
-                      std::pair{TField::VD, design.Case.GasPercent}})
-    if (fields.V[size_t(f)]) fields.V[size_t(f)] = *fields.V[size_t(f)] * p / 100.0;
-  TDesignCase run = FreshCase(in.Options, in.Diameter);
-  TQuietLog log;
-  Calculate(run, &packing, log, fields);
-  TReplay replay(run, pk);
   const auto dpAt = [&](double s) { return replay.PressureDropAt(std::min(s * F, 1.0)); };
   const TService& service = ServiceAt(in.Options.Service);
   if (service.Kind != TServiceKind::Unspecified && dpAt(w.Flood) > service.PressureDropHigh) {
-    double lo = 0.0, hi = w.Flood;
-    for (int i = 0; i < 60; ++i) {
-      const double mid = 0.5 * (lo + hi);
-      (dpAt(mid) > service.PressureDropHigh ? hi : lo) = mid;
-    }
-    w.PressureDrop = lo;
+    const auto excess = [&](double s) { return dpAt(s) - service.PressureDropHigh; };
+    const double low = 0.05 * w.Flood, e = excess(low);
+    w.PressureDrop = e >= 0.0 ? low : Illinois(excess, low, w.Flood, e, excess(w.Flood), 1e-10);
   }
 
   w.Maximum = w.MaximumOperational;
@@ -285,8 +294,8 @@ bool HydraulicsAt(const TRatingInput& in, const TPackingRecord& packing, const T
 }
 
 // The gas flow [kg/s] at which excess(run) changes sign from negative to positive (excess grows
-// with the gas flow): bracketed by steps of 1.5 from `start`, within [lo, hi], then bisection with
-// secant steps on ln V.
+// with the gas flow): bracketed by steps of 1.5 from `start`, within [lo, hi], then solved on
+// ln V.
 std::optional<double> GasWhere(
     const TRatingInput& in, const TPackingRecord& packing, const TPackingNumbers& pk, double L,
     double start, double lo, double hi,
@@ -314,20 +323,16 @@ std::optional<double> GasWhere(
     if (b > std::log(hi) || !(e = at(std::exp(b)))) return std::nullopt;
     eb = *e;
   }
-  for (int i = 0; i < 60 && b - a > 1e-7; ++i) {
-    double m = a - ea * (b - a) / (eb - ea);
-    if (!(m > a && m < b) || i % 3 == 2) m = 0.5 * (a + b);
-    const auto em = at(std::exp(m));
-    if (!em) return std::nullopt;
-    if (*em > 0.0) {
-      b = m;
-      eb = *em;
-    } else {
-      a = m;
-      ea = *em;
-    }
-  }
-  return std::exp(0.5 * (a + b));
+  bool failed = false;
+  const double root = Illinois(
+      [&](double lnV) {
+        const std::optional<double> em = at(std::exp(lnV));
+        failed = failed || !em;
+        return em.value_or(0.0);
+      },
+      a, b, ea, eb, 1e-9);
+  if (failed) return std::nullopt;
+  return std::exp(root);
 }
 
 }  // namespace
@@ -451,8 +456,9 @@ TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing) {
   out.BedHeight = in.BedHeight;
   const TPackingNumbers pk = RequirePackingNumbers(packing);
   double worst = -1.0;
+  std::unique_ptr<TReplay> first;
   for (const TLoadCase& lc : in.Cases) {
-    out.Cases.push_back(RateCase(in, packing, pk, lc));
+    out.Cases.push_back(RateCase(in, packing, pk, lc, out.Cases.empty() ? &first : nullptr));
     const TCaseRating& r = out.Cases.back();
     if (r.Rated && r.FloodPercent > worst) {
       worst = r.FloodPercent;
@@ -460,9 +466,9 @@ TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing) {
     }
   }
   out.Input = std::make_shared<const TRatingInput>(in);
-  if (!out.Cases.empty() && out.Cases.front().Rated) {
+  if (first) {
     try {
-      out.Window = WindowOf(in, packing, pk, out.Cases.front());
+      out.Window = WindowOf(in, pk, out.Cases.front(), *first);
     } catch (const std::exception&) {
       // The window is an addition to the cases; a failure leaves it out, the cases stand.
     }

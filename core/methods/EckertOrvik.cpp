@@ -34,6 +34,7 @@ class TEckertOrvik : public TFloodingMethod {
     dc.CurveCount = kEckertCurves;  // only once the curves are there
     const double Uf = EckertFloodVelocity(Yflood, s.Kf, s.rhoL, s.rhoV, s.muL);
     TraceEckertFlood(scratch.Trace, s, Yflood, Uf);
+    if (scratch.FloodOnly) return Uf;
     dc.FloodPoint.Capacity = Finite(Div(Yflood * s.Kp, s.Kf, "Yf·Kp/Kf"), "Yf");
     const int used = CurvesUsed(s.FP);
     dc.FloodPoint.PressureDrop =

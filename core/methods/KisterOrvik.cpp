@@ -42,6 +42,7 @@ class TKisterOrvik : public TFloodingMethod {
     const double Uf = KisterFloodVelocity(CPflood, s.Kp, s.rhoL, s.rhoV, s.muL, s.Legacy);
     TraceKisterFlood(scratch.Trace, s, dc.FloodPoint.PressureDrop, scratch.Window, scratch.Coef,
                      CPflood, Uf);
+    if (scratch.FloodOnly) return Uf;
     dc.DesignPoint.Capacity = s.f * CPflood;
     dc.DesignPoint.PressureDrop =
         PlaceOnCurves(dc.Curves, kKisterCurves, dc.DesignPoint.Capacity, "△P", "Y", scratch, &log);

@@ -1,0 +1,58 @@
+// Time of rating a given column at its five default load cases, each by every capacity
+// definition (goal: five cases <= 0.1 ms), and of the load diagram's limit lines.
+//   build/bench/velm-bench --benchmark_filter=Rating
+#include <benchmark/benchmark.h>
+
+#include "core/PlainFields.h"
+#include "core/Rating.h"
+
+namespace {
+
+using namespace velm;
+
+TRatingInput AbsorberRating(int method) {
+  TPlainFields f;
+  f[TField::LD] = "2";
+  f[TField::DlD] = "998";
+  f[TField::MlD] = "0.001";
+  f[TField::SLD] = "0.072";
+  f[TField::DlfD] = "1.9e-9";
+  f[TField::VD] = "1.2";
+  f[TField::DvD] = "1.19";
+  f[TField::MvD] = "1.8e-5";
+  f[TField::DvfD] = "2.3e-5";
+  f[TField::LmdD] = "0.8";
+  TRatingInput in;
+  in.Options.FloodMethod = method;
+  in.Options.FoamingFactorText = "1.0";
+  in.Options.FloodPercentText = "70";
+  in.Options.Service = 3;
+  in.Inputs = InputValues(f);
+  in.Diameter = 1.0;
+  in.BedHeight = 6.0;
+  in.Cases = DefaultLoadCases();
+  return in;
+}
+
+const TPackingRecord kPacking{{"03", "陶瓷", "25mm", "拉西环", "190", "0.73", "1", "2.7067",
+                               "0.01539", "0", "2.7067", "0", "641", "61", "509 (1/m)",
+                               "a=190.0 eps=0.680 Ch=0.577 Cp=1.329 CL=1.361 CV=0.412 CS=2.454 "
+                               "CFl=1.899"}};
+
+void BM_RatingFiveCases(benchmark::State& state) {
+  const TRatingInput in = AbsorberRating(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(RateColumn(in, kPacking));
+}
+
+void BM_RatingLoadLines(benchmark::State& state) {
+  const TRatingInput in = AbsorberRating(0);
+  std::vector<double> liquids;
+  for (int i = 1; i <= 30; ++i) liquids.push_back(0.2 * i);
+  for (auto _ : state) benchmark::DoNotOptimize(RatingLoadLines(in, kPacking, liquids));
+}
+
+}  // namespace
+
+// 0 Eckert-Orvik, 1 Kister-Orvik, 2 Billet-Schultes.
+BENCHMARK(BM_RatingFiveCases)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RatingLoadLines)->Unit(benchmark::kMillisecond);
