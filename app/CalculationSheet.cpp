@@ -93,6 +93,7 @@ std::vector<std::string> Wrap(const std::string& text, int width) {
 class TSheetWriter {
  public:
   explicit TSheetWriter(const TVariant& sheet) : FSheet(sheet) {}
+  const TVariant& Sheet() const { return FSheet; }
 
   int Row() const { return FRow; }
   void Skip(int rows = 1) { FRow += rows; }
@@ -158,6 +159,50 @@ void WriteSteps(TSheetWriter& out, const TCalcTrace& trace) {
     if (!s->Note.empty()) out.Paragraph("说明", s->Note);
     out.Skip();
   }
+}
+
+// A rated column: each load case by every capacity definition (with its source), the governing
+// case and the operating window.
+void WriteRating(TSheetWriter& out, const TRating& rating) {
+  const auto num = [](double v, int digits) { return FormatGeneral(v, digits); };
+  out.Heading("核算：已有塔的负荷工况");
+  out.Paragraph("塔", "塔径 " + num(rating.Diameter * 1000.0, 4) + " mm" +
+                          (rating.BedHeight ? "，填料层高度 " + num(*rating.BedHeight, 4) + " m"
+                                            : std::string()));
+  for (const TCaseRating& c : rating.Cases) {
+    out.Paragraph("工况", c.Case.Name + "（液相 " + num(c.Case.LiquidPercent, 4) + " %，气相 " +
+                              num(c.Case.GasPercent, 4) + " % 的设计负荷）");
+    if (!c.Rated) {
+      out.Paragraph("", "无结果：" + c.Error);
+      continue;
+    }
+    for (const TRatingColumn& col : RatingColumns()) {
+      const std::optional<double> v = col.Value(c);
+      if (!v) continue;
+      out.Text(kText, col.Caption);
+      PutNumber(out.Sheet(), out.Row(), kNumber, *v, col.Digits);
+      out.Text(kUnit, col.Unit);
+      out.Text(kKind, col.Source ? col.Source : "");
+      out.Skip();
+    }
+    for (const TFinding& f : c.Findings)
+      out.Paragraph(std::string("【") + LevelLabel(f.Level) + "】", f.Text);
+  }
+  if (rating.Governing >= 0) {
+    const TCaseRating& g = rating.Cases[size_t(rating.Governing)];
+    out.Paragraph("控制工况",
+                  g.Case.Name + "：泛点率（恒定液气比）" + num(g.FloodPercent, 3) + " %");
+  }
+  if (const auto& w = rating.Window)
+    out.Paragraph("操作区间",
+                  "沿第一工况的操作线（液气比不变）：最大负荷 " + num(100.0 * w->Maximum, 3) +
+                      " %（" + w->MaximumBy + "），最小负荷 " + num(100.0 * w->Minimum, 3) +
+                      " %（" + w->MinimumBy + "），" +
+                      (w->Turndown > 0.0 ? "操作弹性 " + num(w->Turndown, 3) + " : 1"
+                                         : std::string("没有可行的操作区间")) +
+                      "。最大操作能力取泛点的 90 %（Kister 1992），最小气相负荷取泛点的 40 %"
+                      "（经验值），最小喷淋密度按 Morris & Jackson。");
+  out.Skip();
 }
 
 }  // namespace
@@ -231,6 +276,8 @@ void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
                                  width, height});
     out.Skip(int(std::ceil(height / 15.0)) + 1);
   }
+
+  if (doc.Rating) WriteRating(out, *doc.Rating);
 
   if (trace) {
     out.Heading("计算步骤");

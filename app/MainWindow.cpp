@@ -1155,6 +1155,7 @@ TDesignDocument TFormVELM::Document() const {
   doc.NeedsRecalc = GNeedsRecalc;
   doc.Case = FCase;
   doc.Findings = FFindings;
+  doc.Rating = FRatingResult;
   if (const auto* wetting = Control<QLabel>(QStringLiteral("UmL")))
     doc.WettingCaption = wetting->text().toStdString();
   return doc;

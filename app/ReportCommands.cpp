@@ -297,7 +297,15 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
     const TValueFieldState& um = doc[TField::UmD];
     const auto x = um.Stale ? std::nullopt : ParseNumber(um.Text);
     const auto f = ParseNumber(doc.FloodPercentText);
-    put(41, 7, x && f ? OperatingRangeText(um.K * *x + um.B, *f) : QString());
+    // A rated column: its window's ends, from its own flood fraction and limits.
+    const std::optional<TOperatingWindow> w = doc.Rating ? doc.Rating->Window : std::nullopt;
+    if (w)
+      put(41, 7,
+          QString::fromStdString(FormatField(std::nearbyint(100.0 * w->Minimum))) +
+              QStringLiteral(" - ") +
+              QString::fromStdString(FormatField(std::nearbyint(100.0 * w->Maximum))));
+    else
+      put(41, 7, x && f ? OperatingRangeText(um.K * *x + um.B, *f) : QString());
   }
   put(41, 8, QStringLiteral("%"));
 

@@ -260,6 +260,7 @@ class TReportTest : public QObject {
     QTest::addColumn<QString>("project");
     QTest::newRow("Eckert-Orvik") << kAirWater;
     QTest::newRow("Kister-Orvik") << kBenzene;
+    QTest::newRow("rating") << QStringLiteral(VELM_EXAMPLES "/air-water-absorber-rating.vlm");
   }
   void CalculationSheetWithTheChartPictures() {
     QFETCH(QString, project);
@@ -303,6 +304,15 @@ class TReportTest : public QObject {
       }
     }
     QVERIFY(cells.toVariantMap().values().contains(QStringLiteral("校核结论")));
+    // A rated column: every load case with its flood fraction, to the last bit.
+    int cases = 0;
+    const std::optional<TRating>& rating = FWindow->Rating();
+    for (int row = 1; row <= lastRow; ++row) {
+      if (cell(row, 3) != QStringLiteral("工况")) continue;
+      QVERIFY(rating && cases < int(rating->Cases.size()));
+      QCOMPARE(cell(row + 1, 5).toDouble(), rating->Cases[size_t(cases++)].FloodPercent);
+    }
+    QCOMPARE(cases, rating ? int(rating->Cases.size()) : 0);
   }
 
   // Without a project file: no proposed name, the template's sheet name and cell (3, 3); the
