@@ -35,12 +35,14 @@ struct THelpAssignment {
   int Help;
 };
 constexpr THelpAssignment kHelpAssignments[] = {
-    {"MethodD", help::kTopicFlooding},     {"ACLMethodD", help::kTopicAcceleration},
-    {"LegacyMethodsD", help::kTopicBasis}, {"BasisD", help::kTopicBasis},
-    {"PTD", help::kTopicPackings},         {"CalKf", help::kPopupCalKf},
-    {"CalKp", help::kPopupCalKp},          {"fActualD", help::kPopupFloodFraction},
-    {"MMessages", help::kTopicFindings},   {"MyDBGrid1", help::kTopicPackings},
-    {"TabSheetPer", help::kTopicChart},
+    {"MethodD", help::kTopicFlooding},      {"ACLMethodD", help::kTopicAcceleration},
+    {"LegacyMethodsD", help::kTopicBasis},  {"BasisD", help::kTopicBasis},
+    {"PTD", help::kTopicPackings},          {"CalKf", help::kPopupCalKf},
+    {"CalKp", help::kPopupCalKp},           {"fActualD", help::kPopupFloodFraction},
+    {"MMessages", help::kTopicFindings},    {"MyDBGrid1", help::kTopicPackings},
+    {"TabSheetPer", help::kTopicChart},     {"CalcTypeD", help::kTopicRating},
+    {"RatedDiameterD", help::kTopicRating}, {"BedHeightD", help::kTopicRating},
+    {"LoadCasesD", help::kTopicRating},     {"GroupBoxRating", help::kTopicRating},
 };
 
 // A contact address from the settings source (key "Contact"), trimmed; empty when not set.

@@ -18,6 +18,7 @@ inline constexpr int kTopicPackingFactors = 1340;  // wet packing factors and th
 inline constexpr int kTopicHoldupWetting = 1400;   // holdup and minimum wetting rate
 inline constexpr int kTopicMassTransfer = 1450;    // Onda's film coefficients, HTU, HETP
 inline constexpr int kTopicBasis = 1500;           // calculation basis: literature or legacy
+inline constexpr int kTopicRating = 1550;          // rating a given column, load cases
 inline constexpr int kTopicFindings = 1600;        // validity findings and what to do
 inline constexpr int kTopicPackings = 1700;        // the packing table, adding a packing
 inline constexpr int kTopicChart = 1710;           // the operating-performance chart
