@@ -310,8 +310,16 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     ReadOptions(doc, doc.Case);
     std::optional<double> bed;
     ReadRatedColumn(doc, doc.Case, bed, events);
-    const std::vector<TLoadCase> cases =
-        doc.CalcTypeIndex == 1 ? ParseLoadCases(doc.LoadCasesText) : std::vector<TLoadCase>();
+    // A load case that does not read is the table's own message, as a field's would be.
+    std::vector<TLoadCase> cases;
+    if (doc.CalcTypeIndex == 1) {
+      try {
+        cases = ParseLoadCases(doc.LoadCasesText);
+      } catch (const TInputError& e) {
+        events.FieldMessage(e.what());
+        throw TSilentAbort();
+      }
+    }
     TDocumentFields fields(doc, events);
     // Every run of a document is traced, for the report's calculation sheet.
     doc.Case.Trace = std::make_shared<TCalcTrace>();

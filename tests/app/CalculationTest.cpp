@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -639,6 +640,35 @@ class TCalculationTest : public QObject {
       QVERIFY2(doc.Rating.has_value() == (where == "rating.vlm"), name);
       cleanup();
     }
+  }
+
+  // Rating as the user types it: the type chosen, the diameter typed, a case edited in its cell.
+  // Each change rates the column again; a case that does not read names itself and rates nothing.
+  void RatingFollowsWhatIsTypedIntoItsPanel() {
+    TypeAirWaterDesign();
+    Pick(List("CalcTypeD"), 1);
+    QCOMPARE(FMessages.join('\n'), QStringLiteral("核算时请填写核算塔径 (mm)。"));
+    QVERIFY(!FWindow->Rating());
+    FMessages.clear();
+    auto* diameter = FWindow->Control<QLineEdit>("RatedDiameterD");
+    diameter->setFocus();
+    QTest::keyClicks(diameter, "1200");
+    QTest::keyClick(diameter, Qt::Key_Tab);
+    QVERIFY(FWindow->Rating());
+    QCOMPARE(Field("dD")->Value(), 1.2);
+    QCOMPARE(int(FWindow->Rating()->Cases.size()), 5);
+    auto* table = FWindow->Control<QTableWidget>("LoadCasesD");
+    const double before = FWindow->Rating()->Cases[1].FloodPercent;
+    table->item(1, 2)->setText("150");  // the gas of "最大"
+    QVERIFY(FWindow->Rating()->Cases[1].FloodPercent > before);
+    QCOMPARE(FWindow->Rating()->Governing, 1);
+    QVERIFY(FWindow->Control<QLabel>("RatingSummaryL")->text().contains(QStringLiteral("最大")));
+    table->item(2, 1)->setText("x");
+    QVERIFY2(FMessages.join('\n').contains(QStringLiteral("负荷工况 3")) && FErrors.isEmpty(),
+             qPrintable(FMessages.join('|')));
+    QVERIFY(!FWindow->Rating());
+    Pick(List("CalcTypeD"), 0);  // back to design: the rounded column
+    QVERIFY(!FWindow->Rating() && Field("dD")->Value() != 1.2);
   }
 
   void EquilibriumSlopeOfOneLeavesAlphaEmptyWithOneNote() {
