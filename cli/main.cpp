@@ -1,6 +1,7 @@
 // velm-calc: the calculation without a window, for scripting and for checking the results.
 //
-//   velm-calc [FILE]          one case from FILE (or standard input), one JSON object out
+//   velm-calc [FILE]          one case from FILE (or standard input), one JSON object out; a
+//                             document with "column" rates every stage of a whole column
 //   velm-calc --jsonl         one case per line on standard input, one result per line out
 //   velm-calc --version
 //   velm-calc --screen [--table T] [--stages N] [FILE]
@@ -18,6 +19,7 @@
 #include "base/DataFiles.h"
 #include "base/VelmVersion.h"
 #include "cli/CaseJson.h"
+#include "cli/ColumnJson.h"
 #include "cli/JsonParse.h"
 #include "cli/ScreenJson.h"
 
@@ -52,7 +54,9 @@ int RunOne(std::istream& in, const std::string& where, bool pretty) {
   }
   nlohmann::json result;
   try {
-    result = velm::RunCaseJson(input);
+    // A whole column ("column": stages and sections) or one design case.
+    result = input.is_object() && input.contains("column") ? velm::RunColumnJson(input)
+                                                           : velm::RunCaseJson(input);
   } catch (const std::exception& e) {
     std::cerr << "velm-calc: " << where << ": " << e.what() << "\n";
     return 2;

@@ -69,7 +69,7 @@ double Illinois(F&& f, double a, double b, double fa, double fb, double tol) {
   return c;
 }
 
-TDesignCase FreshCase(const TDesignCase& options, double diameter) {
+TDesignCase FreshCase(const TDesignCase& options, std::optional<double> diameter) {
   TDesignCase dc;
   dc.FloodMethod = options.FloodMethod;
   dc.AccelMethod = options.AccelMethod;
@@ -378,6 +378,31 @@ TLoadLines RatingLoadLines(const TRatingInput& in, const TPackingRecord& packing
     out.MinimumWettingLiquid = *in.Inputs[size_t(TField::LD)] * MinimumWettingRate(pk.NominalSize) *
                                pk.SpecificArea / 3600.0 / *run.LiquidLoad;
   return out;
+}
+
+TDesignCase DesignRun(const TDesignCase& options,
+                      const std::array<std::optional<double>, kFieldCount>& inputs,
+                      const TPackingRecord& packing, std::string* error) {
+  TValueFields fields;
+  fields.V = inputs;
+  TDesignCase run = FreshCase(options, std::nullopt);
+  TQuietLog log;
+  try {
+    // The hydraulic step alone: a diameter is what a design run is asked for.
+    CalculateHydraulics(run, packing, RequirePackingNumbers(packing), log, fields);
+    if (error && !run.HydraulicsDone)
+      *error = !fields.Messages.empty() ? fields.Messages.front() : run.Stopped;
+  } catch (const TSilentAbort&) {
+    if (error) *error = fields.Messages.empty() ? std::string("计算中止") : fields.Messages.front();
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
+  }
+  return run;
+}
+
+TCaseRating RateLoadCase(const TRatingInput& in, const TPackingRecord& packing,
+                         const TLoadCase& lc) {
+  return RateCase(in, packing, RequirePackingNumbers(packing), lc);
 }
 
 std::optional<TCaseRating> RateLoad(const TRating& rating, const TPackingRecord& packing, double L,

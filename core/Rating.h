@@ -124,6 +124,16 @@ std::array<std::optional<double>, kFieldCount> InputValues(TFieldAccess& fields,
 // Rates every case. A case whose run fails or stops keeps its error and the others go on.
 TRating RateColumn(const TRatingInput& in, const TPackingRecord& packing);
 
+// The hydraulic step of a design run (no given diameter) of a case over SI input values: its
+// diameters, loads and pressure drop; an error or early end is in `error`, never thrown.
+TDesignCase DesignRun(const TDesignCase& options,
+                      const std::array<std::optional<double>, kFieldCount>& inputs,
+                      const TPackingRecord& packing, std::string* error = nullptr);
+
+// One load case of the given column, without the operating window.
+TCaseRating RateLoadCase(const TRatingInput& in, const TPackingRecord& packing,
+                         const TLoadCase& lc);
+
 // One more load of a rated column: liquid and gas mass flows L and V [kg/s], at the case the
 // rating holds (an empty result when it holds none).
 std::optional<TCaseRating> RateLoad(const TRating& rating, const TPackingRecord& packing, double L,

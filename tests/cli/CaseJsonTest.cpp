@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/CaseJson.h"
+#include "cli/ColumnJson.h"
 #include "cli/ScreenJson.h"
 #include "core/Methods.h"
 #include "support/TempDir.h"
@@ -411,4 +412,40 @@ TEST(CaseJson, RatingRatesEveryCaseAtTheGivenColumn) {
   EXPECT_TRUE(r["Window"].is_object());
   c["packing"] = nullptr;
   EXPECT_TRUE(RunCaseJson(c)["Rating"].is_null());
+}
+
+// A whole column: every stage of both sections rated at its section's designed column, the
+// totals the sums of the sections; a document that cannot be a column says where.
+TEST(CaseJson, WholeColumnRatesEveryStageOfEachSection) {
+  std::ifstream f(std::string(VELM_SOURCE_DIR) + "/examples/benzene-toluene-column.json");
+  const json column = json::parse(f);
+  const json out = velm::RunColumnJson(column);
+  ASSERT_TRUE(out["error"].is_null()) << out["error"];
+  ASSERT_EQ(out["Sections"].size(), 2u);
+  double dp = 0, height = 0;
+  int stages = 0;
+  for (const json& s : out["Sections"]) {
+    EXPECT_TRUE(s["Designed"].get<bool>());
+    EXPECT_EQ(s["Governing"], s["DesignStage"]);  // the widest stage is the closest to flooding
+    dp += s["PressureDrop"].get<double>();
+    height += s["Beds"]["Height"].get<double>();
+    stages += static_cast<int>(s["Stages"].size());
+  }
+  EXPECT_EQ(stages, int(column["column"]["stages"].size()));
+  EXPECT_DOUBLE_EQ(out["PressureDrop"].get<double>(), dp);
+  EXPECT_DOUBLE_EQ(out["Height"].get<double>(), height);
+  const std::pair<const char*, json> bad[] = {
+      {"column.sections[0].Last", json{{"Last", 99}}},
+      {"column.sections[0].packing", json{{"packing", nullptr}}},
+      {"column.sections[0].Diameter", json{{"Diameter", -1}}}};
+  for (const auto& [where, patch] : bad) {
+    json c = column;
+    c["column"]["sections"][0].update(patch);
+    try {
+      velm::RunColumnJson(c);
+      ADD_FAILURE() << where << " accepted";
+    } catch (const velm::TCaseFormatError& e) {
+      EXPECT_NE(std::string(e.what()).find(where), std::string::npos) << e.what();
+    }
+  }
 }
