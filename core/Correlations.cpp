@@ -100,23 +100,33 @@ double RoundDiameter(double dp, bool legacy) {
   return D / 1000.0;
 }
 
+namespace {
+
+// The ordinate of the Eckert curve with coefficients c at u = lg FP.
+double EckertOrdinate(const double* c, double u, double FP) {
+  const double e = c[1] + c[2] * u + c[3] * std::pow(u, 2) + c[4] * std::pow(u, 3) +
+                   c[5] * std::pow(u, 4) + c[6] * std::pow(u, 5) + c[7] * std::pow(u, 6);
+  const double y = std::exp(e);
+  if (!std::isfinite(y))
+    throw TCalcError("计算错误: 流动参数 FP=" + FormatGeneral(FP, 6) +
+                     " 超出 Eckert 关联曲线的适用范围，请检查气液流量和密度");
+  return y;
+}
+
+}  // namespace
+
 double EckertCurves(double FP, mnMatrix& Curves) {
   const double u = checked::Log10(FP, "流动参数 lg(FP)");
   SizeCurves(Curves, kEckertCurves);
-  auto Y = [u, FP](const double* c) {
-    const double e = c[1] + c[2] * u + c[3] * std::pow(u, 2) + c[4] * std::pow(u, 3) +
-                     c[5] * std::pow(u, 4) + c[6] * std::pow(u, 5) + c[7] * std::pow(u, 6);
-    const double y = std::exp(e);
-    if (!std::isfinite(y))
-      throw TCalcError("计算错误: 流动参数 FP=" + FormatGeneral(FP, 6) +
-                       " 超出 Eckert 关联曲线的适用范围，请检查气液流量和密度");
-    return y;
-  };
   for (int i = 0; i < kEckertCurves; ++i) {
     Curves[0][i] = kEckert[i][0];
-    Curves[1][i] = Y(kEckert[i]);
+    Curves[1][i] = EckertOrdinate(kEckert[i], u, FP);
   }
-  return Y(kEckert[kEckertRows - 1]);
+  return EckertOrdinate(kEckert[kEckertRows - 1], u, FP);
+}
+
+double EckertFloodOrdinate(double FP) {
+  return EckertOrdinate(kEckert[kEckertRows - 1], checked::Log10(FP, "流动参数 lg(FP)"), FP);
 }
 
 std::span<const double> EckertFloodLine() { return {kEckert[kEckertRows - 1] + 1, 7}; }

@@ -36,6 +36,8 @@ double RoundHalfEven(double z);
 // as twelve fitted curves Y_i = exp(poly6(log10 FP)). Fills Curves (row 0 pressure drops [Pa/m],
 // row 1 capacities Y) for rows 0..10 and returns the flooding line's Y at FP.
 double EckertCurves(double FP, mnMatrix& Curves);
+// The flooding line's ordinate alone, the same number EckertCurves returns.
+double EckertFloodOrdinate(double FP);
 
 // The coefficients c0..c6 of EckertCurves' flooding line, ln Y = sum cj u^j with u = log10 FP.
 std::span<const double> EckertFloodLine();

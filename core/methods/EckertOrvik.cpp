@@ -30,11 +30,13 @@ class TEckertOrvik : public TFloodingMethod {
   double Step(const TFloodingState& s, TDesignCase& dc, TCurveScratch& scratch,
               TMessageLog& log) const override {
     using namespace checked;
+    // Only the flooding velocity: the flooding line alone, no curve set.
+    if (scratch.FloodOnly)
+      return EckertFloodVelocity(EckertFloodOrdinate(s.FP), s.Kf, s.rhoL, s.rhoV, s.muL);
     const double Yflood = EckertCurves(s.FP, dc.Curves);
     dc.CurveCount = kEckertCurves;  // only once the curves are there
     const double Uf = EckertFloodVelocity(Yflood, s.Kf, s.rhoL, s.rhoV, s.muL);
     TraceEckertFlood(scratch.Trace, s, Yflood, Uf);
-    if (scratch.FloodOnly) return Uf;
     dc.FloodPoint.Capacity = Finite(Div(Yflood * s.Kp, s.Kf, "Yf·Kp/Kf"), "Yf");
     const int used = CurvesUsed(s.FP);
     dc.FloodPoint.PressureDrop =
