@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTextStream>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <span>
 
@@ -18,6 +19,10 @@
 #include "base/NumberFormat.h"
 #include "base/SafeFiles.h"
 #include "chart/ChartPage.h"
+#include "chart/Profile.h"
+#include "cli/CaseJson.h"
+#include "cli/ColumnJson.h"
+#include "cli/JsonParse.h"
 #include "cli/RatingJson.h"
 #include "core/DesignDocument.h"
 #include "core/PlainFields.h"
@@ -107,7 +112,11 @@ void Usage(QTextStream& err) {
          "  instead; --report also writes the calculation report workbook OUT.xlsx from\n"
          "  the template beside the program; --pdf writes the same report as a one-page PDF;\n"
          "  --chart writes the operating-performance chart (SVG for a .svg name, PNG\n"
-         "  otherwise).\n";
+         "  otherwise).\n"
+         "       velm --batch --profile COLUMN.json [--json] [--chart OUT.png|OUT.svg]\n"
+         "  Rates every stage of the whole column COLUMN.json (velm-calc's column document)\n"
+         "  and prints a line per stage, per section and for the column (--json: velm-calc's\n"
+         "  output); --chart writes the stage profile.\n";
 }
 
 // A rating as lines: "rating-case NAME caption=value unit ...", the governing case and the window.
@@ -154,6 +163,71 @@ bool BatchWritesFiles(int argc, char** argv) {
   return false;
 }
 
+// A whole column from velm-calc's column document: its stages rated, lines or JSON out, and the
+// profile chart. Exit codes as the project batch: 2 a file that is not a column, 3 a stage or
+// section without a result, 4 a chart that could not be written.
+int RunProfile(const QString& file, bool json, const QString& chart, QTextStream& out,
+               QTextStream& err) {
+  TColumnInput in;
+  try {
+    std::ifstream f(QFile::encodeName(file).toStdString(), std::ios::binary);
+    if (!f) throw TCaseFormatError("cannot read the file");
+    in = ParseColumnJson(ParseJsonDocument(f));
+  } catch (const std::exception& e) {
+    err << "velm: " << file << ": " << QString::fromStdString(e.what()) << '\n';
+    return 2;
+  }
+  const TColumnResult r = RateWholeColumn(in);
+  const nlohmann::json result = ColumnResultJson(r);
+  const auto num = [](double v, int digits) {
+    return QString::fromStdString(FormatGeneral(v, digits));
+  };
+  if (json) {
+    out << QString::fromStdString(result.dump(2));
+    out << '\n';
+  } else {
+    for (const TSectionResult& s : r.Sections) {
+      const QString section = QString::fromStdString(s.Name).replace(' ', '_');
+      for (const TStageResult& st : s.Stages) {
+        out << "stage " << section << ' '
+            << QString::fromStdString(st.Rating.Case.Name).replace(' ', '_');
+        if (!st.Rating.Rated) {
+          out << " error=" << QString::fromStdString(st.Rating.Error) << '\n';
+          continue;
+        }
+        out << " flood=" << num(st.Rating.FloodPercent, 4)
+            << "% dp=" << num(st.Rating.PressureDrop, 4) << "Pa/m";
+        if (st.Rating.HETP) out << " hetp=" << num(*st.Rating.HETP, 4) << 'm';
+        out << '\n';
+      }
+      out << "section " << section << " diameter=" << num(1000.0 * s.Diameter, 4) << "mm"
+          << (s.Designed ? " designed" : " rated");
+      if (s.Governing >= 0)
+        out << " governing="
+            << QString::fromStdString(s.Stages[size_t(s.Governing)].Rating.Case.Name);
+      if (s.Beds)
+        out << " packed=" << num(s.Beds->PackedHeight, 4) << "m beds=" << s.Beds->Beds
+            << " bed=" << num(s.Beds->BedHeight, 4) << "m ("
+            << QString::fromStdString(s.Beds->LimitBy) << ") height=" << num(s.Beds->Height, 4)
+            << 'm';
+      if (!s.Error.empty()) out << " error=" << QString::fromStdString(s.Error);
+      out << '\n';
+    }
+    out << "column dp=" << num(r.PressureDrop, 4) << "Pa packed=" << num(r.PackedHeight, 4)
+        << "m height=" << num(r.Height, 4) << "m\n";
+  }
+  out.flush();
+  int code = result["error"].is_null() ? 0 : 3;
+  if (!chart.isEmpty()) {
+    QString error;
+    if (!SaveProfile(ProfileOf(in, r), chart, &error)) {
+      err << "velm: " << error << '\n';
+      code = 4;
+    }
+  }
+  return code;
+}
+
 int RunBatch(const QStringList& arguments) {
   QTextStream out(stdout);
   QTextStream err(stderr);
@@ -180,20 +254,23 @@ int RunBatch(const QStringList& arguments) {
   bool batch = false;
   QString report;
   QString pdf;
-  for (qsizetype i = 1; i < arguments.size(); ++i) {
-    const QString& a = arguments[i];
+  // --profile, wherever it stands: FILE is a whole column ("--batch --profile FILE" too).
+  QStringList args = arguments;
+  const bool profile = args.removeAll(QStringLiteral("--profile")) > 0;
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
     if (a == QLatin1String("--batch") && !batch) {
       batch = true;
-      if (i + 1 >= arguments.size()) break;
-      file = arguments[++i];
+      if (i + 1 >= args.size()) break;
+      file = args[++i];
     } else if (a == QLatin1String("--json")) {
       json = true;
-    } else if (a == QLatin1String("--report") && i + 1 < arguments.size() && report.isEmpty()) {
-      report = arguments[++i];
-    } else if (a == QLatin1String("--pdf") && i + 1 < arguments.size() && pdf.isEmpty()) {
-      pdf = arguments[++i];
-    } else if (a == QLatin1String("--chart") && chart.isEmpty() && i + 1 < arguments.size()) {
-      chart = arguments[++i];
+    } else if (a == QLatin1String("--report") && i + 1 < args.size() && report.isEmpty()) {
+      report = args[++i];
+    } else if (a == QLatin1String("--pdf") && i + 1 < args.size() && pdf.isEmpty()) {
+      pdf = args[++i];
+    } else if (a == QLatin1String("--chart") && chart.isEmpty() && i + 1 < args.size()) {
+      chart = args[++i];
     } else {
       err << "velm: unexpected argument \"" << a << "\"\n";
       Usage(err);
@@ -214,6 +291,13 @@ int RunBatch(const QStringList& arguments) {
   if (const auto problem = DocumentProblem(QFile::encodeName(file).toStdString())) {
     err << "velm: " << QString::fromStdString(*problem) << '\n';
     return 2;
+  }
+  if (profile) {
+    if (!report.isEmpty() || !pdf.isEmpty()) {
+      err << "velm: --profile writes no report\n";
+      return 2;
+    }
+    return RunProfile(file, json, chart, out, err);
   }
 
   QStringList messages;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSvgGenerator>
 #include <cmath>
+#include <functional>
 
 #include "base/SafeFiles.h"
 
@@ -281,16 +282,17 @@ QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {
   return bytes;
 }
 
-bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& path,
-               QString* error) {
-  const bool svg = QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
+bool SaveDrawing(const QString& path, const std::function<QByteArray()>& svg,
+                 const std::function<QImage()>& picture, QString* error) {
+  const bool asSvg =
+      QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
   QByteArray bytes;
-  if (svg) {
-    bytes = ChartSvg(env, notes);
+  if (asSvg) {
+    bytes = svg();
   } else {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!ChartPicture(env, notes, 3).save(&buffer, "PNG")) {
+    if (!picture().save(&buffer, "PNG")) {
       if (error) *error = QStringLiteral("无法保存“%1”：图片编码失败").arg(path);
       return false;
     }
@@ -303,6 +305,13 @@ bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& pa
     return false;
   }
   return true;
+}
+
+bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& path,
+               QString* error) {
+  return SaveDrawing(
+      path, [&] { return ChartSvg(env, notes); }, [&] { return ChartPicture(env, notes, 3); },
+      error);
 }
 
 }  // namespace velm

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,5 +66,9 @@ QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes);
 // SVG, everything else PNG at 3 times the screen size), replacing a file only when the new one
 // is complete. False with a readable reason in error.
 bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& path, QString* error);
+// Writes a drawing to path: svg() for a ".svg" name (any letter case), picture() as PNG otherwise,
+// replacing a file only when the new one is complete. False with a readable reason in error.
+bool SaveDrawing(const QString& path, const std::function<QByteArray()>& svg,
+                 const std::function<QImage()>& picture, QString* error);
 
 }  // namespace velm

@@ -62,7 +62,7 @@ json Findings(const std::vector<TFinding>& findings) {
 
 }  // namespace
 
-json RunColumnJson(const json& input) {
+TColumnInput ParseColumnJson(const json& input) {
   if (!input.is_object() || !input.contains("column") || !input["column"].is_object())
     throw TCaseFormatError("\"column\" must be an object");
   const json& c = input["column"];
@@ -104,7 +104,10 @@ json RunColumnJson(const json& input) {
         *to = Number(b, key, "column.beds", key != std::string("RedistributorHeight"));
   }
 
-  const TColumnResult r = RateWholeColumn(in);
+  return in;
+}
+
+json ColumnResultJson(const TColumnResult& r) {
   json sections = json::array();
   std::string error;
   for (const TSectionResult& s : r.Sections) {
@@ -151,6 +154,10 @@ json RunColumnJson(const json& input) {
           {"PackedHeight", r.PackedHeight},
           {"Height", r.Height},
           {"error", error.empty() ? json(nullptr) : json(error)}};
+}
+
+json RunColumnJson(const json& input) {
+  return ColumnResultJson(RateWholeColumn(ParseColumnJson(input)));
 }
 
 }  // namespace velm

@@ -18,7 +18,15 @@
 
 namespace velm {
 
-// Throws TCaseFormatError (cli/CaseJson.h) for a document that cannot be a column.
+struct TColumnInput;
+struct TColumnResult;
+
+// The column a document describes; throws TCaseFormatError (cli/CaseJson.h) for a document that
+// cannot be a column.
+TColumnInput ParseColumnJson(const nlohmann::json& input);
+// The output object of a rated column; error: the first stage or section without a result.
+nlohmann::json ColumnResultJson(const TColumnResult& result);
+// Both: parsed, rated and written.
 nlohmann::json RunColumnJson(const nlohmann::json& input);
 
 }  // namespace velm

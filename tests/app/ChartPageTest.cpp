@@ -10,11 +10,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <fstream>
 #include <memory>
 
 #include "app/MainWindow.h"
 #include "app/MyStatusBar.h"
 #include "chart/PlotCanvas.h"
+#include "cli/ColumnJson.h"
 #include "support/FileSizeLimit.h"
 #include "units/ValueField.h"
 
@@ -222,6 +224,32 @@ class TChartPageTest : public QObject {
     QVERIFY(p.waitForFinished(60000));
     QVERIFY(p.exitCode() != 0);
     QVERIFY(!QFile::exists(dir.filePath("x.png")));
+  }
+
+  // A whole column in batch: a line per stage and per section, the profile picture, the same
+  // numbers as velm-calc's JSON; a document that is no column is a wrong input (2).
+  void BatchProfileOfAWholeColumn() {
+    QTemporaryDir dir;
+    const QString column = Example("benzene-toluene-column.json");
+    QProcess p;
+    p.start(QStringLiteral(VELM_EXE),
+            {"--batch", "--profile", column, "--chart", dir.filePath("p.png")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.filter(QRegularExpression("^stage ")).size(), 20);
+    QCOMPARE(lines.filter(QRegularExpression("^section ")).size(), 2);
+    QImage image;
+    QVERIFY(image.load(dir.filePath("p.png")));
+    QVERIFY(image.width() > 2 * image.height());
+    p.start(QStringLiteral(VELM_EXE), {"--batch", column, "--profile", "--json"});
+    QVERIFY(p.waitForFinished(60000));
+    std::ifstream f(column.toStdString());
+    QVERIFY(nlohmann::json::parse(p.readAllStandardOutput().toStdString()) ==
+            velm::RunColumnJson(nlohmann::json::parse(f)));
+    p.start(QStringLiteral(VELM_EXE), {"--batch", "--profile", Example("air-water-absorber.json")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 2);
   }
 
   // At a design of 80 % of flooding the design and 80 % points coincide; their labels must be
