@@ -163,6 +163,43 @@ bool BatchWritesFiles(int argc, char** argv) {
   return false;
 }
 
+// The whole column as lines: one per stage, per section (diameter, governing stage, beds) and
+// for the column.
+void PrintColumn(QTextStream& out, const TColumnResult& r) {
+  const auto num = [](double v, int digits) {
+    return QString::fromStdString(FormatGeneral(v, digits));
+  };
+  for (const TSectionResult& s : r.Sections) {
+    const QString section = QString::fromStdString(s.Name).replace(' ', '_');
+    for (const TStageResult& st : s.Stages) {
+      out << "stage " << section << ' '
+          << QString::fromStdString(st.Rating.Case.Name).replace(' ', '_');
+      if (!st.Rating.Rated) {
+        out << " error=" << QString::fromStdString(st.Rating.Error) << '\n';
+        continue;
+      }
+      out << " flood=" << num(st.Rating.FloodPercent, 4)
+          << "% dp=" << num(st.Rating.PressureDrop, 4) << "Pa/m";
+      if (st.Rating.HETP) out << " hetp=" << num(*st.Rating.HETP, 4) << 'm';
+      out << '\n';
+    }
+    out << "section " << section << " diameter=" << num(1000.0 * s.Diameter, 4) << "mm"
+        << (s.Designed ? " designed" : " rated");
+    if (s.Governing >= 0)
+      out << " governing="
+          << QString::fromStdString(s.Stages[size_t(s.Governing)].Rating.Case.Name);
+    if (s.Beds)
+      out << " packed=" << num(s.Beds->PackedHeight, 4) << "m beds=" << s.Beds->Beds
+          << " bed=" << num(s.Beds->BedHeight, 4) << "m ("
+          << QString::fromStdString(s.Beds->LimitBy) << ") height=" << num(s.Beds->Height, 4)
+          << 'm';
+    if (!s.Error.empty()) out << " error=" << QString::fromStdString(s.Error);
+    out << '\n';
+  }
+  out << "column dp=" << num(r.PressureDrop, 4) << "Pa packed=" << num(r.PackedHeight, 4)
+      << "m height=" << num(r.Height, 4) << "m\n";
+}
+
 // A whole column from velm-calc's column document: its stages rated, lines or JSON out, and the
 // profile chart. Exit codes as the project batch: 2 a file that is not a column, 3 a stage or
 // section without a result, 4 a chart that could not be written.
@@ -179,42 +216,11 @@ int RunProfile(const QString& file, bool json, const QString& chart, QTextStream
   }
   const TColumnResult r = RateWholeColumn(in);
   const nlohmann::json result = ColumnResultJson(r);
-  const auto num = [](double v, int digits) {
-    return QString::fromStdString(FormatGeneral(v, digits));
-  };
   if (json) {
     out << QString::fromStdString(result.dump(2));
     out << '\n';
   } else {
-    for (const TSectionResult& s : r.Sections) {
-      const QString section = QString::fromStdString(s.Name).replace(' ', '_');
-      for (const TStageResult& st : s.Stages) {
-        out << "stage " << section << ' '
-            << QString::fromStdString(st.Rating.Case.Name).replace(' ', '_');
-        if (!st.Rating.Rated) {
-          out << " error=" << QString::fromStdString(st.Rating.Error) << '\n';
-          continue;
-        }
-        out << " flood=" << num(st.Rating.FloodPercent, 4)
-            << "% dp=" << num(st.Rating.PressureDrop, 4) << "Pa/m";
-        if (st.Rating.HETP) out << " hetp=" << num(*st.Rating.HETP, 4) << 'm';
-        out << '\n';
-      }
-      out << "section " << section << " diameter=" << num(1000.0 * s.Diameter, 4) << "mm"
-          << (s.Designed ? " designed" : " rated");
-      if (s.Governing >= 0)
-        out << " governing="
-            << QString::fromStdString(s.Stages[size_t(s.Governing)].Rating.Case.Name);
-      if (s.Beds)
-        out << " packed=" << num(s.Beds->PackedHeight, 4) << "m beds=" << s.Beds->Beds
-            << " bed=" << num(s.Beds->BedHeight, 4) << "m ("
-            << QString::fromStdString(s.Beds->LimitBy) << ") height=" << num(s.Beds->Height, 4)
-            << 'm';
-      if (!s.Error.empty()) out << " error=" << QString::fromStdString(s.Error);
-      out << '\n';
-    }
-    out << "column dp=" << num(r.PressureDrop, 4) << "Pa packed=" << num(r.PackedHeight, 4)
-        << "m height=" << num(r.Height, 4) << "m\n";
+    PrintColumn(out, r);
   }
   out.flush();
   int code = result["error"].is_null() ? 0 : 3;
@@ -443,6 +449,12 @@ int RunBatch(const QStringList& arguments) {
                                    QByteArray::fromStdString(RatingJson(*doc.Rating).dump()))
                                    .object()
                              : QJsonValue());
+    // A whole column: the same object as velm-calc's column output.
+    if (doc.Column)
+      jdoc.insert(
+          QStringLiteral("column"),
+          QJsonDocument::fromJson(QByteArray::fromStdString(ColumnResultJson(*doc.Column).dump()))
+              .object());
     out << QString::fromUtf8(QJsonDocument(jdoc).toJson(QJsonDocument::Indented));
   } else {
     auto print = [&](const auto& names) {
@@ -468,6 +480,7 @@ int RunBatch(const QStringList& arguments) {
           << OrDash(QString::fromStdString(f.Field)) << ' ' << QString::fromStdString(f.Text)
           << '\n';
     if (doc.Rating) PrintRating(out, *doc.Rating);
+    if (doc.Column) PrintColumn(out, *doc.Column);
   }
   out.flush();
 

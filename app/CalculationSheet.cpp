@@ -12,6 +12,7 @@
 #include "base/NumberFormat.h"
 #include "chart/ChartPage.h"
 #include "chart/Envelope.h"
+#include "chart/Profile.h"
 #include "core/CalcTrace.h"
 #include "core/Validity.h"
 
@@ -205,6 +206,63 @@ void WriteRating(TSheetWriter& out, const TRating& rating) {
   out.Skip();
 }
 
+// The whole column: the stage profile as a picture, each section's column, governing stage and
+// beds, and every stage's flood fraction, pressure drop and HETP.
+void WriteColumn(TSheetWriter& out, const TVariant& sheet, const TDesignDocument& doc,
+                 const QString& pictureFolder) {
+  const TColumnResult& col = *doc.Column;
+  const auto num = [](double v, int digits) { return FormatGeneral(v, digits); };
+  out.Heading("全塔：各块理论板的核算");
+  const QString file = QDir(pictureFolder).filePath(QStringLiteral("全塔负荷分布.png"));
+  if (!ProfilePicture(ProfileOf(*doc.ColumnInput, col), 1.5).save(file, "PNG", 80))
+    throw std::runtime_error("无法保存全塔负荷分布的图片");
+  const double left = sheet.Get("Cells", {out.Row(), kHeading}).Get("Left").ToDouble();
+  const double top = sheet.Get("Cells", {out.Row(), kHeading}).Get("Top").ToDouble();
+  const double right = sheet.Get("Cells", {out.Row(), kKind + 1}).Get("Left").ToDouble();
+  const double width = right - left;
+  const double height = width * (kProfileBoxHeight + 20) / (3 * kProfileBoxWidth + 40);
+  sheet.Get("Shapes").Call("AddPicture",
+                           {file.toStdString(), false, true, left, top, width, height});
+  out.Skip(int(std::ceil(height / 15.0)) + 1);
+  for (const TSectionResult& s : col.Sections) {
+    std::string line = s.Name + "：";
+    if (!s.Error.empty()) {
+      out.Paragraph("段", line + s.Error);
+      continue;
+    }
+    line += "塔径 " + num(1000.0 * s.Diameter, 4) + " mm（" +
+            (s.Designed ? "按需要最大塔径的板设计" : "核算") + "）";
+    if (s.Governing >= 0) {
+      const TCaseRating& g = s.Stages[size_t(s.Governing)].Rating;
+      line += "，控制板 " + g.Case.Name + "（泛点率 " + num(g.FloodPercent, 3) + " %）";
+    }
+    if (s.Beds)
+      line += "，填料高度 " + num(s.Beds->PackedHeight, 4) + " m，分 " +
+              std::to_string(s.Beds->Beds) + " 床（" + s.Beds->LimitBy + "），" +
+              std::to_string(s.Beds->Redistributors) + " 个再分布器，高度 " +
+              num(s.Beds->Height, 4) + " m";
+    out.Paragraph("段", line + "，压降 " + num(s.PressureDrop, 4) + " Pa");
+    out.Text(kText, "理论板：泛点率 %、湿塔压降 Pa/m、HETP m");
+    out.Skip();
+    for (const TStageResult& st : s.Stages) {
+      const TCaseRating& k = st.Rating;
+      out.Text(kText, k.Case.Name + (k.Rated ? std::string() : "：无结果，" + k.Error));
+      if (k.Rated) {
+        PutNumber(sheet, out.Row(), kNumber, k.FloodPercent, 3);
+        PutNumber(sheet, out.Row(), kUnit, k.PressureDrop, 4);
+        if (k.HETP) PutNumber(sheet, out.Row(), kKind, *k.HETP, 3);
+      }
+      out.Skip();
+    }
+  }
+  out.Paragraph("全塔",
+                "压降 " + num(col.PressureDrop, 4) + " Pa，填料高度 " + num(col.PackedHeight, 4) +
+                    " m，含再分布器 " + num(col.Height, 4) +
+                    " m；每块理论板的填料高度为 HETP × 设计系数 1.2；每床不超过约 10 块理论板、"
+                    "拉西环 3 倍 / 其他散堆填料 8 倍塔径、6 m（Sinnott 2005, 11.14）");
+  out.Skip();
+}
+
 }  // namespace
 
 int ReportDigits(const TFieldInfo& field) {
@@ -278,6 +336,7 @@ void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
   }
 
   if (doc.Rating) WriteRating(out, *doc.Rating);
+  if (doc.Column && doc.ColumnInput) WriteColumn(out, sheet, doc, pictureFolder);
 
   if (trace) {
     out.Heading("计算步骤");

@@ -17,6 +17,7 @@
 #include <exception>
 #include <utility>
 
+#include "app/ColumnPanel.h"
 #include "app/MainWindow.h"
 #include "app/RatingPanel.h"
 #include "base/Errors.h"
@@ -198,6 +199,7 @@ void TFormVELM::MFile_NewClick() {
     rating.Diameter.clear();
     rating.BedHeight.clear();
     FRating->SetState(rating);
+    FColumn->SetText(QString());
     for (const TFieldInfo* result : ResultFields()) {
       if (TEditD* field = Control<TEditD>(QString::fromLatin1(result->Code))) {
         field->setReadOnly(true);
@@ -267,10 +269,15 @@ bool TFormVELM::OpenProject(const QString& path) {
   // And the rating: a file without its records is a design with the default load cases.
   const TRatingPanel::TState shownRating = FRating->State();
   FRating->SetState({});
-  const auto restoreBasis = [this, basis, shownBasis, service, shownService, shownRating] {
+  // The whole column likewise: a file without it has none.
+  const QString shownColumn = FColumn->Text();
+  FColumn->SetText(QString());
+  const auto restoreBasis = [this, basis, shownBasis, service, shownService, shownRating,
+                             shownColumn] {
     if (basis) basis->setCurrentIndex(shownBasis);
     if (service) service->setCurrentIndex(shownService);
     FRating->SetState(shownRating);
+    FColumn->SetText(shownColumn);
   };
   try {
     // All or nothing: the whole file is read and converted before the window changes, so a

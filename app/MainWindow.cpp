@@ -36,6 +36,7 @@
 #include <cmath>
 #include <exception>
 
+#include "app/ColumnPanel.h"
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
 #include "app/PackingScreening.h"
@@ -72,6 +73,8 @@ constexpr int kUnitWidth = 80;
 // [pixels]: wider, the eye loses the row between a label and its number.
 constexpr int kFieldMaxWidth = 220;
 constexpr int kCalPageMaxWidth = 1480;
+// Height of the whole-column block under the chart page's diagrams [pixels].
+constexpr int kColumnPanelHeight = 960;
 // The messages pane: its height at first start [text lines], the most a stored height may ask
 // for [pixels], and where it is kept in the window's settings.
 constexpr int kMessagesDefaultLines = 10;
@@ -445,8 +448,21 @@ void TFormVELM::BuildPages() {
   FMyPaintBox = new TPaintBox(perPage);
   FMyPaintBox->setObjectName(QStringLiteral("MyPaintBox"));
   FMyPaintBox->setGeometry(QRect(kLoadBoxAt, QSize(kChartBoxWidth, kChartBoxHeight)));
+  // Under the diagrams, the whole column: its stages, sections, results and profile; its
+  // changes ask for a run.
+  FColumn = new TColumnPanel(perPage);
+  FColumn->setGeometry(
+      QRect(QPoint(kPressureDropBoxAt.x(), FMyPaintBox->geometry().bottom() + 12),
+            QSize(FMyPaintBox->geometry().right() - kPressureDropBoxAt.x(), kColumnPanelHeight)));
+  connect(FColumn, &TColumnPanel::Changed, this, [this] {
+    SetModified(true);
+    SetNeedsRecalc(true);
+    LDExit(nullptr);
+  });
+  connect(FColumn, &TColumnPanel::ImportRequested, this,
+          [this] { Guard([this] { ImportHysysColumn(); }); });
   perPage->setMinimumSize(FMyPaintBox->geometry().right() + kPressureDropBoxAt.x() + 1,
-                          FMyPaintBox->geometry().bottom() + kPressureDropBoxAt.y() + 1);
+                          FColumn->geometry().bottom() + kPressureDropBoxAt.y() + 1);
   FPageControl->addTab(ScrolledPage(QStringLiteral("TabSheetPer"), perPage),
                        QStringLiteral("操作性能图"));
   connect(FPageControl, &QTabWidget::currentChanged, this, &TFormVELM::PageControlMainChange);
@@ -1142,6 +1158,7 @@ TDesignDocument TFormVELM::Document() const {
   doc.FloodMethodIndex = index("MethodD");
   doc.AccelerationIndex = index("ACLMethodD");
   FRating->ReadInto(doc);
+  doc.ColumnText = FColumn->Text().toStdString();
   doc.BasisIndex = index("CalcBasis");
   doc.ServiceIndex = index("ServiceD");
   for (auto [name, flag] : {std::pair{"CalKf", &doc.CalcKf}, std::pair{"CalKp", &doc.CalcKp}})
@@ -1156,6 +1173,8 @@ TDesignDocument TFormVELM::Document() const {
   doc.Case = FCase;
   doc.Findings = FFindings;
   doc.Rating = FRatingResult;
+  doc.ColumnInput = FColumnInput;
+  doc.Column = FColumnResult;
   if (const auto* wetting = Control<QLabel>(QStringLiteral("UmL")))
     doc.WettingCaption = wetting->text().toStdString();
   return doc;
@@ -1290,6 +1309,9 @@ void TFormVELM::ShowRun(const TDesignDocument& doc) {
   FFindings = doc.Findings;
   FRatingResult = doc.Rating;
   FRating->ShowDocument(doc);
+  FColumnInput = doc.ColumnInput;
+  FColumnResult = doc.Column;
+  FColumn->ShowDocument(doc);
   GNeedsRecalc = doc.NeedsRecalc;
 
   // Each finding on its field; several on one field share it, the most serious colours it.

@@ -52,6 +52,7 @@ class TEditD;
 class TMyDBGrid;
 class TMyStatusBar;
 class TRatingPanel;
+class TColumnPanel;
 class TPaintBox;
 
 // The key hint window of this unit: one yellow hint window for the main window's controls that
@@ -129,6 +130,10 @@ struct TFormVELMSetup {
   std::function<bool(QWidget* parent)> AskPdfInstead;
   // Whether the machine has a printer; empty: the system's default printer exists.
   std::function<bool()> HasPrinter;
+  // A choice among items (parent, title, items): the chosen item, empty when cancelled;
+  // empty function: a list dialog.
+  std::function<QString(QWidget* parent, const QString& title, const QStringList& items)>
+      ChooseItem;
 };
 
 // The report dialog's filter from ExcelFileExt: "Excel 文件(*.xlsx)|*.xlsx".
@@ -186,6 +191,10 @@ class TFormVELM : public QMainWindow {
   const std::vector<TFinding>& Findings() const { return FFindings; }
   // The rating of the latest run (rating only; core/Rating.h).
   const std::optional<TRating>& Rating() const { return FRatingResult; }
+  // The whole column of the latest run, when the project has one.
+  const std::optional<TColumnResult>& Column() const { return FColumnResult; }
+  // Imports every stage of a simulator column into the "全塔" page (asks for the column).
+  void ImportHysysColumn();
 
   const QString& CurrentFile() const { return FCurrentFile; }
   // The command-line project not yet opened; the first open takes it.
@@ -406,6 +415,10 @@ class TFormVELM : public QMainWindow {
   std::vector<TFinding> FFindings;
   std::optional<TRating> FRatingResult;
   TRatingPanel* FRating = nullptr;
+  // The whole column of the latest run ("全塔" page).
+  std::optional<TColumnInput> FColumnInput;
+  std::optional<TColumnResult> FColumnResult;
+  TColumnPanel* FColumn = nullptr;
   bool FInLDExit = false;
   QList<QWidget*> FExitControls;  // plain controls whose exit runs LDExit
   TMyAppConst FAppConst;

@@ -1,7 +1,10 @@
 // The tool bar commands that import loads and properties from the process simulators.
 #include <QAction>
+#include <QInputDialog>
 
+#include "app/ColumnPanel.h"
 #include "app/MainWindow.h"
+#include "simulators/HysysInterface.h"
 #include "simulators/UnitHysys.h"
 #include "simulators/UnitProii.h"
 
@@ -16,6 +19,27 @@ void TFormVELM::ConnectSimulatorCommands() {
     action->setEnabled(true);
     connect(action, &QAction::triggered, this, [this] { Guard([this] { BProiiClick(); }); });
   }
+}
+
+void TFormVELM::ImportHysysColumn() {
+  // The columns of the running case; every stage of the chosen one goes to the "全塔" page.
+  std::vector<TStageLoads> stages;
+  GuardSimulatorHandler([&] {
+    TStringList columns;
+    if (!GetHysysColumns(columns) || columns.Count() == 0) return;
+    QStringList names;
+    for (const std::string& c : columns.Lines()) names << QString::fromStdString(c);
+    bool ok = false;
+    const QString name =
+        FSetup.ChooseItem ? FSetup.ChooseItem(this, QStringLiteral("导入全塔"), names)
+                          : QInputDialog::getItem(this, QStringLiteral("导入全塔"),
+                                                  QStringLiteral("塔器模块"), names, 0, false, &ok);
+    if (name.isEmpty()) return;
+    stages = GetHysysColumnStages(name.toStdString());
+  });
+  if (stages.empty()) return;
+  FColumn->SetStages(stages);
+  FPageControl->setCurrentIndex(2);  // the chart page, where the column is
 }
 
 void TFormVELM::BHysysClick() {

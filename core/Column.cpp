@@ -1,8 +1,11 @@
 #include "core/Column.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
+#include "base/Decimal.h"
+#include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "core/Correlations.h"
 
@@ -126,6 +129,109 @@ TColumnResult RateWholeColumn(const TColumnInput& in) {
     }
   }
   return out;
+}
+
+namespace {
+
+std::string CleanName(std::string name) {
+  for (char& c : name)
+    if (c == ',' || c == ';') c = ' ';
+  return name;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char by) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(by, start);
+    parts.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+std::string ColumnText(const std::vector<TStageLoads>& stages,
+                       const std::vector<TSectionSpec>& sections) {
+  std::string out;
+  const auto add = [&out](const std::string& record) {
+    if (!out.empty()) out += ';';
+    out += record;
+  };
+  for (const TStageLoads& s : stages) {
+    std::string r = "S," + CleanName(s.Name);
+    for (double v : {s.LiquidFlow, s.LiquidDensity, s.LiquidViscosity, s.SurfaceTension, s.GasFlow,
+                     s.GasDensity, s.GasViscosity})
+      r += "," + FormatField(v);
+    add(r);
+  }
+  for (const TSectionSpec& c : sections)
+    add("C," + CleanName(c.Name) + "," + std::to_string(c.First) + "," + std::to_string(c.Last) +
+        "," + (c.Diameter ? FormatField(*c.Diameter) : std::string()));
+  return out;
+}
+
+void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
+                     std::vector<TSectionSpec>& sections) {
+  stages.clear();
+  sections.clear();
+  if (Trim(text).empty()) return;
+  for (std::string_view record : Split(text, ';')) {
+    const std::vector<std::string_view> f = Split(record, ',');
+    const auto number = [&](size_t i) {
+      const auto x = i < f.size() ? ParseNumber(Trim(f[i])) : std::nullopt;
+      if (!x || !std::isfinite(*x))
+        throw TInputError("全塔数据的记录“" + std::string(record) + "”第 " + std::to_string(i + 1) +
+                          " 项不是数");
+      return *x;
+    };
+    if (!f.empty() && f[0] == "S" && f.size() == 9) {
+      TStageLoads s;
+      s.Name = std::string(Trim(f[1]));
+      s.LiquidFlow = number(2);
+      s.LiquidDensity = number(3);
+      s.LiquidViscosity = number(4);
+      s.SurfaceTension = number(5);
+      s.GasFlow = number(6);
+      s.GasDensity = number(7);
+      s.GasViscosity = number(8);
+      stages.push_back(std::move(s));
+    } else if (!f.empty() && f[0] == "C" && f.size() == 5) {
+      TSectionSpec c;
+      c.Name = std::string(Trim(f[1]));
+      c.First = static_cast<int>(number(2));
+      c.Last = static_cast<int>(number(3));
+      if (!Trim(f[4]).empty()) c.Diameter = number(4);
+      if (c.First < 0 || c.Last < c.First)
+        throw TInputError("全塔数据的段“" + c.Name + "”的首末板不对");
+      sections.push_back(std::move(c));
+    } else {
+      throw TInputError("全塔数据的记录“" + std::string(record) + "”不能识别");
+    }
+  }
+  for (const TSectionSpec& c : sections)
+    if (c.Last >= static_cast<int>(stages.size()))
+      throw TInputError("全塔数据的段“" + c.Name + "”超出了塔板数 " +
+                        std::to_string(stages.size()));
+}
+
+std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages) {
+  // A condenser or a reboiler carries no packing: the section runs from the first to the last
+  // stage with both phases that is not named as one (the simulators' stage names).
+  const auto both = [](const TStageLoads& s) {
+    std::string name = s.Name;
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* end : {"condenser", "reboiler", "冷凝器", "再沸器"})
+      if (name.find(end) != std::string::npos) return false;
+    return s.GasFlow > 0.0 && s.LiquidFlow > 0.0;
+  };
+  const auto first = std::find_if(stages.begin(), stages.end(), both);
+  if (first == stages.end()) return {};
+  const auto last = std::find_if(stages.rbegin(), stages.rend(), both);
+  return {{"全塔", static_cast<int>(first - stages.begin()),
+           static_cast<int>(stages.rend() - last) - 1, std::nullopt}};
 }
 
 }  // namespace velm

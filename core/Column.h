@@ -13,6 +13,7 @@
 //    Sec. 11.14, liquid redistribution).
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/DesignCase.h"
@@ -87,6 +88,27 @@ struct TColumnResult {
 };
 
 TColumnResult RateWholeColumn(const TColumnInput& in);
+
+// A section as a project stores it: its stages and, for a rated section, its diameter.
+struct TSectionSpec {
+  std::string Name;
+  int First = 0, Last = 0;
+  std::optional<double> Diameter;  // [m]; empty: designed
+  bool operator==(const TSectionSpec&) const = default;
+};
+
+// The stages and sections of a whole column as one text (a project's record): records joined by
+// ";", fields by ","; a stage "S,name,L,ρL,μL,σ,V,ρV,μV" in SI, a section "C,name,first,last,D"
+// (D in m, empty for a designed section). Names lose any "," or ";". An empty text is no column.
+std::string ColumnText(const std::vector<TStageLoads>& stages,
+                       const std::vector<TSectionSpec>& sections);
+// Throws TInputError (base/Errors.h) naming the record that does not read.
+void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
+                     std::vector<TSectionSpec>& sections);
+// The sections a column gets when none are given: one from the first to the last stage with
+// both a vapour and a liquid flow that is not named a condenser or reboiler (none when no stage
+// is such).
+std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages);
 
 // The beds of a section of packed height `height` holding `stages` theoretical stages, in a
 // column of diameter D with `packing`.

@@ -149,6 +149,36 @@ void ReadRatedColumn(const TDesignDocument& doc, TDesignCase& c, std::optional<d
   bed = positive(doc.BedHeightText, "填料层高度 (m)", false);
 }
 
+// The whole column: every section with the document's packing and options and the design's
+// diffusivities and λ. Its text not reading is the column's own message, as a field's would be.
+void RateDocumentColumn(TDesignDocument& doc, const TPackingRecord& packing,
+                        const std::array<std::optional<double>, kFieldCount>& inputs,
+                        TDocumentEvents& events) {
+  TColumnInput in;
+  std::vector<TSectionSpec> specs;
+  try {
+    ParseColumnText(doc.ColumnText, in.Stages, specs);
+  } catch (const TInputError& e) {
+    events.FieldMessage(e.what());
+    throw TSilentAbort();
+  }
+  if (specs.empty()) specs = DefaultSections(in.Stages);
+  for (const TSectionSpec& spec : specs) {
+    TColumnSection sec;
+    sec.Name = spec.Name;
+    sec.First = spec.First;
+    sec.Last = spec.Last;
+    sec.Diameter = spec.Diameter;
+    sec.Packing = packing;
+    sec.Options = doc.Case;
+    sec.Options.GivenDiameter.reset();
+    sec.Inputs = inputs;
+    in.Sections.push_back(std::move(sec));
+  }
+  doc.Column = RateWholeColumn(in);
+  doc.ColumnInput = std::move(in);
+}
+
 void ReadOptions(const TDesignDocument& doc, TDesignCase& c) {
   c.FloodMethod = FloodingMethodIndex(doc.FloodMethodIndex);
   c.AccelMethod = doc.AccelerationIndex < 0 ? 0 : doc.AccelerationIndex;
@@ -290,6 +320,8 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
                  TDocumentEvents& events) {
   doc.Case.Latest = {};
   doc.Rating.reset();
+  doc.ColumnInput.reset();
+  doc.Column.reset();
   bool groupsDone = false;
   TDocumentReporter reporter(events);
   try {
@@ -338,6 +370,8 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
         liquids.push_back(3.0 * *in.Inputs[size_t(TField::LD)] * i / kLoadLineSamples);
       doc.Rating->Lines = RatingLoadLines(in, *packing, liquids);
     }
+    if (packing && !Trim(doc.ColumnText).empty())
+      RateDocumentColumn(doc, *packing, InputValues(fields, &doc.Case.Latest), events);
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {
   } catch (const std::exception& e) {

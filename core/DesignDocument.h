@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ColorNumbers.h"
+#include "core/Column.h"
 #include "core/DesignCase.h"
 #include "core/FieldRegistry.h"
 #include "core/MessageLog.h"
@@ -60,6 +61,8 @@ struct TDesignDocument {
   // and the load cases as a project stores them (LoadCasesText; empty: the default cases).
   int CalcTypeIndex = 0;
   std::string RatedDiameterText, BedHeightText, LoadCasesText;
+  // The whole column's stages and sections as a project stores them (ColumnText); empty: none.
+  std::string ColumnText;
   // Project information: ProjectD, DevicenameD, DeviceNoD, ProjPD, Edit1 .. Edit4.
   std::array<std::string, 8> Texts;
   std::string Comment;
@@ -72,6 +75,10 @@ struct TDesignDocument {
   std::string WettingCaption = "饱和喷淋";
   // The rating of the latest run, in rating only; empty when it could not be made.
   std::optional<TRating> Rating;
+  // The whole column of the latest run, when the document has one: what was rated (every
+  // section with the document's packing and options, its diffusivities and λ) and the result.
+  std::optional<TColumnInput> ColumnInput;
+  std::optional<TColumnResult> Column;
 
   // The caption that names a field (its label): KpD's follows the flooding method, UmD's the
   // wetting of the latest run.

@@ -171,6 +171,7 @@ TDocumentObjects::TDocumentObjects(TDesignDocument& doc, int packingCount)
   new TTextObject("RatedDiameterD", doc.RatedDiameterText, doc.NeedsRecalc, root);
   new TTextObject("BedHeightD", doc.BedHeightText, doc.NeedsRecalc, root);
   new TTextObject("LoadCasesD", doc.LoadCasesText, doc.NeedsRecalc, root);
+  new TTextObject("ColumnD", doc.ColumnText, doc.NeedsRecalc, root);
   const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
                                "Edit1",    "Edit2",       "Edit3",     "Edit4"};
   for (size_t i = 0; i < std::size(texts); ++i)
@@ -203,6 +204,7 @@ bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString
     doc.RatedDiameterText = from.RatedDiameterText;
     doc.BedHeightText = from.BedHeightText;
     doc.LoadCasesText = from.LoadCasesText;
+    doc.ColumnText = from.ColumnText;
   };
   restoreRating(TDesignDocument());
   try {

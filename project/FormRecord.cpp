@@ -86,6 +86,8 @@ constexpr TStoredRecord kOtherState[] = {
     {"RatedDiameterD", "String", "Text", ""},
     {"BedHeightD", "String", "Text", ""},
     {"LoadCasesD", "String", "Text", ""},
+    // the whole column's stages and sections; absent: none
+    {"ColumnD", "String", "Text", ""},
 };
 
 constexpr std::string_view kHeaderLine2 = "VELM project";

@@ -100,6 +100,39 @@ void GetHysysStageData(const std::string& columnName, int stageIndex, TStrings* 
   list->Add("Sl=" + FormatField(sl));
 }
 
+std::vector<TStageLoads> GetHysysColumnStages(const std::string& columnName) {
+  std::vector<TStageLoads> out;
+  if (!ConnectHysys()) return out;
+  const TVariant stages = HysysApp.Get("ActiveDocument")
+                              .Get("Flowsheet")
+                              .Get("Operations")
+                              .Get("Item", {columnName})
+                              .Get("ColumnFlowsheet")
+                              .Get("ColumnStages");
+  const int n = stages.Get("Count").ToInt();
+  for (long long i = 0; i < n; ++i) {
+    const TVariant stage = stages.Get("Item", {i});
+    const TVariant sep = stage.Get("SeparationStage");
+    const TVariant vapour = sep.Get("Vapour");
+    const TVariant liquid = sep.Get("Liquid");
+    TStageLoads s;
+    s.Name = stage.Get("Name").ToString();
+    s.GasFlow = vapour.Get("MassFlow").ToDouble();
+    s.LiquidFlow = liquid.Get("MassFlow").ToDouble();
+    if (s.GasFlow > 0) {
+      s.GasDensity = vapour.Get("MassDensity").ToDouble();
+      s.GasViscosity = vapour.Get("VapourPhase").Get("Viscosity").ToDouble() / 1000;  // cP
+    }
+    if (s.LiquidFlow > 0) {
+      s.LiquidDensity = liquid.Get("MassDensity").ToDouble();
+      s.LiquidViscosity = liquid.Get("LightLiquidPhase").Get("Viscosity").ToDouble() / 1000;
+      s.SurfaceTension = liquid.Get("LightLiquidPhase").Get("SurfaceTension").ToDouble() / 1000;
+    }
+    out.push_back(std::move(s));
+  }
+  return out;
+}
+
 void ReleaseHysys() { HysysApp.Clear(); }
 
 }  // namespace velm

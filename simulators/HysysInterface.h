@@ -8,8 +8,10 @@
 //   "Dl=" liquid density [kg/m3], "Vl=" liquid viscosity [Pa s], "Sl=" surface tension [N/m].
 // The simulator answers viscosity in cP and surface tension in dyn/cm; both are divided by 1000.
 #include <string>
+#include <vector>
 
 #include "automation/Variant.h"
+#include "core/Column.h"
 #include "simulators/SimulatorLists.h"
 
 namespace velm {
@@ -33,6 +35,12 @@ bool GetHysysColumns(TStrings& list);
 // liquid flow (liquid side). Appends the ten lines to `list` (when given) only after every read
 // succeeded. Writes nothing when no connection could be made; other errors pass on.
 void GetHysysStageData(const std::string& columnName, int stageIndex, TStrings* list);
+
+// Every stage of column `columnName`, in the order of its stage collection: the vapour and
+// liquid leaving each, SI (viscosities and surface tension converted as above). A stage whose
+// phase has no flow keeps zeros for it. Empty when no connection could be made; other errors
+// pass on.
+std::vector<TStageLoads> GetHysysColumnStages(const std::string& columnName);
 
 void ReleaseHysys();
 

@@ -18,6 +18,7 @@
 #include "app/MyStatusBar.h"
 #include "base/Decimal.h"
 #include "cli/CaseJson.h"
+#include "cli/ColumnJson.h"
 #include "cli/RatingJson.h"
 #include "core/Calculate.h"
 #include "core/DesignDocument.h"
@@ -538,6 +539,10 @@ class TCalculationTest : public QObject {
     };
     QTemporaryDir dir;
     const QByteArray kRating = "CalcTypeD\r\nOrd\r\nItemIndex\r\n1\r\n-\r\n";
+    // Three stages of an absorber, the last with more gas, in two sections (one rated).
+    const QByteArray kColumn =
+        "S,1,5,998,0.001,0.072,1.2,1.19,1.8e-5;S,2,5,998,0.001,0.072,1.3,1.19,1.8e-5;"
+        "S,3,5,998,0.001,0.072,1.4,1.19,1.8e-5;C,A,0,1,;C,B,2,2,1.2";
     const std::pair<const char*, QByteArray> cases[] = {
         {"air-water-absorber.vlm", {}},
         {"benzene-toluene-distillation.vlm", {}},
@@ -552,6 +557,7 @@ class TCalculationTest : public QObject {
                            "RatedDiameterD\r\nString\r\nText\r\n1100\r\n-\r\n"
                            "BedHeightD\r\nString\r\nText\r\n6\r\n-\r\n"
                            "LoadCasesD\r\nString\r\nText\r\nA,100,100;B,80,140\r\n-\r\n"},
+        {"column.vlm", plain + "ColumnD\r\nString\r\nText\r\n" + kColumn + "\r\n-\r\n"},
         {"rating-bad-diameter.vlm",
          plain + kRating + "RatedDiameterD\r\nString\r\nText\r\n1,1\r\n-\r\n"},
         {"header-only.vlm",
@@ -638,6 +644,10 @@ class TCalculationTest : public QObject {
       QCOMPARE(doc.Rating.has_value(), FWindow->Rating().has_value());
       if (doc.Rating) QVERIFY2(RatingJson(*doc.Rating) == RatingJson(*FWindow->Rating()), name);
       QVERIFY2(doc.Rating.has_value() == (where == "rating.vlm"), name);
+      // A whole column: the same column rated the same way.
+      QVERIFY2(doc.Column.has_value() == (where == "column.vlm"), name);
+      if (doc.Column)
+        QVERIFY2(ColumnResultJson(*doc.Column) == ColumnResultJson(*FWindow->Column()), name);
       cleanup();
     }
   }

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -26,6 +27,7 @@ class TUnitHysysTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<TFormVELM> FWindow;
+  QStringList FChoices;
   QStringList FMessages, FErrors;
 
   TEditD* Field(const char* name) { return FWindow->Control<TEditD>(QString::fromLatin1(name)); }
@@ -92,6 +94,10 @@ class TUnitHysysTest : public QObject {
     setup.PackingFile = QStringLiteral(VELM_PACKINGS);
     setup.ErrorBox = [this](QWidget*, const QString& t) { FErrors << t; };
     setup.MessageBox = [this](QWidget*, const QString& t) { FMessages << t; };
+    setup.ChooseItem = [this](QWidget*, const QString&, const QStringList& items) {
+      FChoices = items;
+      return items.value(0);
+    };
     FWindow = std::make_unique<TFormVELM>(nullptr, setup);
     FWindow->resize(1366, 768);
     FWindow->show();
@@ -108,6 +114,32 @@ class TUnitHysysTest : public QObject {
     SetSimulatorMessageHook({});
     SetFieldMessageHook({});
     ReleaseHysys();
+  }
+
+  // A whole column: every stage of the chosen column on the chart page, one section over the
+  // stages with both phases, each rated; the column is kept in the project and comes back.
+  void WholeColumnImportRatesEveryStageAndIsSaved() {
+    QVERIFY(
+        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    FWindow->ImportHysysColumn();
+    QCOMPARE(FChoices, (QStringList{"T-100", "A-100"}));
+    QVERIFY2(FErrors.isEmpty(), qPrintable(FErrors.join('\n')));
+    QVERIFY(FWindow->Column());
+    const TSectionResult& s = FWindow->Column()->Sections.at(0);
+    QCOMPARE(s.Stages.size(), size_t(20));  // stages 1 to 20: no condenser, no reboiler
+    for (const TStageResult& st : s.Stages) QVERIFY2(st.Rating.Rated, st.Rating.Error.c_str());
+    QVERIFY(s.Beds && s.Beds->Beds >= 1);
+    Shot(FWindow->findChild<QWidget*>("ColumnD"), "whole-column.png");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("column.vlm");
+    QVERIFY(FWindow->SaveProject(file));
+    const std::string text = FWindow->Document().ColumnText;
+    QVERIFY(
+        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    QVERIFY(!FWindow->Column());
+    QVERIFY(FWindow->OpenProject(file));
+    QCOMPARE(FWindow->Document().ColumnText, text);
+    QVERIFY(FWindow->Column());
   }
 
   void ExampleImportFillsTheFieldsInTheirUnitsAndTheNextExitDesigns() {

@@ -1,0 +1,49 @@
+#pragma once
+// The "全塔" page: every stage of a simulated column (imported or typed), its sections, and what
+// the latest run made of them: each stage rated at its section's column, the governing stage and
+// the beds of each section, the column's pressure drop and height, and the stage profile. A view
+// of the design document: its "Text" property is the column as a project stores it.
+#include <QWidget>
+
+#include "core/DesignDocument.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace velm {
+
+class TColumnPanel : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(QString Text READ Text WRITE SetText)
+
+ public:
+  explicit TColumnPanel(QWidget* parent = nullptr);
+  // The stages and sections as typed (ColumnText); empty when there are no stages.
+  QString Text() const;
+  void SetText(const QString& text);
+  void SetStages(const std::vector<TStageLoads>& stages);
+  void ShowDocument(const TDesignDocument& doc);
+
+ signals:
+  // The stages or sections changed: the design needs a new run.
+  void Changed();
+  // "导入 HYSYS 全塔" was pressed.
+  void ImportRequested();
+
+ private:
+  void Fill(const std::vector<TStageLoads>& stages, const std::vector<TSectionSpec>& sections);
+  void AddSection();
+  void RemoveSection();
+  QTableWidget* FStages;
+  QTableWidget* FSections;
+  QLabel* FSummary;
+  QLabel* FProfile;
+  bool FFilling = false;
+  // The text the panel was set to, given back as it was until the tables are edited (a project
+  // saves its column as it read it).
+  QString FSetText;
+  bool FEdited = false;
+};
+
+}  // namespace velm
