@@ -49,13 +49,15 @@ TColumnPanel::TColumnPanel(QWidget* parent) : QWidget(parent) {
   auto* buttons = new QHBoxLayout;
   auto* import = new QPushButton(QStringLiteral("导入 HYSYS 全塔..."));
   import->setObjectName(QStringLiteral("ImportColumnB"));
+  auto* importProii = new QPushButton(QStringLiteral("导入 PRO/II 全塔..."));
+  importProii->setObjectName(QStringLiteral("ImportProiiColumnB"));
   auto* add = new QPushButton(QStringLiteral("添加段"));
   add->setObjectName(QStringLiteral("AddSectionB"));
   auto* remove = new QPushButton(QStringLiteral("删除段"));
   remove->setObjectName(QStringLiteral("RemoveSectionB"));
   auto* clear = new QPushButton(QStringLiteral("清除全塔"));
   clear->setObjectName(QStringLiteral("ClearColumnB"));
-  for (QPushButton* b : {import, add, remove, clear}) buttons->addWidget(b);
+  for (QPushButton* b : {import, importProii, add, remove, clear}) buttons->addWidget(b);
   buttons->addStretch(1);
   layout->addLayout(buttons);
 
@@ -91,6 +93,7 @@ TColumnPanel::TColumnPanel(QWidget* parent) : QWidget(parent) {
   layout->addWidget(FProfile);
 
   connect(import, &QPushButton::clicked, this, &TColumnPanel::ImportRequested);
+  connect(importProii, &QPushButton::clicked, this, &TColumnPanel::ImportProiiRequested);
   connect(add, &QPushButton::clicked, this, &TColumnPanel::AddSection);
   connect(remove, &QPushButton::clicked, this, &TColumnPanel::RemoveSection);
   connect(clear, &QPushButton::clicked, this, [this] {
@@ -172,8 +175,9 @@ void TColumnPanel::SetText(const QString& text) {
   FEdited = false;
 }
 
-void TColumnPanel::SetStages(const std::vector<TStageLoads>& stages) {
-  Fill(stages, DefaultSections(stages));
+void TColumnPanel::SetStages(const std::vector<TStageLoads>& stages,
+                             const std::vector<TSectionSpec>& sections) {
+  Fill(stages, sections.empty() ? DefaultSections(stages) : sections);
   FEdited = true;
   emit Changed();
 }
@@ -264,7 +268,8 @@ void TColumnPanel::ShowDocument(const TDesignDocument& doc) {
   } else {
     FProfile->clear();
     summary << (FStages->rowCount() == 0
-                    ? QStringLiteral("没有全塔数据: 用“导入 HYSYS 全塔...”读入模拟软件的各块塔板。")
+                    ? QStringLiteral("没有全塔数据: 用“导入 HYSYS 全塔...”或“导入 PRO/II 全塔...”"
+                                     "读入模拟软件的各块塔板。")
                     : QStringLiteral("全塔没有结果: 请检查塔板数据、段和填料。"));
   }
   FSummary->setText(summary.join('\n'));

@@ -22,14 +22,17 @@ class TColumnPanel : public QWidget {
   // The stages and sections as typed (ColumnText); empty when there are no stages.
   QString Text() const;
   void SetText(const QString& text);
-  void SetStages(const std::vector<TStageLoads>& stages);
+  // Imported stages, in the given sections (none: one over the stages with both phases).
+  void SetStages(const std::vector<TStageLoads>& stages,
+                 const std::vector<TSectionSpec>& sections = {});
   void ShowDocument(const TDesignDocument& doc);
 
  signals:
   // The stages or sections changed: the design needs a new run.
   void Changed();
-  // "导入 HYSYS 全塔" was pressed.
+  // "导入 HYSYS 全塔..." or "导入 PRO/II 全塔..." was pressed.
   void ImportRequested();
+  void ImportProiiRequested();
 
  private:
   void Fill(const std::vector<TStageLoads>& stages, const std::vector<TSectionSpec>& sections);

@@ -461,6 +461,8 @@ void TFormVELM::BuildPages() {
   });
   connect(FColumn, &TColumnPanel::ImportRequested, this,
           [this] { Guard([this] { ImportHysysColumn(); }); });
+  connect(FColumn, &TColumnPanel::ImportProiiRequested, this,
+          [this] { Guard([this] { ImportProiiColumn(); }); });
   perPage->setMinimumSize(FMyPaintBox->geometry().right() + kPressureDropBoxAt.x() + 1,
                           FColumn->geometry().bottom() + kPressureDropBoxAt.y() + 1);
   FPageControl->addTab(ScrolledPage(QStringLiteral("TabSheetPer"), perPage),

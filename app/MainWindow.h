@@ -195,6 +195,8 @@ class TFormVELM : public QMainWindow {
   const std::optional<TColumnResult>& Column() const { return FColumnResult; }
   // Imports every stage of a simulator column into the "全塔" page (asks for the column).
   void ImportHysysColumn();
+  // The same from a simulation file of the database server; the sections split at its feeds.
+  void ImportProiiColumn();
 
   const QString& CurrentFile() const { return FCurrentFile; }
   // The command-line project not yet opened; the first open takes it.

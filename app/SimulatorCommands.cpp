@@ -5,6 +5,7 @@
 #include "app/ColumnPanel.h"
 #include "app/MainWindow.h"
 #include "simulators/HysysInterface.h"
+#include "simulators/PROIIInterface.h"
 #include "simulators/UnitHysys.h"
 #include "simulators/UnitProii.h"
 
@@ -39,6 +40,36 @@ void TFormVELM::ImportHysysColumn() {
   });
   if (stages.empty()) return;
   FColumn->SetStages(stages);
+  FPageControl->setCurrentIndex(2);  // the chart page, where the column is
+}
+
+void TFormVELM::ImportProiiColumn() {
+  TProiiColumnStages column;
+  GuardSimulatorHandler([&] {
+    const QString path = ChooseProiiFile(this);
+    if (path.isEmpty() || !ConnectProii()) return;
+    OpenProiiDatabase(path.toStdString());
+    TStringList columns;
+    GetProiiColumns(ProiiDatabase, columns);
+    QStringList names;
+    for (const std::string& c : columns.Lines()) names << QString::fromStdString(c);
+    if (names.isEmpty()) {
+      ShowSimulatorMessage(QStringLiteral("该模拟文件中没有塔器模块!"));
+      return;
+    }
+    bool ok = false;
+    const QString name =
+        FSetup.ChooseItem ? FSetup.ChooseItem(this, QStringLiteral("导入全塔"), names)
+                          : QInputDialog::getItem(this, QStringLiteral("导入全塔"),
+                                                  QStringLiteral("塔器模块"), names, 0, false, &ok);
+    if (!name.isEmpty()) column = GetProiiColumnStages(ProiiDatabase, name.toStdString());
+  });
+  ReleaseProii();
+  if (column.Stages.empty()) return;
+  // A new section begins at each feed tray (tray n is stage n - 1).
+  std::vector<int> starts;
+  for (int tray : column.FeedTrays) starts.push_back(tray - 1);
+  FColumn->SetStages(column.Stages, SectionsAt(column.Stages, starts));
   FPageControl->setCurrentIndex(2);  // the chart page, where the column is
 }
 

@@ -234,4 +234,21 @@ std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages
            static_cast<int>(stages.rend() - last) - 1, std::nullopt}};
 }
 
+std::vector<TSectionSpec> SectionsAt(const std::vector<TStageLoads>& stages,
+                                     std::vector<int> starts) {
+  const std::vector<TSectionSpec> whole = DefaultSections(stages);
+  if (whole.empty()) return whole;
+  std::sort(starts.begin(), starts.end());
+  std::vector<TSectionSpec> out;
+  int first = whole.front().First;
+  for (int start : starts) {
+    if (start <= first || start > whole.front().Last) continue;
+    out.push_back({"段 " + std::to_string(out.size() + 1), first, start - 1, std::nullopt});
+    first = start;
+  }
+  out.push_back({"段 " + std::to_string(out.size() + 1), first, whole.front().Last, std::nullopt});
+  if (out.size() == 1) out.front().Name = whole.front().Name;
+  return out;
+}
+
 }  // namespace velm

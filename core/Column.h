@@ -109,6 +109,10 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
 // both a vapour and a liquid flow that is not named a condenser or reboiler (none when no stage
 // is such).
 std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages);
+// The default section split where new sections begin (stage indices, e.g. each feed stage):
+// "段 1", "段 2", ... Boundaries outside the default section are left out.
+std::vector<TSectionSpec> SectionsAt(const std::vector<TStageLoads>& stages,
+                                     std::vector<int> starts);
 
 // The beds of a section of packed height `height` holding `stages` theoretical stages, in a
 // column of diameter D with `packing`.

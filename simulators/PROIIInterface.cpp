@@ -1,6 +1,8 @@
 #include "simulators/PROIIInterface.h"
 
 #include <QString>
+#include <algorithm>
+#include <cctype>
 
 #include "automation/Servers.h"
 #include "automation/Settings.h"
@@ -139,6 +141,42 @@ double GetListValue(const TStrings& list, const std::string& name) {
       return StrToFloat(line.substr(eq + 1));
   }
   return StrToFloat("");
+}
+
+TProiiColumnStages GetProiiColumnStages(const TVariant& database, const std::string& column) {
+  TProiiColumnStages out;
+  TStringList data;
+  GetProiiColumnData(database, column, data);
+  const int trays = static_cast<int>(GetListValue(data, "NumberOfTrays"));
+  // Feeds, and whether the column has a condenser (tray 1) and a reboiler (the last tray): its
+  // heaters are named so.
+  bool condenser = false, reboiler = false;
+  for (const std::string& line : data.Lines()) {
+    if (line.rfind("FeedT", 0) == 0)
+      out.FeedTrays.push_back(static_cast<int>(StrToFloat(line.substr(line.find('=') + 1))));
+    std::string name = line.substr(0, line.find('='));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    condenser = condenser || name.find("CONDENSER") != std::string::npos;
+    reboiler = reboiler || name.find("REBOILER") != std::string::npos;
+  }
+  for (int tray = 1; tray <= std::min(trays, 1000); ++tray) {
+    TStringList t;
+    GetProiiTrayData(database, column, tray, t);
+    TStageLoads s;
+    s.Name = condenser && tray == 1      ? std::string("Condenser")
+             : reboiler && tray == trays ? std::string("Reboiler")
+                                         : std::to_string(tray);
+    s.LiquidFlow = GetListValue(t, "LiqTotalMassRate");
+    s.LiquidDensity = GetListValue(t, "LiqDensityAct");
+    s.LiquidViscosity = GetListValue(t, "LiqViscosity");
+    s.SurfaceTension = GetListValue(t, "LiqSurfTension");
+    s.GasFlow = GetListValue(t, "VapTotalMassRate");
+    s.GasDensity = GetListValue(t, "VapDensityAct");
+    s.GasViscosity = GetListValue(t, "VapViscosity");
+    out.Stages.push_back(std::move(s));
+  }
+  return out;
 }
 
 void ReleaseProii() {

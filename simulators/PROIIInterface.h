@@ -9,8 +9,10 @@
 // molar rate and mass rate (molar rate x molecular weight), under three header lines. All
 // values as the server gives them (SI) except the temperature.
 #include <string>
+#include <vector>
 
 #include "automation/Variant.h"
+#include "core/Column.h"
 #include "simulators/SimulatorLists.h"
 
 namespace velm {
@@ -43,6 +45,15 @@ void GetProiiTrayData(const TVariant& database, const std::string& column, int t
 // The number after "=" of the first line whose name matches without regard to letter case; a
 // missing name converts empty text and fails with the invalid-number error.
 double GetListValue(const TStrings& list, const std::string& name);
+
+// Every tray of `column` (1 to NumberOfTrays) as stage loads, read as GetProiiTrayData reads one,
+// named by its number ("Condenser" and "Reboiler" for the first and last tray of a column with
+// heaters so named), and the trays its feeds enter (from its column data). Server errors pass on.
+struct TProiiColumnStages {
+  std::vector<TStageLoads> Stages;
+  std::vector<int> FeedTrays;
+};
+TProiiColumnStages GetProiiColumnStages(const TVariant& database, const std::string& column);
 
 // Lets go of the database and the server (the dialog does this when it closes).
 void ReleaseProii();

@@ -130,9 +130,13 @@ TFormProii::~TFormProii() {
   ReleaseProii();
 }
 
+QString ChooseProiiFile(QWidget* parent) {
+  const QStringList filters = TFormProii::OpenFilters();
+  return GOpenHook ? GOpenHook(parent, filters) : OpenFileDialog(parent, filters);
+}
+
 void TFormProii::BOpenClick() {
-  const QString path =
-      GOpenHook ? GOpenHook(this, OpenFilters()) : OpenFileDialog(this, OpenFilters());
+  const QString path = ChooseProiiFile(this);
   if (path.isEmpty()) return;
   if (!ConnectProii()) return;
   OpenProiiDatabase(path.toStdString());

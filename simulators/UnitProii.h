@@ -21,6 +21,9 @@ namespace velm {
 // Empty hook (the default): a QFileDialog for existing files. Tests set it.
 using TProiiOpenHook = std::function<QString(QWidget* parent, const QStringList& filters)>;
 void SetProiiOpenHook(TProiiOpenHook hook);
+// The simulation file to open, as the dialog's "打开" asks for it (through the hook when set);
+// empty when cancelled.
+QString ChooseProiiFile(QWidget* parent);
 
 class TFormProii : public QDialog {
   Q_OBJECT

@@ -90,6 +90,9 @@ class TUnitProiiTest : public QObject {
     setup.PackingFile = QStringLiteral(VELM_PACKINGS);
     setup.ErrorBox = [this](QWidget*, const QString& t) { FErrors << t; };
     setup.MessageBox = [this](QWidget*, const QString& t) { FMessages << t; };
+    setup.ChooseItem = [](QWidget*, const QString&, const QStringList& items) {
+      return items.value(0);
+    };
     FWindow = std::make_unique<TFormVELM>(nullptr, setup);
     FWindow->resize(1366, 768);
     FWindow->show();
@@ -100,6 +103,25 @@ class TUnitProiiTest : public QObject {
     FWindow.reset();
     SetSimulatorMessageHook({});
     QVERIFY(!ProiiServer.IsObject() && !ProiiDatabase.IsObject());  // released on close
+  }
+
+  // A whole column from the snapshot: trays 2 to 21 (no condenser, no reboiler), split into two
+  // sections at the feed tray, every tray rated; the server let go of afterwards.
+  void WholeColumnImportSplitsAtTheFeed() {
+    QVERIFY(
+        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    FFile = QStringLiteral(VELM_EXAMPLES "/simulator-snapshot.json");
+    FWindow->ImportProiiColumn();
+    QVERIFY2(FErrors.isEmpty() && FMessages.isEmpty(),
+             qPrintable((FErrors + FMessages).join('\n')));
+    QVERIFY(FWindow->Column());
+    const auto& sections = FWindow->Column()->Sections;
+    QCOMPARE(sections.size(), size_t(2));
+    QCOMPARE(sections[0].Stages.front().Rating.Case.Name, std::string("2"));
+    QCOMPARE(sections[0].Stages.back().Rating.Case.Name, std::string("10"));  // feed on 11
+    QCOMPARE(sections[1].Stages.back().Rating.Case.Name, std::string("21"));
+    for (const auto& s : sections)
+      for (const auto& st : s.Stages) QVERIFY2(st.Rating.Rated, st.Rating.Error.c_str());
   }
 
   void ExampleSnapshotImportAndRecalculation() {
