@@ -210,6 +210,10 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
       throw TInputError("全塔数据的记录“" + std::string(record) + "”不能识别");
     }
   }
+  // A column of more stages than any real one is a damaged record, not a design to spend minutes
+  // on.
+  if (stages.size() > kMaximumStages || sections.size() > kMaximumStages)
+    throw TInputError("全塔数据超过 " + std::to_string(kMaximumStages) + " 块塔板或段");
   for (const TSectionSpec& c : sections)
     if (c.Last >= static_cast<int>(stages.size()))
       throw TInputError("全塔数据的段“" + c.Name + "”超出了塔板数 " +

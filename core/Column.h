@@ -102,7 +102,9 @@ struct TSectionSpec {
 // (D in m, empty for a designed section). Names lose any "," or ";". An empty text is no column.
 std::string ColumnText(const std::vector<TStageLoads>& stages,
                        const std::vector<TSectionSpec>& sections);
-// Throws TInputError (base/Errors.h) naming the record that does not read.
+// Throws TInputError (base/Errors.h) naming the record that does not read, or for more than
+// kMaximumStages stages or sections.
+inline constexpr size_t kMaximumStages = 1000;
 void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
                      std::vector<TSectionSpec>& sections);
 // The sections a column gets when none are given: one from the first to the last stage with

@@ -457,6 +457,8 @@ std::vector<TLoadCase> ParseLoadCases(std::string_view text) {
     c.LiquidPercent = *l;
     c.GasPercent = *g;
     cases.push_back(std::move(c));
+    if (cases.size() > kMaximumLoadCases)
+      throw TInputError("负荷工况不能超过 " + std::to_string(kMaximumLoadCases) + " 个");
     start = end + 1;
   }
   return cases;

@@ -38,6 +38,7 @@ const std::vector<TLoadCase>& DefaultLoadCases();
 // The cases as a project stores them: "name,L%,G%" joined by ";". An empty text is the default
 // cases. Parsing throws TInputError (base/Errors.h) with a message that names the bad case.
 std::string LoadCasesText(const std::vector<TLoadCase>& cases);
+inline constexpr size_t kMaximumLoadCases = 100;
 std::vector<TLoadCase> ParseLoadCases(std::string_view text);
 
 // One load case rated at the given column. Percentages [%], velocities [m/s], pressure drops

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CoreTestSupport.h"
+#include "base/Errors.h"
 #include "core/Column.h"
 
 namespace velm {
@@ -97,6 +98,33 @@ TEST(Column, BedsFollowTheTightestRule) {
     EXPECT_DOUBLE_EQ(p.Height, c.Height + (c.Beds - 1) * 1.0);
     EXPECT_LE(p.BedHeight, p.Limit + 1e-12);
   }
+}
+
+}  // namespace
+}  // namespace velm
+
+namespace velm {
+namespace {
+
+// The column record round-trips, and a damaged one names what does not read.
+TEST(Column, ColumnTextRoundTripsAndNamesTheBadRecord) {
+  std::vector<TStageLoads> stages = {AbsorberStage(), AbsorberStage(1.1)};
+  stages[0].Name = "a,b;c";
+  const std::vector<TSectionSpec> sections = {{"A", 0, 0, std::nullopt}, {"B", 1, 1, 1.2}};
+  std::vector<TStageLoads> s2;
+  std::vector<TSectionSpec> c2;
+  ParseColumnText(ColumnText(stages, sections), s2, c2);
+  EXPECT_EQ(c2, sections);
+  ASSERT_EQ(s2.size(), 2u);
+  EXPECT_EQ(s2[0].Name, "a b c");
+  EXPECT_EQ(s2[1].GasFlow, stages[1].GasFlow);
+  std::string many;
+  for (size_t i = 0; i <= kMaximumStages; ++i) many += "S,1,1,1,1,1,1,1,1;";
+  many.pop_back();
+  for (const std::string& bad :
+       {std::string("S,1,2"), std::string("S,1,x,1,1,1,1,1,1"),
+        std::string("S,1,1,1,1,1,1,1,1;C,A,0,3,"), std::string("S,1,1,1,1,1,1,1,1;C,A,1,0,"), many})
+    EXPECT_THROW(ParseColumnText(bad, s2, c2), TInputError) << bad.substr(0, 40);
 }
 
 }  // namespace
