@@ -12,6 +12,7 @@
 #include <cmath>
 #include <fstream>
 #include <memory>
+#include <tuple>
 
 #include "app/MainWindow.h"
 #include "app/MyStatusBar.h"
@@ -250,6 +251,48 @@ class TChartPageTest : public QObject {
     p.start(QStringLiteral(VELM_EXE), {"--batch", "--profile", Example("air-water-absorber.json")});
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 2);
+  }
+
+  // A rated project prints each case, the governing case and the window; a project with a whole
+  // column its stages and sections; a rating that cannot be made is incomplete (3), not success.
+  void BatchPrintsTheRatingAndTheWholeColumn() {
+    const auto run = [](const QString& file) {
+      QProcess p;
+      p.start(QStringLiteral(VELM_EXE), {"--batch", file});
+      p.waitForFinished(60000);
+      return std::pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    const QString rated = Example("air-water-absorber-rating.vlm");
+    auto [code, out] = run(rated);
+    QCOMPARE(code, 0);
+    QCOMPARE(out.count(QStringLiteral("\nrating-case ")), 5);
+    QVERIFY(out.contains(QStringLiteral("\nrating-governing 改造_+30%")));
+    QVERIFY(out.contains(QStringLiteral("\nrating-window maximum=")));
+    QTemporaryDir dir;
+    QFile source(rated);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QByteArray bytes = source.readAll();
+    bytes.replace("RatedDiameterD\r\nString\r\nText\r\n1100",
+                  "RatedDiameterD\r\nString\r\nText\r\nabc");
+    bytes +=
+        "ColumnD\r\nString\r\nText\r\nS,1,5,998,0.001,0.072,1.2,1.19,1.8e-5;"
+        "S,2,5,998,0.001,0.072,1.3,1.19,1.8e-5\r\n-\r\n";
+    QFile broken(dir.filePath("broken.vlm"));
+    QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(bytes) == bytes.size());
+    broken.close();
+    std::tie(code, out) = run(broken.fileName());
+    QCOMPARE(code, 3);
+    QVERIFY(!out.contains(QStringLiteral("rating-case")));
+    bytes.replace("RatedDiameterD\r\nString\r\nText\r\nabc",
+                  "RatedDiameterD\r\nString\r\nText\r\n1100");
+    QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+            broken.write(bytes) == bytes.size());
+    broken.close();
+    std::tie(code, out) = run(broken.fileName());
+    QCOMPARE(code, 0);
+    QCOMPARE(out.count(QStringLiteral("\nstage 全塔 ")), 2);
+    QVERIFY(out.contains(QStringLiteral("\nsection 全塔 diameter=")));
+    QVERIFY(out.contains(QStringLiteral("\ncolumn dp=")));
   }
 
   // At a design of 80 % of flooding the design and 80 % points coincide; their labels must be

@@ -161,3 +161,40 @@ TEST(Rating, LoadCasesTextRoundTripsAndNamesTheBadCase) {
 
 }  // namespace
 }  // namespace velm
+
+namespace velm {
+namespace {
+
+// The limits on the load diagram are where the rated run says they are: at each liquid flow the
+// flooding line's gas flow rates at 100 % of flooding and the loading line's at 100 % of loading,
+// below the flooding line; the window of a method with a loading point ends there.
+TEST(Rating, LoadLinesLieWhereTheRunReachesEachLimit) {
+  TRun design;
+  TRatingInput in = InputFor(design, kMethods[2], 1.0, {{"设计", 100, 100}});
+  const std::vector<double> liquids = {1.0, 2.0, 4.0};
+  const TLoadLines lines = RatingLoadLines(in, test::MetalPall25(), liquids);
+  ASSERT_EQ(lines.Flood.size(), liquids.size());
+  ASSERT_EQ(lines.Loading.size(), liquids.size());
+  EXPECT_TRUE(lines.PressureDrop.empty());  // no service given
+  for (size_t i = 0; i < liquids.size(); ++i) {
+    const auto [L, Vf] = lines.Flood[i];
+    EXPECT_LT(lines.Loading[i].second, Vf);
+    EXPECT_GT(lines.MinimumGas[i].second, 0.0);
+    EXPECT_LT(lines.MinimumGas[i].second, Vf);
+    const double L0 = *in.Inputs[size_t(TField::LD)], V0 = *in.Inputs[size_t(TField::VD)];
+    const TCaseRating flood =
+        RateLoadCase(in, test::MetalPall25(), {"", 100.0 * L / L0, 100.0 * Vf / V0});
+    EXPECT_NEAR(flood.FloodPercent, 100.0, 1e-4);
+    const TCaseRating loading = RateLoadCase(
+        in, test::MetalPall25(), {"", 100.0 * L / L0, 100.0 * lines.Loading[i].second / V0});
+    EXPECT_NEAR(*loading.LoadingPercent, 100.0, 1e-4);
+  }
+  in.Diameter = *design.Case.Diameter;
+  const TRating r = RateColumn(in, test::MetalPall25());
+  ASSERT_TRUE(r.Window && r.Window->Loading);
+  EXPECT_EQ(r.Window->MaximumBy, "载点");
+  EXPECT_DOUBLE_EQ(r.Window->Maximum, *r.Window->Loading);
+}
+
+}  // namespace
+}  // namespace velm
