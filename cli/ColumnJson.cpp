@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/NumberFormat.h"
 #include "cli/CaseJson.h"
 #include "core/Column.h"
 
@@ -96,14 +97,26 @@ TColumnInput ParseColumnJson(const json& input) {
   if (c.contains("beds")) {
     const json& b = c["beds"];
     if (!b.is_object()) throw TCaseFormatError("column.beds must be an object");
-    for (auto [key, to] : {std::pair{"DesignFactor", &in.Beds.DesignFactor},
-                           std::pair{"StagesPerBed", &in.Beds.StagesPerBed},
-                           std::pair{"MaximumBedHeight", &in.Beds.MaximumBedHeight},
-                           std::pair{"RedistributorHeight", &in.Beds.RedistributorHeight}})
-      if (b.contains(key))
-        *to = Number(b, key, "column.beds", key != std::string("RedistributorHeight"));
+    // Each rule within what a column can be: a design factor up to 10, 1 to 1000 stages a bed,
+    // bed and redistributor heights up to 100 m.
+    const struct {
+      const char* Key;
+      double* To;
+      double Low, High;
+    } rules[] = {{"DesignFactor", &in.Beds.DesignFactor, 0.0, 10.0},
+                 {"StagesPerBed", &in.Beds.StagesPerBed, 0.5, 1000.0},
+                 {"MaximumBedHeight", &in.Beds.MaximumBedHeight, 0.0, 100.0},
+                 {"RedistributorHeight", &in.Beds.RedistributorHeight, -1e-300, 100.0}};
+    for (const auto& r : rules) {
+      if (!b.contains(r.Key)) continue;
+      const double x = Number(b, r.Key, "column.beds", false);
+      if (!(x > r.Low && x <= r.High))
+        throw TCaseFormatError(std::string("column.beds.") + r.Key + " must be above " +
+                               FormatGeneral(std::max(r.Low, 0.0), 4) + " and at most " +
+                               FormatGeneral(r.High, 4));
+      *r.To = x;
+    }
   }
-
   return in;
 }
 

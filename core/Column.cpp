@@ -81,9 +81,14 @@ TSectionResult RateSection(const TColumnInput& in, const TColumnSection& sec) {
     }
     out.Stages.push_back(std::move(r));
   }
-  if (heights && !out.Stages.empty())
-    out.Beds =
-        PlanBeds(height, static_cast<int>(out.Stages.size()), out.Diameter, sec.Packing, in.Beds);
+  if (heights && !out.Stages.empty()) {
+    try {
+      out.Beds =
+          PlanBeds(height, static_cast<int>(out.Stages.size()), out.Diameter, sec.Packing, in.Beds);
+    } catch (const std::exception& e) {
+      out.Error = e.what();
+    }
+  }
   return out;
 }
 
@@ -110,7 +115,10 @@ TBedPlan PlanBeds(double height, int stages, double D, const TPackingRecord& pac
       p.LimitBy = "每床约 " + FormatGeneral(rules.StagesPerBed, 3) + " 块理论板";
     }
   }
-  p.Beds = height > 0.0 ? std::max(1, static_cast<int>(std::ceil(height / p.Limit - 1e-9))) : 0;
+  // More beds than any column holds: rules or heights out of all proportion.
+  const double beds = std::ceil(height / p.Limit - 1e-9);
+  if (!(beds < 1e4)) throw TCalcError("填料层需要 " + FormatGeneral(beds, 3) + " 个床，无法分床");
+  p.Beds = height > 0.0 ? std::max(1, static_cast<int>(beds)) : 0;
   p.BedHeight = p.Beds > 0 ? height / p.Beds : 0.0;
   p.Redistributors = std::max(0, p.Beds - 1);
   p.Height = height + p.Redistributors * rules.RedistributorHeight;
@@ -200,11 +208,19 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
     } else if (!f.empty() && f[0] == "C" && f.size() == 5) {
       TSectionSpec c;
       c.Name = std::string(Trim(f[1]));
-      c.First = static_cast<int>(number(2));
-      c.Last = static_cast<int>(number(3));
+      // Stage indices: whole numbers within the column's size limit.
+      const auto index = [&](size_t i) {
+        const double x = number(i);
+        if (!(x >= 0.0 && x < double(kMaximumStages)) || x != std::floor(x))
+          throw TInputError("全塔数据的段“" + c.Name + "”的首末板不对");
+        return static_cast<int>(x);
+      };
+      c.First = index(2);
+      c.Last = index(3);
       if (!Trim(f[4]).empty()) c.Diameter = number(4);
-      if (c.First < 0 || c.Last < c.First)
-        throw TInputError("全塔数据的段“" + c.Name + "”的首末板不对");
+      if (c.Diameter && !(*c.Diameter > 0.0))
+        throw TInputError("全塔数据的段“" + c.Name + "”的塔径不是正数");
+      if (c.Last < c.First) throw TInputError("全塔数据的段“" + c.Name + "”的首末板不对");
       sections.push_back(std::move(c));
     } else {
       throw TInputError("全塔数据的记录“" + std::string(record) + "”不能识别");
