@@ -255,11 +255,12 @@ void WriteColumn(TSheetWriter& out, const TVariant& sheet, const TDesignDocument
       out.Skip();
     }
   }
-  out.Paragraph("全塔",
-                "压降 " + num(col.PressureDrop, 4) + " Pa，填料高度 " + num(col.PackedHeight, 4) +
-                    " m，含再分布器 " + num(col.Height, 4) +
-                    " m；每块理论板的填料高度为 HETP × 设计系数 1.2；每床不超过约 10 块理论板、"
-                    "拉西环 3 倍 / 其他散堆填料 8 倍塔径、6 m（Sinnott 2005, 11.14）");
+  out.Paragraph("全塔", "压降 " + num(col.PressureDrop, 4) + " Pa，填料高度 " +
+                            num(col.PackedHeight, 4) + " m，含再分布器 " + num(col.Height, 4) +
+                            " m；每块理论板的填料高度为 HETP × 设计系数 " +
+                            num(doc.ColumnInput->Beds.DesignFactor, 4) +
+                            "；每床不超过约 10 块理论板、"
+                            "拉西环 3 倍 / 其他散堆填料 8 倍塔径、6 m（Sinnott 2005, 11.14）");
   out.Skip();
 }
 

@@ -2,7 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableWidget>
@@ -58,6 +60,16 @@ TColumnPanel::TColumnPanel(QWidget* parent) : QWidget(parent) {
   auto* clear = new QPushButton(QStringLiteral("清除全塔"));
   clear->setObjectName(QStringLiteral("ClearColumnB"));
   for (QPushButton* b : {import, importProii, add, remove, clear}) buttons->addWidget(b);
+  // The margin on HETP each theoretical stage's packed height takes.
+  auto* factorLabel = new QLabel(QStringLiteral("设计系数"));
+  factorLabel->setToolTip(QStringLiteral("每块理论板的填料高度 = HETP × 设计系数 (常用 1.2)"));
+  FFactor = new QLineEdit(QString::fromStdString(FormatField(TBedRules().DesignFactor)));
+  FFactor->setObjectName(QStringLiteral("DesignFactorD"));
+  FFactor->setMaximumWidth(60);
+  factorLabel->setBuddy(FFactor);
+  buttons->addSpacing(12);
+  buttons->addWidget(factorLabel);
+  buttons->addWidget(FFactor);
   buttons->addStretch(1);
   layout->addLayout(buttons);
 
@@ -92,6 +104,12 @@ TColumnPanel::TColumnPanel(QWidget* parent) : QWidget(parent) {
   FProfile->setObjectName(QStringLiteral("ColumnProfileL"));
   layout->addWidget(FProfile);
 
+  connect(FFactor, &QLineEdit::editingFinished, this, [this] {
+    if (!FFactor->isModified()) return;
+    FFactor->setModified(false);
+    FEdited = true;
+    emit Changed();
+  });
   connect(import, &QPushButton::clicked, this, &TColumnPanel::ImportRequested);
   connect(importProii, &QPushButton::clicked, this, &TColumnPanel::ImportProiiRequested);
   connect(add, &QPushButton::clicked, this, &TColumnPanel::AddSection);
@@ -163,14 +181,16 @@ QString TColumnPanel::Text() const {
 void TColumnPanel::SetText(const QString& text) {
   std::vector<TStageLoads> stages;
   std::vector<TSectionSpec> sections;
+  std::optional<double> factor;
   try {
-    ParseColumnText(text.toStdString(), stages, sections);
+    ParseColumnText(text.toStdString(), stages, sections, &factor);
   } catch (const TInputError&) {
     // Not shown: the run that follows names the record that does not read.
     stages.clear();
     sections.clear();
   }
   Fill(stages, sections);
+  FFactor->setText(QString::fromStdString(FormatField(factor.value_or(TBedRules().DesignFactor))));
   FSetText = text;
   FEdited = false;
 }
@@ -259,12 +279,15 @@ void TColumnPanel::ShowDocument(const TDesignDocument& doc) {
     }
     summary << QStringLiteral(
                    "全塔: 压降 %1 Pa，填料高度 %2 m，含再分布器 %3 m。每块理论板的填料高度 = "
-                   "HETP × 1.2。")
-                   .arg(Num(col.PressureDrop, 4), Num(col.PackedHeight, 4), Num(col.Height, 4));
-    // The profile as wide as the block.
-    const double scale = std::min(1.0, (width() - 16.0) / (3 * kProfileBoxWidth + 40));
-    FProfile->setPixmap(
-        QPixmap::fromImage(ProfilePicture(ProfileOf(*doc.ColumnInput, col), std::max(0.4, scale))));
+                   "HETP × %4。")
+                   .arg(Num(col.PressureDrop, 4), Num(col.PackedHeight, 4), Num(col.Height, 4),
+                        Num(doc.ColumnInput->Beds.DesignFactor, 4));
+    // The profile as wide as the block (drawn at screen size, then scaled down).
+    QImage picture = ProfilePicture(ProfileOf(*doc.ColumnInput, col), 1.0);
+    picture.setDevicePixelRatio(1.0);
+    if (picture.width() > width() - 16)
+      picture = picture.scaledToWidth(std::max(200, width() - 16), Qt::SmoothTransformation);
+    FProfile->setPixmap(QPixmap::fromImage(picture));
   } else {
     FProfile->clear();
     summary << (FStages->rowCount() == 0

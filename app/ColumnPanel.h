@@ -8,6 +8,7 @@
 #include "core/DesignDocument.h"
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -40,6 +41,7 @@ class TColumnPanel : public QWidget {
   void RemoveSection();
   QTableWidget* FStages;
   QTableWidget* FSections;
+  QLineEdit* FFactor;
   QLabel* FSummary;
   QLabel* FProfile;
   bool FFilling = false;

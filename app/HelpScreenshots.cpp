@@ -73,6 +73,7 @@ void SaveHelpScreenshots(TFormVELM& window, const QString& dir) {
       {"help-topic-flooding.png", [help] { help->ShowTopic(1300); }},
       {"help-topic-findings.png", [help] { help->ShowTopic(1600); }},
       {"help-topic-rating.png", [help] { help->ShowTopic(1550); }},
+      {"help-topic-column.png", [help] { help->ShowTopic(1560); }},
       {"help-index.png", [help] { help->ShowIndex(QStringLiteral("持液量")); }},
       {"help-search.png", [help] { help->Viewer()->ShowSearch(QStringLiteral("润湿")); }},
   };

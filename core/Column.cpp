@@ -161,7 +161,8 @@ std::vector<std::string_view> Split(std::string_view text, char by) {
 }  // namespace
 
 std::string ColumnText(const std::vector<TStageLoads>& stages,
-                       const std::vector<TSectionSpec>& sections) {
+                       const std::vector<TSectionSpec>& sections,
+                       std::optional<double> designFactor) {
   std::string out;
   const auto add = [&out](const std::string& record) {
     if (!out.empty()) out += ';';
@@ -177,13 +178,15 @@ std::string ColumnText(const std::vector<TStageLoads>& stages,
   for (const TSectionSpec& c : sections)
     add("C," + CleanName(c.Name) + "," + std::to_string(c.First) + "," + std::to_string(c.Last) +
         "," + (c.Diameter ? FormatField(*c.Diameter) : std::string()));
+  if (designFactor) add("F," + FormatField(*designFactor));
   return out;
 }
 
 void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
-                     std::vector<TSectionSpec>& sections) {
+                     std::vector<TSectionSpec>& sections, std::optional<double>* designFactor) {
   stages.clear();
   sections.clear();
+  if (designFactor) designFactor->reset();
   if (Trim(text).empty()) return;
   for (std::string_view record : Split(text, ';')) {
     const std::vector<std::string_view> f = Split(record, ',');
@@ -222,6 +225,11 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
         throw TInputError("全塔数据的段“" + c.Name + "”的塔径不是正数");
       if (c.Last < c.First) throw TInputError("全塔数据的段“" + c.Name + "”的首末板不对");
       sections.push_back(std::move(c));
+    } else if (!f.empty() && f[0] == "F" && f.size() == 2) {
+      const double factor = number(1);
+      if (!(factor > 0.0 && factor <= 10.0))
+        throw TInputError("全塔数据的设计系数 " + std::string(Trim(f[1])) + " 应在 0 到 10 之间");
+      if (designFactor) *designFactor = factor;
     } else {
       throw TInputError("全塔数据的记录“" + std::string(record) + "”不能识别");
     }

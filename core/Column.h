@@ -99,14 +99,17 @@ struct TSectionSpec {
 
 // The stages and sections of a whole column as one text (a project's record): records joined by
 // ";", fields by ","; a stage "S,name,L,ρL,μL,σ,V,ρV,μV" in SI, a section "C,name,first,last,D"
-// (D in m, empty for a designed section). Names lose any "," or ";". An empty text is no column.
+// (D in m, empty for a designed section), and the design factor "F,factor" when one is given.
+// Names lose any "," or ";". An empty text is no column.
 std::string ColumnText(const std::vector<TStageLoads>& stages,
-                       const std::vector<TSectionSpec>& sections);
-// Throws TInputError (base/Errors.h) naming the record that does not read, or for more than
-// kMaximumStages stages or sections.
+                       const std::vector<TSectionSpec>& sections,
+                       std::optional<double> designFactor = std::nullopt);
+// Throws TInputError (base/Errors.h) naming the record that does not read (a design factor must
+// lie above 0 and at most 10), or for more than kMaximumStages stages or sections.
 inline constexpr size_t kMaximumStages = 1000;
 void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
-                     std::vector<TSectionSpec>& sections);
+                     std::vector<TSectionSpec>& sections,
+                     std::optional<double>* designFactor = nullptr);
 // The sections a column gets when none are given: one from the first to the last stage with
 // both a vapour and a liquid flow that is not named a condenser or reboiler (none when no stage
 // is such).

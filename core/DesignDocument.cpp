@@ -156,13 +156,15 @@ void RateDocumentColumn(TDesignDocument& doc, const TPackingRecord& packing,
                         TDocumentEvents& events) {
   TColumnInput in;
   std::vector<TSectionSpec> specs;
+  std::optional<double> factor;
   try {
-    ParseColumnText(doc.ColumnText, in.Stages, specs);
+    ParseColumnText(doc.ColumnText, in.Stages, specs, &factor);
   } catch (const TInputError& e) {
     events.FieldMessage(e.what());
     throw TSilentAbort();
   }
   if (specs.empty()) specs = DefaultSections(in.Stages);
+  if (factor) in.Beds.DesignFactor = *factor;
   for (const TSectionSpec& spec : specs) {
     TColumnSection sec;
     sec.Name = spec.Name;

@@ -542,7 +542,7 @@ class TCalculationTest : public QObject {
     // Three stages of an absorber, the last with more gas, in two sections (one rated).
     const QByteArray kColumn =
         "S,1,5,998,0.001,0.072,1.2,1.19,1.8e-5;S,2,5,998,0.001,0.072,1.3,1.19,1.8e-5;"
-        "S,3,5,998,0.001,0.072,1.4,1.19,1.8e-5;C,A,0,1,;C,B,2,2,1.2";
+        "S,3,5,998,0.001,0.072,1.4,1.19,1.8e-5;C,A,0,1,;C,B,2,2,1.2;F,1.5";
     const std::pair<const char*, QByteArray> cases[] = {
         {"air-water-absorber.vlm", {}},
         {"benzene-toluene-distillation.vlm", {}},
@@ -646,8 +646,10 @@ class TCalculationTest : public QObject {
       QVERIFY2(doc.Rating.has_value() == (where == "rating.vlm"), name);
       // A whole column: the same column rated the same way.
       QVERIFY2(doc.Column.has_value() == (where == "column.vlm"), name);
-      if (doc.Column)
+      if (doc.Column) {
         QVERIFY2(ColumnResultJson(*doc.Column) == ColumnResultJson(*FWindow->Column()), name);
+        QCOMPARE(doc.ColumnInput->Beds.DesignFactor, 1.5);
+      }
       cleanup();
     }
   }

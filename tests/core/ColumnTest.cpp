@@ -113,8 +113,10 @@ TEST(Column, ColumnTextRoundTripsAndNamesTheBadRecord) {
   const std::vector<TSectionSpec> sections = {{"A", 0, 0, std::nullopt}, {"B", 1, 1, 1.2}};
   std::vector<TStageLoads> s2;
   std::vector<TSectionSpec> c2;
-  ParseColumnText(ColumnText(stages, sections), s2, c2);
+  std::optional<double> factor;
+  ParseColumnText(ColumnText(stages, sections, 1.35), s2, c2, &factor);
   EXPECT_EQ(c2, sections);
+  EXPECT_EQ(factor, 1.35);
   ASSERT_EQ(s2.size(), 2u);
   EXPECT_EQ(s2[0].Name, "a b c");
   EXPECT_EQ(s2[1].GasFlow, stages[1].GasFlow);
@@ -123,7 +125,8 @@ TEST(Column, ColumnTextRoundTripsAndNamesTheBadRecord) {
   many.pop_back();
   for (const std::string& bad :
        {std::string("S,1,2"), std::string("S,1,x,1,1,1,1,1,1"),
-        std::string("S,1,1,1,1,1,1,1,1;C,A,0,3,"), std::string("S,1,1,1,1,1,1,1,1;C,A,1,0,"), many})
+        std::string("S,1,1,1,1,1,1,1,1;C,A,0,3,"), std::string("S,1,1,1,1,1,1,1,1;C,A,1,0,"),
+        std::string("S,1,1,1,1,1,1,1,1;F,0"), many})
     EXPECT_THROW(ParseColumnText(bad, s2, c2), TInputError) << bad.substr(0, 40);
 }
 
