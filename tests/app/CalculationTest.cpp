@@ -558,6 +558,7 @@ class TCalculationTest : public QObject {
                            "BedHeightD\r\nString\r\nText\r\n6\r\n-\r\n"
                            "LoadCasesD\r\nString\r\nText\r\nA,100,100;B,80,140\r\n-\r\n"},
         {"column.vlm", plain + "ColumnD\r\nString\r\nText\r\n" + kColumn + "\r\n-\r\n"},
+        {"column-damaged.vlm", plain + "ColumnD\r\nString\r\nText\r\nS,1,x\r\n-\r\n"},
         {"rating-bad-diameter.vlm",
          plain + kRating + "RatedDiameterD\r\nString\r\nText\r\n1,1\r\n-\r\n"},
         {"header-only.vlm",
@@ -603,7 +604,8 @@ class TCalculationTest : public QObject {
           {"kister", "Kister"},
           {"bad-density", "液相密度是错误数据"},
           {"no-gas", "发现错误"},
-          {"rating-bad", "核算塔径 (mm)是错误数据"}};
+          {"rating-bad", "核算塔径 (mm)是错误数据"},
+          {"column-damaged", "全塔数据的记录"}};
       for (const auto& [prefix, text] : expected)
         if (where.startsWith(prefix))
           QVERIFY2(windowMessages.join('\n').contains(QString::fromUtf8(text)), name);
