@@ -127,7 +127,7 @@ TColumnPanel::TColumnPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void TColumnPanel::Fill(const std::vector<TStageLoads>& stages,
-                        const std::vector<TSectionSpec>& sections) {
+                        const std::vector<TSectionRange>& sections) {
   FFilling = true;
   FStages->setRowCount(static_cast<int>(stages.size()));
   for (int r = 0; r < FStages->rowCount(); ++r) {
@@ -141,7 +141,7 @@ void TColumnPanel::Fill(const std::vector<TStageLoads>& stages,
   }
   FSections->setRowCount(static_cast<int>(sections.size()));
   for (int r = 0; r < FSections->rowCount(); ++r) {
-    const TSectionSpec& c = sections[size_t(r)];
+    const TSectionRange& c = sections[size_t(r)];
     // Stages are numbered from 1 on the page, from 0 in the document.
     FSections->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(c.Name)));
     FSections->setItem(r, 1, new QTableWidgetItem(QString::number(c.First + 1)));
@@ -180,7 +180,7 @@ QString TColumnPanel::Text() const {
 
 void TColumnPanel::SetText(const QString& text) {
   std::vector<TStageLoads> stages;
-  std::vector<TSectionSpec> sections;
+  std::vector<TSectionRange> sections;
   std::optional<double> factor;
   try {
     ParseColumnText(text.toStdString(), stages, sections, &factor);
@@ -196,7 +196,7 @@ void TColumnPanel::SetText(const QString& text) {
 }
 
 void TColumnPanel::SetStages(const std::vector<TStageLoads>& stages,
-                             const std::vector<TSectionSpec>& sections) {
+                             const std::vector<TSectionRange>& sections) {
   Fill(stages, sections.empty() ? DefaultSections(stages) : sections);
   FEdited = true;
   emit Changed();

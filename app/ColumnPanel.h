@@ -25,7 +25,7 @@ class TColumnPanel : public QWidget {
   void SetText(const QString& text);
   // Imported stages, in the given sections (none: one over the stages with both phases).
   void SetStages(const std::vector<TStageLoads>& stages,
-                 const std::vector<TSectionSpec>& sections = {});
+                 const std::vector<TSectionRange>& sections = {});
   void ShowDocument(const TDesignDocument& doc);
 
  signals:
@@ -36,7 +36,7 @@ class TColumnPanel : public QWidget {
   void ImportProiiRequested();
 
  private:
-  void Fill(const std::vector<TStageLoads>& stages, const std::vector<TSectionSpec>& sections);
+  void Fill(const std::vector<TStageLoads>& stages, const std::vector<TSectionRange>& sections);
   void AddSection();
   void RemoveSection();
   QTableWidget* FStages;

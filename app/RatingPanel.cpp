@@ -70,21 +70,21 @@ void TLoadCaseTable::Fill(const std::vector<TLoadCase>& cases) {
 }
 
 QString TLoadCaseTable::Text() const {
-  // As typed: a cell that is no number stays in the text, and the run names it.
+  // As typed: a cell that is no number stays in the text, and the run names it; the default
+  // cases are no text, as the core writes them.
   QStringList rows;
-  std::vector<TLoadCase> cases;
-  bool numbers = true;
   for (int r = 0; r < rowCount(); ++r) {
     QStringList cells;
     for (int c = 0; c < kInputColumns; ++c)
       cells << (item(r, c) ? item(r, c)->text().trimmed() : QString());
     rows << cells.join(QLatin1Char(','));
-    bool l = false, g = false;
-    cases.push_back({cells[0].toStdString(), cells[1].toDouble(&l), cells[2].toDouble(&g)});
-    numbers = numbers && l && g;
   }
-  if (numbers && cases == DefaultLoadCases()) return {};
-  return rows.join(QLatin1Char(';'));
+  const QString text = rows.join(QLatin1Char(';'));
+  try {
+    if (ParseLoadCases(text.toStdString()) == DefaultLoadCases()) return {};
+  } catch (const TInputError&) {
+  }
+  return text;
 }
 
 void TLoadCaseTable::SetText(const QString& text) {

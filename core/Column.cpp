@@ -161,7 +161,7 @@ std::vector<std::string_view> Split(std::string_view text, char by) {
 }  // namespace
 
 std::string ColumnText(const std::vector<TStageLoads>& stages,
-                       const std::vector<TSectionSpec>& sections,
+                       const std::vector<TSectionRange>& sections,
                        std::optional<double> designFactor) {
   std::string out;
   const auto add = [&out](const std::string& record) {
@@ -175,7 +175,7 @@ std::string ColumnText(const std::vector<TStageLoads>& stages,
       r += "," + FormatField(v);
     add(r);
   }
-  for (const TSectionSpec& c : sections)
+  for (const TSectionRange& c : sections)
     add("C," + CleanName(c.Name) + "," + std::to_string(c.First) + "," + std::to_string(c.Last) +
         "," + (c.Diameter ? FormatField(*c.Diameter) : std::string()));
   if (designFactor) add("F," + FormatField(*designFactor));
@@ -183,7 +183,7 @@ std::string ColumnText(const std::vector<TStageLoads>& stages,
 }
 
 void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
-                     std::vector<TSectionSpec>& sections, std::optional<double>* designFactor) {
+                     std::vector<TSectionRange>& sections, std::optional<double>* designFactor) {
   stages.clear();
   sections.clear();
   if (designFactor) designFactor->reset();
@@ -209,7 +209,7 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
       s.GasViscosity = number(8);
       stages.push_back(std::move(s));
     } else if (!f.empty() && f[0] == "C" && f.size() == 5) {
-      TSectionSpec c;
+      TSectionRange c;
       c.Name = std::string(Trim(f[1]));
       // Stage indices: whole numbers within the column's size limit.
       const auto index = [&](size_t i) {
@@ -238,13 +238,13 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
   // on.
   if (stages.size() > kMaximumStages || sections.size() > kMaximumStages)
     throw TInputError("全塔数据超过 " + std::to_string(kMaximumStages) + " 块塔板或段");
-  for (const TSectionSpec& c : sections)
+  for (const TSectionRange& c : sections)
     if (c.Last >= static_cast<int>(stages.size()))
       throw TInputError("全塔数据的段“" + c.Name + "”超出了塔板数 " +
                         std::to_string(stages.size()));
 }
 
-std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages) {
+std::vector<TSectionRange> DefaultSections(const std::vector<TStageLoads>& stages) {
   // A condenser or a reboiler carries no packing: the section runs from the first to the last
   // stage with both phases that is not named as one (the simulators' stage names).
   const auto both = [](const TStageLoads& s) {
@@ -262,12 +262,12 @@ std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages
            static_cast<int>(stages.rend() - last) - 1, std::nullopt}};
 }
 
-std::vector<TSectionSpec> SectionsAt(const std::vector<TStageLoads>& stages,
-                                     std::vector<int> starts) {
-  const std::vector<TSectionSpec> whole = DefaultSections(stages);
+std::vector<TSectionRange> SectionsAt(const std::vector<TStageLoads>& stages,
+                                      std::vector<int> starts) {
+  const std::vector<TSectionRange> whole = DefaultSections(stages);
   if (whole.empty()) return whole;
   std::sort(starts.begin(), starts.end());
-  std::vector<TSectionSpec> out;
+  std::vector<TSectionRange> out;
   int first = whole.front().First;
   for (int start : starts) {
     if (start <= first || start > whole.front().Last) continue;

@@ -90,11 +90,11 @@ struct TColumnResult {
 TColumnResult RateWholeColumn(const TColumnInput& in);
 
 // A section as a project stores it: its stages and, for a rated section, its diameter.
-struct TSectionSpec {
+struct TSectionRange {
   std::string Name;
   int First = 0, Last = 0;
   std::optional<double> Diameter;  // [m]; empty: designed
-  bool operator==(const TSectionSpec&) const = default;
+  bool operator==(const TSectionRange&) const = default;
 };
 
 // The stages and sections of a whole column as one text (a project's record): records joined by
@@ -102,22 +102,22 @@ struct TSectionSpec {
 // (D in m, empty for a designed section), and the design factor "F,factor" when one is given.
 // Names lose any "," or ";". An empty text is no column.
 std::string ColumnText(const std::vector<TStageLoads>& stages,
-                       const std::vector<TSectionSpec>& sections,
+                       const std::vector<TSectionRange>& sections,
                        std::optional<double> designFactor = std::nullopt);
 // Throws TInputError (base/Errors.h) naming the record that does not read (a design factor must
 // lie above 0 and at most 10), or for more than kMaximumStages stages or sections.
 inline constexpr size_t kMaximumStages = 1000;
 void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
-                     std::vector<TSectionSpec>& sections,
+                     std::vector<TSectionRange>& sections,
                      std::optional<double>* designFactor = nullptr);
 // The sections a column gets when none are given: one from the first to the last stage with
 // both a vapour and a liquid flow that is not named a condenser or reboiler (none when no stage
 // is such).
-std::vector<TSectionSpec> DefaultSections(const std::vector<TStageLoads>& stages);
+std::vector<TSectionRange> DefaultSections(const std::vector<TStageLoads>& stages);
 // The default section split where new sections begin (stage indices, e.g. each feed stage):
 // "段 1", "段 2", ... Boundaries outside the default section are left out.
-std::vector<TSectionSpec> SectionsAt(const std::vector<TStageLoads>& stages,
-                                     std::vector<int> starts);
+std::vector<TSectionRange> SectionsAt(const std::vector<TStageLoads>& stages,
+                                      std::vector<int> starts);
 
 // The beds of a section of packed height `height` holding `stages` theoretical stages, in a
 // column of diameter D with `packing`.

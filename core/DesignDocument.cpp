@@ -155,22 +155,22 @@ void RateDocumentColumn(TDesignDocument& doc, const TPackingRecord& packing,
                         const std::array<std::optional<double>, kFieldCount>& inputs,
                         TDocumentEvents& events) {
   TColumnInput in;
-  std::vector<TSectionSpec> specs;
+  std::vector<TSectionRange> ranges;
   std::optional<double> factor;
   try {
-    ParseColumnText(doc.ColumnText, in.Stages, specs, &factor);
+    ParseColumnText(doc.ColumnText, in.Stages, ranges, &factor);
   } catch (const TInputError& e) {
     events.FieldMessage(e.what());
     throw TSilentAbort();
   }
-  if (specs.empty()) specs = DefaultSections(in.Stages);
+  if (ranges.empty()) ranges = DefaultSections(in.Stages);
   if (factor) in.Beds.DesignFactor = *factor;
-  for (const TSectionSpec& spec : specs) {
+  for (const TSectionRange& range : ranges) {
     TColumnSection sec;
-    sec.Name = spec.Name;
-    sec.First = spec.First;
-    sec.Last = spec.Last;
-    sec.Diameter = spec.Diameter;
+    sec.Name = range.Name;
+    sec.First = range.First;
+    sec.Last = range.Last;
+    sec.Diameter = range.Diameter;
     sec.Packing = packing;
     sec.Options = doc.Case;
     sec.Options.GivenDiameter.reset();

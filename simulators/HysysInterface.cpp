@@ -33,14 +33,23 @@ bool GetHysysColumns(TStrings& list) {
   return true;
 }
 
+namespace {
+
+// The stage collection of column `columnName` of the active case.
+TVariant ColumnStages(const std::string& columnName) {
+  return HysysApp.Get("ActiveDocument")
+      .Get("Flowsheet")
+      .Get("Operations")
+      .Get("Item", {columnName})
+      .Get("ColumnFlowsheet")
+      .Get("ColumnStages");
+}
+
+}  // namespace
+
 void GetHysysStageData(const std::string& columnName, int stageIndex, TStrings* list) {
   if (!ConnectHysys()) return;
-  const TVariant stages = HysysApp.Get("ActiveDocument")
-                              .Get("Flowsheet")
-                              .Get("Operations")
-                              .Get("Item", {columnName})
-                              .Get("ColumnFlowsheet")
-                              .Get("ColumnStages");
+  const TVariant stages = ColumnStages(columnName);
   const int n = stages.Get("Count").ToInt();
   // Automatic: every stage but the first and the last of the collection (condenser and
   // reboiler of a column with both).
@@ -103,12 +112,7 @@ void GetHysysStageData(const std::string& columnName, int stageIndex, TStrings* 
 std::vector<TStageLoads> GetHysysColumnStages(const std::string& columnName) {
   std::vector<TStageLoads> out;
   if (!ConnectHysys()) return out;
-  const TVariant stages = HysysApp.Get("ActiveDocument")
-                              .Get("Flowsheet")
-                              .Get("Operations")
-                              .Get("Item", {columnName})
-                              .Get("ColumnFlowsheet")
-                              .Get("ColumnStages");
+  const TVariant stages = ColumnStages(columnName);
   const int n = stages.Get("Count").ToInt();
   for (long long i = 0; i < n; ++i) {
     const TVariant stage = stages.Get("Item", {i});

@@ -110,9 +110,9 @@ namespace {
 TEST(Column, ColumnTextRoundTripsAndNamesTheBadRecord) {
   std::vector<TStageLoads> stages = {AbsorberStage(), AbsorberStage(1.1)};
   stages[0].Name = "a,b;c";
-  const std::vector<TSectionSpec> sections = {{"A", 0, 0, std::nullopt}, {"B", 1, 1, 1.2}};
+  const std::vector<TSectionRange> sections = {{"A", 0, 0, std::nullopt}, {"B", 1, 1, 1.2}};
   std::vector<TStageLoads> s2;
-  std::vector<TSectionSpec> c2;
+  std::vector<TSectionRange> c2;
   std::optional<double> factor;
   ParseColumnText(ColumnText(stages, sections, 1.35), s2, c2, &factor);
   EXPECT_EQ(c2, sections);

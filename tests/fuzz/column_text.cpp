@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text = velm::fuzz::Bytes(data, size);
   std::vector<velm::TStageLoads> stages, again;
-  std::vector<velm::TSectionSpec> sections, sectionsAgain;
+  std::vector<velm::TSectionRange> sections, sectionsAgain;
   try {
     velm::ParseColumnText(text, stages, sections);
     velm::ParseColumnText(velm::ColumnText(stages, sections), again, sectionsAgain);
