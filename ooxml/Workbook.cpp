@@ -284,8 +284,13 @@ void TWorkbook::Load() {
 
   std::map<std::string, std::pair<std::string, std::string>> targets;  // id -> (part, type)
   const std::string relsPart = RelsOf(FWorkbookPart);
-  if (FPackage.Has(relsPart)) {
-    auto rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
+  if (FPackage.Has(relsPart) || FParts.count(relsPart)) {
+    // The relationships as edited (a copied sheet adds one), else as read.
+    auto rels = std::make_unique<pugi::xml_document>();
+    if (const auto edited = FParts.find(relsPart); edited != FParts.end())
+      rels->reset(*edited->second);
+    else
+      rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
     for (pugi::xml_node r : Child(*rels, "Relationships").children()) {
       if (!Is(r, "Relationship") || std::strcmp(r.attribute("TargetMode").value(), "External") == 0)
         continue;
@@ -378,17 +383,27 @@ const pugi::xml_document* TWorkbook::PartXml(const std::string& part) const {
 const std::string& TWorkbook::SheetName(int index) const { return Entry(index).Name; }
 const std::string& TWorkbook::SheetPart(int index) const { return Entry(index).Part; }
 
-void TWorkbook::SetSheetName(int index, const std::string& name) {
-  TSheetEntry& sheet = Entry(index);
+namespace {
+
+// Throws unless `name` may name sheet `index` of `sheets` (0: a new sheet).
+template <class TSheets>
+void CheckSheetName(const TSheets& sheets, int index, const std::string& name) {
   if (const std::string problem = SheetNameProblem(name); !problem.empty())
     throw TOoxmlError(problem);
   auto lower = [](std::string s) {
     for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
     return s;
   };
-  for (int i = 1; i <= SheetCount(); ++i)
-    if (i != index && lower(SheetName(i)) == lower(name))
+  for (int i = 1; i <= int(sheets.size()); ++i)
+    if (i != index && lower(sheets[std::size_t(i - 1)]->Name) == lower(name))
       throw TOoxmlError("工作表名称" + Quoted(name) + "已被另一个工作表使用");
+}
+
+}  // namespace
+
+void TWorkbook::SetSheetName(int index, const std::string& name) {
+  TSheetEntry& sheet = Entry(index);
+  CheckSheetName(FSheets, index, name);
   if (name == sheet.Name) return;
 
   // Defined names (the print area, print titles) refer to the sheet by name.
@@ -732,7 +747,9 @@ pugi::xml_document& TWorkbook::EditPart(const std::string& part) {
 std::string TWorkbook::FreePartName(const std::string& stem, const std::string& extension) const {
   for (int n = 1;; ++n) {
     const std::string name = stem + std::to_string(n) + extension;
-    if (!FPackage.Has(name) && !FParts.count(name)) return name;
+    const bool sheet =
+        std::any_of(FSheets.begin(), FSheets.end(), [&](const auto& e) { return e->Part == name; });
+    if (!FPackage.Has(name) && !FParts.count(name) && !sheet) return name;
   }
 }
 
@@ -930,6 +947,49 @@ void TWorkbook::AddPicture(int sheetIndex, const std::string& png, double left, 
   anchor.append_child("xdr:clientData");
 }
 
+int TWorkbook::CopySheet(int index, const std::string& name) {
+  TSheetEntry& source = Entry(index);
+  if (!source.Worksheet)
+    throw TOoxmlError("工作表" + Quoted(source.Name) + "不是普通工作表，不能复制");
+  CheckSheetName(FSheets, 0, name);
+  auto entry = std::make_unique<TSheetEntry>();
+  entry->Name = name;
+  entry->Part = FreePartName("xl/worksheets/sheet", ".xml");
+  entry->Worksheet = true;
+  entry->Dirty = true;
+  entry->Doc = std::make_unique<pugi::xml_document>();
+  entry->Doc->reset(Xml(source));
+  // What refers to the source's own parts stays with the source; the copy is not selected.
+  pugi::xml_node ws = Child(*entry->Doc, "worksheet");
+  for (const char* n : {"drawing", "legacyDrawing", "legacyDrawingHF", "drawingHF", "picture",
+                        "oleObjects", "controls", "hyperlinks", "tableParts"})
+    while (pugi::xml_node c = Child(ws, n)) ws.remove_child(c);
+  for (pugi::xml_node v : Child(ws, "sheetViews").children()) v.remove_attribute("tabSelected");
+
+  const std::string id = AddRelationship(EditPart(RelsOf(FWorkbookPart)), "worksheet",
+                                         RelativeTarget(Folder(FWorkbookPart), entry->Part));
+  pugi::xml_node types = Child(*FContentTypes, "Types");
+  pugi::xml_node o = types.append_child((Prefix(types) + "Override").c_str());
+  o.append_attribute("PartName").set_value(("/" + entry->Part).c_str());
+  o.append_attribute("ContentType")
+      .set_value("application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
+  pugi::xml_node sheets = source.Element.parent();
+  int sheetId = 1;
+  for (pugi::xml_node s : sheets.children())
+    sheetId = std::max(sheetId, IntAttr(s, "sheetId", 0) + 1);
+  pugi::xml_node element = sheets.append_child((Prefix(sheets) + "sheet").c_str());
+  element.append_attribute("name").set_value(name.c_str());
+  element.append_attribute("sheetId").set_value(sheetId);
+  element.append_attribute("r:id").set_value(id.c_str());
+  pugi::xml_node workbook = Child(*FWorkbookXml, "workbook");
+  if (!workbook.attribute("xmlns:r"))
+    workbook.append_attribute("xmlns:r").set_value(kOfficeRelationships);
+  entry->Element = element;
+  FWorkbookChanged = true;
+  FSheets.push_back(std::move(entry));
+  return SheetCount();
+}
+
 std::vector<TPicture> TWorkbook::Pictures(int sheetIndex) const {
   std::vector<TPicture> pictures;
   const TSheetEntry& sheet = Entry(sheetIndex);
@@ -1020,8 +1080,13 @@ void TWorkbook::SaveAs(const std::string& path) {
   workbookXml.reset(*FWorkbookXml);
   bool workbookChanged = FWorkbookChanged;
   const std::string relsPart = RelsOf(FWorkbookPart);
-  if (FPackage.Has(relsPart)) {
-    auto rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
+  if (FPackage.Has(relsPart) || FParts.count(relsPart)) {
+    // The relationships as edited (a copied sheet adds one), else as read.
+    auto rels = std::make_unique<pugi::xml_document>();
+    if (const auto edited = FParts.find(relsPart); edited != FParts.end())
+      rels->reset(*edited->second);
+    else
+      rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
     pugi::xml_node root = Child(*rels, "Relationships");
     bool changed = false;
     for (pugi::xml_node r = root.first_child(); r;) {

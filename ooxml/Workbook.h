@@ -69,6 +69,10 @@ class TWorkbook {
   // Renames the sheet; throws TOoxmlError with SheetNameProblem's text (or for a name another
   // sheet has). Print areas and other defined names that refer to the sheet follow it.
   void SetSheetName(int index, const std::string& name);
+  // Adds a copy of worksheet `index` as the last sheet, named `name` (checked as SetSheetName
+  // checks it), and returns its index. The copy keeps the cells, formats, column widths and page
+  // setup; it leaves out the drawing, comments, tables and links, and the source's defined names.
+  int CopySheet(int index, const std::string& name);
   // The package part of the sheet, e.g. "xl/worksheets/sheet1.xml".
   const std::string& SheetPart(int index) const;
 

@@ -167,6 +167,12 @@ TExcelWorksheet::TExcelWorksheet(std::shared_ptr<TExcelWorkbook> book, int index
     const std::string text = v.ToString();
     Engine([&] { FBook->Book().SetCellText(FIndex, row, column, text); });
   });
+  // A copy of the sheet after the last one, named by the argument; the copy is returned.
+  DefineMethod("Copy", [this](const TArgs& a) {
+    const std::string name = Arg("Copy", a, 0).ToString();
+    const int index = Engine([&] { return FBook->Book().CopySheet(FIndex, name); });
+    return TVariant(std::make_shared<TExcelWorksheet>(FBook, index));
+  });
   DefineMethod("PrintOut", [this](const TArgs&) {
     if (!Printer()) Raise("打印功能尚不可用");
     ooxml::TWorkbook& book = FBook->Book();

@@ -151,10 +151,14 @@ TEST(Workbook, WritesCellsInOrderKeepingFormatsAndSavesAsWorkbook) {
 
   book->SetSheetName(2, "二号's");
   book->SelectSheet(1);
+  // A copied sheet's relationship survives the calculation chain's removal.
+  book->CopySheet(2, "Three");
   book->SaveAs(dir.File("out.xlsx"));
 
   auto back = TWorkbook::Open(dir.File("out.xlsx"));
   EXPECT_EQ(back->SheetName(2), "二号's");
+  EXPECT_EQ(back->SheetName(3), "Three");
+  EXPECT_EQ(back->Cell(3, 1, 3).Text, "column format");
   EXPECT_EQ(back->ActiveSheet(), 1);
   EXPECT_EQ(back->Cell(1, 3, 2).Text, " two\tlines\n\uFFFD");
   EXPECT_EQ(back->Cell(1, 2, 2).Text, "rich text");
@@ -338,7 +342,7 @@ const std::string kPng(kPngBytes, sizeof kPngBytes - 1);
 
 // Numbers keep every digit and show the format given; pictures go into a drawing of their own
 // and come back with their bytes, corner and size after a save; what cannot be stored is refused.
-TEST(Workbook, NumbersWithFormatsAndPicturesSurviveASave) {
+TEST(Workbook, NumbersWithFormatsPicturesAndSheetCopiesSurviveASave) {
   TTempDir dir;
   auto book = TWorkbook::Open(VELM_TEMPLATE);
   ASSERT_EQ(book->SheetCount(), 2);
@@ -355,6 +359,10 @@ TEST(Workbook, NumbersWithFormatsAndPicturesSurviveASave) {
   book->AddPicture(2, kPng, left + 3, top + 2, 200, 150, "压降-容量图");
   book->AddPicture(2, kPng, left + 210, top, 200, 150, "负荷性能图");
   EXPECT_THROW(book->AddPicture(2, "GIF89a", 0, 0, 10, 10, "x"), TOoxmlError);
+  // A copy takes the layout and cells, not the source's pictures; it gets pictures of its own.
+  EXPECT_THROW(book->CopySheet(2, book->SheetName(1)), TOoxmlError);
+  ASSERT_EQ(book->CopySheet(2, "全塔核算"), 3);
+  book->AddPicture(3, kPng, left, top, 100, 100, "全塔负荷分布");
   book->SaveAs(dir.File("out.xlsx"));
 
   auto back = TWorkbook::Open(dir.File("out.xlsx"));
@@ -379,6 +387,13 @@ TEST(Workbook, NumbersWithFormatsAndPicturesSurviveASave) {
   EXPECT_NEAR(pictures[1].Width, 200, 0.01);
   EXPECT_NEAR(pictures[1].Height, 150, 0.01);
   EXPECT_NEAR(back->ColumnLeft(2, pictures[1].Column) + pictures[1].OffsetX, left + 210, 0.01);
+  ASSERT_EQ(back->SheetCount(), 3);
+  EXPECT_EQ(back->SheetName(3), "全塔核算");
+  ASSERT_EQ(back->Pictures(3).size(), 1u);
+  EXPECT_EQ(back->Pictures(3)[0].Name, "全塔负荷分布");
+  EXPECT_EQ(back->Cell(3, 1, 2).Text, back->Cell(2, 1, 2).Text);
+  EXPECT_EQ(back->ColumnLeft(3, 7), back->ColumnLeft(2, 7));
+  EXPECT_EQ(std::stod(back->Cell(3, 11, 5).Text), values[1]);
   // The package declares what it holds.
   const pugi::xml_document* types = back->PartXml("[Content_Types].xml");
   ASSERT_NE(types, nullptr);
