@@ -183,7 +183,10 @@ void PrintColumn(QTextStream& out, const TColumnResult& r) {
       if (st.Rating.HETP) out << " hetp=" << num(*st.Rating.HETP, 4) << 'm';
       out << '\n';
     }
-    out << "section " << section << " diameter=" << num(1000.0 * s.Diameter, 4) << "mm"
+    out << "section " << section
+        << " packing=" << QString::fromStdString(s.Packing).section(' ', 0, 0)
+        << " method=" << QString::fromStdString(s.Method)
+        << " diameter=" << num(1000.0 * s.Diameter, 4) << "mm"
         << (s.Designed ? " designed" : " rated");
     if (s.Governing >= 0)
       out << " governing="
@@ -340,12 +343,12 @@ int RunBatch(const QStringList& arguments) {
   TDocumentObjects objects(doc, static_cast<int>(packings.Items.size()));
   TBatchEvents events([&](const QString& text, bool error) { error ? fail(text) : echo(text); });
   TPlainLog log;
-  if (!OpenDocument(doc, objects, file, packing, log, events)) {
+  if (!OpenDocument(doc, objects, file, packing, log, events, packings.Records)) {
     err << "velm: cannot open the project \"" << file << "\"\n";
     return 1;
   }
   errors = 0;
-  RecalculateDocument(doc, packing, log, events);
+  RecalculateDocument(doc, packing, log, events, packings.Records);
 
   int code = 0;
   // A run that ended early without a message (no packing, an empty input, no convergence) is as

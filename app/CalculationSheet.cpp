@@ -212,7 +212,10 @@ void WriteColumn(TSheetWriter& out, const TVariant& sheet, const TDesignDocument
                  const QString& pictureFolder) {
   const TColumnResult& col = *doc.Column;
   const auto num = [](double v, int digits) { return FormatGeneral(v, digits); };
-  out.Heading("全塔：各块理论板的核算");
+  out.Paragraph("项目", doc.Texts[0] + (doc.Texts[1].empty() ? "" : "  " + doc.Texts[1]) +
+                            (doc.Texts[2].empty() ? "" : "  " + doc.Texts[2]));
+  out.Skip();
+  out.Heading("各块理论板的负荷分布");
   const QString file = QDir(pictureFolder).filePath(QStringLiteral("全塔负荷分布.png"));
   if (!ProfilePicture(ProfileOf(*doc.ColumnInput, col), 1.5).save(file, "PNG", 80))
     throw std::runtime_error("无法保存全塔负荷分布的图片");
@@ -230,7 +233,7 @@ void WriteColumn(TSheetWriter& out, const TVariant& sheet, const TDesignDocument
       out.Paragraph("段", line + s.Error);
       continue;
     }
-    line += "塔径 " + num(1000.0 * s.Diameter, 4) + " mm（" +
+    line += s.Packing + "，" + s.Method + "，塔径 " + num(1000.0 * s.Diameter, 4) + " mm（" +
             (s.Designed ? "按需要最大塔径的板设计" : "核算") + "）";
     if (s.Governing >= 0) {
       const TCaseRating& g = s.Stages[size_t(s.Governing)].Rating;
@@ -337,7 +340,12 @@ void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
   }
 
   if (doc.Rating) WriteRating(out, *doc.Rating);
-  if (doc.Column && doc.ColumnInput) WriteColumn(out, sheet, doc, pictureFolder);
+  if (doc.Column && doc.ColumnInput) {
+    out.Heading("全塔");
+    out.Paragraph("", std::string("各块理论板的核算、各段的床层与负荷分布图见工作表“") +
+                          kColumnSheetName + "”");
+    out.Skip();
+  }
 
   if (trace) {
     out.Heading("计算步骤");
@@ -357,6 +365,14 @@ void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
   out.Skip(2);
   out.Text(kLabel, "审核：");
   out.Text(kNumber, "日期：");
+}
+
+void WriteColumnSheet(const TVariant& sheet, const TDesignDocument& doc,
+                      const QString& pictureFolder) {
+  sheet.Put("Cells", {1, kHeading}, std::string(kColumnSheetName));
+  if (!doc.Column || !doc.ColumnInput) return;
+  TSheetWriter out(sheet);
+  WriteColumn(out, sheet, doc, pictureFolder);
 }
 
 }  // namespace velm

@@ -11,8 +11,10 @@
 
 namespace velm {
 
-// The name of the sheet in the report template.
+// The name of the sheet in the report template, and of the whole column's sheet the report adds
+// (a copy of the calculation sheet's layout) when the design has a whole column.
 inline constexpr const char* kCalculationSheetName = "计算过程";
+inline constexpr const char* kColumnSheetName = "全塔核算";
 
 // Significant digits a report shows for a field: inputs as typed, results to engineering
 // precision (percentages three, the rest four).
@@ -26,5 +28,9 @@ void PutNumber(const TVariant& sheet, int row, int column, double value, int dig
 // into the workbook. Errors of the spreadsheet are thrown.
 void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
                            const QString& packingText, const QString& pictureFolder);
+// Fills the whole column's sheet: the stage profile, each section's packing, method, column,
+// governing stage and beds, and every stage's flood fraction, pressure drop and HETP.
+void WriteColumnSheet(const TVariant& sheet, const TDesignDocument& doc,
+                      const QString& pictureFolder);
 
 }  // namespace velm

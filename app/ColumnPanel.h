@@ -7,6 +7,7 @@
 
 #include "core/DesignDocument.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,6 +28,9 @@ class TColumnPanel : public QWidget {
   void SetStages(const std::vector<TStageLoads>& stages,
                  const std::vector<TSectionRange>& sections = {});
   void ShowDocument(const TDesignDocument& doc);
+  // The packing list ("key;material;size;type") and the flooding methods a section may choose
+  // instead of the design's.
+  void SetChoices(const QStringList& packings, const QStringList& methods);
 
  signals:
   // The stages or sections changed: the design needs a new run.
@@ -39,11 +43,16 @@ class TColumnPanel : public QWidget {
   void Fill(const std::vector<TStageLoads>& stages, const std::vector<TSectionRange>& sections);
   void AddSection();
   void RemoveSection();
+  // The section row's packing and method selectors, set to a packing key and a method name
+  // (empty: the design's).
+  void PutChoices(int row, const std::string& packing, const std::string& method);
+  QString Choice(int row, int column) const;
   QTableWidget* FStages;
   QTableWidget* FSections;
   QLineEdit* FFactor;
   QLabel* FSummary;
   QLabel* FProfile;
+  QStringList FPackings, FMethods;
   bool FFilling = false;
   // The text the panel was set to, given back as it was until the tables are edited (a project
   // saves its column as it read it).

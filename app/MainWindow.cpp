@@ -51,6 +51,7 @@
 #include "core/Calculate.h"
 #include "core/Methods.h"
 #include "core/Services.h"
+#include "table/PackingList.h"
 #include "units/ColorTable.h"
 #include "units/RelationGroups.h"
 #include "units/UnitEntry.h"
@@ -915,6 +916,13 @@ void TFormVELM::FillPackingList() {
   }
   if (FPTD->count() > 0) FPTD->setCurrentIndex(0);
   UpdatePackingHint();
+  // A whole column's sections choose from the same packings and the registered methods.
+  if (FColumn) {
+    QStringList packings, methods;
+    for (int i = 0; i < FPTD->count(); ++i) packings << FPTD->itemText(i);
+    for (const auto& m : FloodingMethods()) methods << QString::fromUtf8(m->Name());
+    FColumn->SetChoices(packings, methods);
+  }
 }
 
 QString TFormVELM::SelectedPackingKey() const {
@@ -1239,7 +1247,8 @@ void TFormVELM::LDExit(QObject* sender) {
       FSetup.MessageBox(this, text);
     });
     TMemoLog log(FMessages);
-    RunDocument(doc, packing ? &*packing : nullptr, log, events);
+    const TPackingList packings = PackingListOf(FPackings);
+    RunDocument(doc, packing ? &*packing : nullptr, log, events, packings.Records);
     ShowRun(doc);
   });
   FInLDExit = false;

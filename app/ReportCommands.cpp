@@ -240,7 +240,7 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
     const QString name = QFileInfo(projectFile).fileName();
     std::string sheetName = ooxml::MakeSheetName(Utf8(name));
     // The calculation sheet has its name already.
-    if (sheetName == kCalculationSheetName) sheetName += "_1";
+    if (sheetName == kCalculationSheetName || sheetName == kColumnSheetName) sheetName += "_1";
     xls.FSheet.Put("Name", sheetName);
     put(3, 3, name);
   }
@@ -342,8 +342,15 @@ void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,
     calculation = xls.FWorkbook.Get("Sheets", {2});
   } catch (const TAutomationError&) {
   }
-  if (calculation.IsObject() && calculation.Get("Name").ToString() == kCalculationSheetName)
+  if (calculation.IsObject() && calculation.Get("Name").ToString() == kCalculationSheetName) {
+    // A whole column gets a sheet of its own, laid out as the calculation sheet (copied before
+    // that is filled).
+    TVariant column;
+    if (doc.Column && doc.ColumnInput)
+      column = calculation.Call("Copy", {std::string(kColumnSheetName)});
     WriteCalculationSheet(calculation, doc, packingText, pictures.path());
+    if (column.IsObject()) WriteColumnSheet(column, doc, pictures.path());
+  }
 
   xls.Save();
 }

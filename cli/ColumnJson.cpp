@@ -152,6 +152,8 @@ json ColumnResultJson(const TColumnResult& r) {
               {"LimitBy", s.Beds->LimitBy}};
     if (!s.Error.empty() && error.empty()) error = s.Name + ": " + s.Error;
     sections.push_back({{"Name", s.Name},
+                        {"Packing", s.Packing},
+                        {"Method", s.Method},
                         {"Designed", s.Designed},
                         {"Diameter", s.Error.empty() ? json(s.Diameter) : json(nullptr)},
                         {"DesignStage", s.DesignStage >= 0 ? json(s.DesignStage) : json(nullptr)},

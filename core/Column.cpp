@@ -8,6 +8,7 @@
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
 #include "core/Correlations.h"
+#include "core/Methods.h"
 
 namespace velm {
 
@@ -32,9 +33,20 @@ std::array<std::optional<double>, kFieldCount> StageInputs(
   return v;
 }
 
+// "key material size type", the way the packing list names a packing.
+std::string PackingLabel(const TPackingRecord& p) {
+  std::string label;
+  for (int c = 0; c < 4; ++c)
+    if (const std::string_view t = Trim(p.F[size_t(c)]); !t.empty())
+      label += (label.empty() ? "" : " ") + std::string(t);
+  return label;
+}
+
 TSectionResult RateSection(const TColumnInput& in, const TColumnSection& sec) {
   TSectionResult out;
   out.Name = sec.Name;
+  out.Packing = PackingLabel(sec.Packing);
+  out.Method = FloodingMethodAt(FloodingMethodIndex(sec.Options.FloodMethod)).Name();
   const int first = std::max(0, sec.First);
   const int last = std::min(sec.Last, static_cast<int>(in.Stages.size()) - 1);
   if (sec.Diameter) {
@@ -177,7 +189,10 @@ std::string ColumnText(const std::vector<TStageLoads>& stages,
   }
   for (const TSectionRange& c : sections)
     add("C," + CleanName(c.Name) + "," + std::to_string(c.First) + "," + std::to_string(c.Last) +
-        "," + (c.Diameter ? FormatField(*c.Diameter) : std::string()));
+        "," + (c.Diameter ? FormatField(*c.Diameter) : std::string()) +
+        (c.Packing.empty() && c.Method.empty()
+             ? std::string()
+             : "," + CleanName(c.Packing) + "," + CleanName(c.Method)));
   if (designFactor) add("F," + FormatField(*designFactor));
   return out;
 }
@@ -208,7 +223,7 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
       s.GasDensity = number(7);
       s.GasViscosity = number(8);
       stages.push_back(std::move(s));
-    } else if (!f.empty() && f[0] == "C" && f.size() == 5) {
+    } else if (!f.empty() && f[0] == "C" && (f.size() == 5 || f.size() == 7)) {
       TSectionRange c;
       c.Name = std::string(Trim(f[1]));
       // Stage indices: whole numbers within the column's size limit.
@@ -224,6 +239,10 @@ void ParseColumnText(std::string_view text, std::vector<TStageLoads>& stages,
       if (c.Diameter && !(*c.Diameter > 0.0))
         throw TInputError("全塔数据的段“" + c.Name + "”的塔径不是正数");
       if (c.Last < c.First) throw TInputError("全塔数据的段“" + c.Name + "”的首末板不对");
+      if (f.size() == 7) {
+        c.Packing = std::string(Trim(f[5]));
+        c.Method = std::string(Trim(f[6]));
+      }
       sections.push_back(std::move(c));
     } else if (!f.empty() && f[0] == "F" && f.size() == 2) {
       const double factor = number(1);
@@ -258,8 +277,12 @@ std::vector<TSectionRange> DefaultSections(const std::vector<TStageLoads>& stage
   const auto first = std::find_if(stages.begin(), stages.end(), both);
   if (first == stages.end()) return {};
   const auto last = std::find_if(stages.rbegin(), stages.rend(), both);
-  return {{"全塔", static_cast<int>(first - stages.begin()),
-           static_cast<int>(stages.rend() - last) - 1, std::nullopt}};
+  return {{"全塔",
+           static_cast<int>(first - stages.begin()),
+           static_cast<int>(stages.rend() - last) - 1,
+           std::nullopt,
+           {},
+           {}}};
 }
 
 std::vector<TSectionRange> SectionsAt(const std::vector<TStageLoads>& stages,
@@ -271,11 +294,45 @@ std::vector<TSectionRange> SectionsAt(const std::vector<TStageLoads>& stages,
   int first = whole.front().First;
   for (int start : starts) {
     if (start <= first || start > whole.front().Last) continue;
-    out.push_back({"段 " + std::to_string(out.size() + 1), first, start - 1, std::nullopt});
+    out.push_back({"段 " + std::to_string(out.size() + 1), first, start - 1, std::nullopt, {}, {}});
     first = start;
   }
-  out.push_back({"段 " + std::to_string(out.size() + 1), first, whole.front().Last, std::nullopt});
+  out.push_back(
+      {"段 " + std::to_string(out.size() + 1), first, whole.front().Last, std::nullopt, {}, {}});
   if (out.size() == 1) out.front().Name = whole.front().Name;
+  return out;
+}
+
+std::vector<TColumnSection> SectionsOf(const std::vector<TStageLoads>& stages,
+                                       std::vector<TSectionRange> ranges,
+                                       const TColumnSection& design,
+                                       std::span<const TPackingRecord> packings) {
+  if (ranges.empty()) ranges = DefaultSections(stages);
+  std::vector<TColumnSection> out;
+  for (TSectionRange& range : ranges) {
+    TColumnSection sec = design;
+    sec.Name = range.Name;
+    sec.First = range.First;
+    sec.Last = range.Last;
+    sec.Diameter = range.Diameter;
+    sec.Options.GivenDiameter.reset();
+    if (!range.Packing.empty()) {
+      const auto p = std::find_if(packings.begin(), packings.end(), [&](const TPackingRecord& r) {
+        return Trim(r.F[0]) == range.Packing;
+      });
+      if (p == packings.end())
+        throw TInputError("全塔数据的段“" + range.Name + "”的填料 " + range.Packing +
+                          " 不在填料表中");
+      sec.Packing = *p;
+    }
+    if (!range.Method.empty()) {
+      if (!FindFloodingMethod(range.Method))
+        throw TInputError("全塔数据的段“" + range.Name + "”的泛点关联式“" + range.Method +
+                          "”不存在");
+      sec.Options.FloodMethod = FloodingMethodIndexOf(range.Method);
+    }
+    out.push_back(std::move(sec));
+  }
   return out;
 }
 

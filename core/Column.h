@@ -12,6 +12,7 @@
 //    and at most 6 m (Sinnott, Coulson & Richardson's Chemical Engineering Vol. 6, 4th ed., 2005,
 //    Sec. 11.14, liquid redistribution).
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,11 @@ struct TColumnSection {
 };
 
 struct TBedRules {
-  double DesignFactor = 1.2;         // packed height = HETP x this, per theoretical stage
+  // Packed height = HETP x this, per theoretical stage. 1.2 is a customary margin with no
+  // published source; the published ones belong to a correlation and a confidence level (Kister,
+  // Distillation Design, 1992, Ch. 9: 1.6 for Bravo & Fair's HETP at 95 %, a little more for
+  // Onda's, 1.3 by MacDougall's reanalysis).
+  double DesignFactor = 1.2;
   double StagesPerBed = 10.0;        // theoretical stages a bed may hold
   double MaximumBedHeight = 6.0;     // [m] (Sinnott 2005)
   double RedistributorHeight = 1.0;  // [m] a redistributor with its support and hold-down
@@ -71,6 +76,8 @@ struct TBedPlan {
 
 struct TSectionResult {
   std::string Name;
+  std::string Packing;  // the section's packing: "key material size type"
+  std::string Method;   // its flooding method's name
   bool Designed = false;
   double Diameter = 0;   // [m]
   int DesignStage = -1;  // the stage that needs the largest column (designed sections)
@@ -89,17 +96,21 @@ struct TColumnResult {
 
 TColumnResult RateWholeColumn(const TColumnInput& in);
 
-// A section as a project stores it: its stages and, for a rated section, its diameter.
+// A section as a project stores it: its stages and, for a rated section, its diameter; its own
+// packing (its key in the packing table) and flooding method (its name), empty for the design's.
 struct TSectionRange {
   std::string Name;
   int First = 0, Last = 0;
   std::optional<double> Diameter;  // [m]; empty: designed
+  std::string Packing, Method;
   bool operator==(const TSectionRange&) const = default;
 };
 
 // The stages and sections of a whole column as one text (a project's record): records joined by
 // ";", fields by ","; a stage "S,name,L,ρL,μL,σ,V,ρV,μV" in SI, a section "C,name,first,last,D"
-// (D in m, empty for a designed section), and the design factor "F,factor" when one is given.
+// (D in m, empty for a designed section) or "C,name,first,last,D,packing,method" for a section
+// with its own packing key or method (either may be empty), and the design factor "F,factor"
+// when one is given.
 // Names lose any "," or ";". An empty text is no column.
 std::string ColumnText(const std::vector<TStageLoads>& stages,
                        const std::vector<TSectionRange>& sections,
@@ -123,5 +134,13 @@ std::vector<TSectionRange> SectionsAt(const std::vector<TStageLoads>& stages,
 // column of diameter D with `packing`.
 TBedPlan PlanBeds(double height, int stages, double D, const TPackingRecord& packing,
                   const TBedRules& rules);
+
+// The sections of `ranges` (none: DefaultSections) with `design`'s options and inputs, each with
+// its own packing from `packings` (found by key) and method where it names them. Throws
+// TInputError for a packing key no record has or a method name no method has.
+std::vector<TColumnSection> SectionsOf(const std::vector<TStageLoads>& stages,
+                                       std::vector<TSectionRange> ranges,
+                                       const TColumnSection& design,
+                                       std::span<const TPackingRecord> packings);
 
 }  // namespace velm

@@ -149,33 +149,27 @@ void ReadRatedColumn(const TDesignDocument& doc, TDesignCase& c, std::optional<d
   bed = positive(doc.BedHeightText, "填料层高度 (m)", false);
 }
 
-// The whole column: every section with the document's packing and options and the design's
-// diffusivities and λ. Its text not reading is the column's own message, as a field's would be.
+// The whole column: every section with the document's packing and options (or its own packing
+// and method) and the design's diffusivities and λ. Its text not reading is the column's own
+// message, as a field's would be.
 void RateDocumentColumn(TDesignDocument& doc, const TPackingRecord& packing,
+                        std::span<const TPackingRecord> packings,
                         const std::array<std::optional<double>, kFieldCount>& inputs,
                         TDocumentEvents& events) {
   TColumnInput in;
-  std::vector<TSectionRange> ranges;
-  std::optional<double> factor;
   try {
+    std::vector<TSectionRange> ranges;
+    std::optional<double> factor;
     ParseColumnText(doc.ColumnText, in.Stages, ranges, &factor);
+    if (factor) in.Beds.DesignFactor = *factor;
+    TColumnSection design;
+    design.Packing = packing;
+    design.Options = doc.Case;
+    design.Inputs = inputs;
+    in.Sections = SectionsOf(in.Stages, std::move(ranges), design, packings);
   } catch (const TInputError& e) {
     events.FieldMessage(e.what());
     throw TSilentAbort();
-  }
-  if (ranges.empty()) ranges = DefaultSections(in.Stages);
-  if (factor) in.Beds.DesignFactor = *factor;
-  for (const TSectionRange& range : ranges) {
-    TColumnSection sec;
-    sec.Name = range.Name;
-    sec.First = range.First;
-    sec.Last = range.Last;
-    sec.Diameter = range.Diameter;
-    sec.Packing = packing;
-    sec.Options = doc.Case;
-    sec.Options.GivenDiameter.reset();
-    sec.Inputs = inputs;
-    in.Sections.push_back(std::move(sec));
   }
   doc.Column = RateWholeColumn(in);
   doc.ColumnInput = std::move(in);
@@ -319,7 +313,7 @@ void TDocumentEvents::FieldFailed(TField, const std::string& message, const std:
 }
 
 void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLog& log,
-                 TDocumentEvents& events) {
+                 TDocumentEvents& events, std::span<const TPackingRecord> packings) {
   doc.Case.Latest = {};
   doc.Rating.reset();
   doc.ColumnInput.reset();
@@ -373,7 +367,7 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
       doc.Rating->Lines = RatingLoadLines(in, *packing, liquids);
     }
     if (packing && !Trim(doc.ColumnText).empty())
-      RateDocumentColumn(doc, *packing, InputValues(fields, &doc.Case.Latest), events);
+      RateDocumentColumn(doc, *packing, packings, InputValues(fields, &doc.Case.Latest), events);
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {
   } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -112,8 +113,9 @@ class TDocumentEvents {
 // The run of the window's field exit, when the document needs one: the relation groups complete
 // the inputs, the options are read, the calculation runs with `packing` (none: the run ends at
 // once), then the results it did not write are marked stale and the findings made. Messages
-// go to `events` in the window's order; the calculation's log lines to `log`.
+// go to `events` in the window's order; the calculation's log lines to `log`. `packings` are the
+// records a whole column's sections may name by key.
 void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLog& log,
-                 TDocumentEvents& events);
+                 TDocumentEvents& events, std::span<const TPackingRecord> packings = {});
 
 }  // namespace velm

@@ -185,14 +185,14 @@ TDocumentObjects::~TDocumentObjects() = default;
 
 void RecalculateDocument(TDesignDocument& doc,
                          const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
-                         TDocumentEvents& events) {
+                         TDocumentEvents& events, std::span<const TPackingRecord> packings) {
   doc.NeedsRecalc = true;
-  RunDocument(doc, packing(doc.PackingIndex), log, events);
+  RunDocument(doc, packing(doc.PackingIndex), log, events, packings);
 }
 
 bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString& file,
                   const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
-                  TDocumentEvents& events) {
+                  TDocumentEvents& events, std::span<const TPackingRecord> packings) {
   // The basis and the service a file does not store are the literature's and "not given".
   const int shownBasis = doc.BasisIndex, shownService = doc.ServiceIndex;
   const TDesignDocument shownRating = doc;
@@ -222,8 +222,8 @@ bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString
     return false;
   }
   // The loaded method takes effect: that recalculates when no change has asked for a run yet.
-  if (!doc.NeedsRecalc) RecalculateDocument(doc, packing, log, events);
-  RecalculateDocument(doc, packing, log, events);
+  if (!doc.NeedsRecalc) RecalculateDocument(doc, packing, log, events, packings);
+  RecalculateDocument(doc, packing, log, events, packings);
   doc.NeedsRecalc = false;
   return true;
 }

@@ -33,15 +33,16 @@ class TDocumentObjects {
 // basis starts at the literature's (a file that stores none keeps it), the records are read
 // through `objects`, and the opened project is recalculated as the open recalculates it (the
 // choice of method first, when nothing else asked for a run). `packing` gives the record of a
-// packing list index (null: none). False when the file could not be read; the reason went to
+// packing list index (null: none), `packings` the records a whole column's sections may name.
+// False when the file could not be read; the reason went to
 // events.ErrorReport (nothing for a silent end).
 bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString& file,
                   const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
-                  TDocumentEvents& events);
+                  TDocumentEvents& events, std::span<const TPackingRecord> packings = {});
 
 // One recalculation as leaving a field asks for it: the document is run whatever changed.
 void RecalculateDocument(TDesignDocument& doc,
                          const std::function<const TPackingRecord*(int)>& packing, TMessageLog& log,
-                         TDocumentEvents& events);
+                         TDocumentEvents& events, std::span<const TPackingRecord> packings = {});
 
 }  // namespace velm

@@ -539,10 +539,11 @@ class TCalculationTest : public QObject {
     };
     QTemporaryDir dir;
     const QByteArray kRating = "CalcTypeD\r\nOrd\r\nItemIndex\r\n1\r\n-\r\n";
-    // Three stages of an absorber, the last with more gas, in two sections (one rated).
+    // Three stages of an absorber, the last with more gas, in two sections (one rated, with a
+    // packing and method of its own).
     const QByteArray kColumn =
         "S,1,5,998,0.001,0.072,1.2,1.19,1.8e-5;S,2,5,998,0.001,0.072,1.3,1.19,1.8e-5;"
-        "S,3,5,998,0.001,0.072,1.4,1.19,1.8e-5;C,A,0,1,;C,B,2,2,1.2;F,1.5";
+        "S,3,5,998,0.001,0.072,1.4,1.19,1.8e-5;C,A,0,1,;C,B,2,2,1.2,23,Kister-Orvik;F,1.5";
     const std::pair<const char*, QByteArray> cases[] = {
         {"air-water-absorber.vlm", {}},
         {"benzene-toluene-distillation.vlm", {}},
@@ -593,8 +594,9 @@ class TCalculationTest : public QObject {
       TPlainLog log;
       const auto packing = [&packings](int i) { return packings.At(i); };
       // A file the window refuses, the document refuses with the same reason.
-      QVERIFY2(OpenDocument(doc, objects, path, packing, log, events) == opened, name);
-      if (opened) RecalculateDocument(doc, packing, log, events);
+      QVERIFY2(OpenDocument(doc, objects, path, packing, log, events, packings.Records) == opened,
+               name);
+      if (opened) RecalculateDocument(doc, packing, log, events, packings.Records);
       events.Messages.sort();
 
       const QString where = QString::fromLatin1(name);
@@ -651,6 +653,8 @@ class TCalculationTest : public QObject {
       if (doc.Column) {
         QVERIFY2(ColumnResultJson(*doc.Column) == ColumnResultJson(*FWindow->Column()), name);
         QCOMPARE(doc.ColumnInput->Beds.DesignFactor, 1.5);
+        QCOMPARE(doc.Column->Sections.at(1).Method, std::string("Kister-Orvik"));
+        QVERIFY(doc.Column->Sections.at(1).Packing.starts_with("23 "));
       }
       cleanup();
     }

@@ -291,7 +291,7 @@ class TChartPageTest : public QObject {
     std::tie(code, out) = run(broken.fileName());
     QCOMPARE(code, 0);
     QCOMPARE(out.count(QStringLiteral("\nstage 全塔 ")), 2);
-    QVERIFY(out.contains(QStringLiteral("\nsection 全塔 diameter=")));
+    QVERIFY(out.contains(QStringLiteral("\nsection 全塔 packing=")));
     QVERIFY(out.contains(QStringLiteral("\ncolumn dp=")));
   }
 

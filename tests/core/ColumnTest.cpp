@@ -110,7 +110,9 @@ namespace {
 TEST(Column, ColumnTextRoundTripsAndNamesTheBadRecord) {
   std::vector<TStageLoads> stages = {AbsorberStage(), AbsorberStage(1.1)};
   stages[0].Name = "a,b;c";
-  const std::vector<TSectionRange> sections = {{"A", 0, 0, std::nullopt}, {"B", 1, 1, 1.2}};
+  const std::vector<TSectionRange> sections = {{"A", 0, 0, std::nullopt, "", ""},
+                                               {"B", 1, 1, 1.2, "03", ""},
+                                               {"C", 1, 1, std::nullopt, "", "Kister-Orvik"}};
   std::vector<TStageLoads> s2;
   std::vector<TSectionRange> c2;
   std::optional<double> factor;
@@ -128,6 +130,37 @@ TEST(Column, ColumnTextRoundTripsAndNamesTheBadRecord) {
         std::string("S,1,1,1,1,1,1,1,1;C,A,0,3,"), std::string("S,1,1,1,1,1,1,1,1;C,A,1,0,"),
         std::string("S,1,1,1,1,1,1,1,1;F,0"), many})
     EXPECT_THROW(ParseColumnText(bad, s2, c2), TInputError) << bad.substr(0, 40);
+}
+
+// A section with its own packing and method is rated with them; the others with the design's.
+// A key or a method name that names nothing is the column's input error, not a silent default.
+TEST(Column, SectionsTakeTheirOwnPackingAndMethod) {
+  const TColumnInput design = AbsorberColumn(4);
+  std::vector<TPackingRecord> table = {test::CeramicRaschig25(), test::MetalPall25()};
+  table[1].F[0] = "07";
+  const std::string pall = "07";
+  const std::vector<TSectionRange> ranges = {{"A", 0, 1, std::nullopt, "", ""},
+                                             {"B", 2, 3, std::nullopt, pall, "Kister-Orvik"}};
+  TColumnInput in = design;
+  in.Sections = SectionsOf(in.Stages, ranges, design.Sections[0], table);
+  const TColumnResult r = RateWholeColumn(in);
+  ASSERT_EQ(r.Sections.size(), 2u);
+  EXPECT_EQ(r.Sections[0].Packing, "03 陶瓷 25mm 拉西环");
+  EXPECT_EQ(r.Sections[0].Method, "Eckert-Orvik");
+  EXPECT_EQ(r.Sections[1].Packing.substr(0, pall.size()), pall);
+  EXPECT_EQ(r.Sections[1].Method, "Kister-Orvik");
+  // Stage 3 alone, as a single design with that packing and method: the same diameter.
+  TColumnInput alone = design;
+  alone.Sections[0].Packing = table[1];
+  alone.Sections[0].Options.FloodMethod = 1;
+  alone.Sections[0].First = 2;
+  EXPECT_EQ(RateWholeColumn(alone).Sections[0].Diameter, r.Sections[1].Diameter);
+  for (const auto& [packing, method] :
+       {std::pair<std::string, std::string>{"99", ""}, {"", "Nobody"}})
+    EXPECT_THROW(SectionsOf(in.Stages, {{"X", 0, 1, std::nullopt, packing, method}},
+                            design.Sections[0], table),
+                 TInputError)
+        << packing << method;
 }
 
 }  // namespace
