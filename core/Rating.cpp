@@ -380,16 +380,19 @@ TLoadLines RatingLoadLines(const TRatingInput& in, const TPackingRecord& packing
   return out;
 }
 
-TDesignCase DesignRun(const TDesignCase& options,
-                      const std::array<std::optional<double>, kFieldCount>& inputs,
-                      const TPackingRecord& packing, std::string* error) {
+TDesignCase CaseRun(const TDesignCase& options,
+                    const std::array<std::optional<double>, kFieldCount>& inputs,
+                    const TPackingRecord& packing, std::optional<double> diameter,
+                    bool massTransfer, std::string* error) {
   TValueFields fields;
   fields.V = inputs;
-  TDesignCase run = FreshCase(options, std::nullopt);
+  TDesignCase run = FreshCase(options, diameter);
   TQuietLog log;
   try {
-    // The hydraulic step alone: a diameter is what a design run is asked for.
-    CalculateHydraulics(run, packing, RequirePackingNumbers(packing), log, fields);
+    if (massTransfer)
+      Calculate(run, &packing, log, fields);
+    else
+      CalculateHydraulics(run, packing, RequirePackingNumbers(packing), log, fields);
     if (error && !run.HydraulicsDone)
       *error = !fields.Messages.empty() ? fields.Messages.front() : run.Stopped;
   } catch (const TSilentAbort&) {
@@ -398,6 +401,13 @@ TDesignCase DesignRun(const TDesignCase& options,
     if (error) *error = e.what();
   }
   return run;
+}
+
+TDesignCase DesignRun(const TDesignCase& options,
+                      const std::array<std::optional<double>, kFieldCount>& inputs,
+                      const TPackingRecord& packing, std::string* error) {
+  // The hydraulic step alone: a diameter is what a design run is asked for.
+  return CaseRun(options, inputs, packing, std::nullopt, false, error);
 }
 
 TCaseRating RateLoadCase(const TRatingInput& in, const TPackingRecord& packing,

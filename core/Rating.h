@@ -131,6 +131,13 @@ TDesignCase DesignRun(const TDesignCase& options,
                       const std::array<std::optional<double>, kFieldCount>& inputs,
                       const TPackingRecord& packing, std::string* error = nullptr);
 
+// A whole run (hydraulics, then mass transfer when `massTransfer`) of a case over SI input values,
+// at the given `diameter` [m] or designed; errors and early ends as DesignRun.
+TDesignCase CaseRun(const TDesignCase& options,
+                    const std::array<std::optional<double>, kFieldCount>& inputs,
+                    const TPackingRecord& packing, std::optional<double> diameter,
+                    bool massTransfer, std::string* error = nullptr);
+
 // One load case of the given column, without the operating window.
 TCaseRating RateLoadCase(const TRatingInput& in, const TPackingRecord& packing,
                          const TLoadCase& lc);
