@@ -6,6 +6,8 @@
 //   velm-calc --version
 //   velm-calc --screen [--table T] [--stages N] [FILE]
 //                             the case on every packing of a table, one line per packing, ranked
+//   velm-calc [--calibrate POINTS] [--uncertainty N] [--sensitivity] [--sweep KEY:FROM:TO:N] FILE
+//                             how sure the case's design is (cli/AnalysisJson.h)
 //
 // Exit status: 0 every run went through to the end; 2 an input that is not a case (bad JSON,
 // a wrong type, a file that cannot be read); 3 a run that ended early ("error" in its result).
@@ -18,10 +20,12 @@
 
 #include "base/DataFiles.h"
 #include "base/VelmVersion.h"
+#include "cli/AnalysisJson.h"
 #include "cli/CaseJson.h"
 #include "cli/ColumnJson.h"
 #include "cli/JsonParse.h"
 #include "cli/ScreenJson.h"
+#include "core/Analysis.h"
 
 namespace {
 
@@ -37,7 +41,13 @@ const char* kUsage =
     "                                     first; N theoretical stages give the packed height (10)\n"
     "         [--rank-by volume|pressure-drop-per-stage|diameter]\n"
     "                                     what the packings are ranked by (default: by the\n"
-    "                                     case's Service, pressure drop per stage for vacuum)\n";
+    "                                     case's Service, pressure drop per stage for vacuum)\n"
+    "       velm-calc [--calibrate POINTS.json] [--uncertainty N] [--sensitivity]\n"
+    "                 [--sweep KEY:FROM:TO:N] [FILE]\n"
+    "                                     the packing factor and HETP fitted to plant points,\n"
+    "                                     N Monte Carlo samples (bands from the case's\n"
+    "                                     \"analysis\"), one-at-a-time sensitivities, a sweep of\n"
+    "                                     an input (its JSON key, SI values) over N points\n";
 
 constexpr int kIncomplete = 3;
 
@@ -137,7 +147,23 @@ int Screen(std::istream& in, const std::string& where, const std::string& tableP
   return 0;
 }
 
+int Analyse(std::istream& in, const std::string& where, const velm::TAnalysisRequest& request,
+            bool pretty) {
+  nlohmann::json result;
+  try {
+    result = velm::RunAnalysisJson(velm::ParseJsonDocument(in), request);
+  } catch (const std::exception& e) {
+    std::cerr << "velm-calc: " << where << ": " << e.what() << "\n";
+    return 2;
+  }
+  std::cout << result.dump(pretty ? 2 : -1, ' ', false, nlohmann::json::error_handler_t::replace)
+            << "\n";
+  return StatusOf(result);
+}
+
 int Main(int argc, char** argv) {
+  velm::TAnalysisRequest analysis;
+  bool analyse = false;
   bool jsonl = false, pretty = false, screen = false;
   std::string file, table;
   double stages = 10;
@@ -171,6 +197,31 @@ int Main(int argc, char** argv) {
         std::cerr << "velm-calc: --rank-by takes volume, pressure-drop-per-stage or diameter\n";
         return 2;
       }
+    } else if (a == "--calibrate" && i + 1 < argc) {
+      std::ifstream points(argv[++i], std::ios::binary);
+      try {
+        if (!points) throw std::runtime_error("cannot open the file");
+        analysis.Points = velm::ParseJsonDocument(points);
+      } catch (const std::exception& e) {
+        std::cerr << "velm-calc: " << argv[i] << ": " << e.what() << "\n";
+        return 2;
+      }
+      analyse = true;
+    } else if (a == "--uncertainty" && i + 1 < argc) {
+      char* end = nullptr;
+      const long n = std::strtol(argv[++i], &end, 10);
+      if (end == argv[i] || *end != '\0' || n < 1 || n > velm::kMaximumSamples) {
+        std::cerr << "velm-calc: --uncertainty needs a whole number from 1 to "
+                  << velm::kMaximumSamples << "\n";
+        return 2;
+      }
+      analysis.Samples = static_cast<int>(n);
+      analyse = true;
+    } else if (a == "--sensitivity") {
+      analysis.Sensitivity = analyse = true;
+    } else if (a == "--sweep" && i + 1 < argc) {
+      analysis.Sweep = argv[++i];
+      analyse = true;
     } else if (a == "-h" || a == "--help") {
       std::cout << kUsage;
       return 0;
@@ -189,6 +240,12 @@ int Main(int argc, char** argv) {
   }
   if (jsonl) return RunLines(std::cin);
   if (screen && table.empty()) table = DefaultTable();
+  if (analyse && (jsonl || screen)) {
+    std::cerr << "velm-calc: the analyses take one case, not --jsonl or --screen\n";
+    return 2;
+  }
+  if (analyse && (file.empty() || file == "-"))
+    return Analyse(std::cin, "standard input", analysis, pretty);
   if (file.empty() || file == "-")
     return screen ? Screen(std::cin, "standard input", table, stages, criterion, pretty)
                   : RunOne(std::cin, "standard input", pretty);
@@ -202,6 +259,7 @@ int Main(int argc, char** argv) {
     std::cerr << "velm-calc: cannot open " << file << "\n";
     return 2;
   }
+  if (analyse) return Analyse(in, file, analysis, pretty);
   return screen ? Screen(in, file, table, stages, criterion, pretty) : RunOne(in, file, pretty);
 }
 

@@ -449,3 +449,28 @@ TEST(CaseJson, WholeColumnRatesEveryStageOfEachSection) {
     }
   }
 }
+
+// The analyses of a case from the command line: each asked-for part in the output, and a
+// request that cannot be read refused with status 2 rather than answered with defaults.
+TEST(VelmCalc, AnalysesOfACaseAndTheirBadRequests) {
+  json c = Example();
+  c["analysis"] = {
+      {"Bands", {{"LiquidDensity", 0.05}}}, {"PackingFactorBand", 0.2}, {"Stages", 10}};
+  const TProcess ok =
+      RunCalc("--uncertainty 200 --sensitivity --sweep GasFlow:0.6:1.8:4", c.dump());
+  ASSERT_EQ(ok.Status, 0) << ok.Out;
+  const json out = json::parse(ok.Out);
+  EXPECT_LT(out["Uncertainty"]["Hetp"]["P10"], out["Uncertainty"]["Hetp"]["P90"]);
+  EXPECT_EQ(out["Sweep"].size(), 4u);
+  EXPECT_EQ(out["Sensitivity"].size(), 11u);
+  json badBand = c;
+  badBand["analysis"]["Bands"] = {{"Nothing", 0.1}};
+  for (const auto& [args, input] :
+       {std::pair<std::string, std::string>{"--uncertainty 0", c.dump()},
+        {"--sweep GasFlow:1:2", c.dump()},
+        {"--sweep GasFlow:1:2:1", c.dump()},
+        {"--sweep Nothing:1:2:3", c.dump()},
+        {"--uncertainty 10", badBand.dump()},
+        {"--uncertainty 10 --screen", c.dump()}})
+    EXPECT_EQ(RunCalc(args, input).Status, 2) << args;
+}
