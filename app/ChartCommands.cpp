@@ -16,6 +16,7 @@
 #include "app/MyStatusBar.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
+#include "chart/AnalysisChart.h"
 #include "chart/PlotCanvas.h"
 #include "core/Calculate.h"
 #include "core/Validity.h"
@@ -217,6 +218,31 @@ bool TFormVELM::SaveChartTo(const QString& path, QString* error) {
     return false;
   }
   return SaveChart(*FEnvelope, FChartNotes, path, error);
+}
+
+void TFormVELM::SaveAnalysisPictureClick(bool tornado) {
+  const TDocumentAnalysis& a = FAnalysisResult;
+  if (tornado ? a.Sensitivity.empty() : (!a.SweepSettings || a.Sweep.empty())) {
+    FSetup.MessageBox(this, QStringLiteral("没有可保存的图: 请先填写分析设置并完成计算。"));
+    return;
+  }
+  const QString base = (FCurrentFile.isEmpty() ? QStringLiteral("设计")
+                                               : QFileInfo(FCurrentFile).completeBaseName()) +
+                       (tornado ? QStringLiteral("-敏感性") : QStringLiteral("-扫描"));
+  const QString path =
+      FSetup.ChartSaveDialog(this, QDir(DialogDirectory()).filePath(base + QStringLiteral(".png")));
+  if (path.isEmpty()) return;
+  QString error;
+  try {
+    CheckOutputFile(path, FCurrentFile);
+  } catch (const TFileError& e) {
+    ReportError(QString::fromStdString(e.what()));
+    return;
+  }
+  const bool saved = tornado ? SaveAnalysisPicture(a.Sensitivity, path, &error)
+                             : SaveAnalysisPicture(a.Sweep, a.SweepSettings->Input,
+                                                   a.SweepSettings->Result, path, &error);
+  if (!saved) ReportError(error);
 }
 
 }  // namespace velm

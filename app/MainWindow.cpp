@@ -36,6 +36,7 @@
 #include <cmath>
 #include <exception>
 
+#include "app/AnalysisPanel.h"
 #include "app/ColumnPanel.h"
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
@@ -76,6 +77,7 @@ constexpr int kFieldMaxWidth = 220;
 constexpr int kCalPageMaxWidth = 1480;
 // Height of the whole-column block under the chart page's diagrams [pixels].
 constexpr int kColumnPanelHeight = 960;
+constexpr int kAnalysisPanelHeight = 1500;
 // The messages pane: its height at first start [text lines], the most a stored height may ask
 // for [pixels], and where it is kept in the window's settings.
 constexpr int kMessagesDefaultLines = 10;
@@ -464,8 +466,21 @@ void TFormVELM::BuildPages() {
           [this] { Guard([this] { ImportHysysColumn(); }); });
   connect(FColumn, &TColumnPanel::ImportProiiRequested, this,
           [this] { Guard([this] { ImportProiiColumn(); }); });
+  // Under the column, how sure the design is: calibration, uncertainty, sensitivity, sweep.
+  FAnalysis = new TAnalysisPanel(perPage);
+  FAnalysis->setGeometry(QRect(QPoint(kPressureDropBoxAt.x(), FColumn->geometry().bottom() + 12),
+                               QSize(FColumn->width(), kAnalysisPanelHeight)));
+  connect(FAnalysis, &TAnalysisPanel::Changed, this, [this] {
+    SetModified(true);
+    SetNeedsRecalc(true);
+    LDExit(nullptr);
+  });
+  connect(FAnalysis->Analysis(), &TAnalysisBox::SaveTornadoRequested, this,
+          [this] { Guard([this] { SaveAnalysisPictureClick(true); }); });
+  connect(FAnalysis->Analysis(), &TAnalysisBox::SaveSweepRequested, this,
+          [this] { Guard([this] { SaveAnalysisPictureClick(false); }); });
   perPage->setMinimumSize(FMyPaintBox->geometry().right() + kPressureDropBoxAt.x() + 1,
-                          FColumn->geometry().bottom() + kPressureDropBoxAt.y() + 1);
+                          FAnalysis->geometry().bottom() + kPressureDropBoxAt.y() + 1);
   FPageControl->addTab(ScrolledPage(QStringLiteral("TabSheetPer"), perPage),
                        QStringLiteral("操作性能图"));
   connect(FPageControl, &QTabWidget::currentChanged, this, &TFormVELM::PageControlMainChange);
@@ -1169,6 +1184,8 @@ TDesignDocument TFormVELM::Document() const {
   doc.AccelerationIndex = index("ACLMethodD");
   FRating->ReadInto(doc);
   doc.ColumnText = FColumn->Text().toStdString();
+  doc.CalibrationText = FAnalysis->Calibration()->Text().toStdString();
+  doc.AnalysisText = FAnalysis->Analysis()->Text().toStdString();
   doc.BasisIndex = index("CalcBasis");
   doc.ServiceIndex = index("ServiceD");
   for (auto [name, flag] : {std::pair{"CalKf", &doc.CalcKf}, std::pair{"CalKp", &doc.CalcKp}})
@@ -1185,6 +1202,7 @@ TDesignDocument TFormVELM::Document() const {
   doc.Rating = FRatingResult;
   doc.ColumnInput = FColumnInput;
   doc.Column = FColumnResult;
+  doc.Analysis = FAnalysisResult;
   if (const auto* wetting = Control<QLabel>(QStringLiteral("UmL")))
     doc.WettingCaption = wetting->text().toStdString();
   return doc;
@@ -1323,6 +1341,8 @@ void TFormVELM::ShowRun(const TDesignDocument& doc) {
   FColumnInput = doc.ColumnInput;
   FColumnResult = doc.Column;
   FColumn->ShowDocument(doc);
+  FAnalysisResult = doc.Analysis;
+  FAnalysis->ShowDocument(doc);
   GNeedsRecalc = doc.NeedsRecalc;
 
   // Each finding on its field; several on one field share it, the most serious colours it.

@@ -53,6 +53,7 @@ class TMyDBGrid;
 class TMyStatusBar;
 class TRatingPanel;
 class TColumnPanel;
+class TAnalysisPanel;
 class TPaintBox;
 
 // The key hint window of this unit: one yellow hint window for the main window's controls that
@@ -264,6 +265,8 @@ class TFormVELM : public QMainWindow {
   // Draws the chart of the current project (recalculated) and writes it to path, PNG or SVG
   // by the extension. False with the reason in error when nothing could be drawn or written.
   bool SaveChartTo(const QString& path, QString* error);
+  // "保存龙卷风图..." / "保存扫描图...": the latest run's tornado chart or sweep as PNG or SVG.
+  void SaveAnalysisPictureClick(bool tornado);
 
   // The one application-wide error report: shows the text in the error box.
   void ReportError(const QString& text);
@@ -420,6 +423,8 @@ class TFormVELM : public QMainWindow {
   // The whole column of the latest run ("全塔" page).
   std::optional<TColumnInput> FColumnInput;
   std::optional<TColumnResult> FColumnResult;
+  TDocumentAnalysis FAnalysisResult;
+  TAnalysisPanel* FAnalysis = nullptr;
   TColumnPanel* FColumn = nullptr;
   bool FInLDExit = false;
   QList<QWidget*> FExitControls;  // plain controls whose exit runs LDExit

@@ -47,6 +47,10 @@ void ScheduleScreenshots(velm::TFormVELM& window, velm::TFormAbout& about, const
       QApplication::processEvents();
       window.grab().save(QDir(dir).filePath(QStringLiteral("page-%1.png").arg(i)));
     }
+    // The blocks below the diagrams, whole (the page shows them only when scrolled to).
+    for (const char* name : {"ColumnD", "AnalysisPanel"})
+      if (QWidget* block = window.findChild<QWidget*>(QString::fromLatin1(name)))
+        block->grab().save(QDir(dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
     pages->setCurrentIndex(0);
     // The file menu, open, with its shortcuts.
     const QList<QAction*> menus = window.menuBar()->actions();

@@ -6,6 +6,7 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Batch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalculationSheet.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ColumnPanel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AnalysisPanel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ChartCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp

@@ -91,6 +91,23 @@ std::string_view Trim(std::string_view t) {
   return t;
 }
 
+std::vector<std::string_view> Split(std::string_view text, char by) {
+  std::vector<std::string_view> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(by, start);
+    parts.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
+
+std::string RecordText(std::string name) {
+  for (char& c : name)
+    if (c == ',' || c == ';') c = ' ';
+  return name;
+}
+
 double StrToFloat(std::string_view text) {
   if (auto v = ParseNumber(Trim(text))) return *v;
   throw TInputError("“" + std::string(text) + "”不是有效的数值");

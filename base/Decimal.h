@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velm {
 
@@ -16,6 +17,11 @@ std::optional<double> ParseNumber(std::string_view text);
 
 // Blanks (space, tab, CR, LF and other control characters) removed from both ends.
 std::string_view Trim(std::string_view text);
+
+// The parts of a text between the separators `by` ("a,,b" gives "a", "", "b"; "" gives "").
+std::vector<std::string_view> Split(std::string_view text, char by);
+// A name for a record of fields: its "," and ";" (the separators) turned into blanks.
+std::string RecordText(std::string name);
 
 // ParseNumber of the trimmed text, or a TInputError with a readable message naming the text.
 double StrToFloat(std::string_view text);

@@ -8,6 +8,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "core/FieldRegistry.h"
 #include "core/Methods.h"
 #include "core/Rating.h"
 
@@ -257,7 +258,7 @@ TUncertainty RunUncertainty(const TUncertaintyInput& in, const TPackingRecord& p
       r.TheoreticalDiameter = run.TheoreticalDiameter;
       r.FloodPercent = 100.0 * *run.FloodFraction;
       r.PressureDrop = run.WetPressureDrop;
-      r.Hetp = run.HETP;
+      if (run.HETP) r.Hetp = *run.HETP * in.HetpFactor;
     } else if (r.Error.empty()) {
       r.Error = "计算没有完成";
     }
@@ -329,6 +330,160 @@ std::vector<TSweepPoint> RunSweep(const TUncertaintyInput& in, const TPackingRec
     out.push_back(std::move(p));
   }
   return out;
+}
+
+namespace {
+
+// The fields of one record, with a reader of its numbers that names the record when one does
+// not read.
+struct TRecord {
+  std::string_view Text;
+  std::vector<std::string_view> F;
+  std::string What;  // "校准数据" or "分析设置"
+
+  [[noreturn]] void Fail() const {
+    throw TInputError(What + "的记录“" + std::string(Text) + "”不能识别");
+  }
+  double Number(size_t i) const {
+    const auto x = i < F.size() ? ParseNumber(Trim(F[i])) : std::nullopt;
+    if (!x || !std::isfinite(*x)) Fail();
+    return *x;
+  }
+  std::optional<double> Positive(size_t i, bool optional) const {
+    if (optional && i < F.size() && Trim(F[i]).empty()) return std::nullopt;
+    const double x = Number(i);
+    if (!(x > 0.0)) Fail();
+    return x;
+  }
+  TField Field(size_t i, bool varied) const {
+    const TFieldInfo* f = i < F.size() ? FindField(Trim(F[i])) : nullptr;
+    if (!f) Fail();
+    const auto& all = VariedFields();
+    if (varied != (std::find(all.begin(), all.end(), f->Field) != all.end()) ||
+        (!varied && f->Role == TFieldRole::Input))
+      Fail();
+    return f->Field;
+  }
+};
+
+std::vector<TRecord> Records(std::string_view text, const char* what) {
+  std::vector<TRecord> out;
+  if (Trim(text).empty()) return out;
+  for (std::string_view r : Split(text, ';')) out.push_back({r, Split(r, ','), what});
+  return out;
+}
+
+std::string Field(const std::optional<double>& x) { return x ? FormatField(*x) : std::string(); }
+
+}  // namespace
+
+std::string CalibrationText(const TCalibrationSettings& c) {
+  std::string out;
+  for (const auto& p : c.Points)
+    out += (out.empty() ? "" : ";") + std::string("P,") + RecordText(p.Name) + "," +
+           FormatField(p.LiquidFlow) + "," + FormatField(p.GasFlow) + "," +
+           FormatField(p.Diameter) + "," + Field(p.PressureDrop) + "," + Field(p.BedHeight) + "," +
+           Field(p.Stages);
+  if (c.Apply) out += out.empty() ? "U" : ";U";
+  return out;
+}
+
+TCalibrationSettings ParseCalibrationText(std::string_view text) {
+  TCalibrationSettings c;
+  for (const TRecord& r : Records(text, "校准数据")) {
+    if (r.F.size() == 1 && Trim(r.F[0]) == "U") {
+      c.Apply = true;
+    } else if (r.F.size() == 8 && r.F[0] == "P") {
+      TCalibrationSettings::TPoint p;
+      p.Name = std::string(Trim(r.F[1]));
+      p.LiquidFlow = *r.Positive(2, false);
+      p.GasFlow = *r.Positive(3, false);
+      p.Diameter = *r.Positive(4, false);
+      p.PressureDrop = r.Positive(5, true);
+      p.BedHeight = r.Positive(6, true);
+      p.Stages = r.Positive(7, true);
+      c.Points.push_back(std::move(p));
+    } else {
+      r.Fail();
+    }
+  }
+  if (c.Points.size() > kMaximumPlantPoints)
+    throw TInputError("校准数据超过 " + std::to_string(kMaximumPlantPoints) + " 个实测点");
+  return c;
+}
+
+std::vector<TPlantPoint> PlantPoints(const TCalibrationSettings& c,
+                                     const std::array<std::optional<double>, kFieldCount>& design) {
+  std::vector<TPlantPoint> out;
+  for (const auto& p : c.Points) {
+    TPlantPoint x;
+    x.Name = p.Name;
+    x.Inputs = design;
+    x.Inputs[size_t(TField::LD)] = p.LiquidFlow;
+    x.Inputs[size_t(TField::VD)] = p.GasFlow;
+    x.Diameter = p.Diameter;
+    x.PressureDrop = p.PressureDrop;
+    x.BedHeight = p.BedHeight;
+    x.Stages = p.Stages;
+    out.push_back(std::move(x));
+  }
+  return out;
+}
+
+std::string AnalysisText(const TAnalysisSettings& a) {
+  std::vector<std::string> records;
+  for (const TField f : VariedFields())
+    if (a.Band[size_t(f)] > 0.0)
+      records.push_back("B," + std::string(FieldInfo(f).Code) + "," +
+                        FormatField(a.Band[size_t(f)]));
+  if (a.PackingFactorBand > 0.0) records.push_back("B,Fp," + FormatField(a.PackingFactorBand));
+  if (a.Samples > 0) records.push_back("N," + std::to_string(a.Samples));
+  if (a.Seed != 1) records.push_back("S," + std::to_string(a.Seed));
+  if (a.Stages) records.push_back("H," + FormatField(*a.Stages));
+  if (a.Sweep)
+    records.push_back("W," + std::string(FieldInfo(a.Sweep->Input).Code) + "," +
+                      FormatField(a.Sweep->From) + "," + FormatField(a.Sweep->To) + "," +
+                      std::to_string(a.Sweep->Points) + "," + FieldInfo(a.Sweep->Result).Code);
+  std::string out;
+  for (const std::string& r : records) out += (out.empty() ? "" : ";") + r;
+  return out;
+}
+
+TAnalysisSettings ParseAnalysisText(std::string_view text) {
+  TAnalysisSettings a;
+  for (const TRecord& r : Records(text, "分析设置")) {
+    const std::string_view kind = r.F[0];
+    const auto whole = [&](size_t i, double low, double high) {
+      const double x = r.Number(i);
+      if (x != std::floor(x) || x < low || x > high) r.Fail();
+      return x;
+    };
+    if (kind == "B" && r.F.size() == 3) {
+      const double band = r.Number(2);
+      if (!(band >= 0.0 && band <= 1.0)) r.Fail();
+      if (Trim(r.F[1]) == "Fp")
+        a.PackingFactorBand = band;
+      else
+        a.Band[size_t(r.Field(1, true))] = band;
+    } else if (kind == "N" && r.F.size() == 2) {
+      a.Samples = static_cast<int>(whole(1, 0, kMaximumSamples));
+    } else if (kind == "S" && r.F.size() == 2) {
+      a.Seed = static_cast<std::uint64_t>(whole(1, 0, 9007199254740992.0));
+    } else if (kind == "H" && r.F.size() == 2) {
+      a.Stages = r.Positive(1, false);
+    } else if (kind == "W" && r.F.size() == 6) {
+      TAnalysisSettings::TSweep w;
+      w.Input = r.Field(1, true);
+      w.From = r.Number(2);
+      w.To = r.Number(3);
+      w.Points = static_cast<int>(whole(4, 2, kMaximumSweepPoints));
+      w.Result = r.Field(5, false);
+      a.Sweep = w;
+    } else {
+      r.Fail();
+    }
+  }
+  return a;
 }
 
 }  // namespace velm

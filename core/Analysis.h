@@ -134,4 +134,52 @@ std::vector<TSweepPoint> RunSweep(const TUncertaintyInput& in, const TPackingRec
 inline constexpr int kMaximumSweepPoints = 10000;
 inline constexpr int kMaximumSamples = 1000000;
 
+// The calibration as a project keeps it: plant points measured on the design's system (its
+// properties), each with its own loads, column and measurements, and whether the design uses the
+// fit. As text, records joined by ";": a point "P,name,L,V,D,dp,Z,N" (L, V [kg/s], D [m],
+// dp [Pa/m], Z [m], N stages; dp, Z and N may be empty) and "U" when the fit is used.
+struct TCalibrationSettings {
+  struct TPoint {
+    std::string Name;
+    double LiquidFlow = 0, GasFlow = 0, Diameter = 0;
+    std::optional<double> PressureDrop, BedHeight, Stages;
+    bool operator==(const TPoint&) const = default;
+  };
+  std::vector<TPoint> Points;
+  bool Apply = false;
+  bool operator==(const TCalibrationSettings&) const = default;
+};
+inline constexpr size_t kMaximumPlantPoints = 1000;
+std::string CalibrationText(const TCalibrationSettings& c);
+// Throws TInputError naming the record that does not read (loads and diameter positive, the
+// measurements positive where given).
+TCalibrationSettings ParseCalibrationText(std::string_view text);
+// The points with the design's inputs (properties) and each point's loads.
+std::vector<TPlantPoint> PlantPoints(const TCalibrationSettings& c,
+                                     const std::array<std::optional<double>, kFieldCount>& design);
+
+// The analyses a project asks for. As text, records joined by ";": a band "B,CODE,fraction"
+// (CODE a field code, "Fp" the packing factor), "N,samples" (0 or none: no uncertainty run),
+// "S,seed", "H,stages" (theoretical stages for the packed height) and a sweep
+// "W,CODE,from,to,points,RESULT" (SI values; RESULT the field code the chart shows).
+struct TAnalysisSettings {
+  std::array<double, kFieldCount> Band{};
+  double PackingFactorBand = 0;
+  int Samples = 0;
+  std::uint64_t Seed = 1;
+  std::optional<double> Stages;
+  struct TSweep {
+    TField Input = TField::VD;
+    double From = 0, To = 0;
+    int Points = 0;
+    TField Result = TField::dpD;
+    bool operator==(const TSweep&) const = default;
+  };
+  std::optional<TSweep> Sweep;
+  bool operator==(const TAnalysisSettings&) const = default;
+};
+std::string AnalysisText(const TAnalysisSettings& a);
+// Throws TInputError naming the record that does not read.
+TAnalysisSettings ParseAnalysisText(std::string_view text);
+
 }  // namespace velm

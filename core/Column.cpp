@@ -151,27 +151,6 @@ TColumnResult RateWholeColumn(const TColumnInput& in) {
   return out;
 }
 
-namespace {
-
-std::string CleanName(std::string name) {
-  for (char& c : name)
-    if (c == ',' || c == ';') c = ' ';
-  return name;
-}
-
-std::vector<std::string_view> Split(std::string_view text, char by) {
-  std::vector<std::string_view> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(by, start);
-    parts.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
-    if (end == std::string_view::npos) return parts;
-    start = end + 1;
-  }
-}
-
-}  // namespace
-
 std::string ColumnText(const std::vector<TStageLoads>& stages,
                        const std::vector<TSectionRange>& sections,
                        std::optional<double> designFactor) {
@@ -181,18 +160,18 @@ std::string ColumnText(const std::vector<TStageLoads>& stages,
     out += record;
   };
   for (const TStageLoads& s : stages) {
-    std::string r = "S," + CleanName(s.Name);
+    std::string r = "S," + RecordText(s.Name);
     for (double v : {s.LiquidFlow, s.LiquidDensity, s.LiquidViscosity, s.SurfaceTension, s.GasFlow,
                      s.GasDensity, s.GasViscosity})
       r += "," + FormatField(v);
     add(r);
   }
   for (const TSectionRange& c : sections)
-    add("C," + CleanName(c.Name) + "," + std::to_string(c.First) + "," + std::to_string(c.Last) +
+    add("C," + RecordText(c.Name) + "," + std::to_string(c.First) + "," + std::to_string(c.Last) +
         "," + (c.Diameter ? FormatField(*c.Diameter) : std::string()) +
         (c.Packing.empty() && c.Method.empty()
              ? std::string()
-             : "," + CleanName(c.Packing) + "," + CleanName(c.Method)));
+             : "," + RecordText(c.Packing) + "," + RecordText(c.Method)));
   if (designFactor) add("F," + FormatField(*designFactor));
   return out;
 }

@@ -175,6 +175,71 @@ void RateDocumentColumn(TDesignDocument& doc, const TPackingRecord& packing,
   doc.ColumnInput = std::move(in);
 }
 
+// A project text of settings read by `parse`; one that does not read is its own message, as a
+// field's would be.
+template <class TParse>
+auto ReadSettings(TParse parse, const std::string& text, TDocumentEvents& events) {
+  try {
+    return parse(text);
+  } catch (const TInputError& e) {
+    events.FieldMessage(e.what());
+    throw TSilentAbort();
+  }
+}
+
+// The calibration of the document's plant points on its properties; true when the design is to
+// run with it. A fit that cannot be made (no usable point) is said on the page, not as an error
+// of the design.
+bool Calibrate(TDesignDocument& doc, const TPackingRecord& packing, TFieldAccess& fields,
+               TDocumentEvents& events) {
+  if (Trim(doc.CalibrationText).empty()) return false;
+  const TCalibrationSettings settings =
+      ReadSettings(ParseCalibrationText, doc.CalibrationText, events);
+  if (settings.Points.empty()) return false;
+  try {
+    doc.Analysis.Calibration =
+        Calibrate(doc.Case, packing, PlantPoints(settings, InputValues(fields)));
+  } catch (const TInputError& e) {
+    doc.Analysis.CalibrationError = e.what();
+    return false;
+  }
+  doc.Analysis.CalibrationApplied = settings.Apply;
+  return settings.Apply;
+}
+
+// The analyses the document asks for, at its built column (the rated or the standard diameter).
+void Analyse(TDesignDocument& doc, const TPackingRecord& packing,
+             const std::array<std::optional<double>, kFieldCount>& inputs,
+             TDocumentEvents& events) {
+  if (Trim(doc.AnalysisText).empty()) return;
+  const TAnalysisSettings a = ReadSettings(ParseAnalysisText, doc.AnalysisText, events);
+  TUncertaintyInput in;
+  in.Options = doc.Case;
+  in.Inputs = inputs;
+  in.Diameter = doc.Case.GivenDiameter.value_or(doc.Case.Diameter.value_or(0.0));
+  in.Stages = a.Stages;
+  in.Band = a.Band;
+  in.PackingFactorBand = a.PackingFactorBand;
+  if (doc.Analysis.CalibrationApplied)
+    in.HetpFactor = doc.Analysis.Calibration->HetpFactor.value_or(1.0);
+  in.Samples = a.Samples;
+  in.Seed = a.Seed;
+  try {
+    if (a.Samples > 0) doc.Analysis.Uncertainty = RunUncertainty(in, packing);
+    doc.Analysis.Sensitivity = RunSensitivity(in, packing);
+    if (a.Sweep) {
+      doc.Analysis.SweepSettings = a.Sweep;
+      doc.Analysis.Sweep =
+          RunSweep(in, packing, a.Sweep->Input, a.Sweep->From, a.Sweep->To, a.Sweep->Points);
+      for (TSweepPoint& p : doc.Analysis.Sweep)
+        if (auto& h = p.Results[size_t(TField::HETPD)]) *h *= in.HetpFactor;
+    }
+  } catch (const std::exception& e) {
+    // The design stands; the analysis says on its page why it has no result.
+    doc.Analysis.AnalysisError = e.what();
+  }
+}
+
 void ReadOptions(const TDesignDocument& doc, TDesignCase& c) {
   c.FloodMethod = FloodingMethodIndex(doc.FloodMethodIndex);
   c.AccelMethod = doc.AccelerationIndex < 0 ? 0 : doc.AccelerationIndex;
@@ -318,7 +383,11 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
   doc.Rating.reset();
   doc.ColumnInput.reset();
   doc.Column.reset();
+  doc.Analysis = {};
   bool groupsDone = false;
+  // The packing with a calibration's fitted factor, when the design uses it (the run's packing
+  // for the findings too).
+  TPackingRecord calibrated;
   TDocumentReporter reporter(events);
   try {
     std::vector<std::vector<std::unique_ptr<TDocumentRelationField>>> owned;
@@ -351,7 +420,17 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     TDocumentFields fields(doc, events);
     // Every run of a document is traced, for the report's calculation sheet.
     doc.Case.Trace = std::make_shared<TCalcTrace>();
-    Calculate(doc.Case, packing, log, fields);
+    const TPackingRecord* runPacking = packing;
+    if (packing && Calibrate(doc, *packing, fields, events)) {
+      calibrated = CalibratedPacking(*packing, *doc.Analysis.Calibration);
+      runPacking = &calibrated;
+    }
+    Calculate(doc.Case, runPacking, log, fields);
+    packing = runPacking;
+    if (doc.Analysis.CalibrationApplied && doc.Analysis.Calibration->HetpFactor && doc.Case.HETP) {
+      doc.Case.HETP = *doc.Case.HETP * *doc.Analysis.Calibration->HetpFactor;
+      fields.SetValue(TField::HETPD, *doc.Case.HETP);
+    }
     if (doc.Case.GivenDiameter && doc.Case.HydraulicsDone && packing) {
       TRatingInput in;
       in.Options = doc.Case;
@@ -368,6 +447,8 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     }
     if (packing && !Trim(doc.ColumnText).empty())
       RateDocumentColumn(doc, *packing, packings, InputValues(fields, &doc.Case.Latest), events);
+    if (packing && doc.Case.HydraulicsDone)
+      Analyse(doc, *packing, InputValues(fields, &doc.Case.Latest), events);
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {
   } catch (const std::exception& e) {
@@ -375,6 +456,15 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
   }
   try {
     MarkRunState(doc, groupsDone, packing, reporter.Notes);
+    if (doc.Analysis.CalibrationApplied) {
+      const TCalibration& c = *doc.Analysis.Calibration;
+      std::string text = "按实测数据校准：填料因子取表值的 " +
+                         FormatGeneral(c.FactorRatio.value_or(1.0), 4) + " 倍（污垢或沉降指数）";
+      if (c.RmsResidual)
+        text += "，实测压降的残差均方根 " + FormatGeneral(*c.RmsResidual, 3) + " %";
+      if (c.HetpFactor) text += "；HETP × " + FormatGeneral(*c.HetpFactor, 4);
+      doc.Findings.push_back({"calibrated", TFindingLevel::Note, "", text + "。"});
+    }
   } catch (const TSilentAbort&) {
   } catch (const std::exception& e) {
     events.ErrorReport(e.what());

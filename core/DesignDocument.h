@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Analysis.h"
 #include "core/ColorNumbers.h"
 #include "core/Column.h"
 #include "core/DesignCase.h"
@@ -40,6 +41,19 @@ const std::vector<std::string>& AccelerationItems();      // "Normal", "Aitken",
 const std::vector<std::string>& CalculationBasisItems();  // "文献", "旧版算法"
 const std::vector<std::string>& CalculationTypeItems();   // "设计", "核算"
 
+// What a run made of the calibration and analyses a document asks for: the fit (or why it could
+// not be made), whether the design ran with it, and the analyses.
+struct TDocumentAnalysis {
+  std::optional<TCalibration> Calibration;
+  std::string CalibrationError;
+  bool CalibrationApplied = false;
+  std::optional<TUncertainty> Uncertainty;
+  std::vector<TSensitivity> Sensitivity;
+  std::optional<TAnalysisSettings::TSweep> SweepSettings;
+  std::vector<TSweepPoint> Sweep;
+  std::string AnalysisError;  // why an analysis asked for could not be made
+};
+
 struct TDesignDocument {
   TDesignDocument();
 
@@ -64,6 +78,10 @@ struct TDesignDocument {
   std::string RatedDiameterText, BedHeightText, LoadCasesText;
   // The whole column's stages and sections as a project stores them (ColumnText); empty: none.
   std::string ColumnText;
+  // The plant points of a calibration and whether the design uses it (CalibrationText), and the
+  // bands, samples and sweep of the analyses (AnalysisText), as a project stores them
+  // (core/Analysis.h); empty: none.
+  std::string CalibrationText, AnalysisText;
   // Project information: ProjectD, DevicenameD, DeviceNoD, ProjPD, Edit1 .. Edit4.
   std::array<std::string, 8> Texts;
   std::string Comment;
@@ -80,6 +98,8 @@ struct TDesignDocument {
   // section with the document's packing and options, its diffusivities and λ) and the result.
   std::optional<TColumnInput> ColumnInput;
   std::optional<TColumnResult> Column;
+  // The latest run's calibration and analyses.
+  TDocumentAnalysis Analysis;
 
   // The caption that names a field (its label): KpD's follows the flooding method, UmD's the
   // wetting of the latest run.

@@ -143,4 +143,35 @@ const char* FieldCaption(TField f, int floodMethod) {
   return i >= 0 && i < kFieldCount ? FieldInfo(f).Caption : "?";
 }
 
+const char* SiUnitText(TUnitFamily family) {
+  switch (family) {
+    case TUnitFamily::MassFlow:
+      return "kg/s";
+    case TUnitFamily::Density:
+      return "kg/m3";
+    case TUnitFamily::Viscosity:
+      return "Pa·s";
+    case TUnitFamily::SurfaceTension:
+      return "N/m";
+    case TUnitFamily::Diffusivity:
+      return "m2/s";
+    case TUnitFamily::Velocity:
+      return "m/s";
+    case TUnitFamily::Length:
+      return "m";
+    case TUnitFamily::PackingFactor:
+      return "1/m";
+    case TUnitFamily::PressureDrop:
+      return "Pa/m";
+    case TUnitFamily::Percent:
+      return "%";
+    case TUnitFamily::Holdup:
+      return "m3/m3";
+    case TUnitFamily::FlowParameter:
+    case TUnitFamily::Dimensionless:
+      return "";
+  }
+  return "";
+}
+
 }  // namespace velm

@@ -109,6 +109,9 @@ struct TFieldInfo {
   TPagePlace Place;    // results: where the calculation page shows them; inputs: {-1, -1}
 };
 
+// The SI unit of a family as text ("kg/s", "Pa/m"); empty for numbers without one.
+const char* SiUnitText(TUnitFamily family);
+
 // Every row, in display order.
 std::span<const TFieldInfo> FieldRegistry();
 const TFieldInfo& FieldInfo(TField f);

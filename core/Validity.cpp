@@ -554,6 +554,9 @@ const char* FindingSource(std::string_view code) {
       {"wall-ratio", "Strigle (1994)：塔径与填料尺寸之比"},
       {"packing-factor-estimated", "Carman-Kozeny：干填料因子 a/ε³"},
       {"lambda-not-positive", "Perry's Handbook, Sec. 14：由 HTUOV 求 HETP"},
+      {"calibrated",
+       "Kister, Distillation Design (1992), 10.1：以实测数据为准；Kister et al., AIChE Spring "
+       "Meeting (2007)：压降关联式的偏差是系统性的"},
   };
   for (const auto& [c, source] : kSources)
     if (c == code) return source;

@@ -172,6 +172,8 @@ TDocumentObjects::TDocumentObjects(TDesignDocument& doc, int packingCount)
   new TTextObject("BedHeightD", doc.BedHeightText, doc.NeedsRecalc, root);
   new TTextObject("LoadCasesD", doc.LoadCasesText, doc.NeedsRecalc, root);
   new TTextObject("ColumnD", doc.ColumnText, doc.NeedsRecalc, root);
+  new TTextObject("CalibrationD", doc.CalibrationText, doc.NeedsRecalc, root);
+  new TTextObject("AnalysisD", doc.AnalysisText, doc.NeedsRecalc, root);
   const char* const texts[] = {"ProjectD", "DevicenameD", "DeviceNoD", "ProjPD",
                                "Edit1",    "Edit2",       "Edit3",     "Edit4"};
   for (size_t i = 0; i < std::size(texts); ++i)
@@ -205,6 +207,8 @@ bool OpenDocument(TDesignDocument& doc, TDocumentObjects& objects, const QString
     doc.BedHeightText = from.BedHeightText;
     doc.LoadCasesText = from.LoadCasesText;
     doc.ColumnText = from.ColumnText;
+    doc.CalibrationText = from.CalibrationText;
+    doc.AnalysisText = from.AnalysisText;
   };
   restoreRating(TDesignDocument());
   try {

@@ -88,6 +88,9 @@ constexpr TStoredRecord kOtherState[] = {
     {"LoadCasesD", "String", "Text", ""},
     // the whole column's stages and sections; absent: none
     {"ColumnD", "String", "Text", ""},
+    // the plant points of a calibration and the analyses' bands and sweep; absent: none
+    {"CalibrationD", "String", "Text", ""},
+    {"AnalysisD", "String", "Text", ""},
 };
 
 constexpr std::string_view kHeaderLine2 = "VELM project";
