@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <span>
+#include <tuple>
 
 #include "app/MyAppConst.h"
 #include "app/ReportCommands.h"
@@ -20,6 +21,7 @@
 #include "base/SafeFiles.h"
 #include "chart/ChartPage.h"
 #include "chart/Profile.h"
+#include "cli/AnalysisJson.h"
 #include "cli/CaseJson.h"
 #include "cli/ColumnJson.h"
 #include "cli/JsonParse.h"
@@ -103,7 +105,8 @@ int WriteChart(const TDesignDocument& doc, const QString& file, const QString& c
 
 void Usage(QTextStream& err) {
   err << "usage: velm --batch FILE [--json] [--report OUT.xlsx] [--pdf OUT.pdf]\n"
-         "                    [--chart OUT.png|OUT.svg]\n"
+         "                    [--chart OUT.png|OUT.svg] [--calibrate POINTS.json]\n"
+         "                    [--uncertainty N] [--sweep KEY:FROM:TO:N]\n"
          "  Opens the project FILE, recalculates it and prints every value field as\n"
          "  \"name caption text unit\" lines (\"-\" for an empty text or unit; \" stale\" after a "
          "result\n"
@@ -112,7 +115,12 @@ void Usage(QTextStream& err) {
          "  instead; --report also writes the calculation report workbook OUT.xlsx from\n"
          "  the template beside the program; --pdf writes the same report as a one-page PDF;\n"
          "  --chart writes the operating-performance chart (SVG for a .svg name, PNG\n"
-         "  otherwise).\n"
+         "  otherwise). --calibrate fits the packing factor and HETP to the plant points\n"
+         "  (velm-calc's file; each point's LiquidFlow and GasFlow with the project's\n"
+         "  properties) and the design uses the fit; --uncertainty runs N Monte Carlo samples\n"
+         "  of the project's bands; --sweep runs one input (its JSON key, SI) over N points.\n"
+         "  The analyses print \"calibration\", \"uncertainty\", \"method\", \"sensitivity\"\n"
+         "  and \"sweep\" lines (--json: an \"analysis\" object as velm-calc's).\n"
          "       velm --batch --profile COLUMN.json [--json] [--chart OUT.png|OUT.svg]\n"
          "  Rates every stage of the whole column COLUMN.json (velm-calc's column document)\n"
          "  and prints a line per stage, per section and for the column (--json: velm-calc's\n"
@@ -203,6 +211,69 @@ void PrintColumn(QTextStream& out, const TColumnResult& r) {
       << "m height=" << num(r.Height, 4) << "m\n";
 }
 
+// The calibration and analyses as lines: "calibration ...", "calibration-point NAME ...",
+// "uncertainty ...", "method NAME ...", "sensitivity CODE ..." and "sweep CODE=VALUE RESULT=...".
+void PrintAnalysis(QTextStream& out, const TDocumentAnalysis& a) {
+  const auto num = [](const std::optional<double>& v, int digits) {
+    return v ? QString::fromStdString(FormatGeneral(*v, digits)) : QStringLiteral("-");
+  };
+  const auto name = [](const std::string& n) {
+    return QString::fromStdString(n).replace(' ', '_');
+  };
+  if (a.Calibration) {
+    const TCalibration& c = *a.Calibration;
+    out << "calibration factor=" << num(c.FactorRatio, 4) << " hetp=" << num(c.HetpFactor, 4)
+        << " rms=" << num(c.RmsResidual, 3) << '%' << (a.CalibrationApplied ? " applied" : "")
+        << '\n';
+    for (const TPointFit& p : c.Points) {
+      out << "calibration-point " << name(p.Name) << " dp=" << num(p.PressureDrop, 4)
+          << "Pa/m calculated=" << num(p.Calculated, 4) << "Pa/m residual=" << num(p.Residual, 3)
+          << '%';
+      if (!p.Error.empty()) out << " error=" << QString::fromStdString(p.Error);
+      out << '\n';
+    }
+  } else if (!a.CalibrationError.empty()) {
+    out << "calibration error=" << QString::fromStdString(a.CalibrationError) << '\n';
+  }
+  if (a.Uncertainty) {
+    const TUncertainty& u = *a.Uncertainty;
+    out << "uncertainty samples=" << u.Samples << " failed=" << u.Failed
+        << " flood-probability=" << num(100.0 * u.FloodProbability, 3) << "%\n";
+    const std::tuple<const char*, const std::optional<TPercentiles>*, const char*> rows[] = {
+        {"diameter", &u.TheoreticalDiameter, "m"},
+        {"flood", &u.FloodPercent, "%"},
+        {"dp", &u.PressureDrop, "Pa/m"},
+        {"hetp", &u.Hetp, "m"},
+        {"height", &u.PackedHeight, "m"}};
+    for (const auto& [what, p, unit] : rows)
+      if (*p)
+        out << "uncertainty " << what << " p10=" << num((*p)->P10, 4)
+            << " p50=" << num((*p)->P50, 4) << " p90=" << num((*p)->P90, 4) << ' ' << unit << '\n';
+    for (const TMethodResult& m : u.Methods) {
+      out << "method " << QString::fromStdString(m.Method);
+      if (m.Error.empty())
+        out << " diameter=" << num(m.TheoreticalDiameter, 4) << "m flood=" << num(m.FloodPercent, 3)
+            << "% dp=" << num(m.PressureDrop, 4) << "Pa/m hetp=" << num(m.Hetp, 4) << "m\n";
+      else
+        out << " error=" << QString::fromStdString(m.Error) << '\n';
+    }
+  }
+  for (const TSensitivity& s : a.Sensitivity)
+    out << "sensitivity " << (s.Field ? FieldInfo(*s.Field).Code : "Fp")
+        << " step=" << num(100.0 * s.Step, 3) << "% diameter=" << num(s.DiameterLow, 3) << "%/"
+        << num(s.DiameterHigh, 3) << "% hetp=" << num(s.HetpLow, 3) << "%/" << num(s.HetpHigh, 3)
+        << "%\n";
+  if (a.SweepSettings)
+    for (const TSweepPoint& p : a.Sweep)
+      out << "sweep " << FieldInfo(a.SweepSettings->Input).Code << '=' << num(p.Value, 6) << ' '
+          << FieldInfo(a.SweepSettings->Result).Code << '='
+          << (p.Error.empty() ? num(p.Results[size_t(a.SweepSettings->Result)], 6)
+                              : QString::fromStdString(p.Error))
+          << '\n';
+  if (!a.AnalysisError.empty())
+    out << "analysis error=" << QString::fromStdString(a.AnalysisError) << '\n';
+}
+
 // A whole column from velm-calc's column document: its stages rated, lines or JSON out, and the
 // profile chart. Exit codes as the project batch: 2 a file that is not a column, 3 a stage or
 // section without a result, 4 a chart that could not be written.
@@ -263,6 +334,8 @@ int RunBatch(const QStringList& arguments) {
   bool batch = false;
   QString report;
   QString pdf;
+  QString calibrate, sweep;
+  int samples = 0;
   // --profile, wherever it stands: FILE is a whole column ("--batch --profile FILE" too).
   QStringList args = arguments;
   const bool profile = args.removeAll(QStringLiteral("--profile")) > 0;
@@ -280,6 +353,17 @@ int RunBatch(const QStringList& arguments) {
       pdf = args[++i];
     } else if (a == QLatin1String("--chart") && chart.isEmpty() && i + 1 < args.size()) {
       chart = args[++i];
+    } else if (a == QLatin1String("--calibrate") && calibrate.isEmpty() && i + 1 < args.size()) {
+      calibrate = args[++i];
+    } else if (a == QLatin1String("--sweep") && sweep.isEmpty() && i + 1 < args.size()) {
+      sweep = args[++i];
+    } else if (a == QLatin1String("--uncertainty") && samples == 0 && i + 1 < args.size()) {
+      bool ok = false;
+      samples = args[++i].toInt(&ok);
+      if (!ok || samples < 1 || samples > kMaximumSamples) {
+        err << "velm: --uncertainty needs a whole number from 1 to " << kMaximumSamples << '\n';
+        return 2;
+      }
     } else {
       err << "velm: unexpected argument \"" << a << "\"\n";
       Usage(err);
@@ -302,8 +386,9 @@ int RunBatch(const QStringList& arguments) {
     return 2;
   }
   if (profile) {
-    if (!report.isEmpty() || !pdf.isEmpty()) {
-      err << "velm: --profile writes no report\n";
+    if (!report.isEmpty() || !pdf.isEmpty() || !calibrate.isEmpty() || !sweep.isEmpty() ||
+        samples > 0) {
+      err << "velm: --profile writes no report and makes no analysis\n";
       return 2;
     }
     return RunProfile(file, json, chart, out, err);
@@ -346,6 +431,35 @@ int RunBatch(const QStringList& arguments) {
   if (!OpenDocument(doc, objects, file, packing, log, events, packings.Records)) {
     err << "velm: cannot open the project \"" << file << "\"\n";
     return 1;
+  }
+  // The analyses asked for on the command line, into the project's settings.
+  if (!calibrate.isEmpty() || !sweep.isEmpty() || samples > 0) {
+    try {
+      if (!calibrate.isEmpty()) {
+        std::ifstream f(QFile::encodeName(calibrate).toStdString(), std::ios::binary);
+        if (!f) throw TCaseFormatError("cannot read the file");
+        TCalibrationSettings c;
+        for (const TPlantPoint& p : PointsOf(ParseJsonDocument(f))) {
+          if (!p.Inputs[size_t(TField::LD)] || !p.Inputs[size_t(TField::VD)])
+            throw TCaseFormatError("point " + p.Name + " needs LiquidFlow and GasFlow");
+          c.Points.push_back({p.Name, *p.Inputs[size_t(TField::LD)], *p.Inputs[size_t(TField::VD)],
+                              p.Diameter, p.PressureDrop, p.BedHeight, p.Stages});
+        }
+        c.Apply = true;
+        doc.CalibrationText = CalibrationText(c);
+      }
+      TAnalysisSettings a = ParseAnalysisText(doc.AnalysisText);
+      if (samples > 0) a.Samples = samples;
+      if (!sweep.isEmpty()) {
+        const TField result = a.Sweep ? a.Sweep->Result : TField::dpD;
+        a.Sweep = ParseSweep(sweep.toStdString());
+        a.Sweep->Result = result;
+      }
+      doc.AnalysisText = AnalysisText(a);
+    } catch (const std::exception& e) {
+      err << "velm: " << QString::fromStdString(e.what()) << '\n';
+      return 2;
+    }
   }
   errors = 0;
   RecalculateDocument(doc, packing, log, events, packings.Records);
@@ -458,6 +572,14 @@ int RunBatch(const QStringList& arguments) {
           QStringLiteral("column"),
           QJsonDocument::fromJson(QByteArray::fromStdString(ColumnResultJson(*doc.Column).dump()))
               .object());
+    // The calibration and analyses: the same object as velm-calc's analysis output.
+    const TDocumentAnalysis& a = doc.Analysis;
+    if (a.Calibration || !a.CalibrationError.empty() || a.Uncertainty || !a.Sensitivity.empty() ||
+        a.SweepSettings || !a.AnalysisError.empty())
+      jdoc.insert(QStringLiteral("analysis"),
+                  QJsonDocument::fromJson(
+                      QByteArray::fromStdString(AnalysisResultJson(doc.Analysis).dump()))
+                      .object());
     out << QString::fromUtf8(QJsonDocument(jdoc).toJson(QJsonDocument::Indented));
   } else {
     auto print = [&](const auto& names) {
@@ -484,6 +606,7 @@ int RunBatch(const QStringList& arguments) {
           << '\n';
     if (doc.Rating) PrintRating(out, *doc.Rating);
     if (doc.Column) PrintColumn(out, *doc.Column);
+    PrintAnalysis(out, doc.Analysis);
   }
   out.flush();
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/NumberFormat.h"
+#include "chart/AnalysisChart.h"
 #include "chart/ChartPage.h"
 #include "chart/Envelope.h"
 #include "chart/Profile.h"
@@ -116,6 +117,33 @@ class TSheetWriter {
       Skip();
     }
   }
+  // Pictures side by side across columns B to G from the current row, each saved as a PNG file
+  // into `folder` under its name (the picture's description in the workbook), each as wide as
+  // its share of the row (of `shares` shares when more); the rows they cover are skipped.
+  void Pictures(const std::vector<std::pair<QImage, QString>>& pictures, const QString& folder,
+                size_t shares = 0) {
+    shares = std::max(shares, pictures.size());
+    const double left = FSheet.Get("Cells", {FRow, kHeading}).Get("Left").ToDouble();
+    const double top = FSheet.Get("Cells", {FRow, kHeading}).Get("Top").ToDouble();
+    const double right = FSheet.Get("Cells", {FRow, kKind + 1}).Get("Left").ToDouble();
+    const double gap = 6;
+    const double width = (right - left - gap * double(shares - 1)) / double(shares);
+    const TVariant shapes = FSheet.Get("Shapes");
+    double tallest = 0;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      const auto& [picture, name] = pictures[i];
+      const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
+      // A light compression: the pictures are flat colours, and a strong one costs most of the
+      // report's time for a few kilobytes.
+      if (!picture.save(file, "PNG", 80))
+        throw std::runtime_error("无法保存图片“" + name.toStdString() + "”");
+      const double height = width * picture.height() / picture.width();
+      shapes.Call("AddPicture", {file.toStdString(), false, true, left + double(i) * (width + gap),
+                                 top, width, height});
+      tallest = std::max(tallest, height);
+    }
+    Skip(int(std::ceil(tallest / 15.0)) + 1);
+  }
   void Value(const TTraceValue& v, const char* kind) {
     Text(kLabel, v.Symbol);
     Text(kText, v.Name);
@@ -206,6 +234,75 @@ void WriteRating(TSheetWriter& out, const TRating& rating) {
   out.Skip();
 }
 
+// The calibration to plant data and the analyses: the fit with every point's residual, the
+// bands' percentiles, the chance that the built column floods, the methods side by side, the
+// accuracy figures used, and the tornado chart and sweep as pictures.
+void WriteAnalysis(TSheetWriter& out, const TDocumentAnalysis& a, const QString& pictureFolder) {
+  const auto num = [](const std::optional<double>& v, int digits) {
+    return v ? FormatGeneral(*v, digits) : std::string("—");
+  };
+  out.Heading("校准与不确定性");
+  if (a.Calibration) {
+    const TCalibration& c = *a.Calibration;
+    out.Paragraph("校准", "填料因子 = 表值 × " + num(c.FactorRatio, 4) +
+                              "（污垢或沉降指数），HETP 系数 " + num(c.HetpFactor, 4) +
+                              "，实测压降残差均方根 " + num(c.RmsResidual, 3) + " %；" +
+                              (a.CalibrationApplied ? "本设计按校准结果计算" : "本设计未采用"));
+    out.Text(kText, "实测点：实测压降 Pa/m、计算压降 Pa/m、残差 %");
+    out.Skip();
+    for (const TPointFit& p : c.Points) {
+      out.Text(kText, p.Name + (p.Error.empty() ? std::string() : "：" + p.Error));
+      if (p.PressureDrop) PutNumber(out.Sheet(), out.Row(), kNumber, *p.PressureDrop, 4);
+      if (p.Calculated) PutNumber(out.Sheet(), out.Row(), kUnit, *p.Calculated, 4);
+      if (p.Residual) PutNumber(out.Sheet(), out.Row(), kKind, *p.Residual, 3);
+      out.Skip();
+    }
+    out.Paragraph("依据", FindingSource("calibrated"));
+  } else if (!a.CalibrationError.empty()) {
+    out.Paragraph("校准", a.CalibrationError);
+  }
+  if (a.Uncertainty) {
+    const TUncertainty& u = *a.Uncertainty;
+    out.Paragraph("不确定性", std::to_string(u.Samples) + " 次蒙特卡洛抽样（" +
+                                  std::to_string(u.Failed) + " 次未算出），建成的塔液泛的概率 " +
+                                  FormatGeneral(100.0 * u.FloodProbability, 3) + " %");
+    out.Text(kText, "结果：P10、P50、P90");
+    out.Skip();
+    const std::pair<const char*, const std::optional<TPercentiles>*> rows[] = {
+        {"理论塔径 m", &u.TheoreticalDiameter},
+        {"实际泛点率 %", &u.FloodPercent},
+        {"湿塔压降 Pa/m", &u.PressureDrop},
+        {"HETP m", &u.Hetp},
+        {"填料高度 m", &u.PackedHeight}};
+    for (const auto& [caption, p] : rows) {
+      if (!*p) continue;
+      out.Text(kText, caption);
+      PutNumber(out.Sheet(), out.Row(), kNumber, (*p)->P10, 4);
+      PutNumber(out.Sheet(), out.Row(), kUnit, (*p)->P50, 4);
+      PutNumber(out.Sheet(), out.Row(), kKind, (*p)->P90, 4);
+      out.Skip();
+    }
+    std::string methods;
+    for (const TMethodResult& m : u.Methods)
+      methods += (methods.empty() ? "" : "；") + m.Method +
+                 (m.Error.empty() ? " 理论塔径 " + num(m.TheoreticalDiameter, 4) + " m、泛点率 " +
+                                        num(m.FloodPercent, 3) + " %、HETP " + num(m.Hetp, 3) + " m"
+                                  : std::string(" 不能计算"));
+    out.Paragraph("各算法", methods);
+    for (const std::string& source : u.Sources) out.Paragraph("精度依据", source);
+  }
+  if (!a.AnalysisError.empty()) out.Paragraph("注意", a.AnalysisError);
+  std::vector<std::pair<QImage, QString>> pictures;
+  if (!a.Sensitivity.empty())
+    pictures.emplace_back(TornadoPicture(a.Sensitivity, 1.5), QStringLiteral("敏感性"));
+  if (!pictures.empty()) out.Pictures(pictures, pictureFolder);
+  if (a.SweepSettings && !a.Sweep.empty())
+    out.Pictures({{SweepPicture(a.Sweep, a.SweepSettings->Input, a.SweepSettings->Result, 1.5),
+                   QStringLiteral("参数扫描")}},
+                 pictureFolder, 2);
+  out.Skip();
+}
+
 // The whole column: the stage profile as a picture, each section's column, governing stage and
 // beds, and every stage's flood fraction, pressure drop and HETP.
 void WriteColumn(TSheetWriter& out, const TVariant& sheet, const TDesignDocument& doc,
@@ -216,17 +313,9 @@ void WriteColumn(TSheetWriter& out, const TVariant& sheet, const TDesignDocument
                             (doc.Texts[2].empty() ? "" : "  " + doc.Texts[2]));
   out.Skip();
   out.Heading("各块理论板的负荷分布");
-  const QString file = QDir(pictureFolder).filePath(QStringLiteral("全塔负荷分布.png"));
-  if (!ProfilePicture(ProfileOf(*doc.ColumnInput, col), 1.5).save(file, "PNG", 80))
-    throw std::runtime_error("无法保存全塔负荷分布的图片");
-  const double left = sheet.Get("Cells", {out.Row(), kHeading}).Get("Left").ToDouble();
-  const double top = sheet.Get("Cells", {out.Row(), kHeading}).Get("Top").ToDouble();
-  const double right = sheet.Get("Cells", {out.Row(), kKind + 1}).Get("Left").ToDouble();
-  const double width = right - left;
-  const double height = width * (kProfileBoxHeight + 20) / (3 * kProfileBoxWidth + 40);
-  sheet.Get("Shapes").Call("AddPicture",
-                           {file.toStdString(), false, true, left, top, width, height});
-  out.Skip(int(std::ceil(height / 15.0)) + 1);
+  out.Pictures(
+      {{ProfilePicture(ProfileOf(*doc.ColumnInput, col), 1.5), QStringLiteral("全塔负荷分布")}},
+      pictureFolder);
   for (const TSectionResult& s : col.Sections) {
     std::string line = s.Name + "：";
     if (!s.Error.empty()) {
@@ -318,28 +407,16 @@ void WriteCalculationSheet(const TVariant& sheet, const TDesignDocument& doc,
   if (const auto env = ReportEnvelope(doc)) {
     out.Heading("操作性能图");
     const auto [pressureDrop, load] = DiagramPictures(*env, ChartNotesOf(doc.Findings), 1.5);
-    const QDir folder(pictureFolder);
-    const QString files[2] = {folder.filePath(QStringLiteral("压降-容量图.png")),
-                              folder.filePath(QStringLiteral("负荷性能图.png"))};
-    // A light compression: the diagrams are flat colours, and a strong one costs most of the
-    // report's time for a few kilobytes.
-    if (!pressureDrop.save(files[0], "PNG", 80) || !load.save(files[1], "PNG", 80))
-      throw std::runtime_error("无法保存操作性能图的图片");
-    // Side by side across columns B to G.
-    const double left = sheet.Get("Cells", {out.Row(), kHeading}).Get("Left").ToDouble();
-    const double top = sheet.Get("Cells", {out.Row(), kHeading}).Get("Top").ToDouble();
-    const double right = sheet.Get("Cells", {out.Row(), kKind + 1}).Get("Left").ToDouble();
-    const double gap = 6;
-    const double width = (right - left - gap) / 2;
-    const double height = width * kChartBoxHeight / kChartBoxWidth;
-    const TVariant shapes = sheet.Get("Shapes");
-    for (int i = 0; i < 2; ++i)
-      shapes.Call("AddPicture", {files[i].toStdString(), false, true, left + i * (width + gap), top,
-                                 width, height});
-    out.Skip(int(std::ceil(height / 15.0)) + 1);
+    out.Pictures(
+        {{pressureDrop, QStringLiteral("压降-容量图")}, {load, QStringLiteral("负荷性能图")}},
+        pictureFolder);
   }
 
   if (doc.Rating) WriteRating(out, *doc.Rating);
+  const TDocumentAnalysis& a = doc.Analysis;
+  if (a.Calibration || !a.CalibrationError.empty() || a.Uncertainty || !a.Sensitivity.empty() ||
+      !a.AnalysisError.empty())
+    WriteAnalysis(out, a, pictureFolder);
   if (doc.Column && doc.ColumnInput) {
     out.Heading("全塔");
     out.Paragraph("", std::string("各块理论板的核算、各段的床层与负荷分布图见工作表“") +

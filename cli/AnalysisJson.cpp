@@ -39,6 +39,8 @@ json Band(const std::optional<TPercentiles>& p) {
   return p ? json{{"P10", p->P10}, {"P50", p->P50}, {"P90", p->P90}} : json(nullptr);
 }
 
+}  // namespace
+
 std::vector<TPlantPoint> PointsOf(const json& doc) {
   if (!doc.is_object() || !doc.contains("points") || !doc["points"].is_array())
     throw TCaseFormatError("the calibration file must hold \"points\", an array");
@@ -61,7 +63,76 @@ std::vector<TPlantPoint> PointsOf(const json& doc) {
   return points;
 }
 
-}  // namespace
+json AnalysisResultJson(const TDocumentAnalysis& a) {
+  json out;
+  if (a.Calibration) {
+    const TCalibration& c = *a.Calibration;
+    json points = json::array();
+    for (const TPointFit& p : c.Points)
+      points.push_back({{"Name", p.Name},
+                        {"PressureDrop", Opt(p.PressureDrop)},
+                        {"Calculated", Opt(p.Calculated)},
+                        {"Residual", Opt(p.Residual)},
+                        {"Hetp", Opt(p.Hetp)},
+                        {"HetpCalculated", Opt(p.HetpCalculated)},
+                        {"error", p.Error.empty() ? json(nullptr) : json(p.Error)}});
+    out["Calibration"] = {{"FactorRatio", Opt(c.FactorRatio)},
+                          {"HetpFactor", Opt(c.HetpFactor)},
+                          {"RmsResidual", Opt(c.RmsResidual)},
+                          {"Applied", a.CalibrationApplied},
+                          {"Points", points}};
+  } else if (!a.CalibrationError.empty()) {
+    out["Calibration"] = {{"error", a.CalibrationError}};
+  }
+  if (a.Uncertainty) {
+    const TUncertainty& u = *a.Uncertainty;
+    json methods = json::array();
+    for (const TMethodResult& m : u.Methods)
+      methods.push_back({{"Method", m.Method},
+                         {"TheoreticalDiameter", Opt(m.TheoreticalDiameter)},
+                         {"FloodPercent", Opt(m.FloodPercent)},
+                         {"PressureDrop", Opt(m.PressureDrop)},
+                         {"Hetp", Opt(m.Hetp)},
+                         {"error", m.Error.empty() ? json(nullptr) : json(m.Error)}});
+    out["Uncertainty"] = {{"Samples", u.Samples},
+                          {"Failed", u.Failed},
+                          {"TheoreticalDiameter", Band(u.TheoreticalDiameter)},
+                          {"FloodPercent", Band(u.FloodPercent)},
+                          {"PressureDrop", Band(u.PressureDrop)},
+                          {"Hetp", Band(u.Hetp)},
+                          {"PackedHeight", Band(u.PackedHeight)},
+                          {"FloodProbability", u.FloodProbability},
+                          {"Methods", methods},
+                          {"Sources", u.Sources}};
+  }
+  if (!a.Sensitivity.empty()) {
+    json rows = json::array();
+    for (const TSensitivity& s : a.Sensitivity)
+      rows.push_back(
+          {{"Input", s.Field ? json(FieldInfo(*s.Field).JsonKey) : json("PackingFactor")},
+           {"Step", s.Step},
+           {"DiameterLow", Opt(s.DiameterLow)},
+           {"DiameterHigh", Opt(s.DiameterHigh)},
+           {"HetpLow", Opt(s.HetpLow)},
+           {"HetpHigh", Opt(s.HetpHigh)}});
+    out["Sensitivity"] = rows;
+  }
+  if (a.SweepSettings) {
+    const TFieldInfo& field = FieldInfo(a.SweepSettings->Input);
+    json rows = json::array();
+    for (const TSweepPoint& p : a.Sweep) {
+      json row = {{field.JsonKey, p.Value},
+                  {"error", p.Error.empty() ? json(nullptr) : json(p.Error)}};
+      for (const TFieldInfo& f : FieldRegistry())
+        if (f.Role != TFieldRole::Input && f.JsonKey)
+          row[f.JsonKey] = Opt(p.Results[size_t(f.Field)]);
+      rows.push_back(row);
+    }
+    out["Sweep"] = rows;
+  }
+  out["error"] = a.AnalysisError.empty() ? json(nullptr) : json(a.AnalysisError);
+  return out;
+}
 
 json RunAnalysisJson(const json& input, const TAnalysisRequest& request) {
   TParsedCase parsed = ParseCaseJson(input);
@@ -93,26 +164,12 @@ json RunAnalysisJson(const json& input, const TAnalysisRequest& request) {
     in.Seed = a["Seed"].get<std::uint64_t>();
   }
   TPackingRecord packing = *parsed.Packing;
-  json out;
-  std::string error;
-
+  TDocumentAnalysis result;
   if (request.Points) {
-    const TCalibration c = Calibrate(in.Options, packing, PointsOf(*request.Points));
-    json points = json::array();
-    for (const TPointFit& p : c.Points)
-      points.push_back({{"Name", p.Name},
-                        {"PressureDrop", Opt(p.PressureDrop)},
-                        {"Calculated", Opt(p.Calculated)},
-                        {"Residual", Opt(p.Residual)},
-                        {"Hetp", Opt(p.Hetp)},
-                        {"HetpCalculated", Opt(p.HetpCalculated)},
-                        {"error", p.Error.empty() ? json(nullptr) : json(p.Error)}});
-    out["Calibration"] = {{"FactorRatio", Opt(c.FactorRatio)},
-                          {"HetpFactor", Opt(c.HetpFactor)},
-                          {"RmsResidual", Opt(c.RmsResidual)},
-                          {"Points", points}};
-    packing = CalibratedPacking(packing, c);
-    in.HetpFactor = c.HetpFactor.value_or(1.0);
+    result.Calibration = Calibrate(in.Options, packing, PointsOf(*request.Points));
+    result.CalibrationApplied = true;
+    packing = CalibratedPacking(packing, *result.Calibration);
+    in.HetpFactor = result.Calibration->HetpFactor.value_or(1.0);
   }
 
   // The built column: the case's rated diameter, else the standard one its design rounds to.
@@ -124,79 +181,50 @@ json RunAnalysisJson(const json& input, const TAnalysisRequest& request) {
     if (!design.Diameter) throw TCaseFormatError("the case cannot be designed: " + why);
     in.Diameter = *design.Diameter;
   }
-  out["Diameter"] = in.Diameter;
-
   if (request.Samples > 0) {
     in.Samples = request.Samples;
-    const TUncertainty u = RunUncertainty(in, packing);
-    json methods = json::array();
-    for (const TMethodResult& m : u.Methods)
-      methods.push_back({{"Method", m.Method},
-                         {"TheoreticalDiameter", Opt(m.TheoreticalDiameter)},
-                         {"FloodPercent", Opt(m.FloodPercent)},
-                         {"PressureDrop", Opt(m.PressureDrop)},
-                         {"Hetp", Opt(m.Hetp)},
-                         {"error", m.Error.empty() ? json(nullptr) : json(m.Error)}});
-    out["Uncertainty"] = {{"Samples", u.Samples},
-                          {"Failed", u.Failed},
-                          {"Seed", in.Seed},
-                          {"TheoreticalDiameter", Band(u.TheoreticalDiameter)},
-                          {"FloodPercent", Band(u.FloodPercent)},
-                          {"PressureDrop", Band(u.PressureDrop)},
-                          {"Hetp", Band(u.Hetp)},
-                          {"PackedHeight", Band(u.PackedHeight)},
-                          {"FloodProbability", u.FloodProbability},
-                          {"Methods", methods},
-                          {"Sources", u.Sources}};
-    if (!u.TheoreticalDiameter) error = "no sample could be calculated";
+    result.Uncertainty = RunUncertainty(in, packing);
+    if (!result.Uncertainty->TheoreticalDiameter)
+      result.AnalysisError = "no sample could be calculated";
   }
-
-  if (request.Sensitivity) {
-    json rows = json::array();
-    for (const TSensitivity& s : RunSensitivity(in, packing))
-      rows.push_back(
-          {{"Input", s.Field ? json(FieldInfo(*s.Field).JsonKey) : json("PackingFactor")},
-           {"Step", s.Step},
-           {"DiameterLow", Opt(s.DiameterLow)},
-           {"DiameterHigh", Opt(s.DiameterHigh)},
-           {"HetpLow", Opt(s.HetpLow)},
-           {"HetpHigh", Opt(s.HetpHigh)}});
-    out["Sensitivity"] = rows;
-  }
-
+  if (request.Sensitivity) result.Sensitivity = RunSensitivity(in, packing);
   if (!request.Sweep.empty()) {
-    // KEY:FROM:TO:N
-    const std::string& s = request.Sweep;
-    const size_t c1 = s.find(':'), c2 = s.find(':', c1 + 1), c3 = s.find(':', c2 + 1);
-    if (c1 == std::string::npos || c2 == std::string::npos || c3 == std::string::npos)
-      throw TCaseFormatError("--sweep takes KEY:FROM:TO:N");
-    const auto number = [&](size_t from, size_t to) {
-      const std::string text = s.substr(from, to - from);
-      char* end = nullptr;
-      const double x = std::strtod(text.c_str(), &end);
-      if (text.empty() || *end != '\0' || !std::isfinite(x))
-        throw TCaseFormatError("--sweep: \"" + text + "\" is not a number");
-      return x;
-    };
-    const TFieldInfo& field = InputByKey(s.substr(0, c1));
-    const double n = number(c3 + 1, s.size());
-    if (n != std::floor(n) || n < 2 || n > kMaximumSweepPoints)
-      throw TCaseFormatError("--sweep: N must be a whole number from 2 to " +
-                             std::to_string(kMaximumSweepPoints));
-    json rows = json::array();
-    for (const TSweepPoint& p : RunSweep(in, packing, field.Field, number(c1 + 1, c2),
-                                         number(c2 + 1, c3), static_cast<int>(n))) {
-      json row = {{field.JsonKey, p.Value},
-                  {"error", p.Error.empty() ? json(nullptr) : json(p.Error)}};
-      for (const TFieldInfo& f : FieldRegistry())
-        if (f.Role != TFieldRole::Input && f.JsonKey)
-          row[f.JsonKey] = Opt(p.Results[size_t(f.Field)]);
-      rows.push_back(row);
-    }
-    out["Sweep"] = rows;
+    const TAnalysisSettings::TSweep w = ParseSweep(request.Sweep);
+    result.SweepSettings = w;
+    result.Sweep = RunSweep(in, packing, w.Input, w.From, w.To, w.Points);
+    for (TSweepPoint& p : result.Sweep)
+      if (auto& h = p.Results[size_t(TField::HETPD)]) *h *= in.HetpFactor;
   }
-  out["error"] = error.empty() ? json(nullptr) : json(error);
+  json out = AnalysisResultJson(result);
+  out["Diameter"] = in.Diameter;
+  if (out.contains("Uncertainty")) out["Uncertainty"]["Seed"] = in.Seed;
   return out;
+}
+
+TAnalysisSettings::TSweep ParseSweep(const std::string& s) {
+  // KEY:FROM:TO:N
+  const size_t c1 = s.find(':'), c2 = s.find(':', c1 + 1), c3 = s.find(':', c2 + 1);
+  if (c1 == std::string::npos || c2 == std::string::npos || c3 == std::string::npos)
+    throw TCaseFormatError("--sweep takes KEY:FROM:TO:N");
+  const auto number = [&](size_t from, size_t to) {
+    const std::string text = s.substr(from, to - from);
+    char* end = nullptr;
+    const double x = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(x))
+      throw TCaseFormatError("--sweep: \"" + text + "\" is not a number");
+    return x;
+  };
+  TAnalysisSettings::TSweep w;
+  w.Input = InputByKey(s.substr(0, c1)).Field;
+  const double n = number(c3 + 1, s.size());
+  if (n != std::floor(n) || n < 2 || n > kMaximumSweepPoints)
+    throw TCaseFormatError("--sweep: N must be a whole number from 2 to " +
+                           std::to_string(kMaximumSweepPoints));
+  w.From = number(c1 + 1, c2);
+  w.To = number(c2 + 1, c3);
+  w.Points = static_cast<int>(n);
+  w.Result = TField::dpD;
+  return w;
 }
 
 }  // namespace velm

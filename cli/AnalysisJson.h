@@ -13,6 +13,9 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "core/DesignDocument.h"
 
 namespace velm {
 
@@ -26,5 +29,17 @@ struct TAnalysisRequest {
 // Throws TCaseFormatError (cli/CaseJson.h) for a document, a point or a request that cannot be
 // read; "error" in the result is null when every analysis asked for was made.
 nlohmann::json RunAnalysisJson(const nlohmann::json& input, const TAnalysisRequest& request);
+
+// What a run made of the calibration and analyses, as JSON ("Calibration", "Uncertainty",
+// "Sensitivity", "Sweep", each present when made, and "error").
+nlohmann::json AnalysisResultJson(const TDocumentAnalysis& a);
+
+// "KEY:FROM:TO:N" (KEY a JSON input key, SI values): the sweep it asks for (the chart's result the
+// theoretical diameter). Throws TCaseFormatError naming what does not read.
+TAnalysisSettings::TSweep ParseSweep(const std::string& spec);
+
+// The plant points of a calibration file, {"points": [{"Name", "inputs": {...}, "Diameter",
+// "PressureDrop", "BedHeight", "Stages"}]}. Throws TCaseFormatError.
+std::vector<TPlantPoint> PointsOf(const nlohmann::json& doc);
 
 }  // namespace velm
