@@ -43,6 +43,7 @@ constexpr THelpAssignment kHelpAssignments[] = {
     {"TabSheetPer", help::kTopicChart},     {"CalcTypeD", help::kTopicRating},
     {"RatedDiameterD", help::kTopicRating}, {"BedHeightD", help::kTopicRating},
     {"LoadCasesD", help::kTopicRating},     {"GroupBoxRating", help::kTopicRating},
+    {"CalibrationD", help::kTopicAnalysis}, {"AnalysisD", help::kTopicAnalysis},
 };
 
 // A contact address from the settings source (key "Contact"), trimmed; empty when not set.

@@ -74,6 +74,7 @@ void SaveHelpScreenshots(TFormVELM& window, const QString& dir) {
       {"help-topic-findings.png", [help] { help->ShowTopic(1600); }},
       {"help-topic-rating.png", [help] { help->ShowTopic(1550); }},
       {"help-topic-column.png", [help] { help->ShowTopic(1560); }},
+      {"help-topic-analysis.png", [help] { help->ShowTopic(1570); }},
       {"help-index.png", [help] { help->ShowIndex(QStringLiteral("持液量")); }},
       {"help-search.png", [help] { help->Viewer()->ShowSearch(QStringLiteral("润湿")); }},
   };

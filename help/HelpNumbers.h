@@ -20,6 +20,7 @@ inline constexpr int kTopicMassTransfer = 1450;    // Onda's film coefficients, 
 inline constexpr int kTopicBasis = 1500;           // calculation basis: literature or legacy
 inline constexpr int kTopicRating = 1550;          // rating a given column, load cases
 inline constexpr int kTopicColumn = 1560;          // the whole column: stages, sections, beds
+inline constexpr int kTopicAnalysis = 1570;        // calibration, uncertainty, sensitivity
 inline constexpr int kTopicFindings = 1600;        // validity findings and what to do
 inline constexpr int kTopicPackings = 1700;        // the packing table, adding a packing
 inline constexpr int kTopicChart = 1710;           // the operating-performance chart

@@ -295,6 +295,35 @@ class TChartPageTest : public QObject {
     QVERIFY(out.contains(QStringLiteral("\ncolumn dp=")));
   }
 
+  // The analyses asked for on the command line: a calibration file fits and marks the design,
+  // the uncertainty and sweep print their lines; a request that does not read is refused (2).
+  void BatchRunsTheAnalysesAskedFor() {
+    QTemporaryDir dir;
+    QFile points(dir.filePath("points.json"));
+    QVERIFY(points.open(QIODevice::WriteOnly));
+    points.write(R"({"points": [{"Name": "A", "inputs": {"LiquidFlow": 4, "GasFlow": 1},
+                     "Diameter": 1.0, "PressureDrop": 400}]})");
+    points.close();
+    const auto run = [](const QStringList& args) {
+      QProcess p;
+      p.start(QStringLiteral(VELM_EXE),
+              QStringList{"--batch", Example("air-water-absorber.vlm")} + args);
+      p.waitForFinished(60000);
+      return std::pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    const auto [code, out] = run(
+        {"--calibrate", points.fileName(), "--uncertainty", "50", "--sweep", "GasFlow:1:1.5:3"});
+    QCOMPARE(code, 0);
+    QVERIFY(out.contains(QStringLiteral("\ncalibration factor=")) && out.contains(" applied\n"));
+    QVERIFY(out.contains(QStringLiteral("\nfinding note calibrated ")));
+    QVERIFY(out.contains(QStringLiteral("\nuncertainty samples=50 ")));
+    QCOMPARE(out.count(QStringLiteral("\nsweep VD=")), 3);
+    for (const QStringList& bad :
+         {QStringList{"--uncertainty", "0"}, QStringList{"--sweep", "GasFlow:1:2"},
+          QStringList{"--calibrate", dir.filePath("none.json")}})
+      QCOMPARE(run(bad).first, 2);
+  }
+
   // At a design of 80 % of flooding the design and 80 % points coincide; their labels must be
   // written on separate lines, not over each other.
   void LabelsOfCoincidingPointsDoNotOverlap() {
