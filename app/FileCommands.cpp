@@ -17,6 +17,7 @@
 #include <exception>
 #include <utility>
 
+#include "app/AnalysisPanel.h"
 #include "app/ColumnPanel.h"
 #include "app/MainWindow.h"
 #include "app/RatingPanel.h"
@@ -200,6 +201,8 @@ void TFormVELM::MFile_NewClick() {
     rating.BedHeight.clear();
     FRating->SetState(rating);
     FColumn->SetText(QString());
+    FAnalysis->Calibration()->SetText(QString());
+    FAnalysis->Analysis()->SetText(QString());
     for (const TFieldInfo* result : ResultFields()) {
       if (TEditD* field = Control<TEditD>(QString::fromLatin1(result->Code))) {
         field->setReadOnly(true);
@@ -269,15 +272,20 @@ bool TFormVELM::OpenProject(const QString& path) {
   // And the rating: a file without its records is a design with the default load cases.
   const TRatingPanel::TState shownRating = FRating->State();
   FRating->SetState({});
-  // The whole column likewise: a file without it has none.
+  // The whole column, the calibration and the analyses likewise: a file without them has none.
   const QString shownColumn = FColumn->Text();
+  const QString shownCalibration = FAnalysis->Calibration()->Text();
+  const QString shownAnalysis = FAnalysis->Analysis()->Text();
   FColumn->SetText(QString());
-  const auto restoreBasis = [this, basis, shownBasis, service, shownService, shownRating,
-                             shownColumn] {
+  FAnalysis->Calibration()->SetText(QString());
+  FAnalysis->Analysis()->SetText(QString());
+  const auto restoreBasis = [=, this] {
     if (basis) basis->setCurrentIndex(shownBasis);
     if (service) service->setCurrentIndex(shownService);
     FRating->SetState(shownRating);
     FColumn->SetText(shownColumn);
+    FAnalysis->Calibration()->SetText(shownCalibration);
+    FAnalysis->Analysis()->SetText(shownAnalysis);
   };
   try {
     // All or nothing: the whole file is read and converted before the window changes, so a

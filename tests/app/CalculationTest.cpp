@@ -544,6 +544,9 @@ class TCalculationTest : public QObject {
     const QByteArray kColumn =
         "S,1,5,998,0.001,0.072,1.2,1.19,1.8e-5;S,2,5,998,0.001,0.072,1.3,1.19,1.8e-5;"
         "S,3,5,998,0.001,0.072,1.4,1.19,1.8e-5;C,A,0,1,;C,B,2,2,1.2,23,Kister-Orvik;F,1.5";
+    const QByteArray kAnalysis =
+        "CalibrationD\r\nString\r\nText\r\nP,A,4,1,0.95,450,5,9;U\r\n-\r\n"
+        "AnalysisD\r\nString\r\nText\r\nB,DlD,0.05;N,20;W,VD,1,1.4,3,dpD\r\n-\r\n";
     const std::pair<const char*, QByteArray> cases[] = {
         {"air-water-absorber.vlm", {}},
         {"benzene-toluene-distillation.vlm", {}},
@@ -560,6 +563,7 @@ class TCalculationTest : public QObject {
                            "LoadCasesD\r\nString\r\nText\r\nA,100,100;B,80,140\r\n-\r\n"},
         {"column.vlm", plain + "ColumnD\r\nString\r\nText\r\n" + kColumn + "\r\n-\r\n"},
         {"column-damaged.vlm", plain + "ColumnD\r\nString\r\nText\r\nS,1,x\r\n-\r\n"},
+        {"analysis.vlm", plain + kAnalysis},
         {"rating-bad-diameter.vlm",
          plain + kRating + "RatedDiameterD\r\nString\r\nText\r\n1,1\r\n-\r\n"},
         {"header-only.vlm",
@@ -662,6 +666,26 @@ class TCalculationTest : public QObject {
 
   // Rating as the user types it: the type chosen, the diameter typed, a case edited in its cell.
   // Each change rates the column again; a case that does not read names itself and rates nothing.
+  // A project replaces the calibration and analyses of the one shown before, also with none.
+  void OpeningAProjectReplacesTheCalibrationAndAnalyses() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("analysis.vlm");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(ReadAll(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm")) +
+            "CalibrationD\r\nString\r\nText\r\nP,A,4,1,0.95,450,,\r\n-\r\n"
+            "AnalysisD\r\nString\r\nText\r\nN,20\r\n-\r\n");
+    f.close();
+    QVERIFY(FWindow->OpenProject(path));
+    const QStringList boxes{"CalibrationD", "AnalysisD"};
+    for (const QString& name : boxes)
+      QVERIFY(!FWindow->findChild<QWidget*>(name)->property("Text").toString().isEmpty());
+    QVERIFY(FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm")));
+    for (const QString& name : boxes)
+      QVERIFY2(FWindow->findChild<QWidget*>(name)->property("Text").toString().isEmpty(),
+               qPrintable(name));
+  }
+
   void RatingFollowsWhatIsTypedIntoItsPanel() {
     TypeAirWaterDesign();
     Pick(List("CalcTypeD"), 1);
