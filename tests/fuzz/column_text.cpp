@@ -1,7 +1,9 @@
-// The project's records of a whole column and of the load cases: any text either reads or is
-// refused with a TInputError, and what reads writes back to a text that reads the same.
+// The project's records of a whole column, the load cases, a calibration's plant points and the
+// analyses' settings: any text either reads or is refused with a TInputError, and what reads
+// writes back to a text that reads the same.
 #include "FuzzCheck.h"
 #include "base/Errors.h"
+#include "core/Analysis.h"
 #include "core/Column.h"
 #include "core/Rating.h"
 
@@ -19,6 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<velm::TLoadCase> cases = velm::ParseLoadCases(text);
     FUZZ_CHECK(!cases.empty() &&
                velm::ParseLoadCases(velm::LoadCasesText(cases)).size() == cases.size());
+  } catch (const velm::TInputError&) {
+  }
+  try {
+    const velm::TCalibrationSettings c = velm::ParseCalibrationText(text);
+    const std::string written = velm::CalibrationText(c);
+    FUZZ_CHECK(velm::ParseCalibrationText(written).Points.size() == c.Points.size());
+    FUZZ_CHECK(velm::CalibrationText(velm::ParseCalibrationText(written)) == written);
+  } catch (const velm::TInputError&) {
+  }
+  try {
+    const std::string written = velm::AnalysisText(velm::ParseAnalysisText(text));
+    FUZZ_CHECK(velm::AnalysisText(velm::ParseAnalysisText(written)) == written);
   } catch (const velm::TInputError&) {
   }
   return 0;
