@@ -389,20 +389,16 @@ void TAnalysisBox::ShowResult(const TDocumentAnalysis& a) {
   QStringList summary;
   if (a.Uncertainty) {
     const TUncertainty& u = *a.Uncertainty;
-    const std::pair<const char*, const std::optional<TPercentiles>*> rows[] = {
-        {"理论塔径 m", &u.TheoreticalDiameter},
-        {"实际泛点率 %", &u.FloodPercent},
-        {"湿塔压降 Pa/m", &u.PressureDrop},
-        {"HETP m", &u.Hetp},
-        {"填料高度 m", &u.PackedHeight}};
-    for (const auto& [caption, p] : rows) {
-      if (!*p) continue;
+    for (const TPercentileRow& row : PercentileRows(u)) {
+      const std::optional<TPercentiles>& p = *row.Value;
+      if (!p) continue;
       const int r = FBandsOut->rowCount();
       FBandsOut->insertRow(r);
-      FBandsOut->setItem(r, 0, ReadOnly(QString::fromUtf8(caption)));
-      FBandsOut->setItem(r, 1, ReadOnly(Num((*p)->P10, 4)));
-      FBandsOut->setItem(r, 2, ReadOnly(Num((*p)->P50, 4)));
-      FBandsOut->setItem(r, 3, ReadOnly(Num((*p)->P90, 4)));
+      FBandsOut->setItem(
+          r, 0, ReadOnly(QString::fromUtf8(row.Caption) + ' ' + QString::fromUtf8(row.Unit)));
+      FBandsOut->setItem(r, 1, ReadOnly(Num(p->P10, 4)));
+      FBandsOut->setItem(r, 2, ReadOnly(Num(p->P50, 4)));
+      FBandsOut->setItem(r, 3, ReadOnly(Num(p->P90, 4)));
     }
     summary << QStringLiteral("%1 次抽样 (%2 次未算出)，建成的塔发生液泛的概率 %3 %。")
                    .arg(u.Samples)

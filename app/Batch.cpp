@@ -11,7 +11,6 @@
 #include <fstream>
 #include <optional>
 #include <span>
-#include <tuple>
 
 #include "app/MyAppConst.h"
 #include "app/ReportCommands.h"
@@ -239,16 +238,10 @@ void PrintAnalysis(QTextStream& out, const TDocumentAnalysis& a) {
     const TUncertainty& u = *a.Uncertainty;
     out << "uncertainty samples=" << u.Samples << " failed=" << u.Failed
         << " flood-probability=" << num(100.0 * u.FloodProbability, 3) << "%\n";
-    const std::tuple<const char*, const std::optional<TPercentiles>*, const char*> rows[] = {
-        {"diameter", &u.TheoreticalDiameter, "m"},
-        {"flood", &u.FloodPercent, "%"},
-        {"dp", &u.PressureDrop, "Pa/m"},
-        {"hetp", &u.Hetp, "m"},
-        {"height", &u.PackedHeight, "m"}};
-    for (const auto& [what, p, unit] : rows)
-      if (*p)
-        out << "uncertainty " << what << " p10=" << num((*p)->P10, 4)
-            << " p50=" << num((*p)->P50, 4) << " p90=" << num((*p)->P90, 4) << ' ' << unit << '\n';
+    for (const TPercentileRow& row : PercentileRows(u))
+      if (const std::optional<TPercentiles>& p = *row.Value)
+        out << "uncertainty " << row.Word << " p10=" << num(p->P10, 4) << " p50=" << num(p->P50, 4)
+            << " p90=" << num(p->P90, 4) << ' ' << row.Unit << '\n';
     for (const TMethodResult& m : u.Methods) {
       out << "method " << QString::fromStdString(m.Method);
       if (m.Error.empty())

@@ -268,18 +268,13 @@ void WriteAnalysis(TSheetWriter& out, const TDocumentAnalysis& a, const QString&
                                   FormatGeneral(100.0 * u.FloodProbability, 3) + " %");
     out.Text(kText, "结果：P10、P50、P90");
     out.Skip();
-    const std::pair<const char*, const std::optional<TPercentiles>*> rows[] = {
-        {"理论塔径 m", &u.TheoreticalDiameter},
-        {"实际泛点率 %", &u.FloodPercent},
-        {"湿塔压降 Pa/m", &u.PressureDrop},
-        {"HETP m", &u.Hetp},
-        {"填料高度 m", &u.PackedHeight}};
-    for (const auto& [caption, p] : rows) {
-      if (!*p) continue;
-      out.Text(kText, caption);
-      PutNumber(out.Sheet(), out.Row(), kNumber, (*p)->P10, 4);
-      PutNumber(out.Sheet(), out.Row(), kUnit, (*p)->P50, 4);
-      PutNumber(out.Sheet(), out.Row(), kKind, (*p)->P90, 4);
+    for (const TPercentileRow& row : PercentileRows(u)) {
+      const std::optional<TPercentiles>& p = *row.Value;
+      if (!p) continue;
+      out.Text(kText, std::string(row.Caption) + " " + row.Unit);
+      PutNumber(out.Sheet(), out.Row(), kNumber, p->P10, 4);
+      PutNumber(out.Sheet(), out.Row(), kUnit, p->P50, 4);
+      PutNumber(out.Sheet(), out.Row(), kKind, p->P90, 4);
       out.Skip();
     }
     std::string methods;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "cli/CaseJson.h"
+#include "cli/JsonParse.h"
 #include "core/Analysis.h"
 #include "core/FieldRegistry.h"
 #include "core/Methods.h"
@@ -13,8 +14,6 @@ namespace velm {
 using json = nlohmann::json;
 
 namespace {
-
-json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
 
 double Positive(const json& j, const char* key, const std::string& where, double high = 1e300) {
   if (!j.contains(key) || !j[key].is_number() || !(j[key].get<double>() > 0.0) ||

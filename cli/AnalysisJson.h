@@ -36,7 +36,7 @@ nlohmann::json AnalysisResultJson(const TDocumentAnalysis& a);
 
 // "KEY:FROM:TO:N" (KEY a JSON input key, SI values): the sweep it asks for (the chart's result the
 // theoretical diameter). Throws TCaseFormatError naming what does not read.
-TAnalysisSettings::TSweep ParseSweep(const std::string& spec);
+TAnalysisSettings::TSweep ParseSweep(const std::string& text);
 
 // The plant points of a calibration file, {"points": [{"Name", "inputs": {...}, "Diameter",
 // "PressureDrop", "BedHeight", "Stages"}]}. Throws TCaseFormatError.

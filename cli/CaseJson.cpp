@@ -8,6 +8,7 @@
 #include "base/Decimal.h"
 #include "base/Errors.h"
 #include "base/NumberFormat.h"
+#include "cli/JsonParse.h"
 #include "cli/RatingJson.h"
 #include "core/Calculate.h"
 #include "core/Methods.h"
@@ -61,10 +62,6 @@ bool FlagOf(const json& inputs, const char* key, bool dflt) {
     throw TCaseFormatError(std::string("inputs.") + key + " must be true or false");
   return v.get<bool>();
 }
-
-json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
-json Opt(const std::optional<bool>& v) { return v ? json(*v) : json(nullptr); }
-json Opt(const std::optional<int>& v) { return v ? json(*v) : json(nullptr); }
 
 json Point(const TOperatingPoint& p) {
   if (!p.Placed) return nullptr;

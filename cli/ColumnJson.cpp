@@ -4,6 +4,7 @@
 
 #include "base/NumberFormat.h"
 #include "cli/CaseJson.h"
+#include "cli/JsonParse.h"
 #include "core/Column.h"
 
 namespace velm {
@@ -11,8 +12,6 @@ namespace velm {
 namespace {
 
 using json = nlohmann::json;
-
-json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
 
 double Number(const json& j, const char* key, const std::string& where, bool positive = true) {
   if (!j.contains(key) || !j[key].is_number() || !std::isfinite(j[key].get<double>()) ||

@@ -5,6 +5,7 @@
 // while it is read: a case is three levels deep, so kMaxJsonDepth leaves ample room.
 #include <istream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,11 @@ constexpr int kMaxJsonDepth = 64;
 // kMaxJsonDepth (its what() names the limit).
 nlohmann::json ParseJsonDocument(std::istream& in);
 nlohmann::json ParseJsonDocument(std::string_view text);
+
+// An optional value as JSON: the value, or null when it is empty.
+template <class T>
+nlohmann::json Opt(const std::optional<T>& v) {
+  return v ? nlohmann::json(*v) : nlohmann::json(nullptr);
+}
 
 }  // namespace velm

@@ -3,14 +3,13 @@
 #include <cmath>
 
 #include "cli/CaseJson.h"
+#include "cli/JsonParse.h"
 
 namespace velm {
 
 namespace {
 
 using json = nlohmann::json;
-
-json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
 
 double PositiveNumber(const json& j, const char* key) {
   if (!j.contains(key) || !j[key].is_number() || !(j[key].get<double>() > 0.0) ||

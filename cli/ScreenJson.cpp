@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "cli/CaseJson.h"
+#include "cli/JsonParse.h"
 #include "core/RelationGroups.h"
 #include "core/Screening.h"
 #include "table/PackingTable.h"
@@ -13,8 +14,6 @@ namespace velm {
 namespace {
 
 using nlohmann::json;
-
-json Opt(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
 
 }  // namespace
 

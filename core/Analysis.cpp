@@ -194,6 +194,14 @@ TCorrelationSpread CorrelationSpread(int floodMethod) {
   return s;
 }
 
+std::array<TPercentileRow, 5> PercentileRows(const TUncertainty& u) {
+  return {{{"diameter", "理论塔径", "m", &u.TheoreticalDiameter},
+           {"flood", "实际泛点率", "%", &u.FloodPercent},
+           {"dp", "湿塔压降", "Pa/m", &u.PressureDrop},
+           {"hetp", "HETP", "m", &u.Hetp},
+           {"height", "填料高度", "m", &u.PackedHeight}}};
+}
+
 TUncertainty RunUncertainty(const TUncertaintyInput& in, const TPackingRecord& packing) {
   if (!(in.Samples >= 1 && in.Samples <= kMaximumSamples))
     throw TInputError("抽样次数应在 1 到 " + std::to_string(kMaximumSamples) + " 之间");

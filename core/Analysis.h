@@ -107,6 +107,16 @@ struct TUncertainty {
   std::vector<std::string> Sources;
 };
 
+// The percentile rows of an uncertainty, in the order every output lists them: the batch word,
+// the caption, the SI unit and the percentiles (empty where no sample gave the result).
+struct TPercentileRow {
+  const char* Word;     // "diameter"
+  const char* Caption;  // "理论塔径"
+  const char* Unit;     // "m"
+  const std::optional<TPercentiles>* Value;
+};
+std::array<TPercentileRow, 5> PercentileRows(const TUncertainty& u);
+
 // Samples the inputs and the packing factor, runs each sample at the built column, and spreads
 // the results by the correlation's accuracy. Reproducible: the same seed gives the same bands.
 TUncertainty RunUncertainty(const TUncertaintyInput& in, const TPackingRecord& packing);

@@ -190,8 +190,8 @@ auto ReadSettings(TParse parse, const std::string& text, TDocumentEvents& events
 // The calibration of the document's plant points on its properties; true when the design is to
 // run with it. A fit that cannot be made (no usable point) is said on the page, not as an error
 // of the design.
-bool Calibrate(TDesignDocument& doc, const TPackingRecord& packing, TFieldAccess& fields,
-               TDocumentEvents& events) {
+bool CalibrateDocument(TDesignDocument& doc, const TPackingRecord& packing, TFieldAccess& fields,
+                       TDocumentEvents& events) {
   if (Trim(doc.CalibrationText).empty()) return false;
   const TCalibrationSettings settings =
       ReadSettings(ParseCalibrationText, doc.CalibrationText, events);
@@ -208,9 +208,9 @@ bool Calibrate(TDesignDocument& doc, const TPackingRecord& packing, TFieldAccess
 }
 
 // The analyses the document asks for, at its built column (the rated or the standard diameter).
-void Analyse(TDesignDocument& doc, const TPackingRecord& packing,
-             const std::array<std::optional<double>, kFieldCount>& inputs,
-             TDocumentEvents& events) {
+void AnalyseDocument(TDesignDocument& doc, const TPackingRecord& packing,
+                     const std::array<std::optional<double>, kFieldCount>& inputs,
+                     TDocumentEvents& events) {
   if (Trim(doc.AnalysisText).empty()) return;
   const TAnalysisSettings a = ReadSettings(ParseAnalysisText, doc.AnalysisText, events);
   TUncertaintyInput in;
@@ -421,7 +421,7 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     // Every run of a document is traced, for the report's calculation sheet.
     doc.Case.Trace = std::make_shared<TCalcTrace>();
     const TPackingRecord* runPacking = packing;
-    if (packing && Calibrate(doc, *packing, fields, events)) {
+    if (packing && CalibrateDocument(doc, *packing, fields, events)) {
       calibrated = CalibratedPacking(*packing, *doc.Analysis.Calibration);
       runPacking = &calibrated;
     }
@@ -448,7 +448,7 @@ void RunDocument(TDesignDocument& doc, const TPackingRecord* packing, TMessageLo
     if (packing && !Trim(doc.ColumnText).empty())
       RateDocumentColumn(doc, *packing, packings, InputValues(fields, &doc.Case.Latest), events);
     if (packing && doc.Case.HydraulicsDone)
-      Analyse(doc, *packing, InputValues(fields, &doc.Case.Latest), events);
+      AnalyseDocument(doc, *packing, InputValues(fields, &doc.Case.Latest), events);
     doc.NeedsRecalc = false;
   } catch (const TSilentAbort&) {
   } catch (const std::exception& e) {

@@ -284,13 +284,8 @@ void TWorkbook::Load() {
 
   std::map<std::string, std::pair<std::string, std::string>> targets;  // id -> (part, type)
   const std::string relsPart = RelsOf(FWorkbookPart);
-  if (FPackage.Has(relsPart) || FParts.count(relsPart)) {
-    // The relationships as edited (a copied sheet adds one), else as read.
-    auto rels = std::make_unique<pugi::xml_document>();
-    if (const auto edited = FParts.find(relsPart); edited != FParts.end())
-      rels->reset(*edited->second);
-    else
-      rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
+  if (FPackage.Has(relsPart)) {
+    auto rels = ParseXml(FPackage.Get(relsPart), relsPart, FPath);
     for (pugi::xml_node r : Child(*rels, "Relationships").children()) {
       if (!Is(r, "Relationship") || std::strcmp(r.attribute("TargetMode").value(), "External") == 0)
         continue;
