@@ -12,7 +12,7 @@ namespace {
 std::optional<double> Number(std::string_view text) { return ParseNumber(Trim(text)); }
 
 // The names of column 15, each with the constant it sets.
-constexpr std::pair<const char*, std::optional<double> TBilletSchultesConstants::*>
+constexpr std::pair<std::string_view, std::optional<double> TBilletSchultesConstants::*>
     kConstantNames[] = {
         {"a", &TBilletSchultesConstants::a},   {"eps", &TBilletSchultesConstants::Epsilon},
         {"Ch", &TBilletSchultesConstants::Ch}, {"Cp", &TBilletSchultesConstants::Cp},
@@ -105,11 +105,27 @@ TPackingNumbers RequirePackingNumbers(const TPackingRecord& p) {
   n.KfA = StrToFloat(p.F[10]);
   n.KfB = StrToFloat(p.F[11]);
   n.CriticalSurfaceTension = StrToFloat(p.F[13]) * 0.001;
-  try {
-    n.BilletSchultes = ParseBilletSchultes(p.F[15]);
-  } catch (const TInputError& e) {
-    n.BilletSchultesError = e.what();
+  // Every run reads its record, and a design, a rating or a Monte Carlo study runs over one
+  // packing many times: the constants' text read last is kept with what it gave.
+  thread_local struct {
+    std::string Text;
+    std::optional<TBilletSchultesConstants> Constants;
+    std::string Error;
+    bool Read = false;
+  } last;
+  if (!last.Read || last.Text != p.F[15]) {
+    last.Text = p.F[15];
+    last.Error.clear();
+    try {
+      last.Constants = ParseBilletSchultes(p.F[15]);
+    } catch (const TInputError& e) {
+      last.Constants.reset();
+      last.Error = e.what();
+    }
+    last.Read = true;
   }
+  n.BilletSchultes = last.Constants;
+  n.BilletSchultesError = last.Error;
   return n;
 }
 
