@@ -197,10 +197,10 @@ void TFormVELM::MReport_PerCopyClick() {
 
 void TFormVELM::MReport_PerSaveClick() {
   if (!DrawChartNow()) return;
-  const QString base = FCurrentFile.isEmpty() ? QStringLiteral("操作性能图")
-                                              : QFileInfo(FCurrentFile).completeBaseName();
-  const QString path =
-      FSetup.ChartSaveDialog(this, QDir(DialogDirectory()).filePath(base + QStringLiteral(".png")));
+  const QString base = CurrentFile().isEmpty() ? QStringLiteral("操作性能图")
+                                               : QFileInfo(CurrentFile()).completeBaseName();
+  const QString path = FSetup.ChartSaveDialog(
+      this, QDir(FFiles.DialogDirectory()).filePath(base + QStringLiteral(".png")));
   if (path.isEmpty()) return;
   QString error;
   if (!SaveChartTo(path, &error)) ReportError(error);
@@ -212,7 +212,7 @@ bool TFormVELM::SaveChartTo(const QString& path, QString* error) {
     return false;
   }
   try {
-    CheckOutputFile(path, FCurrentFile);
+    CheckOutputFile(path, CurrentFile());
   } catch (const TFileError& e) {
     if (error) *error = QString::fromStdString(e.what());
     return false;
@@ -226,15 +226,15 @@ void TFormVELM::SaveAnalysisPictureClick(bool tornado) {
     FSetup.MessageBox(this, QStringLiteral("没有可保存的图: 请先填写分析设置并完成计算。"));
     return;
   }
-  const QString base = (FCurrentFile.isEmpty() ? QStringLiteral("设计")
-                                               : QFileInfo(FCurrentFile).completeBaseName()) +
+  const QString base = (CurrentFile().isEmpty() ? QStringLiteral("设计")
+                                                : QFileInfo(CurrentFile()).completeBaseName()) +
                        (tornado ? QStringLiteral("-敏感性") : QStringLiteral("-扫描"));
-  const QString path =
-      FSetup.ChartSaveDialog(this, QDir(DialogDirectory()).filePath(base + QStringLiteral(".png")));
+  const QString path = FSetup.ChartSaveDialog(
+      this, QDir(FFiles.DialogDirectory()).filePath(base + QStringLiteral(".png")));
   if (path.isEmpty()) return;
   QString error;
   try {
-    CheckOutputFile(path, FCurrentFile);
+    CheckOutputFile(path, CurrentFile());
   } catch (const TFileError& e) {
     ReportError(QString::fromStdString(e.what()));
     return;

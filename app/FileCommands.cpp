@@ -1,6 +1,8 @@
 // The project commands of the main window: new, open (dialog, recent-file entry, command line),
 // save and save as, the unsaved-changes question, closing, the recent-files list in the file
 // menu and the caption that names the project file.
+#include "app/FileCommands.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -71,12 +73,13 @@ QString SaveFileDialog(QWidget* parent, const QString& title, const QString& dir
 
 }  // namespace
 
-QString TFormVELM::RecentFilesFile() const {
-  return FSetup.RecentFilesFile.isEmpty() ? FAppConst.UserFile(QStringLiteral(".opt"))
-                                          : FSetup.RecentFilesFile;
+QString TFileCommands::RecentFilesFile() const {
+  return FWindow.FSetup.RecentFilesFile.isEmpty()
+             ? FWindow.FAppConst.UserFile(QStringLiteral(".opt"))
+             : FWindow.FSetup.RecentFilesFile;
 }
 
-QString TFormVELM::DialogDirectory() const {
+QString TFileCommands::DialogDirectory() const {
   auto isDir = [](const QString& dir) { return !dir.isEmpty() && QFileInfo(dir).isDir(); };
   if (!FCurrentFile.isEmpty()) {
     const QString dir = QFileInfo(FCurrentFile).absolutePath();
@@ -87,10 +90,10 @@ QString TFormVELM::DialogDirectory() const {
   return isDir(documents) ? documents : QDir::homePath();
 }
 
-void TFormVELM::ConnectFileCommands() {
-  if (!FSetup.AskSaveBox) FSetup.AskSaveBox = AskSaveMessageBox;
-  if (!FSetup.OpenDialog) FSetup.OpenDialog = OpenFileDialog;
-  if (!FSetup.SaveDialog) FSetup.SaveDialog = SaveFileDialog;
+void TFileCommands::Connect() {
+  if (!FWindow.FSetup.AskSaveBox) FWindow.FSetup.AskSaveBox = AskSaveMessageBox;
+  if (!FWindow.FSetup.OpenDialog) FWindow.FSetup.OpenDialog = OpenFileDialog;
+  if (!FWindow.FSetup.SaveDialog) FWindow.FSetup.SaveDialog = SaveFileDialog;
 
   // Menu item and tool bar button share one handler; "&S 保存" itself is enabled by MFileClick.
   struct TCommand {
@@ -103,11 +106,12 @@ void TFormVELM::ConnectFileCommands() {
       {"MFile_Saveas", &TFormVELM::MFile_SaveClick}, {"BSaveas", &TFormVELM::MFile_SaveClick},
   };
   for (const TCommand& c : commands) {
-    auto* action = findChild<QAction*>(QString::fromLatin1(c.Name));
+    auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(c.Name));
     if (!action) continue;
-    if (action != FMFileSave) action->setEnabled(true);
-    connect(action, &QAction::triggered, this,
-            [this, action, h = c.Handler] { (this->*h)(action); });
+    if (action != FWindow.FMFileSave) action->setEnabled(true);
+    TFormVELM* window = &FWindow;
+    QObject::connect(action, &QAction::triggered, window,
+                     [window, action, h = c.Handler] { (window->*h)(action); });
   }
   // The standard shortcuts of the platform, shown in the file menu.
   const std::pair<const char*, QKeySequence::StandardKey> shortcuts[] = {
@@ -117,50 +121,51 @@ void TFormVELM::ConnectFileCommands() {
       {"MFile_Saveas", QKeySequence::SaveAs},
       {"MExit", QKeySequence::Quit}};
   for (const auto& [name, key] : shortcuts)
-    if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) action->setShortcut(key);
+    if (auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(name)))
+      action->setShortcut(key);
   // F5 recalculates now, as leaving a changed field would.
-  auto* recalc = new QAction(QStringLiteral("重新计算"), this);
+  auto* recalc = new QAction(QStringLiteral("重新计算"), &FWindow);
   recalc->setObjectName(QStringLiteral("ARecalc"));
   recalc->setShortcut(Qt::Key_F5);
   recalc->setShortcutContext(Qt::WindowShortcut);
-  addAction(recalc);
-  connect(recalc, &QAction::triggered, this, [this] {
+  FWindow.addAction(recalc);
+  QObject::connect(recalc, &QAction::triggered, &FWindow, [this] {
     SetNeedsRecalc(true);
-    LDExit(nullptr);
+    FWindow.LDExit(nullptr);
   });
   for (const char* name : {"MFile_New", "BNew"}) {
-    if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+    if (auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(name))) {
       action->setEnabled(true);
-      connect(action, &QAction::triggered, this, &TFormVELM::MFile_NewClick);
+      QObject::connect(action, &QAction::triggered, &FWindow, &TFormVELM::MFile_NewClick);
     }
   }
 }
 
-void TFormVELM::ApplyCaption() { SetCaption(ProjectCaption(Caption(), FCurrentFile)); }
+void TFileCommands::ApplyCaption() { SetCaption(ProjectCaption(Caption(), FCurrentFile)); }
 
 namespace {
 const QString kMarkPlaceholder = QStringLiteral("[*]");
 }  // namespace
 
-QString TFormVELM::Caption() const {
-  QString caption = windowTitle();
+QString TFileCommands::Caption() const {
+  QString caption = FWindow.windowTitle();
   if (caption.endsWith(kMarkPlaceholder)) caption.chop(kMarkPlaceholder.size());
   // A "[*]" inside a path is kept doubled, so that Qt shows it as written.
   return caption.replace(QStringLiteral("[*][*]"), kMarkPlaceholder);
 }
 
-void TFormVELM::SetCaption(const QString& caption) {
+void TFileCommands::SetCaption(const QString& caption) {
   QString title = caption;
   title.replace(kMarkPlaceholder, QStringLiteral("[*][*]"));
-  setWindowTitle(title + kMarkPlaceholder);
-  setWindowModified(Modified());
+  FWindow.setWindowTitle(title + kMarkPlaceholder);
+  FWindow.setWindowModified(Modified());
 }
 
 // --- the unsaved-changes question -------------------------------------------------------------
 
-bool TFormVELM::AskSave() {
+bool TFileCommands::AskSave() {
   if (!Modified()) return true;
-  switch (FSetup.AskSaveBox(this)) {
+  switch (FWindow.FSetup.AskSaveBox(&FWindow)) {
     case QMessageBox::Yes:
       // Going on after a save that was cancelled or failed would discard the work the user
       // just asked to keep.
@@ -174,11 +179,11 @@ bool TFormVELM::AskSave() {
 
 // --- new ------------------------------------------------------------------------------------
 
-void TFormVELM::MFile_NewClick() {
-  Guard([this] {
+void TFileCommands::New() {
+  FWindow.Guard([this] {
     if (!AskSave()) return;
-    FSaveDialogTitle = QStringLiteral("新建");
-    const QString path = FSetup.SaveDialog(this, FSaveDialogTitle, DialogDirectory(), QString());
+    const QString path =
+        FWindow.FSetup.SaveDialog(&FWindow, QStringLiteral("新建"), DialogDirectory(), QString());
     if (path.isEmpty()) return;
     FLastFolder = QFileInfo(path).absolutePath();
     FCurrentFile = path;
@@ -186,39 +191,39 @@ void TFormVELM::MFile_NewClick() {
 
     // Every value field back to user input; the project information emptied. The comment,
     // the option lists and the unit selectors keep their state.
-    for (TEditD* field : findChildren<TEditD*>()) {
+    for (TEditD* field : FWindow.findChildren<TEditD*>()) {
       field->setText(QString());
       field->SetColor(kColorWindow);
       field->setReadOnly(false);
       field->SetCursorNumber(0);
     }
     for (const char* name : kTextFields) {
-      if (auto* edit = Control<QLineEdit>(QString::fromLatin1(name))) edit->clear();
+      if (auto* edit = FWindow.Control<QLineEdit>(QString::fromLatin1(name))) edit->clear();
     }
     // The rated column belongs to the project; the calculation type and the cases stay.
-    TRatingPanel::TState rating = FRating->State();
+    TRatingPanel::TState rating = FWindow.FRating->State();
     rating.Diameter.clear();
     rating.BedHeight.clear();
-    FRating->SetState(rating);
-    FColumn->SetText(QString());
-    FAnalysis->Calibration()->SetText(QString());
-    FAnalysis->Analysis()->SetText(QString());
+    FWindow.FRating->SetState(rating);
+    FWindow.FColumn->SetText(QString());
+    FWindow.FAnalysis->Calibration()->SetText(QString());
+    FWindow.FAnalysis->Analysis()->SetText(QString());
     for (const TFieldInfo* result : ResultFields()) {
-      if (TEditD* field = Control<TEditD>(QString::fromLatin1(result->Code))) {
+      if (TEditD* field = FWindow.Control<TEditD>(QString::fromLatin1(result->Code))) {
         field->setReadOnly(true);
         field->SetColor(kColorBtnFace);
       }
     }
     // A box that was cleared is checked again and runs its click handler.
-    auto* calKf = Control<QCheckBox>(QStringLiteral("CalKf"));
-    auto* calKp = Control<QCheckBox>(QStringLiteral("CalKp"));
+    auto* calKf = FWindow.Control<QCheckBox>(QStringLiteral("CalKf"));
+    auto* calKp = FWindow.Control<QCheckBox>(QStringLiteral("CalKp"));
     if (calKf && !calKf->isChecked()) {
       calKf->setChecked(true);
-      CalKfClick(calKf);
+      FWindow.CalKfClick(calKf);
     }
     if (calKp && !calKp->isChecked()) {
       calKp->setChecked(true);
-      CalKpClick(calKp);
+      FWindow.CalKpClick(calKp);
     }
     // The project exists on disk only once it is saved.
     SetModified(true);
@@ -228,8 +233,8 @@ void TFormVELM::MFile_NewClick() {
 
 // --- open -----------------------------------------------------------------------------------
 
-void TFormVELM::MFile_OpenClick(QObject* sender) {
-  Guard([this, sender] {
+void TFileCommands::Open(QObject* sender) {
+  FWindow.Guard([this, sender] {
     // A recent entry whose file has gone is dropped from the list with a message, before any
     // question about the current project: there is nothing to open.
     if (FPendingFile.isEmpty() && IsRecentFileAction(sender)) {
@@ -237,7 +242,8 @@ void TFormVELM::MFile_OpenClick(QObject* sender) {
       if (!QFileInfo(gone).isFile()) {
         FRecent.Remove(gone);
         ShowRecentFileEntries();
-        ReportError(QStringLiteral("找不到文件“%1”，已从最近打开的文件列表中移除。").arg(gone));
+        FWindow.ReportError(
+            QStringLiteral("找不到文件“%1”，已从最近打开的文件列表中移除。").arg(gone));
         return;
       }
     }
@@ -249,7 +255,7 @@ void TFormVELM::MFile_OpenClick(QObject* sender) {
     } else if (IsRecentFileAction(sender)) {
       path = static_cast<QAction*>(sender)->data().toString();
     } else {
-      path = FSetup.OpenDialog(this, DialogDirectory());
+      path = FWindow.FSetup.OpenDialog(&FWindow, DialogDirectory());
       if (path.isEmpty()) return;
       FLastFolder = QFileInfo(path).absolutePath();
     }
@@ -257,166 +263,183 @@ void TFormVELM::MFile_OpenClick(QObject* sender) {
   });
 }
 
-bool TFormVELM::OpenProject(const QString& path) {
+bool TFileCommands::OpenProject(const QString& path) {
   int skipped = 0;
   // A project that does not store its calculation basis (older files, legacy files) is
   // calculated on the literature basis. A file that cannot be read changes nothing, so the basis
   // of the project still shown comes back.
-  auto* basis = Control<QComboBox>(QStringLiteral("CalcBasis"));
+  auto* basis = FWindow.Control<QComboBox>(QStringLiteral("CalcBasis"));
   const int shownBasis = basis ? basis->currentIndex() : 0;
   if (basis) basis->setCurrentIndex(0);
   // Likewise the service: absent, it is not given.
-  auto* service = Control<QComboBox>(QStringLiteral("ServiceD"));
+  auto* service = FWindow.Control<QComboBox>(QStringLiteral("ServiceD"));
   const int shownService = service ? service->currentIndex() : 0;
   if (service) service->setCurrentIndex(0);
   // And the rating: a file without its records is a design with the default load cases.
-  const TRatingPanel::TState shownRating = FRating->State();
-  FRating->SetState({});
+  const TRatingPanel::TState shownRating = FWindow.FRating->State();
+  FWindow.FRating->SetState({});
   // The whole column, the calibration and the analyses likewise: a file without them has none.
-  const QString shownColumn = FColumn->Text();
-  const QString shownCalibration = FAnalysis->Calibration()->Text();
-  const QString shownAnalysis = FAnalysis->Analysis()->Text();
-  FColumn->SetText(QString());
-  FAnalysis->Calibration()->SetText(QString());
-  FAnalysis->Analysis()->SetText(QString());
+  const QString shownColumn = FWindow.FColumn->Text();
+  const QString shownCalibration = FWindow.FAnalysis->Calibration()->Text();
+  const QString shownAnalysis = FWindow.FAnalysis->Analysis()->Text();
+  FWindow.FColumn->SetText(QString());
+  FWindow.FAnalysis->Calibration()->SetText(QString());
+  FWindow.FAnalysis->Analysis()->SetText(QString());
   const auto restoreBasis = [=, this] {
     if (basis) basis->setCurrentIndex(shownBasis);
     if (service) service->setCurrentIndex(shownService);
-    FRating->SetState(shownRating);
-    FColumn->SetText(shownColumn);
-    FAnalysis->Calibration()->SetText(shownCalibration);
-    FAnalysis->Analysis()->SetText(shownAnalysis);
+    FWindow.FRating->SetState(shownRating);
+    FWindow.FColumn->SetText(shownColumn);
+    FWindow.FAnalysis->Calibration()->SetText(shownCalibration);
+    FWindow.FAnalysis->Analysis()->SetText(shownAnalysis);
   };
   try {
     // All or nothing: the whole file is read and converted before the window changes, so a
     // file that fails leaves the project as it was (fields, name, caption, Modified and the
     // recent files), and a save after it cannot write a mixture of two projects.
-    ReadProjectFile(this, path, &skipped);
+    ReadProjectFile(&FWindow, path, &skipped);
   } catch (const TSilentAbort&) {
     restoreBasis();
     return false;
   } catch (const std::exception& e) {
     restoreBasis();
-    ReportError(QString::fromStdString(e.what()));
+    FWindow.ReportError(QString::fromStdString(e.what()));
     return false;
   }
   if (skipped > 0)
-    FMessages->appendPlainText(
+    FWindow.FMessages->appendPlainText(
         QStringLiteral("项目文件中有 %1 条记录不属于本程序保存的内容，已跳过。").arg(skipped));
   FCurrentFile = path;
   // The controls that depend on the flooding method follow the loaded choice.
-  Guard([this] { MethodDChange(nullptr); });
+  FWindow.Guard([this] { FWindow.MethodDChange(nullptr); });
   ApplyCaption();
-  Guard([this, &path] { AddRecentFile(path); });
+  FWindow.Guard([this, &path] { AddRecentFile(path); });
   // The design is recalculated (the relation groups completed first), so that no result read
   // from the file shows as current unless these inputs give it; results the run does not reach
   // are shown as stale.
   SetNeedsRecalc(true);
-  Guard([this] { LDExit(nullptr); });
+  FWindow.Guard([this] { FWindow.LDExit(nullptr); });
   SetModified(false);
   SetNeedsRecalc(false);
   return true;
 }
 
-void TFormVELM::OpenHandedOver(const QString& path) {
-  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
-  raise();
-  activateWindow();
+void TFileCommands::OpenHandedOver(const QString& path) {
+  if (FWindow.isMinimized()) FWindow.setWindowState(FWindow.windowState() & ~Qt::WindowMinimized);
+  FWindow.show();
+  FWindow.raise();
+  FWindow.activateWindow();
   if (path.isEmpty()) return;
   FPendingFile = path;
-  MFile_OpenClick(nullptr);
+  Open(nullptr);
   // Cancelled at the unsaved-changes question: nothing stays pending for a later open.
   FPendingFile.clear();
 }
 
 // --- save -----------------------------------------------------------------------------------
 
-void TFormVELM::MFile_SaveClick(QObject* sender) {
+void TFileCommands::Save(QObject* sender) {
   const bool saveAs = sender && sender->objectName().endsWith(QLatin1String("Saveas"));
-  Guard([this, saveAs] { SaveCommand(saveAs); });
+  FWindow.Guard([this, saveAs] { SaveCommand(saveAs); });
 }
 
-bool TFormVELM::SaveCommand(bool saveAs) {
+bool TFileCommands::SaveCommand(bool saveAs) {
   QString path = FCurrentFile;
   if (saveAs || path.isEmpty()) {
     const QString title = saveAs ? QStringLiteral("另存为") : QStringLiteral("保存");
-    path = FSetup.SaveDialog(this, title, DialogDirectory(), FCurrentFile);
+    path = FWindow.FSetup.SaveDialog(&FWindow, title, DialogDirectory(), FCurrentFile);
     if (path.isEmpty()) return false;
     FLastFolder = QFileInfo(path).absolutePath();
   }
   return SaveProject(path);
 }
 
-bool TFormVELM::SaveProject(const QString& path) {
+bool TFileCommands::SaveProject(const QString& path) {
   try {
     // Written to a temporary file and renamed over the old one only when complete: a failed
     // save leaves the previous file as it was.
-    WriteFormRecordFile(this, path);
+    WriteFormRecordFile(&FWindow, path);
   } catch (const std::exception& e) {
-    ReportError(QString::fromStdString(e.what()));
+    FWindow.ReportError(QString::fromStdString(e.what()));
     return false;
   }
   FCurrentFile = path;
   ApplyCaption();
-  Guard([this, &path] { AddRecentFile(path); });
+  FWindow.Guard([this, &path] { AddRecentFile(path); });
   SetModified(false);
   return true;
 }
 
 // --- closing --------------------------------------------------------------------------------
 
-bool TFormVELM::FormCloseQuery() {
+bool TFileCommands::CloseQuery() {
   if (!AskSave()) return false;
-  SaveWindowSettings();
-  if (FSetup.UseRecentFiles) {
+  FWindow.SaveWindowSettings();
+  if (FWindow.FSetup.UseRecentFiles) {
     // A list that cannot be written is reported; the window still closes.
     try {
       SaveRecentFiles();
     } catch (const std::exception& e) {
-      ReportError(QString::fromStdString(e.what()));
+      FWindow.ReportError(QString::fromStdString(e.what()));
     }
   }
   return true;
 }
 
-void TFormVELM::closeEvent(QCloseEvent* event) {
-  bool canClose = false;
-  Guard([this, &canClose] { canClose = FormCloseQuery(); });
-  if (canClose)
-    event->accept();
-  else
-    event->ignore();
+// --- start and recent files ---
+
+void TFileCommands::Start() {
+  try {
+    LoadRecentFiles();
+  } catch (const std::exception& e) {
+    // A damaged list is reported once and left out; the start-up goes on (the packing list,
+    // the command-line project), and closing the window writes a sound list over it.
+    FWindow.FSetup.ErrorBox(&FWindow, QStringLiteral("最近文件列表无法读取，已忽略：") +
+                                          QString::fromStdString(e.what()));
+    FRecent = TRecentFiles();
+    ShowRecentFileEntries();
+  }
+  FCurrentFile.clear();
+  // The dialogs start where the user last worked (DialogDirectory), not in the program's folder,
+  // which an installed program's user cannot write to.
+  if (!FRecent.Entries().isEmpty())
+    FLastFolder = QFileInfo(FRecent.Entries().first()).absolutePath();
+}
+
+void TFileCommands::OpenCommandLineProject() {
+  // A project named on the command line is opened without the dialog.
+  FPendingFile = FWindow.FSetup.CommandLineFile;
+  if (!FPendingFile.isEmpty()) Open(nullptr);
 }
 
 // --- recent files ---------------------------------------------------------------------------
 
-void TFormVELM::LoadRecentFiles() {
-  if (!FSetup.UseRecentFiles) return;
+void TFileCommands::LoadRecentFiles() {
+  if (!FWindow.FSetup.UseRecentFiles) return;
   FRecent.Load(RecentFilesFile());
   ShowRecentFileEntries();
 }
 
-void TFormVELM::AddRecentFile(const QString& path) {
+void TFileCommands::AddRecentFile(const QString& path) {
   // Absolute, so that the entry still names the file after a start from another folder.
   FRecent.Add(QFileInfo(path).absoluteFilePath());
   ShowRecentFileEntries();
 }
 
-void TFormVELM::SaveRecentFiles() {
+void TFileCommands::SaveRecentFiles() {
   // The user's configuration folder may not exist yet.
   const QString file = RecentFilesFile();
   QDir().mkpath(QFileInfo(file).absolutePath());
   FRecent.Save(file);
 }
 
-void TFormVELM::ShowRecentFileEntries() {
+void TFileCommands::ShowRecentFileEntries() {
   // The entries are rebuilt; each one opens its file through the open command with itself as
   // the sender.
-  ShowRecentFiles(FMFile, FRecent, nullptr);
-  for (QAction* action : FMFile->actions()) {
+  ShowRecentFiles(FWindow.FMFile, FRecent, nullptr);
+  for (QAction* action : FWindow.FMFile->actions()) {
     if (IsRecentFileAction(action))
-      connect(action, &QAction::triggered, this, [this, action] { MFile_OpenClick(action); });
+      QObject::connect(action, &QAction::triggered, &FWindow, [this, action] { Open(action); });
   }
   FRecentCount = FRecent.Count();
   FRecentMax = FRecent.Maximum();

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +39,7 @@
 
 #include "app/AnalysisPanel.h"
 #include "app/ColumnPanel.h"
+#include "app/FileCommands.h"
 #include "app/MyDBGrid.h"
 #include "app/MyStatusBar.h"
 #include "app/PackingScreening.h"
@@ -206,9 +208,9 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 }
 
 TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
-    : QMainWindow(parent), FSetup(std::move(setup)) {
+    : QMainWindow(parent), FSetup(std::move(setup)), FFiles(*this), FReports(*this) {
   setObjectName(QStringLiteral("FormVELM"));
-  SetCaption(QStringLiteral("散堆填料塔流体力学-空白项目"));
+  FFiles.SetCaption(QStringLiteral("散堆填料塔流体力学-空白项目"));
   setWindowIcon(QIcon(ProgramPicture(32)));
   if (!FSetup.ErrorBox) FSetup.ErrorBox = ShowErrorBox;
   if (!FSetup.MessageBox)
@@ -229,10 +231,10 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   BindUnitSelectors();
   ConnectChangeHandlers();
   ConnectCalculation();
-  ConnectFileCommands();
+  FFiles.Connect();
   ConnectSimulatorCommands();
   ConnectHelpCommands();
-  ConnectReportCommands();
+  FReports.Connect();
   ConnectChartCommands();
   qApp->installEventFilter(this);
   LoadWindowSettings();
@@ -286,31 +288,10 @@ void TFormVELM::FormCreate() {
   });
 
   FPageControl->setCurrentIndex(0);
-  // The recent-file entries start at position 6 of the file menu (after New, Open, separator,
-  // Save, Save as, separator); none yet, at most nine.
-  FRecentFirst = 6;
-  FRecentCount = 0;
-  FRecentMax = 9;
-  try {
-    LoadRecentFiles();
-  } catch (const std::exception& e) {
-    // A damaged list is reported once and left out; the start-up goes on (the packing list,
-    // the command-line project), and closing the window writes a sound list over it.
-    FSetup.ErrorBox(
-        this, QStringLiteral("最近文件列表无法读取，已忽略：") + QString::fromStdString(e.what()));
-    FRecent = TRecentFiles();
-    ShowRecentFileEntries();
-  }
-  FCurrentFile.clear();
-  // The dialogs start where the user last worked (DialogDirectory), not in the program's folder,
-  // which an installed program's user cannot write to.
-  if (!FRecent.Entries().isEmpty())
-    FLastFolder = QFileInfo(FRecent.Entries().first()).absolutePath();
+  FFiles.Start();
   FillPackingList();
   SetModified(false);
-  // A project named on the command line is opened without the dialog.
-  FPendingFile = FSetup.CommandLineFile;
-  if (!FPendingFile.isEmpty()) MFile_OpenClick(nullptr);
+  FFiles.OpenCommandLineProject();
 }
 
 // --- menus and tool bar ---------------------------------------------------------------------
@@ -1456,6 +1437,25 @@ void TFormVELM::CalKfClick(QObject*) {
 
 void TFormVELM::CalKpClick(QObject*) {
   FactorClick(QStringLiteral("CalKp"), QStringLiteral("KpD"));
+}
+
+// --- the commands' handlers -------------------------------------------------------------
+
+void TFormVELM::MFile_NewClick() { FFiles.New(); }
+void TFormVELM::MFile_OpenClick(QObject* sender) { FFiles.Open(sender); }
+void TFormVELM::MFile_SaveClick(QObject* sender) { FFiles.Save(sender); }
+
+void TFormVELM::MReport_SaveClick(QObject*) { FReports.Save(); }
+void TFormVELM::MReport_PrintClick(QObject*) { FReports.Print(); }
+void TFormVELM::MReport_PdfClick(QObject*) { FReports.Pdf(); }
+
+void TFormVELM::closeEvent(QCloseEvent* event) {
+  bool canClose = false;
+  Guard([this, &canClose] { canClose = FFiles.CloseQuery(); });
+  if (canClose)
+    event->accept();
+  else
+    event->ignore();
 }
 
 }  // namespace velm

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/FileCommands.h"
 #include "app/MyAppConst.h"
 #include "app/ReportCommands.h"
 #include "chart/ChartPage.h"
@@ -137,14 +138,11 @@ struct TFormVELMSetup {
       ChooseItem;
 };
 
-// The report dialog's filter from ExcelFileExt: "Excel 文件(*.xlsx)|*.xlsx".
-QString ReportFilter();
-// The operating range of the report, "low - high": 10000/um and 10000/f [% of the design load]
-// to the nearest integer (halves to even); empty when either is not a positive number.
-QString OperatingRangeText(double um, double f);
-
 class TFormVELM : public QMainWindow {
   Q_OBJECT
+  // The command groups are the window's own handlers, kept in classes of their own.
+  friend class TFileCommands;
+  friend class TReportCommands;
 
  public:
   explicit TFormVELM(QWidget* parent = nullptr, TFormVELMSetup setup = {});
@@ -199,37 +197,10 @@ class TFormVELM : public QMainWindow {
   // The same from a simulation file of the database server; the sections split at its feeds.
   void ImportProiiColumn();
 
-  const QString& CurrentFile() const { return FCurrentFile; }
-  // The command-line project not yet opened; the first open takes it.
-  const QString& PendingFile() const { return FPendingFile; }
-  const TRecentFiles& RecentFiles() const { return FRecent; }
-  QString RecentFilesFile() const;
-
-  // File commands (FileCommands.cpp). AskSave: true when the command may go on (nothing
-  // unsaved, the user saved, or chose not to save); false on Cancel and when the save the user
-  // asked for did not happen.
-  bool AskSave();
-  // Opens `path` as the open command does after choosing it. False when the file could not be
-  // read (the error has been reported; the current project's name stays).
-  bool OpenProject(const QString& path);
-  // Writes the project to `path`; on success lowers Modified, takes the path as the current
-  // file and lists it in the recent files. False when the write failed (reported).
-  bool SaveProject(const QString& path);
-  // The directory the open and save dialogs start in: the current project's folder, else the
-  // folder last chosen in a dialog (at start: that of the newest recent file), else the user's
-  // documents folder.
-  QString DialogDirectory() const;
-
-  // A project handed over by a later start of the program (the single-instance rule): the
-  // window comes to the front and, when `path` is not empty, opens it through the open command,
-  // which first asks about unsaved changes.
-  void OpenHandedOver(const QString& path);
-
-  // Recent-file bookkeeping: position of the newest entry in the file menu, entries shown, most
-  // entries kept.
-  int RecentFirst() const { return FRecentFirst; }
-  int RecentCount() const { return FRecentCount; }
-  int RecentMax() const { return FRecentMax; }
+  // The project commands (new, open, save, recent files) and the current project's path.
+  TFileCommands& Files() { return FFiles; }
+  const TFileCommands& Files() const { return FFiles; }
+  const QString& CurrentFile() const { return FFiles.CurrentFile(); }
 
   QMenu* MFile() const { return FMFile; }
   TMyStatusBar* MyStatusBarMain() const { return FStatusBar; }
@@ -237,16 +208,9 @@ class TFormVELM : public QMainWindow {
   QTabWidget* PageControlMain() const { return FPageControl; }
   TApplicationHelp* ApplicationHelp1() const { return FApplicationHelp; }
 
-  // Report commands (ReportCommands.cpp). The report saved last in this run, empty before the
-  // first; the filter the report dialog was given last.
-  const QString& LastReportFile() const { return FLastReportFile; }
-  const QString& ReportDialogFilter() const { return FReportFilter; }
-  QString ReportTemplateFile() const;
-  // Writes the report of what the window shows to `path` from the template (no dialog). Errors
-  // are thrown: the spreadsheet's (TAutomationError) or TSilentAbort after "Excel异常!".
-  void WriteReport(const QString& path);
-  // Writes the same report as a one-page PDF (through a workbook in a temporary folder).
-  void ExportReportPdf(const QString& path);
+  // The report commands (save, print, PDF) and the report saved last.
+  TReportCommands& Reports() { return FReports; }
+  const TReportCommands& Reports() const { return FReports; }
   // The design as a document: what every field, list, text and box shows, with the latest run
   // and its findings. The report is written from it.
   TDesignDocument Document() const;
@@ -368,22 +332,7 @@ class TFormVELM : public QMainWindow {
   void ShowRun(const TDesignDocument& doc);
   void ShowFindingLines();
   void FactorClick(const QString& check, const QString& field);
-  void ConnectFileCommands();
   void ConnectSimulatorCommands();
-  void ConnectReportCommands();
-  // True when the window may close; then the recent-files file has been written.
-  bool FormCloseQuery();
-  void LoadRecentFiles();
-  void AddRecentFile(const QString& path);
-  void SaveRecentFiles();
-  void ShowRecentFileEntries();
-  void ApplyCaption();
-  // The caption without the unsaved mark, and setting it: the title is the caption followed by
-  // Qt's "[*]" placeholder, shown as "*" (or the platform's sign) while Modified is raised.
-  QString Caption() const;
-  void SetCaption(const QString& caption);
-  // Save (saveAs false: no dialog when the project has a path) or save as; true when written.
-  bool SaveCommand(bool saveAs);
 
   // One numeric row: label, field and unit selector in a grid row; returns the field.
   // A value field with its label and unit selector; caption, hint and help number come from the
@@ -407,6 +356,8 @@ class TFormVELM : public QMainWindow {
   void FormDeactivate();
 
   TFormVELMSetup FSetup;
+  TFileCommands FFiles;
+  TReportCommands FReports;
   TApplicationHelp* FApplicationHelp = nullptr;
   TFormAbout* FOwnAbout = nullptr;  // made on demand when the program gave none
   int FReportCount = 0;             // error reports and calculation messages shown so far
@@ -431,16 +382,6 @@ class TFormVELM : public QMainWindow {
   TMyAppConst FAppConst;
   TMyClientDataSet FPackings;
   bool FPackingsLoaded = false;
-  QString FCurrentFile;
-  QString FPendingFile;
-  QString FLastFolder;  // folder of the last file chosen in a dialog
-  QString FSaveDialogTitle;
-  QString FLastReportFile;
-  QString FReportFilter;
-  TRecentFiles FRecent;
-  int FRecentFirst = 6;
-  int FRecentCount = 0;
-  int FRecentMax = 9;
 
   QMenu* FMFile = nullptr;
   QAction* FMFileSave = nullptr;

@@ -104,12 +104,12 @@ QString OperatingRangeText(double um, double f) {
          QString::fromStdString(FormatField(high));
 }
 
-void TFormVELM::ConnectReportCommands() {
-  if (!FSetup.ReportSaveDialog) FSetup.ReportSaveDialog = ReportFileDialog;
-  if (!FSetup.PrintOpenDialog) FSetup.PrintOpenDialog = PrintFileDialog;
-  if (!FSetup.PdfSaveDialog) FSetup.PdfSaveDialog = PdfFileDialog;
-  if (!FSetup.AskPdfInstead) FSetup.AskPdfInstead = AskPdfMessageBox;
-  if (!FSetup.HasPrinter) FSetup.HasPrinter = HasDefaultPrinter;
+void TReportCommands::Connect() {
+  if (!FWindow.FSetup.ReportSaveDialog) FWindow.FSetup.ReportSaveDialog = ReportFileDialog;
+  if (!FWindow.FSetup.PrintOpenDialog) FWindow.FSetup.PrintOpenDialog = PrintFileDialog;
+  if (!FWindow.FSetup.PdfSaveDialog) FWindow.FSetup.PdfSaveDialog = PdfFileDialog;
+  if (!FWindow.FSetup.AskPdfInstead) FWindow.FSetup.AskPdfInstead = AskPdfMessageBox;
+  if (!FWindow.FSetup.HasPrinter) FWindow.FSetup.HasPrinter = HasDefaultPrinter;
   const struct {
     const char* Name;
     void (TFormVELM::*Handler)(QObject*);
@@ -119,25 +119,26 @@ void TFormVELM::ConnectReportCommands() {
                   {"BPrint", &TFormVELM::MReport_PrintClick},
                   {"MReport_Pdf", &TFormVELM::MReport_PdfClick}};
   for (const auto& c : commands) {
-    if (auto* action = findChild<QAction*>(QString::fromLatin1(c.Name))) {
+    if (auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(c.Name))) {
       action->setEnabled(true);
-      connect(action, &QAction::triggered, this,
-              [this, action, h = c.Handler] { (this->*h)(action); });
+      TFormVELM* window = &FWindow;
+      QObject::connect(action, &QAction::triggered, window,
+                       [window, action, h = c.Handler] { (window->*h)(action); });
     }
   }
 }
 
-void TFormVELM::MReport_PrintClick(QObject*) {
-  Guard([this] {
+void TReportCommands::Print() {
+  FWindow.Guard([this] {
     const QString path =
-        FSetup.PrintOpenDialog(this, QStringLiteral("打印计算报表"), FLastReportFile,
-                               QStringLiteral("Excel 文件(*.xls;xlsx)|*.xls;*xlsx"));
+        FWindow.FSetup.PrintOpenDialog(&FWindow, QStringLiteral("打印计算报表"), FLastReportFile,
+                                       QStringLiteral("Excel 文件(*.xls;xlsx)|*.xls;*xlsx"));
     if (path.isEmpty()) return;
-    if (!FSetup.HasPrinter()) {
+    if (!FWindow.FSetup.HasPrinter()) {
       // Printing with no printer would do nothing at all: offer the page as a PDF file.
-      if (!FSetup.AskPdfInstead(this)) return;
-      const QString pdf = FSetup.PdfSaveDialog(
-          this, QStringLiteral("导出PDF"),
+      if (!FWindow.FSetup.AskPdfInstead(&FWindow)) return;
+      const QString pdf = FWindow.FSetup.PdfSaveDialog(
+          &FWindow, QStringLiteral("导出PDF"),
           QFileInfo(path).path() + QLatin1Char('/') + QFileInfo(path).completeBaseName() + ".pdf");
       if (pdf.isEmpty()) return;
       try {
@@ -154,39 +155,43 @@ void TFormVELM::MReport_PrintClick(QObject*) {
   });
 }
 
-void TFormVELM::MReport_PdfClick(QObject*) {
-  Guard([this] {
+void TReportCommands::Pdf() {
+  FWindow.Guard([this] {
     QString proposed;
-    if (!FCurrentFile.isEmpty())
-      proposed = QFileInfo(DialogDirectory(), QFileInfo(FCurrentFile).completeBaseName() + ".pdf")
+    if (!FWindow.CurrentFile().isEmpty())
+      proposed = QFileInfo(FWindow.FFiles.DialogDirectory(),
+                           QFileInfo(FWindow.CurrentFile()).completeBaseName() + ".pdf")
                      .filePath();
-    const QString path = FSetup.PdfSaveDialog(this, QStringLiteral("导出PDF"), proposed);
+    const QString path =
+        FWindow.FSetup.PdfSaveDialog(&FWindow, QStringLiteral("导出PDF"), proposed);
     if (path.isEmpty()) return;
     ExportReportPdf(path);
   });
 }
 
-void TFormVELM::ExportReportPdf(const QString& path) {
-  ExportDesignReportPdf(Document(), ReportTemplateFile(), FCurrentFile, FPTD->currentText(), path);
+void TReportCommands::ExportReportPdf(const QString& path) {
+  ExportDesignReportPdf(FWindow.Document(), ReportTemplateFile(), FWindow.CurrentFile(),
+                        FWindow.FPTD->currentText(), path);
 }
 
-QString TFormVELM::ReportTemplateFile() const {
-  if (!FSetup.ReportTemplate.isEmpty()) return FSetup.ReportTemplate;
-  return FAppConst.DataPath() + QLatin1Char('/') + kTemplateName +
+QString TReportCommands::ReportTemplateFile() const {
+  if (!FWindow.FSetup.ReportTemplate.isEmpty()) return FWindow.FSetup.ReportTemplate;
+  return FWindow.FAppConst.DataPath() + QLatin1Char('/') + kTemplateName +
          QString::fromStdString(ExcelTemplateExt);
 }
 
-void TFormVELM::MReport_SaveClick(QObject*) {
-  Guard([this] {
+void TReportCommands::Save() {
+  FWindow.Guard([this] {
     QString proposed;
-    if (!FCurrentFile.isEmpty())
-      proposed =
-          QFileInfo(FCurrentFile).fileName().chopped(4) + QString::fromStdString(ExcelFileExt);
+    if (!FWindow.CurrentFile().isEmpty())
+      proposed = QFileInfo(FWindow.CurrentFile()).fileName().chopped(4) +
+                 QString::fromStdString(ExcelFileExt);
     FReportFilter = ReportFilter();
     const QString suffix = QString::fromStdString(ExcelFileExt).mid(1);
-    const QString path = FSetup.ReportSaveDialog(
-        this, QStringLiteral("保存计算报表"),
-        proposed.isEmpty() ? proposed : QFileInfo(DialogDirectory(), proposed).filePath(),
+    const QString path = FWindow.FSetup.ReportSaveDialog(
+        &FWindow, QStringLiteral("保存计算报表"),
+        proposed.isEmpty() ? proposed
+                           : QFileInfo(FWindow.FFiles.DialogDirectory(), proposed).filePath(),
         FReportFilter, suffix);
     if (path.isEmpty()) return;
     FLastReportFile = path;
@@ -194,8 +199,9 @@ void TFormVELM::MReport_SaveClick(QObject*) {
   });
 }
 
-void TFormVELM::WriteReport(const QString& path) {
-  WriteDesignReport(Document(), ReportTemplateFile(), FCurrentFile, FPTD->currentText(), path);
+void TReportCommands::WriteReport(const QString& path) {
+  WriteDesignReport(FWindow.Document(), ReportTemplateFile(), FWindow.CurrentFile(),
+                    FWindow.FPTD->currentText(), path);
 }
 
 void WriteDesignReport(const TDesignDocument& doc, const QString& templateFile,

@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   velm::TFormVELM window(nullptr, setup);
   window.showMaximized();
   // Later starts reach this window from now on.
-  instance.Listen([&window](const QString& path) { window.OpenHandedOver(path); });
+  instance.Listen([&window](const QString& path) { window.Files().OpenHandedOver(path); });
 
   const QString shots = qEnvironmentVariable("VELM_SCREENSHOT_DIR");
   if (!shots.isEmpty()) ScheduleScreenshots(window, about, shots);

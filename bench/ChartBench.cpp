@@ -23,7 +23,7 @@ void ChartPage(benchmark::State& state, const char* example) {
   setup.ErrorBox = [](QWidget*, const QString&) {};
   setup.MessageBox = [](QWidget*, const QString&) {};
   TFormVELM window(nullptr, setup);
-  if (!window.OpenProject(QDir(QStringLiteral(VELM_EXAMPLES)).filePath(example))) {
+  if (!window.Files().OpenProject(QDir(QStringLiteral(VELM_EXAMPLES)).filePath(example))) {
     state.SkipWithError("the example does not open");
     return;
   }

@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
         WriteWholeFile(path, BuildRecordText(&w));
         break;
       case TLayout::Compressed:
-        if (!w.SaveProject(path)) ++failures;
+        if (!w.Files().SaveProject(path)) ++failures;
         break;
       case TLayout::Legacy:
         WriteWholeFile(path, LegacyText(w));

@@ -485,7 +485,7 @@ class TCalculationTest : public QObject {
   void HeadlessCalculatorDerivesRelationsAsTheWindowOnTheExamples() {
     for (const char* file : {"air-water-absorber.vlm", "benzene-toluene-distillation.vlm",
                              "vacuum-ethylbenzene-styrene.vlm"}) {
-      QVERIFY(FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/") + file));
+      QVERIFY(FWindow->Files().OpenProject(QStringLiteral(VELM_EXAMPLES "/") + file));
       int derived = 0;
       for (const char* name : {"FpD", "LmdD", "meD", "alfD"})
         for (const TRelationGroup& g : RelationGroups())
@@ -578,7 +578,7 @@ class TCalculationTest : public QObject {
         f.write(bytes);
       }
       init();
-      const bool opened = FWindow->OpenProject(path);
+      const bool opened = FWindow->Files().OpenProject(path);
       if (opened) {
         SetNeedsRecalc(true);
         FWindow->LDExit();
@@ -676,11 +676,11 @@ class TCalculationTest : public QObject {
             "CalibrationD\r\nString\r\nText\r\nP,A,4,1,0.95,450,,\r\n-\r\n"
             "AnalysisD\r\nString\r\nText\r\nN,20\r\n-\r\n");
     f.close();
-    QVERIFY(FWindow->OpenProject(path));
+    QVERIFY(FWindow->Files().OpenProject(path));
     const QStringList boxes{"CalibrationD", "AnalysisD"};
     for (const QString& name : boxes)
       QVERIFY(!FWindow->findChild<QWidget*>(name)->property("Text").toString().isEmpty());
-    QVERIFY(FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm")));
     for (const QString& name : boxes)
       QVERIFY2(FWindow->findChild<QWidget*>(name)->property("Text").toString().isEmpty(),
                qPrintable(name));

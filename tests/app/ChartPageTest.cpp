@@ -69,7 +69,7 @@ class TChartPageTest : public QObject {
     QFETCH(QString, file);
     auto w = MakeWindow();
     QVERIFY(w);
-    QVERIFY(w->OpenProject(file));
+    QVERIFY(w->Files().OpenProject(file));
     w->PageControlMain()->setCurrentIndex(2);  // the user's page change draws
     QVERIFY(FErrors.isEmpty());
     QVERIFY(w->ChartEnvelope());
@@ -126,7 +126,7 @@ class TChartPageTest : public QObject {
   void DefaultPercentLabelsAndPictureMatchesTheScreen() {
     auto w = MakeWindow();
     QVERIFY(w);
-    QVERIFY(w->OpenProject(Example("benzene-toluene-distillation.vlm")));
+    QVERIFY(w->Files().OpenProject(Example("benzene-toluene-distillation.vlm")));
     w->Control<QComboBox>("fpercentD")->setEditText("80");
     w->findChild<QAction*>("BDrawper")->trigger();
     QCOMPARE(w->PageControlMain()->currentIndex(), 2);
@@ -155,7 +155,7 @@ class TChartPageTest : public QObject {
   void AFailedDrawingIsReportedOnceNotOnEveryRepaint() {
     auto w = MakeWindow();
     QVERIFY(w);
-    QVERIFY(w->OpenProject(Example("air-water-absorber.vlm")));
+    QVERIFY(w->Files().OpenProject(Example("air-water-absorber.vlm")));
     w->Control<QComboBox>("fpercentD")->setEditText("abc");
     w->findChild<QAction*>("BDrawper")->trigger();
     QCOMPARE(FErrors.size(), 1);
@@ -173,7 +173,7 @@ class TChartPageTest : public QObject {
   void AFullDiskIsReportedInChinese() {
     auto w = MakeWindow();
     QVERIFY(w);
-    QVERIFY(w->OpenProject(Example("air-water-absorber.vlm")));
+    QVERIFY(w->Files().OpenProject(Example("air-water-absorber.vlm")));
     QTemporaryDir dir;
     for (const QString& name : {QStringLiteral("full.png"), QStringLiteral("full.svg")}) {
       const QString path = dir.filePath(name);

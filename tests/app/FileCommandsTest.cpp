@@ -518,7 +518,7 @@ class TFileCommandsTest : public QObject {
     }
     QVERIFY(FErrors.isEmpty());
     QCOMPARE(RecentEntries(*FWindow), (QStringList{c, a, b}));
-    QCOMPARE(FWindow->RecentCount(), 3);
+    QCOMPARE(FWindow->Files().RecentCount(), 3);
     // Between "&A 另存为" with its separator and "&E 结束", ended by one separator.
     const QList<QAction*> items = FWindow->MFile()->actions();
     QCOMPARE(items[4]->objectName(), QString("MFile_Saveas"));
@@ -641,7 +641,7 @@ class TFileCommandsTest : public QObject {
     QVERIFY(FErrors.isEmpty());
     QCOMPARE(FWindow->CurrentFile(), file);
     QVERIFY(Caption().endsWith(file));
-    QVERIFY(FWindow->PendingFile().isEmpty());
+    QVERIFY(FWindow->Files().PendingFile().isEmpty());
     QCOMPARE(Field("dD")->text(), QString("950"));
     QVERIFY(!Modified());
     // A later open shows the dialog again.

@@ -390,10 +390,10 @@ class TMainWindowTest : public QObject {
     QCOMPARE(ActionTexts(w->MFile()->actions()),
              QStringList({"&N 新建", "&O 打开", "-", "&S 保存", "&A 另存为", "-", "&E 结束"}));
     // The recent files go in at position 6, before "&E 结束".
-    QCOMPARE(w->RecentFirst(), 6);
-    QCOMPARE(w->RecentCount(), 0);
-    QCOMPARE(w->RecentMax(), 9);
-    QCOMPARE(w->MFile()->actions().at(w->RecentFirst())->objectName(), QString("MExit"));
+    QCOMPARE(w->Files().RecentFirst(), 6);
+    QCOMPARE(w->Files().RecentCount(), 0);
+    QCOMPARE(w->Files().RecentMax(), 9);
+    QCOMPARE(w->MFile()->actions().at(w->Files().RecentFirst())->objectName(), QString("MExit"));
     QCOMPARE(ActionTexts(w->findChild<QMenu*>("MReport")->actions()),
              QStringList({"&S 保存报表", "&P 打印报表", "&F 导出PDF", "-", "&D 操作性能图",
                           "&C 复制操作性能图", "&G 保存操作性能图...", "&K 填料筛选"}));

@@ -161,12 +161,12 @@ class TReportTest : public QObject {
   void CellsAsTheWindowShowsThem() {
     QFETCH(QString, project);
     Start();
-    QVERIFY(FWindow->OpenProject(project));
+    QVERIFY(FWindow->Files().OpenProject(project));
     const QString out = Path(QStringLiteral("report.xlsx"));
     SaveReport(out);
     QCOMPARE(FErrors, QStringList());
-    QCOMPARE(FWindow->LastReportFile(), out);
-    QCOMPARE(FWindow->ReportDialogFilter(), QStringLiteral("Excel 文件(*.xlsx)|*.xlsx"));
+    QCOMPARE(FWindow->Reports().LastReportFile(), out);
+    QCOMPARE(FWindow->Reports().ReportDialogFilter(), QStringLiteral("Excel 文件(*.xlsx)|*.xlsx"));
     QCOMPARE(QFileInfo(FDialogFiles.value(0)).fileName(),
              QFileInfo(project).completeBaseName() + ".xlsx");
     const TReadBack r = ReadWorkbook(out);
@@ -265,7 +265,7 @@ class TReportTest : public QObject {
   void CalculationSheetWithTheChartPictures() {
     QFETCH(QString, project);
     Start();
-    QVERIFY(FWindow->OpenProject(project));
+    QVERIFY(FWindow->Files().OpenProject(project));
     const QString out = Path(QStringLiteral("calculation.xlsx"));
     SaveReport(out);
     QCOMPARE(FErrors, QStringList());
@@ -321,7 +321,7 @@ class TReportTest : public QObject {
     Start();
     SaveReport(QString());
     QCOMPARE(FDialogFiles, QStringList{QString()});
-    QCOMPARE(FWindow->LastReportFile(), QString());
+    QCOMPARE(FWindow->Reports().LastReportFile(), QString());
     const QString out = Path(QStringLiteral("blank.xlsx"));
     FWindow->Control<QCheckBox>(QStringLiteral("CalKf"))->setChecked(false);
     FWindow->Control<QCheckBox>(QStringLiteral("CalKp"))->setChecked(false);
@@ -377,7 +377,7 @@ class TReportTest : public QObject {
   // printer offers the saved report as PDF instead of doing nothing.
   void PdfOfTheReport() {
     Start();
-    QVERIFY(FWindow->OpenProject(kBenzene));
+    QVERIFY(FWindow->Files().OpenProject(kBenzene));
     const QString pdf = Path(QStringLiteral("export.pdf"));
     FPdfChoices << pdf;
     FWindow->findChild<QAction*>(QStringLiteral("MReport_Pdf"))->trigger();
@@ -420,7 +420,7 @@ class TReportTest : public QObject {
     QVERIFY(QFile::link(project, link));
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     Start();
-    QVERIFY(FWindow->OpenProject(project));
+    QVERIFY(FWindow->Files().OpenProject(project));
     for (const QString& out : {project, link, pipe}) {
       FErrors.clear();
       SaveReport(out);

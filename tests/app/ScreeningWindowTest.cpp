@@ -34,7 +34,7 @@ class TScreeningWindowTest : public QObject {
     setup.UseRecentFiles = false;
     FWindow = std::make_unique<TFormVELM>(nullptr, setup);
     FWindow->show();
-    QVERIFY(FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(QStringLiteral(VELM_EXAMPLES "/air-water-absorber.vlm")));
     FErrors.clear();
   }
   void cleanup() { FWindow.reset(); }

@@ -175,7 +175,8 @@ class TSingleInstanceTest : public QObject {
     velm::TFormVELM window(nullptr, setup);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(running.Listen([&window](const QString& path) { window.OpenHandedOver(path); }));
+    QVERIFY(
+        running.Listen([&window](const QString& path) { window.Files().OpenHandedOver(path); }));
     velm::SetModified(true);
 
     auto handOver = [this](const QString& relative) {
@@ -189,7 +190,7 @@ class TSingleInstanceTest : public QObject {
     handOver(QStringLiteral("air-water-absorber.vlm"));
     QTRY_COMPARE(questions, 1);
     QVERIFY(window.CurrentFile().isEmpty());
-    QVERIFY(window.PendingFile().isEmpty());
+    QVERIFY(window.Files().PendingFile().isEmpty());
 
     handOver(QStringLiteral("benzene-toluene-distillation.vlm"));
     const QString expected =

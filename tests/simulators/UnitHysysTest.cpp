@@ -119,8 +119,8 @@ class TUnitHysysTest : public QObject {
   // A whole column: every stage of the chosen column on the chart page, one section over the
   // stages with both phases, each rated; the column is kept in the project and comes back.
   void WholeColumnImportRatesEveryStageAndIsSaved() {
-    QVERIFY(
-        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(
+        QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
     FWindow->ImportHysysColumn();
     QCOMPARE(FChoices, (QStringList{"T-100", "A-100"}));
     QVERIFY2(FErrors.isEmpty(), qPrintable(FErrors.join('\n')));
@@ -132,20 +132,20 @@ class TUnitHysysTest : public QObject {
     Shot(FWindow->findChild<QWidget*>("ColumnD"), "whole-column.png");
     QTemporaryDir dir;
     const QString file = dir.filePath("column.vlm");
-    QVERIFY(FWindow->SaveProject(file));
+    QVERIFY(FWindow->Files().SaveProject(file));
     const std::string text = FWindow->Document().ColumnText;
-    QVERIFY(
-        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(
+        QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
     QVERIFY(!FWindow->Column());
-    QVERIFY(FWindow->OpenProject(file));
+    QVERIFY(FWindow->Files().OpenProject(file));
     QCOMPARE(FWindow->Document().ColumnText, text);
     QVERIFY(FWindow->Column());
   }
 
   void ExampleImportFillsTheFieldsInTheirUnitsAndTheNextExitDesigns() {
     // The shipped benzene-toluene project gives the inputs the import does not touch.
-    QVERIFY(
-        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(
+        QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
     QVERIFY2(FErrors.isEmpty() && FMessages.isEmpty(),
              qPrintable((FErrors + FMessages).join('\n')));
     const QString diameterBefore = Field("dD")->text();

@@ -108,8 +108,8 @@ class TUnitProiiTest : public QObject {
   // A whole column from the snapshot: trays 2 to 21 (no condenser, no reboiler), split into two
   // sections at the feed tray, every tray rated; the server let go of afterwards.
   void WholeColumnImportSplitsAtTheFeed() {
-    QVERIFY(
-        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(
+        QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
     FFile = QStringLiteral(VELM_EXAMPLES "/simulator-snapshot.json");
     FWindow->ImportProiiColumn();
     QVERIFY2(FErrors.isEmpty() && FMessages.isEmpty(),
@@ -125,8 +125,8 @@ class TUnitProiiTest : public QObject {
   }
 
   void ExampleSnapshotImportAndRecalculation() {
-    QVERIFY(
-        FWindow->OpenProject(QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
+    QVERIFY(FWindow->Files().OpenProject(
+        QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
     const QString diameterBefore = Field("dD")->text();
     const QString flowParameterBefore = Field("FpD")->text();
     SetNeedsRecalc(false);
