@@ -1,6 +1,8 @@
 // The chart page of the main window: the envelope loads from the fields, the drawing of both
 // diagrams after a recalculation, the load readout on the load diagram, and the chart as a
 // picture (clipboard, PNG, SVG).
+#include "app/ChartCommands.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -41,52 +43,55 @@ QString ChartSaveFileDialog(QWidget* parent, const QString& file) {
 
 }  // namespace
 
-void TFormVELM::ConnectChartCommands() {
-  if (!FSetup.ChartSaveDialog) FSetup.ChartSaveDialog = ChartSaveFileDialog;
+void TChartCommands::Connect() {
+  if (!FWindow.FSetup.ChartSaveDialog) FWindow.FSetup.ChartSaveDialog = ChartSaveFileDialog;
   for (const char* name : {"BDrawper", "MReport_Per"}) {
-    if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) {
+    if (auto* a = FWindow.findChild<QAction*>(QString::fromLatin1(name))) {
       a->setEnabled(true);
-      connect(a, &QAction::triggered, this, &TFormVELM::BDrawperClick);
+      QObject::connect(a, &QAction::triggered, &FWindow, [this] { DrawNow(); });
     }
   }
-  auto* copy = findChild<QAction*>(QStringLiteral("MReport_PerCopy"));
-  auto* save = findChild<QAction*>(QStringLiteral("MReport_PerSave"));
+  auto* copy = FWindow.findChild<QAction*>(QStringLiteral("MReport_PerCopy"));
+  auto* save = FWindow.findChild<QAction*>(QStringLiteral("MReport_PerSave"));
   copy->setEnabled(true);
   save->setEnabled(true);
-  connect(copy, &QAction::triggered, this, &TFormVELM::MReport_PerCopyClick);
-  connect(save, &QAction::triggered, this, &TFormVELM::MReport_PerSaveClick);
-  for (TPaintBox* box : {FPYPaintBox, FMyPaintBox}) {
+  QObject::connect(copy, &QAction::triggered, &FWindow, [this] { Copy(); });
+  QObject::connect(save, &QAction::triggered, &FWindow, [this] { Save(); });
+  for (TPaintBox* box : {FWindow.FPYPaintBox, FWindow.FMyPaintBox}) {
     box->setContextMenuPolicy(Qt::ActionsContextMenu);
     box->addAction(copy);
     box->addAction(save);
   }
   // A repaint is answered after it, never inside it: the drawing may show a message box.
-  connect(FMyPaintBox, &TPaintBox::Paint, this, &TFormVELM::MyPaintBoxPaint, Qt::QueuedConnection);
-  connect(FMyPaintBox, &TPaintBox::MouseDown, this, &TFormVELM::MyPaintBoxMouseown);
-  connect(FMyPaintBox, &TPaintBox::MouseMove, this, &TFormVELM::MyPaintBoxMouseMove);
-  connect(FMyPaintBox, &TPaintBox::MouseUp, this, &TFormVELM::MyPaintBoxMouseUp);
+  TPaintBox* box = FWindow.FMyPaintBox;
+  QObject::connect(box, &TPaintBox::Paint, &FWindow, &TFormVELM::MyPaintBoxPaint,
+                   Qt::QueuedConnection);
+  QObject::connect(box, &TPaintBox::MouseDown, &FWindow, &TFormVELM::MyPaintBoxMouseown);
+  QObject::connect(box, &TPaintBox::MouseMove, &FWindow, &TFormVELM::MyPaintBoxMouseMove);
+  QObject::connect(box, &TPaintBox::MouseUp, &FWindow, &TFormVELM::MyPaintBoxMouseUp);
 }
 
-bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vmin, double& L80,
-                                  double& V80) {
+bool TChartCommands::EnvelopeLoads(double& L, double& V, double& Lmin, double& Vmin, double& L80,
+                                   double& V80) {
   TWindowFields fields(
-      *this, [this](const QString& text) { FSetup.MessageBox(this, text); }, [] {});
+      FWindow, [this](const QString& text) { FWindow.FSetup.MessageBox(&FWindow, text); }, [] {});
   if (!AllFilled(fields, {TField::UmD, TField::dD, TField::LD, TField::VD})) return false;
   {
     // Made current by the program: not the user's page change, which would draw again.
-    const QSignalBlocker block(FPageControl);
-    FPageControl->setCurrentIndex(2);
+    const QSignalBlocker block(FWindow.FPageControl);
+    FWindow.FPageControl->setCurrentIndex(2);
   }
   // A rated column is drawn at its own flood fraction (as DocumentEnvelope draws it).
   const double f =
-      FRatingResult && FCase.FloodFraction
-          ? 100.0 * *FCase.FloodFraction
-          : StrToFloat(Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString());
+      FWindow.FRatingResult && FWindow.FCase.FloodFraction
+          ? 100.0 * *FWindow.FCase.FloodFraction
+          : StrToFloat(
+                FWindow.Need<QComboBox>(QStringLiteral("fpercentD"))->currentText().toStdString());
   const double Um = fields.Value(TField::UmD);
   L = fields.Value(TField::LD);
   V = fields.Value(TField::VD);
   const TWaitCursor wait;
-  const TEnvelopeLoads e = EnvelopeLoads(L, V, Um, f);
+  const TEnvelopeLoads e = velm::EnvelopeLoads(L, V, Um, f);
   Lmin = e.Lmin;
   Vmin = e.Vmin;
   L80 = e.L80;
@@ -94,58 +99,53 @@ bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vm
   return true;
 }
 
-TChartNotes TFormVELM::CurrentChartNotes() const { return ChartNotesOf(FFindings); }
-
-void TFormVELM::MReport_PerClick() {
+void TChartCommands::Draw() {
   // A drawing does not start inside another one or inside a calculation's message box.
-  if (FInChart || FInLDExit) return;
+  if (FInChart || FWindow.FInLDExit) return;
   FInChart = true;
   FEnvelope.reset();
-  const int reportsBefore = FReportCount;
+  const int reportsBefore = FWindow.FReportCount;
   bool done = false;
-  Guard([&] {
+  FWindow.Guard([&] {
     double L, V, Lmin, Vmin, L80, V80;
-    if (!CalcEnvelopeLoads(L, V, Lmin, Vmin, L80, V80)) {
+    if (!EnvelopeLoads(L, V, Lmin, Vmin, L80, V80)) {
       done = true;  // nothing to draw yet, nothing to say
       return;
     }
     SetNeedsRecalc(true);
-    LDExit(nullptr);
+    FWindow.LDExit(nullptr);
     if (NeedsRecalc()) return;  // the run did not complete; it has said why
-    if (FRatingResult && !CalcEnvelopeLoads(L, V, Lmin, Vmin, L80, V80)) return;
+    if (FWindow.FRatingResult && !EnvelopeLoads(L, V, Lmin, Vmin, L80, V80)) return;
     const TEnvelopeLoads loads{L, V, Lmin, Vmin, L80, V80, 1.25 * L80, 1.25 * V80};
-    TEnvelope env = BuildEnvelope(FCase, loads);
-    if (FRatingResult) {
-      env.RatingLines = FRatingResult->Lines;
-      env.Window = FRatingResult->Window;
+    TEnvelope env = BuildEnvelope(FWindow.FCase, loads);
+    if (FWindow.FRatingResult) {
+      env.RatingLines = FWindow.FRatingResult->Lines;
+      env.Window = FWindow.FRatingResult->Window;
     }
-    TChartNotes notes = CurrentChartNotes();
-    DrawPressureDropDiagram(FPYPaintBox, env, notes);
-    DrawLoadDiagram(FMyPaintBox, env);
+    TChartNotes notes = ChartNotesOf(FWindow.FFindings);
+    DrawPressureDropDiagram(FWindow.FPYPaintBox, env, notes);
+    DrawLoadDiagram(FWindow.FMyPaintBox, env);
     FEnvelope = std::move(env);
-    FChartNotes = std::move(notes);
+    FNotes = std::move(notes);
     done = true;
   });
   // A drawing that ended in a message is not repeated by the repaint that follows the message.
-  FChartFailed = !done || FReportCount != reportsBefore;
+  FFailed = !done || FWindow.FReportCount != reportsBefore;
   FInChart = false;
 }
 
-bool TFormVELM::DrawChartNow() {
-  FChartFailed = false;
-  MReport_PerClick();
+bool TChartCommands::DrawNow() {
+  FFailed = false;
+  Draw();
   return FEnvelope.has_value();
 }
 
-void TFormVELM::BDrawperClick() { DrawChartNow(); }
-
-void TFormVELM::MyPaintBoxPaint(QObject*) {
-  if (FPageControl->currentIndex() != 2 || FChartFailed) return;
-  MReport_PerClick();
+void TChartCommands::Paint() {
+  if (FWindow.FPageControl->currentIndex() != 2 || FFailed) return;
+  Draw();
 }
 
-void TFormVELM::MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                                   int y) {
+void TChartCommands::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
   MouseReadout().XValue = -1;
   PlotMouseDown(button, shift, x, y);
   if (MouseReadout().XValue < 0) return;
@@ -154,10 +154,10 @@ void TFormVELM::MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers
                      .arg(QString::fromStdString(ChartNumber(L, 4)),
                           QString::fromStdString(ChartNumber(V, 4)));
   // A rated column: these loads by every capacity definition.
-  if (FRatingResult) {
-    const std::optional<TPackingRecord> packing = SelectedPackingRecord();
+  if (FWindow.FRatingResult) {
+    const std::optional<TPackingRecord> packing = FWindow.SelectedPackingRecord();
     const std::optional<TCaseRating> r =
-        packing ? RateLoad(*FRatingResult, *packing, L, V) : std::nullopt;
+        packing ? RateLoad(*FWindow.FRatingResult, *packing, L, V) : std::nullopt;
     if (r && r->Rated)
       for (const TRatingColumn& c : RatingColumns())
         if (const std::optional<double> v = c.Source ? c.Value(*r) : std::nullopt)
@@ -165,84 +165,85 @@ void TFormVELM::MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers
               QStringLiteral("  %1 %2%")
                   .arg(QString::fromUtf8(c.Caption), QString::fromStdString(ChartNumber(*v, 3)));
   }
-  FStatusBar->SetPanelText(0, text);
+  FWindow.FStatusBar->SetPanelText(0, text);
 }
 
-void TFormVELM::MyPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x,
-                                    int y) {
+void TChartCommands::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x,
+                               int y) {
   MouseReadout().XValue = -1;
   PlotMouseMove(buttons, shift, x, y);
   if (MouseReadout().XValue >= 0)
-    FStatusBar->SetPanelText(
+    FWindow.FStatusBar->SetPanelText(
         0, QStringLiteral("L=%1 V=%2")
                .arg(QString::fromStdString(ChartNumber(MouseReadout().XValue, 4)),
                     QString::fromStdString(ChartNumber(MouseReadout().YValue[0], 4))));
 }
 
-void TFormVELM::MyPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                                  int y) {
+void TChartCommands::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
   MouseReadout().XValue = -1;
   PlotMouseUp(button, shift, x, y);
 }
 
-void TFormVELM::MReport_PerCopyClick() {
-  if (!DrawChartNow()) return;
-  Guard([this] {
+void TChartCommands::Copy() {
+  if (!DrawNow()) return;
+  FWindow.Guard([this] {
     auto* data = new QMimeData;
-    data->setImageData(ChartPicture(*FEnvelope, FChartNotes, 3));
-    data->setData(QStringLiteral("image/svg+xml"), ChartSvg(*FEnvelope, FChartNotes));
+    data->setImageData(ChartPicture(*FEnvelope, FNotes, 3));
+    data->setData(QStringLiteral("image/svg+xml"), ChartSvg(*FEnvelope, FNotes));
     QApplication::clipboard()->setMimeData(data);
   });
 }
 
-void TFormVELM::MReport_PerSaveClick() {
-  if (!DrawChartNow()) return;
-  const QString base = CurrentFile().isEmpty() ? QStringLiteral("操作性能图")
-                                               : QFileInfo(CurrentFile()).completeBaseName();
-  const QString path = FSetup.ChartSaveDialog(
-      this, QDir(FFiles.DialogDirectory()).filePath(base + QStringLiteral(".png")));
-  if (path.isEmpty()) return;
-  QString error;
-  if (!SaveChartTo(path, &error)) ReportError(error);
+QString TChartCommands::AskPicturePath(const QString& fallback, const QString& suffix) const {
+  const QString file = FWindow.CurrentFile();
+  const QString base = (file.isEmpty() ? fallback : QFileInfo(file).completeBaseName()) + suffix;
+  return FWindow.FSetup.ChartSaveDialog(
+      &FWindow, QDir(FWindow.FFiles.DialogDirectory()).filePath(base + QStringLiteral(".png")));
 }
 
-bool TFormVELM::SaveChartTo(const QString& path, QString* error) {
-  if (!DrawChartNow()) {
+void TChartCommands::Save() {
+  if (!DrawNow()) return;
+  const QString path = AskPicturePath(QStringLiteral("操作性能图"), QString());
+  if (path.isEmpty()) return;
+  QString error;
+  if (!SaveChartTo(path, &error)) FWindow.ReportError(error);
+}
+
+bool TChartCommands::SaveChartTo(const QString& path, QString* error) {
+  if (!DrawNow()) {
     if (error) *error = QStringLiteral("操作性能图无法绘制: 数据不全或计算未完成");
     return false;
   }
   try {
-    CheckOutputFile(path, CurrentFile());
+    CheckOutputFile(path, FWindow.CurrentFile());
   } catch (const TFileError& e) {
     if (error) *error = QString::fromStdString(e.what());
     return false;
   }
-  return SaveChart(*FEnvelope, FChartNotes, path, error);
+  return SaveChart(*FEnvelope, FNotes, path, error);
 }
 
-void TFormVELM::SaveAnalysisPictureClick(bool tornado) {
-  const TDocumentAnalysis& a = FAnalysisResult;
+void TChartCommands::SaveAnalysisChart(bool tornado) {
+  const TDocumentAnalysis& a = FWindow.FAnalysisResult;
   if (tornado ? a.Sensitivity.empty() : (!a.SweepSettings || a.Sweep.empty())) {
-    FSetup.MessageBox(this, QStringLiteral("没有可保存的图: 请先填写分析设置并完成计算。"));
+    FWindow.FSetup.MessageBox(&FWindow,
+                              QStringLiteral("没有可保存的图: 请先填写分析设置并完成计算。"));
     return;
   }
-  const QString base = (CurrentFile().isEmpty() ? QStringLiteral("设计")
-                                                : QFileInfo(CurrentFile()).completeBaseName()) +
-                       (tornado ? QStringLiteral("-敏感性") : QStringLiteral("-扫描"));
-  const QString path = FSetup.ChartSaveDialog(
-      this, QDir(FFiles.DialogDirectory()).filePath(base + QStringLiteral(".png")));
+  const QString path = AskPicturePath(
+      QStringLiteral("设计"), tornado ? QStringLiteral("-敏感性") : QStringLiteral("-扫描"));
   if (path.isEmpty()) return;
   QString error;
   try {
-    CheckOutputFile(path, CurrentFile());
+    CheckOutputFile(path, FWindow.CurrentFile());
   } catch (const TFileError& e) {
-    ReportError(QString::fromStdString(e.what()));
+    FWindow.ReportError(QString::fromStdString(e.what()));
     return;
   }
   const bool saved = tornado ? SaveAnalysisPicture(a.Sensitivity, path, &error)
                              : SaveAnalysisPicture(a.Sweep, a.SweepSettings->Input,
                                                    a.SweepSettings->Result, path, &error);
-  if (!saved) ReportError(error);
+  if (!saved) FWindow.ReportError(error);
 }
 
 }  // namespace velm

@@ -208,7 +208,7 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 }
 
 TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
-    : QMainWindow(parent), FSetup(std::move(setup)), FFiles(*this), FReports(*this) {
+    : QMainWindow(parent), FSetup(std::move(setup)), FFiles(*this), FReports(*this), FChart(*this) {
   setObjectName(QStringLiteral("FormVELM"));
   FFiles.SetCaption(QStringLiteral("散堆填料塔流体力学-空白项目"));
   setWindowIcon(QIcon(ProgramPicture(32)));
@@ -235,7 +235,7 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectSimulatorCommands();
   ConnectHelpCommands();
   FReports.Connect();
-  ConnectChartCommands();
+  FChart.Connect();
   qApp->installEventFilter(this);
   LoadWindowSettings();
 
@@ -457,9 +457,9 @@ void TFormVELM::BuildPages() {
     LDExit(nullptr);
   });
   connect(FAnalysis->Analysis(), &TAnalysisBox::SaveTornadoRequested, this,
-          [this] { Guard([this] { SaveAnalysisPictureClick(true); }); });
+          [this] { Guard([this] { FChart.SaveAnalysisChart(true); }); });
   connect(FAnalysis->Analysis(), &TAnalysisBox::SaveSweepRequested, this,
-          [this] { Guard([this] { SaveAnalysisPictureClick(false); }); });
+          [this] { Guard([this] { FChart.SaveAnalysisChart(false); }); });
   perPage->setMinimumSize(FMyPaintBox->geometry().right() + kPressureDropBoxAt.x() + 1,
                           FAnalysis->geometry().bottom() + kPressureDropBoxAt.y() + 1);
   FPageControl->addTab(ScrolledPage(QStringLiteral("TabSheetPer"), perPage),
@@ -982,7 +982,7 @@ void TFormVELM::MExitClick() { close(); }
 
 void TFormVELM::PageControlMainChange(int index) {
   // Showing the chart page draws the chart of the current inputs.
-  if (index == 2) DrawChartNow();
+  if (index == 2) FChart.DrawNow();
 }
 
 void TFormVELM::ProjectDChange() {
@@ -1448,6 +1448,25 @@ void TFormVELM::MFile_SaveClick(QObject* sender) { FFiles.Save(sender); }
 void TFormVELM::MReport_SaveClick(QObject*) { FReports.Save(); }
 void TFormVELM::MReport_PrintClick(QObject*) { FReports.Print(); }
 void TFormVELM::MReport_PdfClick(QObject*) { FReports.Pdf(); }
+
+bool TFormVELM::CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vmin, double& L80,
+                                  double& V80) {
+  return FChart.EnvelopeLoads(L, V, Lmin, Vmin, L80, V80);
+}
+void TFormVELM::MReport_PerClick() { FChart.Draw(); }
+void TFormVELM::MyPaintBoxPaint(QObject*) { FChart.Paint(); }
+void TFormVELM::MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                                   int y) {
+  FChart.MouseDown(button, shift, x, y);
+}
+void TFormVELM::MyPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x,
+                                    int y) {
+  FChart.MouseMove(buttons, shift, x, y);
+}
+void TFormVELM::MyPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                                  int y) {
+  FChart.MouseUp(button, shift, x, y);
+}
 
 void TFormVELM::closeEvent(QCloseEvent* event) {
   bool canClose = false;

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ChartCommands.h"
 #include "app/FileCommands.h"
 #include "app/MyAppConst.h"
 #include "app/ReportCommands.h"
@@ -143,6 +144,7 @@ class TFormVELM : public QMainWindow {
   // The command groups are the window's own handlers, kept in classes of their own.
   friend class TFileCommands;
   friend class TReportCommands;
+  friend class TChartCommands;
 
  public:
   explicit TFormVELM(QWidget* parent = nullptr, TFormVELMSetup setup = {});
@@ -215,22 +217,16 @@ class TFormVELM : public QMainWindow {
   // and its findings. The report is written from it.
   TDesignDocument Document() const;
 
-  // The chart page (ChartCommands.cpp). CalcEnvelopeLoads: with UmD, dD, LD and VD filled,
-  // makes the chart page current and computes the design, minimum and 80 % loads [kg/s] from
-  // the fields as they stand; false (and nothing else happens) when one of them is empty.
+  // The chart page's commands and the numbers of the last drawing.
+  TChartCommands& Chart() { return FChart; }
+  const TChartCommands& Chart() const { return FChart; }
+  // With UmD, dD, LD and VD filled, makes the chart page current and computes the design,
+  // minimum and 80 % loads [kg/s] from the fields as they stand; false (and nothing else
+  // happens) when one of them is empty.
   bool CalcEnvelopeLoads(double& L, double& V, double& Lmin, double& Vmin, double& L80,
                          double& V80);
   TPaintBox* PYPaintBox() const { return FPYPaintBox; }
   TPaintBox* MyPaintBox() const { return FMyPaintBox; }
-  // The numbers and remarks of the last complete chart drawing; nothing when the last drawing
-  // did not complete.
-  const std::optional<TEnvelope>& ChartEnvelope() const { return FEnvelope; }
-  const TChartNotes& ChartNotes() const { return FChartNotes; }
-  // Draws the chart of the current project (recalculated) and writes it to path, PNG or SVG
-  // by the extension. False with the reason in error when nothing could be drawn or written.
-  bool SaveChartTo(const QString& path, QString* error);
-  // "保存龙卷风图..." / "保存扫描图...": the latest run's tornado chart or sweep as PNG or SVG.
-  void SaveAnalysisPictureClick(bool tornado);
 
   // The one application-wide error report: shows the text in the error box.
   void ReportError(const QString& text);
@@ -282,15 +278,10 @@ class TFormVELM : public QMainWindow {
   void MReport_PdfClick(QObject* sender = nullptr);
   // Recalculates and draws both diagrams of the chart page.
   void MReport_PerClick();
-  // The chart command of the tool bar and the report menu.
-  void BDrawperClick();
   void MyPaintBoxPaint(QObject* sender = nullptr);
   void MyPaintBoxMouseown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
   void MyPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
   void MyPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-  // The chart as a picture on the clipboard (PNG-ready image and SVG), or saved to a file.
-  void MReport_PerCopyClick();
-  void MReport_PerSaveClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -298,11 +289,6 @@ class TFormVELM : public QMainWindow {
 
  private:
   void FormCreate();
-  void ConnectChartCommands();
-  // The remarks the chart shows about the current results.
-  TChartNotes CurrentChartNotes() const;
-  // Draws the chart when asked by the user; true when it is drawn.
-  bool DrawChartNow();
   void BuildMenus();
   void BuildToolBar();
   void BuildPages();
@@ -358,13 +344,10 @@ class TFormVELM : public QMainWindow {
   TFormVELMSetup FSetup;
   TFileCommands FFiles;
   TReportCommands FReports;
+  TChartCommands FChart;
   TApplicationHelp* FApplicationHelp = nullptr;
   TFormAbout* FOwnAbout = nullptr;  // made on demand when the program gave none
   int FReportCount = 0;             // error reports and calculation messages shown so far
-  bool FInChart = false;            // MReport_PerClick is running
-  bool FChartFailed = false;        // the last drawing ended in a report: repaints do not retry
-  std::optional<TEnvelope> FEnvelope;
-  TChartNotes FChartNotes;
   TPaintBox* FPYPaintBox = nullptr;
   TPaintBox* FMyPaintBox = nullptr;
   TDesignCase FCase;

@@ -28,13 +28,13 @@ void ChartPage(benchmark::State& state, const char* example) {
     return;
   }
   window.PageControlMain()->setCurrentIndex(2);
-  if (!window.ChartEnvelope()) {
+  if (!window.Chart().Envelope()) {
     state.SkipWithError("the chart is not drawn");
     return;
   }
   for (auto _ : state) {
     window.MReport_PerClick();
-    benchmark::DoNotOptimize(window.ChartEnvelope());
+    benchmark::DoNotOptimize(window.Chart().Envelope());
   }
   state.counters["PictureKiB"] =
       double(window.PYPaintBox()->PictureBytes() + window.MyPaintBox()->PictureBytes()) / 1024;

@@ -72,9 +72,9 @@ class TChartPageTest : public QObject {
     QVERIFY(w->Files().OpenProject(file));
     w->PageControlMain()->setCurrentIndex(2);  // the user's page change draws
     QVERIFY(FErrors.isEmpty());
-    QVERIFY(w->ChartEnvelope());
+    QVERIFY(w->Chart().Envelope());
     Shot(*w, QStringLiteral("page-") + QTest::currentDataTag());
-    const TEnvelope& env = *w->ChartEnvelope();
+    const TEnvelope& env = *w->Chart().Envelope();
     {
       // The batch mode draws the chart from the project's design document, without a window:
       // the same picture as the window's.
@@ -85,7 +85,7 @@ class TChartPageTest : public QObject {
       QCOMPARE(p.exitCode(), 0);
       QFile svg(dir.filePath("c.svg"));
       QVERIFY(svg.open(QIODevice::ReadOnly));
-      QCOMPARE(svg.readAll(), ChartSvg(env, w->ChartNotes()));
+      QCOMPARE(svg.readAll(), ChartSvg(env, w->Chart().Notes()));
     }
     QCOMPARE(int(env.CurvePoints.size()), LastCurveIndex(env.FloodMethod, env.FlowParameter) + 1);
     for (TPaintBox* box : {w->PYPaintBox(), w->MyPaintBox()}) {
@@ -130,13 +130,13 @@ class TChartPageTest : public QObject {
     w->Control<QComboBox>("fpercentD")->setEditText("80");
     w->findChild<QAction*>("BDrawper")->trigger();
     QCOMPARE(w->PageControlMain()->currentIndex(), 2);
-    QVERIFY(w->ChartEnvelope());
-    const TEnvelope& env = *w->ChartEnvelope();
+    QVERIFY(w->Chart().Envelope());
+    const TEnvelope& env = *w->Chart().Envelope();
     QCOMPARE(env.Percents.N80, 100);
     QCOMPARE(env.Load80Label.Text, std::string("   80大负荷(100%)"));
     QCOMPARE(env.DesignLabel.Text, std::string("设计负荷(100%)   "));
     // The picture for the clipboard and files is the screen's drawing, pixel for pixel.
-    const QImage page = ChartPicture(env, w->ChartNotes(), 1);
+    const QImage page = ChartPicture(env, w->Chart().Notes(), 1);
     QCOMPARE(page.copy(QRect(kPressureDropBoxAt, QSize(kChartBoxWidth, kChartBoxHeight))),
              w->PYPaintBox()->Picture().convertToFormat(page.format()));
     QCOMPARE(page.copy(QRect(kLoadBoxAt, QSize(kChartBoxWidth, kChartBoxHeight))),
@@ -148,7 +148,7 @@ class TChartPageTest : public QObject {
     QVERIFY(w);
     w->findChild<QAction*>("MReport_Per")->trigger();
     QCOMPARE(w->PageControlMain()->currentIndex(), 0);
-    QVERIFY(!w->ChartEnvelope());
+    QVERIFY(!w->Chart().Envelope());
     QVERIFY(FErrors.isEmpty());
   }
 
@@ -159,7 +159,7 @@ class TChartPageTest : public QObject {
     w->Control<QComboBox>("fpercentD")->setEditText("abc");
     w->findChild<QAction*>("BDrawper")->trigger();
     QCOMPARE(FErrors.size(), 1);
-    QVERIFY(!w->ChartEnvelope());
+    QVERIFY(!w->Chart().Envelope());
     w->MyPaintBox()->repaint();
     QTest::qWait(50);
     QCOMPARE(FErrors.size(), 1);
@@ -186,7 +186,7 @@ class TChartPageTest : public QObject {
       bool saved;
       {
         const velm::test::TFileSizeLimit full(1024);
-        saved = w->SaveChartTo(path, &error);
+        saved = w->Chart().SaveChartTo(path, &error);
       }
       QVERIFY(!saved);
       QVERIFY2(error.contains(path) && error.contains(QStringLiteral("超出了允许的大小")),
