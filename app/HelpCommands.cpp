@@ -1,4 +1,6 @@
 // The help menu, the about command and the key hint window of the main window.
+#include "app/HelpCommands.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -80,24 +82,26 @@ THintWindow* KeyHintWindow() {
   return GKeyHint.get();
 }
 
-void TFormVELM::ConnectHelpCommands() {
-  FApplicationHelp = new TApplicationHelp(this);
-  FApplicationHelp->setObjectName(QStringLiteral("ApplicationHelp1"));
-  FApplicationHelp->SetIncludeHint(true);
-  FApplicationHelp->SetHelpFileName(FSetup.HelpFile.isEmpty() ? QStringLiteral("VELMHelp.qch")
-                                                              : FSetup.HelpFile);
-  FApplicationHelp->SetShowModal(TShowModal::smHelp);
-  FApplicationHelp->SetPause(3000);
-  FApplicationHelp->SetErrorReport([this](const QString& text) { ReportError(text); });
+void THelpCommands::Connect() {
+  FWindow.FApplicationHelp = new TApplicationHelp(&FWindow);
+  FWindow.FApplicationHelp->setObjectName(QStringLiteral("ApplicationHelp1"));
+  FWindow.FApplicationHelp->SetIncludeHint(true);
+  FWindow.FApplicationHelp->SetHelpFileName(
+      FWindow.FSetup.HelpFile.isEmpty() ? QStringLiteral("VELMHelp.qch") : FWindow.FSetup.HelpFile);
+  FWindow.FApplicationHelp->SetShowModal(TShowModal::smHelp);
+  FWindow.FApplicationHelp->SetPause(3000);
+  FWindow.FApplicationHelp->SetErrorReport(
+      [this](const QString& text) { FWindow.ReportError(text); });
 
   for (const THelpAssignment& a : kHelpAssignments)
-    if (QWidget* w = Control<QWidget>(QString::fromLatin1(a.Name)))
+    if (QWidget* w = FWindow.Control<QWidget>(QString::fromLatin1(a.Name)))
       w->setProperty("HelpContext", a.Help);
 
-  auto connectAction = [this](const char* name, void (TFormVELM::*handler)()) {
-    if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
-      connect(action, &QAction::triggered, this,
-              [this, handler] { Guard([&] { (this->*handler)(); }); });
+  TFormVELM* window = &FWindow;
+  auto connectAction = [window](const char* name, void (TFormVELM::*handler)()) {
+    if (auto* action = window->findChild<QAction*>(QString::fromLatin1(name)))
+      QObject::connect(action, &QAction::triggered, window,
+                       [window, handler] { window->Guard([&] { (window->*handler)(); }); });
   };
   connectAction("MAbout", &TFormVELM::MAboutClick);
   connectAction("MHelp_Topic", &TFormVELM::MHelp_TopicClick);
@@ -108,17 +112,17 @@ void TFormVELM::ConnectHelpCommands() {
 
   // A change of the active window hides the key hint window. The connection ends with this
   // window.
-  connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFormVELM::HideKeyHint);
+  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, window, [this] { HideKeyHint(); });
 }
 
-void TFormVELM::HideKeyHint() {
+void THelpCommands::HideKeyHint() {
   if (GKeyHint && !GKeyHint->text().trimmed().isEmpty()) {
     GKeyHint->hide();
     GKeyHint->clear();
   }
 }
 
-void TFormVELM::FormKeyDown(QWidget* target, QKeyEvent* event) {
+void THelpCommands::KeyDown(QWidget* target, QKeyEvent* event) {
   THintWindow* hint = KeyHintWindow();
   if (event->key() != Qt::Key_F1 && hint->isVisible()) {
     hint->hide();
@@ -132,44 +136,38 @@ void TFormVELM::FormKeyDown(QWidget* target, QKeyEvent* event) {
   hint->ActivateHint(control->mapToGlobal(QPoint(0, 0)) + kKeyHintOffset, text, kKeyHintMaxWidth);
 }
 
-void TFormVELM::FormDeactivate() {
-  // The window lost the activation (the deactivation comes before the change of the active
-  // window is announced): the hint of one of its controls goes with it.
-  HideKeyHint();
-}
-
-void TFormVELM::MAboutClick() {
+void THelpCommands::About() {
   QMessageBox::information(
-      this, QStringLiteral("欢迎使用"),
+      &FWindow, QStringLiteral("欢迎使用"),
       QStringLiteral("散堆填料塔流体力学(VELM) V2017.05.01.41\n%1").arg(VersionLine()));
-  TFormAbout* about = FSetup.About;
+  TFormAbout* about = FWindow.FSetup.About;
   if (!about) {
-    if (!FOwnAbout) FOwnAbout = new TFormAbout(this);
+    if (!FOwnAbout) FOwnAbout = new TFormAbout(&FWindow);
     about = FOwnAbout;
   }
   about->exec();
 }
 
-void TFormVELM::MHelp_TopicClick() { FApplicationHelp->ShowHelpFile(); }
+void THelpCommands::Topic() { FWindow.FApplicationHelp->ShowHelpFile(); }
 
-void TFormVELM::MHelp_WhatthisClick() { FApplicationHelp->StartWhatsThis(); }
+void THelpCommands::WhatsThis() { FWindow.FApplicationHelp->StartWhatsThis(); }
 
-void TFormVELM::MHelp_URLClick() {
+void THelpCommands::Website() {
   const QString url = ContactSetting("Website");
   if (url.isEmpty()) {
     // No web site configured: the local page about this program.
-    FApplicationHelp->ShowTopic(help::kTopicAbout);
+    FWindow.FApplicationHelp->ShowTopic(help::kTopicAbout);
     return;
   }
   QDesktopServices::openUrl(QUrl::fromUserInput(url));
 }
 
-void TFormVELM::MHelp_EmailClick() {
+void THelpCommands::Email() {
   QString address = ContactSetting("Email");
   if (address.isEmpty()) {
-    FSetup.MessageBox(this,
-                      QStringLiteral("没有配置联系地址。\n可在设置文件 settings.ini 的 [Contact] "
-                                     "一节中用 Email= 指定。"));
+    FWindow.FSetup.MessageBox(
+        &FWindow, QStringLiteral("没有配置联系地址。\n可在设置文件 settings.ini 的 [Contact] "
+                                 "一节中用 Email= 指定。"));
     return;
   }
   if (!address.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
@@ -177,12 +175,12 @@ void TFormVELM::MHelp_EmailClick() {
   QDesktopServices::openUrl(QUrl(address));
 }
 
-void TFormVELM::MHELP_UpdateClick() {
-  FSetup.MessageBox(this,
-                    QStringLiteral("已安装: 散堆填料塔流体力学(VELM) %1。\n"
-                                   "本程序的升级随系统的软件包一起提供，请用系统的软件包管理器"
-                                   "升级；程序本身不连接网络。")
-                        .arg(VersionLine()));
+void THelpCommands::Update() {
+  FWindow.FSetup.MessageBox(
+      &FWindow, QStringLiteral("已安装: 散堆填料塔流体力学(VELM) %1。\n"
+                               "本程序的升级随系统的软件包一起提供，请用系统的软件包管理器"
+                               "升级；程序本身不连接网络。")
+                    .arg(VersionLine()));
 }
 
 }  // namespace velm

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/HelpCommands.h"
 #include "app/MainWindow.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpViewer.h"

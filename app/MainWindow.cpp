@@ -208,7 +208,13 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 }
 
 TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
-    : QMainWindow(parent), FSetup(std::move(setup)), FFiles(*this), FReports(*this), FChart(*this) {
+    : QMainWindow(parent),
+      FSetup(std::move(setup)),
+      FFiles(*this),
+      FReports(*this),
+      FChart(*this),
+      FHelp(*this),
+      FSimulators(*this) {
   setObjectName(QStringLiteral("FormVELM"));
   FFiles.SetCaption(QStringLiteral("散堆填料塔流体力学-空白项目"));
   setWindowIcon(QIcon(ProgramPicture(32)));
@@ -232,8 +238,8 @@ TFormVELM::TFormVELM(QWidget* parent, TFormVELMSetup setup)
   ConnectChangeHandlers();
   ConnectCalculation();
   FFiles.Connect();
-  ConnectSimulatorCommands();
-  ConnectHelpCommands();
+  FSimulators.Connect();
+  FHelp.Connect();
   FReports.Connect();
   FChart.Connect();
   qApp->installEventFilter(this);
@@ -444,9 +450,9 @@ void TFormVELM::BuildPages() {
     LDExit(nullptr);
   });
   connect(FColumn, &TColumnPanel::ImportRequested, this,
-          [this] { Guard([this] { ImportHysysColumn(); }); });
+          [this] { Guard([this] { FSimulators.ImportHysysColumn(); }); });
   connect(FColumn, &TColumnPanel::ImportProiiRequested, this,
-          [this] { Guard([this] { ImportProiiColumn(); }); });
+          [this] { Guard([this] { FSimulators.ImportProiiColumn(); }); });
   // Under the column, how sure the design is: calibration, uncertainty, sensitivity, sweep.
   FAnalysis = new TAnalysisPanel(perPage);
   FAnalysis->setGeometry(QRect(QPoint(kPressureDropBoxAt.x(), FColumn->geometry().bottom() + 12),
@@ -1467,6 +1473,20 @@ void TFormVELM::MyPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers 
                                   int y) {
   FChart.MouseUp(button, shift, x, y);
 }
+
+void TFormVELM::MAboutClick() { FHelp.About(); }
+void TFormVELM::MHelp_TopicClick() { FHelp.Topic(); }
+void TFormVELM::MHelp_WhatthisClick() { FHelp.WhatsThis(); }
+void TFormVELM::MHelp_URLClick() { FHelp.Website(); }
+void TFormVELM::MHelp_EmailClick() { FHelp.Email(); }
+void TFormVELM::MHELP_UpdateClick() { FHelp.Update(); }
+void TFormVELM::FormKeyDown(QWidget* target, QKeyEvent* event) { FHelp.KeyDown(target, event); }
+// The window lost the activation (the deactivation comes before the change of the active window
+// is announced): the hint of one of its controls goes with it.
+void TFormVELM::FormDeactivate() { FHelp.HideKeyHint(); }
+
+void TFormVELM::BHysysClick() { FSimulators.HysysDialog(); }
+void TFormVELM::BProiiClick() { FSimulators.ProiiDialog(); }
 
 void TFormVELM::closeEvent(QCloseEvent* event) {
   bool canClose = false;

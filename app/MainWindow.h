@@ -20,8 +20,10 @@
 
 #include "app/ChartCommands.h"
 #include "app/FileCommands.h"
+#include "app/HelpCommands.h"
 #include "app/MyAppConst.h"
 #include "app/ReportCommands.h"
+#include "app/SimulatorCommands.h"
 #include "chart/ChartPage.h"
 #include "core/DesignCase.h"
 #include "core/DesignDocument.h"
@@ -57,13 +59,6 @@ class TRatingPanel;
 class TColumnPanel;
 class TAnalysisPanel;
 class TPaintBox;
-
-// The key hint window of this unit: one yellow hint window for the main window's controls that
-// have a hint but no help number. The program creates it before the main window and frees it at
-// the end; KeyHintWindow() creates it on first use where nobody did.
-void CreateKeyHintWindow();
-void FreeKeyHintWindow();
-THintWindow* KeyHintWindow();
 
 // The document flags, owned by this unit.
 bool Modified();
@@ -134,7 +129,7 @@ struct TFormVELMSetup {
   // Whether the machine has a printer; empty: the system's default printer exists.
   std::function<bool()> HasPrinter;
   // A choice among items (parent, title, items): the chosen item, empty when cancelled;
-  // empty function: a list dialog.
+  // empty function: a list dialog (ChooseItemDialog).
   std::function<QString(QWidget* parent, const QString& title, const QStringList& items)>
       ChooseItem;
 };
@@ -145,6 +140,8 @@ class TFormVELM : public QMainWindow {
   friend class TFileCommands;
   friend class TReportCommands;
   friend class TChartCommands;
+  friend class THelpCommands;
+  friend class TSimulatorCommands;
 
  public:
   explicit TFormVELM(QWidget* parent = nullptr, TFormVELMSetup setup = {});
@@ -194,10 +191,8 @@ class TFormVELM : public QMainWindow {
   const std::optional<TRating>& Rating() const { return FRatingResult; }
   // The whole column of the latest run, when the project has one.
   const std::optional<TColumnResult>& Column() const { return FColumnResult; }
-  // Imports every stage of a simulator column into the "全塔" page (asks for the column).
-  void ImportHysysColumn();
-  // The same from a simulation file of the database server; the sections split at its feeds.
-  void ImportProiiColumn();
+  // The simulator imports: one stage's loads through the dialogs, or every stage of a column.
+  TSimulatorCommands& Simulators() { return FSimulators; }
 
   // The project commands (new, open, save, recent files) and the current project's path.
   TFileCommands& Files() { return FFiles; }
@@ -318,7 +313,6 @@ class TFormVELM : public QMainWindow {
   void ShowRun(const TDesignDocument& doc);
   void ShowFindingLines();
   void FactorClick(const QString& check, const QString& field);
-  void ConnectSimulatorCommands();
 
   // One numeric row: label, field and unit selector in a grid row; returns the field.
   // A value field with its label and unit selector; caption, hint and help number come from the
@@ -333,21 +327,19 @@ class TFormVELM : public QMainWindow {
   QAction* MakeAction(const QString& name, const QString& caption, bool enabled);
   // A key press seen before the focused control (the window sees every key first).
   bool FormKeyPress(QWidget* target, QKeyEvent* event);
-  // The help component, the help menu and the key hint window's handlers (HelpCommands.cpp).
-  void ConnectHelpCommands();
   // Shows the focused control's hint in the key hint window, or hides the window.
   void FormKeyDown(QWidget* target, QKeyEvent* event);
-  // Hides the key hint window when the active window changes or this one loses activation.
-  void HideKeyHint();
+  // Hides the key hint window when this window loses the activation.
   void FormDeactivate();
 
   TFormVELMSetup FSetup;
   TFileCommands FFiles;
   TReportCommands FReports;
   TChartCommands FChart;
+  THelpCommands FHelp;
+  TSimulatorCommands FSimulators;
   TApplicationHelp* FApplicationHelp = nullptr;
-  TFormAbout* FOwnAbout = nullptr;  // made on demand when the program gave none
-  int FReportCount = 0;             // error reports and calculation messages shown so far
+  int FReportCount = 0;  // error reports and calculation messages shown so far
   TPaintBox* FPYPaintBox = nullptr;
   TPaintBox* FMyPaintBox = nullptr;
   TDesignCase FCase;

@@ -1,6 +1,9 @@
-// The tool bar commands that import loads and properties from the process simulators.
+#include "app/SimulatorCommands.h"
+
 #include <QAction>
 #include <QInputDialog>
+#include <QStringList>
+#include <utility>
 
 #include "app/ColumnPanel.h"
 #include "app/MainWindow.h"
@@ -11,57 +14,67 @@
 
 namespace velm {
 
-void TFormVELM::ConnectSimulatorCommands() {
-  if (auto* action = findChild<QAction*>(QStringLiteral("BHysys"))) {
-    action->setEnabled(true);
-    connect(action, &QAction::triggered, this, [this] { Guard([this] { BHysysClick(); }); });
-  }
-  if (auto* action = findChild<QAction*>(QStringLiteral("BProii"))) {
-    action->setEnabled(true);
-    connect(action, &QAction::triggered, this, [this] { Guard([this] { BProiiClick(); }); });
+namespace {
+
+QStringList Names(const TStringList& list) {
+  QStringList names;
+  for (const std::string& c : list.Lines()) names << QString::fromStdString(c);
+  return names;
+}
+
+}  // namespace
+
+QString ChooseItemDialog(QWidget* parent, const QString& title, const QStringList& items) {
+  bool ok = false;
+  const QString item =
+      QInputDialog::getItem(parent, title, QStringLiteral("塔器模块"), items, 0, false, &ok);
+  // Cancelled, the dialog still returns its current item: nothing was chosen.
+  return ok ? item : QString();
+}
+
+void TSimulatorCommands::Connect() {
+  if (!FWindow.FSetup.ChooseItem) FWindow.FSetup.ChooseItem = ChooseItemDialog;
+  TFormVELM* window = &FWindow;
+  for (const auto& [name, handler] : {std::pair{"BHysys", &TFormVELM::BHysysClick},
+                                      std::pair{"BProii", &TFormVELM::BProiiClick}}) {
+    if (auto* action = window->findChild<QAction*>(QString::fromLatin1(name))) {
+      action->setEnabled(true);
+      QObject::connect(action, &QAction::triggered, window,
+                       [window, h = handler] { window->Guard([&] { (window->*h)(); }); });
+    }
   }
 }
 
-void TFormVELM::ImportHysysColumn() {
-  // The columns of the running case; every stage of the chosen one goes to the "全塔" page.
+void TSimulatorCommands::ImportHysysColumn() {
+  // The columns of the running case; every stage of the chosen one goes to the "全塔" block.
   std::vector<TStageLoads> stages;
   GuardSimulatorHandler([&] {
     TStringList columns;
     if (!GetHysysColumns(columns) || columns.Count() == 0) return;
-    QStringList names;
-    for (const std::string& c : columns.Lines()) names << QString::fromStdString(c);
-    bool ok = false;
     const QString name =
-        FSetup.ChooseItem ? FSetup.ChooseItem(this, QStringLiteral("导入全塔"), names)
-                          : QInputDialog::getItem(this, QStringLiteral("导入全塔"),
-                                                  QStringLiteral("塔器模块"), names, 0, false, &ok);
+        FWindow.FSetup.ChooseItem(&FWindow, QStringLiteral("导入全塔"), Names(columns));
     if (name.isEmpty()) return;
     stages = GetHysysColumnStages(name.toStdString());
   });
   if (stages.empty()) return;
-  FColumn->SetStages(stages);
-  FPageControl->setCurrentIndex(2);  // the chart page, where the column is
+  FWindow.FColumn->SetStages(stages);
+  FWindow.FPageControl->setCurrentIndex(2);  // the chart page, where the column is
 }
 
-void TFormVELM::ImportProiiColumn() {
+void TSimulatorCommands::ImportProiiColumn() {
   TProiiColumnStages column;
   GuardSimulatorHandler([&] {
-    const QString path = ChooseProiiFile(this);
+    const QString path = ChooseProiiFile(&FWindow);
     if (path.isEmpty() || !ConnectProii()) return;
     OpenProiiDatabase(path.toStdString());
     TStringList columns;
     GetProiiColumns(ProiiDatabase, columns);
-    QStringList names;
-    for (const std::string& c : columns.Lines()) names << QString::fromStdString(c);
-    if (names.isEmpty()) {
+    if (columns.Count() == 0) {
       ShowSimulatorMessage(QStringLiteral("该模拟文件中没有塔器模块!"));
       return;
     }
-    bool ok = false;
     const QString name =
-        FSetup.ChooseItem ? FSetup.ChooseItem(this, QStringLiteral("导入全塔"), names)
-                          : QInputDialog::getItem(this, QStringLiteral("导入全塔"),
-                                                  QStringLiteral("塔器模块"), names, 0, false, &ok);
+        FWindow.FSetup.ChooseItem(&FWindow, QStringLiteral("导入全塔"), Names(columns));
     if (!name.isEmpty()) column = GetProiiColumnStages(ProiiDatabase, name.toStdString());
   });
   ReleaseProii();
@@ -69,24 +82,20 @@ void TFormVELM::ImportProiiColumn() {
   // A new section begins at each feed tray (tray n is stage n - 1).
   std::vector<int> starts;
   for (int tray : column.FeedTrays) starts.push_back(tray - 1);
-  FColumn->SetStages(column.Stages, SectionsAt(column.Stages, starts));
-  FPageControl->setCurrentIndex(2);  // the chart page, where the column is
+  FWindow.FColumn->SetStages(column.Stages, SectionsAt(column.Stages, starts));
+  FWindow.FPageControl->setCurrentIndex(2);  // the chart page, where the column is
 }
 
-void TFormVELM::BHysysClick() {
+void TSimulatorCommands::HysysDialog() {
   // A fresh dialog on every click: it lists the columns of the case running now.
-  FormHysys = new TFormHysys(this);
-  FormHysys->exec();  // deletes itself on close
+  FWindow.FormHysys = new TFormHysys(&FWindow);
+  FWindow.FormHysys->exec();  // deletes itself on close
 }
 
-}  // namespace velm
-
-namespace velm {
-
-void TFormVELM::BProiiClick() {
+void TSimulatorCommands::ProiiDialog() {
   // The server and the database live while the dialog is open; a new opening starts empty.
-  FormProii = new TFormProii(this);
-  FormProii->exec();  // deletes itself on close
+  FWindow.FormProii = new TFormProii(&FWindow);
+  FWindow.FormProii->exec();  // deletes itself on close
 }
 
 }  // namespace velm

@@ -22,6 +22,7 @@
 #include "app/Application.h"
 #include "app/Batch.h"
 #include "app/CommandLine.h"
+#include "app/HelpCommands.h"
 #include "app/HelpScreenshots.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "app/BuildInfo.h"
+#include "app/HelpCommands.h"
 #include "app/MainWindow.h"
 #include "app/UnitAbout.h"
 #include "help/ApplicationHelp.h"

@@ -1,6 +1,7 @@
 // The stage import dialog driven through the main window: the tool bar button, the dialog's
 // buttons and lists, and the fields it writes.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <functional>
 
 #include "app/MainWindow.h"
+#include "app/SimulatorCommands.h"
 #include "automation/Servers.h"
 #include "simulators/HysysInterface.h"
 #include "simulators/SimulatorServers.h"
@@ -121,7 +123,7 @@ class TUnitHysysTest : public QObject {
   void WholeColumnImportRatesEveryStageAndIsSaved() {
     QVERIFY(FWindow->Files().OpenProject(
         QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
-    FWindow->ImportHysysColumn();
+    FWindow->Simulators().ImportHysysColumn();
     QCOMPARE(FChoices, (QStringList{"T-100", "A-100"}));
     QVERIFY2(FErrors.isEmpty(), qPrintable(FErrors.join('\n')));
     QVERIFY(FWindow->Column());
@@ -140,6 +142,19 @@ class TUnitHysysTest : public QObject {
     QVERIFY(FWindow->Files().OpenProject(file));
     QCOMPARE(FWindow->Document().ColumnText, text);
     QVERIFY(FWindow->Column());
+  }
+
+  // The list dialog of the column import: cancelled, nothing is chosen (the dialog itself
+  // hands back its current item then).
+  void ColumnChoiceCancelledChoosesNothing() {
+    for (const bool accept : {false, true}) {
+      QTimer::singleShot(0, [accept] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog) accept ? dialog->accept() : dialog->reject();
+      });
+      QCOMPARE(ChooseItemDialog(FWindow.get(), "导入全塔", {"T-100", "A-100"}),
+               accept ? QString("T-100") : QString());
+    }
   }
 
   void ExampleImportFillsTheFieldsInTheirUnitsAndTheNextExitDesigns() {

@@ -111,7 +111,7 @@ class TUnitProiiTest : public QObject {
     QVERIFY(FWindow->Files().OpenProject(
         QStringLiteral(VELM_EXAMPLES "/benzene-toluene-distillation.vlm")));
     FFile = QStringLiteral(VELM_EXAMPLES "/simulator-snapshot.json");
-    FWindow->ImportProiiColumn();
+    FWindow->Simulators().ImportProiiColumn();
     QVERIFY2(FErrors.isEmpty() && FMessages.isEmpty(),
              qPrintable((FErrors + FMessages).join('\n')));
     QVERIFY(FWindow->Column());
