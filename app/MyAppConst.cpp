@@ -10,7 +10,18 @@
 
 namespace velm {
 
-TMyAppConst::TMyAppConst() : TMyAppConst(QCoreApplication::applicationFilePath()) {}
+namespace {
+
+// The running program's file. The batch mode that writes no files runs without an application
+// object (it would load and start much of Qt for nothing); the system then names the program.
+QString ProgramFile() {
+  if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
+  return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+}  // namespace
+
+TMyAppConst::TMyAppConst() : TMyAppConst(ProgramFile()) {}
 
 TMyAppConst::TMyAppConst(const QString& programFile) {
   const QFileInfo info(programFile);

@@ -88,11 +88,18 @@ int main(int argc, char** argv) {
     default:
       break;
   }
-  // The batch mode shows no window and may run beside the window or with no display at all:
-  // the offscreen platform, no single-instance lock.
+  // The batch mode shows no window and may run beside the window or with no display at all.
   const bool batch = commandLine.Mode == velm::TCommandLine::TMode::Batch;
-  // A script's environment often has no runtime folder; the batch mode gives Qt a private one
-  // (removed at the end) rather than a warning on standard error, where it reports problems.
+  // Values and findings alone need neither widgets nor an application object, whose start
+  // would cost most of the run.
+  if (batch && !velm::BatchWritesFiles(argc, argv)) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return velm::RunBatch(arguments);
+  }
+  // Written files (report, PDF, chart) need pictures: the offscreen platform, no single-instance
+  // lock. A script's environment often has no runtime folder; the batch mode gives Qt a private
+  // one (removed at the end) rather than a warning on standard error, where it reports problems.
   std::optional<QTemporaryDir> runtime;
   if (batch) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -100,12 +107,6 @@ int main(int argc, char** argv) {
       runtime.emplace();
       if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
     }
-  }
-  // Values and findings alone need no widgets: a core application object is enough.
-  if (batch && !velm::BatchWritesFiles(argc, argv)) {
-    QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("散堆填料塔流体力学"));
-    return velm::RunBatch(QCoreApplication::arguments());
   }
   velm::TApplication app(argc, argv);
   // The spreadsheet's version decides the report's file extensions; without a spreadsheet the
