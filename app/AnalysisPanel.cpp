@@ -405,12 +405,7 @@ void TAnalysisBox::ShowResult(const TDocumentAnalysis& a) {
                    .arg(u.Failed)
                    .arg(Num(100.0 * u.FloodProbability, 3));
     QStringList methods;
-    for (const TMethodResult& m : u.Methods)
-      methods << (m.TheoreticalDiameter
-                      ? QStringLiteral("%1 理论塔径 %2 m、泛点率 %3 %、HETP %4 m")
-                            .arg(QString::fromStdString(m.Method), Num(m.TheoreticalDiameter, 4),
-                                 Num(m.FloodPercent, 3), Num(m.Hetp, 3))
-                      : QStringLiteral("%1 不能计算").arg(QString::fromStdString(m.Method)));
+    for (const TMethodResult& m : u.Methods) methods << QString::fromStdString(MethodResultText(m));
     summary << QStringLiteral("各算法对照: ") + methods.join(QStringLiteral("；"));
     for (const std::string& s : u.Sources)
       summary << QStringLiteral("精度依据: ") + QString::fromStdString(s);

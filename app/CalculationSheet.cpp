@@ -279,10 +279,7 @@ void WriteAnalysis(TSheetWriter& out, const TDocumentAnalysis& a, const QString&
     }
     std::string methods;
     for (const TMethodResult& m : u.Methods)
-      methods += (methods.empty() ? "" : "；") + m.Method +
-                 (m.Error.empty() ? " 理论塔径 " + num(m.TheoreticalDiameter, 4) + " m、泛点率 " +
-                                        num(m.FloodPercent, 3) + " %、HETP " + num(m.Hetp, 3) + " m"
-                                  : std::string(" 不能计算"));
+      methods += (methods.empty() ? "" : "；") + MethodResultText(m);
     out.Paragraph("各算法", methods);
     for (const std::string& source : u.Sources) out.Paragraph("精度依据", source);
   }

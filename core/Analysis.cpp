@@ -202,6 +202,15 @@ std::array<TPercentileRow, 5> PercentileRows(const TUncertainty& u) {
            {"height", "填料高度", "m", &u.PackedHeight}}};
 }
 
+std::string MethodResultText(const TMethodResult& m) {
+  if (!m.Error.empty() || !m.TheoreticalDiameter) return m.Method + " 不能计算";
+  const auto num = [](const std::optional<double>& v, int digits) {
+    return v ? FormatGeneral(*v, digits) : std::string("—");
+  };
+  return m.Method + " 理论塔径 " + num(m.TheoreticalDiameter, 4) + " m、泛点率 " +
+         num(m.FloodPercent, 3) + " %、HETP " + num(m.Hetp, 3) + " m";
+}
+
 TUncertainty RunUncertainty(const TUncertaintyInput& in, const TPackingRecord& packing) {
   if (!(in.Samples >= 1 && in.Samples <= kMaximumSamples))
     throw TInputError("抽样次数应在 1 到 " + std::to_string(kMaximumSamples) + " 之间");

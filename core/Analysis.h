@@ -117,6 +117,10 @@ struct TPercentileRow {
 };
 std::array<TPercentileRow, 5> PercentileRows(const TUncertainty& u);
 
+// One method's line of the comparison at the nominal inputs, as the window and the report show
+// it: "Eckert-Orvik 理论塔径 1.115 m、泛点率 62.2 %、HETP 0.546 m", or "… 不能计算".
+std::string MethodResultText(const TMethodResult& m);
+
 // Samples the inputs and the packing factor, runs each sample at the built column, and spreads
 // the results by the correlation's accuracy. Reproducible: the same seed gives the same bands.
 TUncertainty RunUncertainty(const TUncertaintyInput& in, const TPackingRecord& packing);
