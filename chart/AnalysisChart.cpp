@@ -1,9 +1,7 @@
 #include "chart/AnalysisChart.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -49,22 +47,10 @@ QImage Picture(QSize box, double scale, const TDraw& draw) {
 }
 
 QByteArray Svg(QSize box, const QString& title, const TDraw& draw) {
-  const QSize page = PageOf(box);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator svg;
-  svg.setOutputDevice(&buffer);
-  svg.setSize(page);
-  svg.setViewBox(QRect(QPoint(0, 0), page));
-  svg.setTitle(title);
-  {
-    TDeviceTarget device(&svg, box);
-    device.BeginDrawing(true)->fillRect(QRect(QPoint(0, 0), page), Qt::white);
+  return SvgDrawing(PageOf(box), box, title, [&](TDeviceTarget& device) {
     device.SetOrigin(QPoint(kPageBorder, kPageBorder));
     draw(device);
-  }
-  return bytes;
+  });
 }
 
 // A box that only says why there is nothing to draw.

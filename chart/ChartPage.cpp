@@ -264,22 +264,28 @@ TChartNotes ChartNotesOf(const std::vector<TFinding>& findings) {
   return notes;
 }
 
-QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {
+QByteArray SvgDrawing(QSize page, QSize box, const QString& title,
+                      const std::function<void(TDeviceTarget&)>& draw) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator svg;
   svg.setOutputDevice(&buffer);
-  svg.setSize(kChartPageSize);
-  svg.setViewBox(QRect(QPoint(0, 0), kChartPageSize));
-  svg.setTitle(QStringLiteral("操作性能图"));
+  svg.setSize(page);
+  svg.setViewBox(QRect(QPoint(0, 0), page));
+  svg.setTitle(title);
   {
-    TDeviceTarget device(&svg, QSize(kChartBoxWidth, kChartBoxHeight));
-    QPainter* p = device.BeginDrawing(true);
-    p->fillRect(QRect(QPoint(0, 0), kChartPageSize), Qt::white);
-    DrawBoth(&device, &device, &device, env, notes);
+    TDeviceTarget device(&svg, box);
+    device.BeginDrawing(true)->fillRect(QRect(QPoint(0, 0), page), Qt::white);
+    draw(device);
   }
   return bytes;
+}
+
+QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes) {
+  return SvgDrawing(
+      kChartPageSize, QSize(kChartBoxWidth, kChartBoxHeight), QStringLiteral("操作性能图"),
+      [&](TDeviceTarget& device) { DrawBoth(&device, &device, &device, env, notes); });
 }
 
 bool SaveDrawing(const QString& path, const std::function<QByteArray()>& svg,

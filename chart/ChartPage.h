@@ -66,6 +66,10 @@ QByteArray ChartSvg(const TEnvelope& env, const TChartNotes& notes);
 // SVG, everything else PNG at 3 times the screen size), replacing a file only when the new one
 // is complete. False with a readable reason in error.
 bool SaveChart(const TEnvelope& env, const TChartNotes& notes, const QString& path, QString* error);
+// An SVG document of the size `page`, white, with `title`, whose content `draw` paints on a plot
+// target of the size `box`.
+QByteArray SvgDrawing(QSize page, QSize box, const QString& title,
+                      const std::function<void(TDeviceTarget&)>& draw);
 // Writes a drawing to path: svg() for a ".svg" name (any letter case), picture() as PNG otherwise,
 // replacing a file only when the new one is complete. False with a readable reason in error.
 bool SaveDrawing(const QString& path, const std::function<QByteArray()>& svg,

@@ -1,8 +1,6 @@
 #include "chart/Profile.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -118,21 +116,8 @@ QImage ProfilePicture(const TProfile& profile, double scale) {
 }
 
 QByteArray ProfileSvg(const TProfile& profile) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator svg;
-  svg.setOutputDevice(&buffer);
-  svg.setSize(kPage);
-  svg.setViewBox(QRect(QPoint(0, 0), kPage));
-  svg.setTitle(QStringLiteral("全塔负荷分布"));
-  {
-    TDeviceTarget device(&svg, kBox);
-    QPainter* painter = device.BeginDrawing(true);
-    painter->fillRect(QRect(QPoint(0, 0), kPage), Qt::white);
-    DrawAll(device, profile);
-  }
-  return bytes;
+  return SvgDrawing(kPage, kBox, QStringLiteral("全塔负荷分布"),
+                    [&](TDeviceTarget& device) { DrawAll(device, profile); });
 }
 
 bool SaveProfile(const TProfile& profile, const QString& path, QString* error) {
