@@ -4,7 +4,9 @@
 //   build/bench/velm-bench --benchmark_filter=Analysis
 #include <benchmark/benchmark.h>
 
+#include "bench/AbsorberCase.h"
 #include "core/Analysis.h"
+#include "core/Rating.h"
 
 namespace {
 
@@ -12,11 +14,8 @@ using namespace velm;
 
 TUncertaintyInput Absorber() {
   TUncertaintyInput in;
-  const std::pair<TField, double> values[] = {
-      {TField::LD, 2},        {TField::DlD, 998}, {TField::MlD, 0.001}, {TField::SLD, 0.072},
-      {TField::DlfD, 1.9e-9}, {TField::VD, 1.2},  {TField::DvD, 1.19},  {TField::MvD, 1.8e-5},
-      {TField::DvfD, 2.3e-5}, {TField::LmdD, 0.8}};
-  for (const auto& [f, v] : values) in.Inputs[size_t(f)] = v;
+  TPlainFields fields = bench::AbsorberFields();
+  in.Inputs = InputValues(fields);
   in.Options.FoamingFactorText = "1.0";
   in.Options.FloodPercentText = "70";
   in.Diameter = 1.0;

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/Errors.h"
+#include "bench/AbsorberCase.h"
 #include "core/CalcTrace.h"
 #include "core/Calculate.h"
 #include "core/PlainFields.h"
@@ -40,16 +41,7 @@ TPackingRecord Packing(bool steep) {
 }
 
 void Fill(TPlainFields& f) {
-  f[TField::LD] = "2";
-  f[TField::DlD] = "998";
-  f[TField::MlD] = "0.001";
-  f[TField::SLD] = "0.072";
-  f[TField::DlfD] = "1.9e-9";
-  f[TField::VD] = "1.2";
-  f[TField::DvD] = "1.19";
-  f[TField::MvD] = "1.8e-5";
-  f[TField::DvfD] = "2.3e-5";
-  f[TField::LmdD] = "0.8";
+  f = bench::AbsorberFields();
   f[TField::KfD] = "400";
   f[TField::KpD] = "300";
 }

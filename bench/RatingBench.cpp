@@ -3,6 +3,7 @@
 //   build/bench/velm-bench --benchmark_filter=Rating
 #include <benchmark/benchmark.h>
 
+#include "bench/AbsorberCase.h"
 #include "core/Column.h"
 #include "core/PlainFields.h"
 #include "core/Rating.h"
@@ -12,17 +13,7 @@ namespace {
 using namespace velm;
 
 TRatingInput AbsorberRating(int method) {
-  TPlainFields f;
-  f[TField::LD] = "2";
-  f[TField::DlD] = "998";
-  f[TField::MlD] = "0.001";
-  f[TField::SLD] = "0.072";
-  f[TField::DlfD] = "1.9e-9";
-  f[TField::VD] = "1.2";
-  f[TField::DvD] = "1.19";
-  f[TField::MvD] = "1.8e-5";
-  f[TField::DvfD] = "2.3e-5";
-  f[TField::LmdD] = "0.8";
+  TPlainFields f = bench::AbsorberFields();
   TRatingInput in;
   in.Options.FloodMethod = method;
   in.Options.FoamingFactorText = "1.0";
