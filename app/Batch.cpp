@@ -12,7 +12,7 @@
 #include <optional>
 #include <span>
 
-#include "app/MyAppConst.h"
+#include "app/ProgramPaths.h"
 #include "app/ReportCommands.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"

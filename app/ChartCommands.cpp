@@ -15,7 +15,7 @@
 #include <QTabWidget>
 
 #include "app/MainWindow.h"
-#include "app/MyStatusBar.h"
+#include "app/StatusBar.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "chart/AnalysisChart.h"

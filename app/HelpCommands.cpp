@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
+#include "app/AboutDialog.h"
 #include "app/BuildInfo.h"
 #include "app/MainWindow.h"
-#include "app/UnitAbout.h"
 #include "automation/Settings.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpNumbers.h"

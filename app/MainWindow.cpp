@@ -37,14 +37,14 @@
 #include <cmath>
 #include <exception>
 
+#include "app/AboutDialog.h"
 #include "app/AnalysisPanel.h"
 #include "app/ColumnPanel.h"
 #include "app/FileCommands.h"
-#include "app/MyDBGrid.h"
-#include "app/MyStatusBar.h"
+#include "app/PackingGrid.h"
 #include "app/PackingScreening.h"
 #include "app/RatingPanel.h"
-#include "app/UnitAbout.h"
+#include "app/StatusBar.h"
 #include "app/WindowFields.h"
 #include "base/Decimal.h"
 #include "base/Errors.h"

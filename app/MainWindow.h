@@ -21,7 +21,7 @@
 #include "app/ChartCommands.h"
 #include "app/FileCommands.h"
 #include "app/HelpCommands.h"
-#include "app/MyAppConst.h"
+#include "app/ProgramPaths.h"
 #include "app/ReportCommands.h"
 #include "app/SimulatorCommands.h"
 #include "chart/ChartPage.h"

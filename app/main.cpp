@@ -19,6 +19,7 @@
 #include <iostream>
 #include <optional>
 
+#include "app/AboutDialog.h"
 #include "app/Application.h"
 #include "app/Batch.h"
 #include "app/CommandLine.h"
@@ -26,7 +27,6 @@
 #include "app/HelpScreenshots.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
-#include "app/UnitAbout.h"
 #include "base/VelmVersion.h"
 #include "report/SheetPrinter.h"
 #include "report/SpreadsheetReport.h"

@@ -13,13 +13,13 @@ add_library(velm_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/HelpCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpScreenshots.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReportCommands.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MyAppConst.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MyStatusBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProgramPaths.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StatusBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimulatorCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PackingScreening.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RatingPanel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SingleInstance.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/UnitAbout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AboutDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowFields.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp

@@ -9,7 +9,7 @@
 #include <QPainterPath>
 #include <cstdio>
 
-#include "app/UnitAbout.h"
+#include "app/AboutDialog.h"
 
 namespace {
 

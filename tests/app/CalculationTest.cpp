@@ -15,7 +15,7 @@
 #include <cmath>
 
 #include "app/MainWindow.h"
-#include "app/MyStatusBar.h"
+#include "app/StatusBar.h"
 #include "base/Decimal.h"
 #include "cli/CaseJson.h"
 #include "cli/ColumnJson.h"

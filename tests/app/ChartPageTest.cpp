@@ -15,7 +15,7 @@
 #include <tuple>
 
 #include "app/MainWindow.h"
-#include "app/MyStatusBar.h"
+#include "app/StatusBar.h"
 #include "chart/PlotCanvas.h"
 #include "cli/ColumnJson.h"
 #include "support/FileSizeLimit.h"

@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/MyDBGrid.h"
+#include "app/PackingGrid.h"
 
 using namespace velm;
 

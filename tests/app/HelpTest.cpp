@@ -14,10 +14,10 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/AboutDialog.h"
 #include "app/BuildInfo.h"
 #include "app/HelpCommands.h"
 #include "app/MainWindow.h"
-#include "app/UnitAbout.h"
 #include "help/ApplicationHelp.h"
 #include "help/HelpFile.h"
 #include "help/HelpNumbers.h"

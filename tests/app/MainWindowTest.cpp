@@ -22,8 +22,8 @@
 #include <memory>
 
 #include "app/MainWindow.h"
-#include "app/MyDBGrid.h"
-#include "app/MyStatusBar.h"
+#include "app/PackingGrid.h"
+#include "app/StatusBar.h"
 #include "base/Errors.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"

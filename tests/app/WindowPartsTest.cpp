@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/MyAppConst.h"
-#include "app/MyStatusBar.h"
-#include "app/UnitAbout.h"
+#include "app/AboutDialog.h"
+#include "app/ProgramPaths.h"
+#include "app/StatusBar.h"
 
 using velm::TMyAppConst;
 using velm::TMyStatusBar;

@@ -1,4 +1,4 @@
-#include "app/MyDBGrid.h"
+#include "app/PackingGrid.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

@@ -1,4 +1,4 @@
-#include "app/MyStatusBar.h"
+#include "app/StatusBar.h"
 
 #include <QEvent>
 #include <QLabel>

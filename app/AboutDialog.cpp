@@ -1,4 +1,4 @@
-#include "app/UnitAbout.h"
+#include "app/AboutDialog.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/MyAppConst.h"
+#include "app/ProgramPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
