@@ -7,10 +7,10 @@
 
 #include "app/ColumnPanel.h"
 #include "app/MainWindow.h"
+#include "simulators/HysysImportDialog.h"
 #include "simulators/HysysInterface.h"
 #include "simulators/PROIIInterface.h"
-#include "simulators/UnitHysys.h"
-#include "simulators/UnitProii.h"
+#include "simulators/ProiiImportDialog.h"
 
 namespace velm {
 

@@ -1,4 +1,4 @@
-#include "simulators/UnitProii.h"
+#include "simulators/ProiiImportDialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "simulators/UnitHysys.h"
+#include "simulators/HysysImportDialog.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

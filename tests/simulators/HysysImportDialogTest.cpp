@@ -17,15 +17,15 @@
 #include "app/MainWindow.h"
 #include "app/SimulatorCommands.h"
 #include "automation/Servers.h"
+#include "simulators/HysysImportDialog.h"
 #include "simulators/HysysInterface.h"
 #include "simulators/SimulatorServers.h"
-#include "simulators/UnitHysys.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"
 
 using namespace velm;
 
-class TUnitHysysTest : public QObject {
+class THysysImportDialogTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<TFormVELM> FWindow;
@@ -260,5 +260,5 @@ class TUnitHysysTest : public QObject {
   }
 };
 
-QTEST_MAIN(TUnitHysysTest)
-#include "UnitHysysTest.moc"
+QTEST_MAIN(THysysImportDialogTest)
+#include "HysysImportDialogTest.moc"

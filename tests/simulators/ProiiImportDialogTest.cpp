@@ -11,15 +11,15 @@
 
 #include "app/MainWindow.h"
 #include "simulators/PROIIInterface.h"
+#include "simulators/ProiiImportDialog.h"
 #include "simulators/SimulatorServers.h"
-#include "simulators/UnitProii.h"
 #include "tests/simulators/ProiiTestSnapshot.h"
 #include "units/UnitSelector.h"
 #include "units/ValueField.h"
 
 using namespace velm;
 
-class TUnitProiiTest : public QObject {
+class TProiiImportDialogTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<TFormVELM> FWindow;
@@ -257,5 +257,5 @@ class TUnitProiiTest : public QObject {
   }
 };
 
-QTEST_MAIN(TUnitProiiTest)
-#include "UnitProiiTest.moc"
+QTEST_MAIN(TProiiImportDialogTest)
+#include "ProiiImportDialogTest.moc"
