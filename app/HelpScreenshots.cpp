@@ -52,6 +52,9 @@ void PressF1(QWidget* control) {
 void SaveHelpScreenshots(TFormVELM& window, const QString& dir) {
   const QDir out(dir);
   TApplicationHelp* help = window.ApplicationHelp1();
+  // Keys reach the help only in the active window; the menu shot before took the activation.
+  window.activateWindow();
+  Settle(100);
 
   PressF1(window.Control<QWidget>(QStringLiteral("UpD")));
   Shoot(help->Popup(), out.filePath(QStringLiteral("help-popup-hint.png")));
