@@ -1,6 +1,9 @@
 #include "core/Matrix.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "base/Errors.h"
@@ -133,8 +136,11 @@ bool GaussJordan(int n, mnMatrix& A, mnMatrix& B) {
   return true;
 }
 
-double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix& coef, double x,
-                   std::string_view varName, std::string_view lhsName, TMessageLog* log) {
+namespace {
+
+// The least-squares coefficients of PolyFitEval into coef (at least d + 1 rows).
+void Fit(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix& coef,
+         std::string_view varName, std::string_view lhsName) {
   // Scratch matrices are kept per thread so that the many small fits of a run allocate once.
   thread_local mnMatrix A, Y, T, N;
   const int p = d + 1;
@@ -146,7 +152,6 @@ double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix
     for (int k = d - 1; k >= 0; --k) A[i][k] = xi * A[i][k + 1];
     Y[i][0] = M[yRow][i];
   }
-  if (coef.empty()) coef.assign(static_cast<size_t>(p), lMatrix(1, 0.0));
   // Powers of the abscissae and the sums of the normal equations can overflow: that is a
   // failure of the run, unlike a singular system, which the elimination reports by its result.
   if (!AllFinite(A, m, p)) FitOverflow(lhsName, varName);
@@ -155,6 +160,48 @@ double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix
   MatMul(p, m, 1, T, Y, coef);
   if (!AllFinite(N, p, p) || !AllFinite(coef, p, 1)) FitOverflow(lhsName, varName);
   GaussJordan(p, N, coef);  // a failed elimination leaves the coefficients as far as it got
+}
+
+}  // namespace
+
+double PolyFitEval(const mnMatrix& M, int xRow, int yRow, int m, int d, mnMatrix& coef, double x,
+                   std::string_view varName, std::string_view lhsName, TMessageLog* log) {
+  const int p = d + 1;
+  if (coef.empty()) coef.assign(static_cast<size_t>(p), lMatrix(1, 0.0));
+  // A run places several points on the same stretch of the same curve (the flood, design and
+  // 80 % points, at every step of the iteration): a fit through points already fitted is taken
+  // from the fits kept per thread. The same points give the same coefficients bit for bit, so
+  // nothing but the time changes.
+  struct TFit {
+    std::vector<double> Points;  // x0..x(m-1), y0..y(m-1)
+    int Degree = -1;
+    std::vector<double> Coef;
+  };
+  thread_local std::array<TFit, 4> fits;
+  thread_local size_t nextFit = 0;
+  thread_local std::vector<double> points;
+  points.resize(static_cast<size_t>(2 * m));
+  for (int i = 0; i < m; ++i) {
+    points[static_cast<size_t>(i)] = M[xRow][i];
+    points[static_cast<size_t>(m + i)] = M[yRow][i];
+  }
+  const auto same = [&](const TFit& f) {
+    return f.Degree == d && f.Points.size() == points.size() &&
+           std::memcmp(f.Points.data(), points.data(), points.size() * sizeof(double)) == 0;
+  };
+  const auto kept = std::find_if(fits.begin(), fits.end(), same);
+  if (kept != fits.end()) {
+    EnsureSize(coef, p, 1);
+    for (int k = 0; k < p; ++k) coef[k][0] = kept->Coef[static_cast<size_t>(k)];
+  } else {
+    Fit(M, xRow, yRow, m, d, coef, varName, lhsName);
+    TFit& f = fits[nextFit];
+    nextFit = (nextFit + 1) % fits.size();
+    f.Points = points;
+    f.Degree = d;
+    f.Coef.resize(static_cast<size_t>(p));
+    for (int k = 0; k < p; ++k) f.Coef[static_cast<size_t>(k)] = coef[k][0];
+  }
 
   auto eval = [&](double t) {
     double v = coef[0][0];

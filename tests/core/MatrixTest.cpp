@@ -60,6 +60,34 @@ TEST(PolyFitEval, NegativeCoefficientsLoseThePlusSign) {
   EXPECT_EQ(log.Lines.at(3).Text(), "y= 2.x -1");
 }
 
+// Fits are kept per thread and reused for the same points: a kept fit must answer only the very
+// points it was made from (same abscissae with other ordinates, another degree, a fit pushed out
+// by newer ones and met again).
+TEST(PolyFitEval, KeptFitsAnswerOnlyTheSamePoints) {
+  struct TCase {
+    mnMatrix M;
+    int m, d;
+    double x, expected;
+  };
+  const TCase cases[] = {
+      {Points({0, 1}, {1, 3}), 2, 1, 2, 5},        // y = 2x + 1
+      {Points({0, 1}, {1, 4}), 2, 1, 2, 7},        // same x, y = 3x + 1
+      {Points({0, 1, 2}, {1, 3, 5}), 2, 1, 2, 5},  // the first two points again
+      {Points({0, 1, 2}, {0, 1, 4}), 3, 2, 3, 9},  // y = x^2
+      {Points({5, 6}, {0, 1}), 2, 1, 7, 2},        // y = x - 5
+      {Points({0, 1}, {2, 2}), 2, 1, 9, 2},        // y = 2
+      {Points({-1, 1}, {0, 2}), 2, 1, 3, 4},       // y = x + 1
+      {Points({0, 1}, {1, 4}), 2, 1, -1, -2},      // pushed out, met again
+      {Points({0, 1, 2}, {0, 1, 4}), 2, 1, 3, 3},  // x^2's points, degree 1 on two
+  };
+  for (int round = 0; round < 2; ++round)
+    for (const TCase& c : cases) {
+      mnMatrix coef;
+      EXPECT_NEAR(PolyFitEval(c.M, 0, 1, c.m, c.d, coef, c.x, "x", "y", nullptr), c.expected, 1e-9)
+          << "round " << round << " at x=" << c.x;
+    }
+}
+
 TEST(PolyFitEval, CubicThroughFourPointsInterpolatesAndWritesPowers) {
   // y = x^3 - 2x + 1 at x = 0, 1, 2, 3.
   const mnMatrix M = Points({0, 1, 2, 3}, {1, 0, 5, 22});
