@@ -254,14 +254,15 @@ class TFormVELM : public QMainWindow {
   void CalcBasisSelect(QObject* sender = nullptr);
   void CalKfClick(QObject* sender = nullptr);
   void CalKpClick(QObject* sender = nullptr);
+  // The menus' and the tool bar's handlers; each calls its command group (Files(), Reports(),
+  // Chart(), the help and the simulator commands), where the work is done.
   void MFile_NewClick();
   void MFile_OpenClick(QObject* sender = nullptr);
   void MFile_SaveClick(QObject* sender = nullptr);
-  // The simulator imports (SimulatorCommands.cpp): each opens its dialog modally; the dialog
-  // writes the imported loads and properties into the fields and frees itself on close.
+  // The simulator imports: each opens its dialog modally; the dialog writes the imported loads
+  // and properties into the fields and frees itself on close.
   void BHysysClick();
   void BProiiClick();
-  // Help menu and about (HelpCommands.cpp).
   void MAboutClick();
   void MHelp_TopicClick();
   void MHelp_WhatthisClick();
