@@ -45,18 +45,10 @@ QString ChartSaveFileDialog(QWidget* parent, const QString& file) {
 
 void TChartCommands::Connect() {
   if (!FWindow.FSetup.ChartSaveDialog) FWindow.FSetup.ChartSaveDialog = ChartSaveFileDialog;
-  for (const char* name : {"BDrawper", "MReport_Per"}) {
-    if (auto* a = FWindow.findChild<QAction*>(QString::fromLatin1(name))) {
-      a->setEnabled(true);
-      QObject::connect(a, &QAction::triggered, &FWindow, [this] { DrawNow(); });
-    }
-  }
-  auto* copy = FWindow.findChild<QAction*>(QStringLiteral("MReport_PerCopy"));
-  auto* save = FWindow.findChild<QAction*>(QStringLiteral("MReport_PerSave"));
-  copy->setEnabled(true);
-  save->setEnabled(true);
-  QObject::connect(copy, &QAction::triggered, &FWindow, [this] { Copy(); });
-  QObject::connect(save, &QAction::triggered, &FWindow, [this] { Save(); });
+  for (const char* name : {"BDrawper", "MReport_Per"})
+    FWindow.OnCommand(name, [this](QAction*) { DrawNow(); });
+  QAction* copy = FWindow.OnCommand("MReport_PerCopy", [this](QAction*) { Copy(); });
+  QAction* save = FWindow.OnCommand("MReport_PerSave", [this](QAction*) { Save(); });
   for (TPaintBox* box : {FWindow.FPYPaintBox, FWindow.FMyPaintBox}) {
     box->setContextMenuPolicy(Qt::ActionsContextMenu);
     box->addAction(copy);

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <exception>
+#include <string_view>
 #include <utility>
 
 #include "app/AnalysisPanel.h"
@@ -105,14 +106,10 @@ void TFileCommands::Connect() {
       {"MFile_Save", &TFormVELM::MFile_SaveClick},   {"BSave", &TFormVELM::MFile_SaveClick},
       {"MFile_Saveas", &TFormVELM::MFile_SaveClick}, {"BSaveas", &TFormVELM::MFile_SaveClick},
   };
-  for (const TCommand& c : commands) {
-    auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(c.Name));
-    if (!action) continue;
-    if (action != FWindow.FMFileSave) action->setEnabled(true);
-    TFormVELM* window = &FWindow;
-    QObject::connect(action, &QAction::triggered, window,
-                     [window, action, h = c.Handler] { (window->*h)(action); });
-  }
+  for (const TCommand& c : commands)
+    FWindow.OnCommand(
+        c.Name, [this, h = c.Handler](QAction* a) { (FWindow.*h)(a); },
+        std::string_view(c.Name) != "MFile_Save");
   // The standard shortcuts of the platform, shown in the file menu.
   const std::pair<const char*, QKeySequence::StandardKey> shortcuts[] = {
       {"MFile_New", QKeySequence::New},
@@ -133,12 +130,8 @@ void TFileCommands::Connect() {
     SetNeedsRecalc(true);
     FWindow.LDExit(nullptr);
   });
-  for (const char* name : {"MFile_New", "BNew"}) {
-    if (auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(name))) {
-      action->setEnabled(true);
-      QObject::connect(action, &QAction::triggered, &FWindow, &TFormVELM::MFile_NewClick);
-    }
-  }
+  for (const char* name : {"MFile_New", "BNew"})
+    FWindow.OnCommand(name, [this](QAction*) { FWindow.MFile_NewClick(); });
 }
 
 void TFileCommands::ApplyCaption() { SetCaption(ProjectCaption(Caption(), FCurrentFile)); }

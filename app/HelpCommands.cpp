@@ -97,11 +97,9 @@ void THelpCommands::Connect() {
     if (QWidget* w = FWindow.Control<QWidget>(QString::fromLatin1(a.Name)))
       w->setProperty("HelpContext", a.Help);
 
-  TFormVELM* window = &FWindow;
-  auto connectAction = [window](const char* name, void (TFormVELM::*handler)()) {
-    if (auto* action = window->findChild<QAction*>(QString::fromLatin1(name)))
-      QObject::connect(action, &QAction::triggered, window,
-                       [window, handler] { window->Guard([&] { (window->*handler)(); }); });
+  auto connectAction = [this](const char* name, void (TFormVELM::*handler)()) {
+    FWindow.OnCommand(
+        name, [this, handler](QAction*) { FWindow.Guard([&] { (FWindow.*handler)(); }); }, false);
   };
   connectAction("MAbout", &TFormVELM::MAboutClick);
   connectAction("MHelp_Topic", &TFormVELM::MHelp_TopicClick);
@@ -112,7 +110,7 @@ void THelpCommands::Connect() {
 
   // A change of the active window hides the key hint window. The connection ends with this
   // window.
-  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, window, [this] { HideKeyHint(); });
+  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &FWindow, [this] { HideKeyHint(); });
 }
 
 void THelpCommands::HideKeyHint() {

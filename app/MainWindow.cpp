@@ -309,6 +309,14 @@ QAction* TFormVELM::MakeAction(const QString& name, const QString& caption, bool
   return action;
 }
 
+QAction* TFormVELM::OnCommand(const char* name, std::function<void(QAction*)> run, bool enable) {
+  auto* action = findChild<QAction*>(QString::fromLatin1(name));
+  if (!action) return nullptr;
+  if (enable) action->setEnabled(true);
+  connect(action, &QAction::triggered, this, [action, run = std::move(run)] { run(action); });
+  return action;
+}
+
 void TFormVELM::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));

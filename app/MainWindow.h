@@ -326,6 +326,9 @@ class TFormVELM : public QMainWindow {
   QComboBox* AddListRow(QGridLayout* grid, int row, const QString& name, const QString& caption,
                         const QStringList& items, const QString& hint, int help);
   QAction* MakeAction(const QString& name, const QString& caption, bool enabled);
+  // The menu item or tool bar button `name`, enabled unless told not to, running `run` with
+  // itself when triggered; nullptr (and nothing connected) when the window has no such command.
+  QAction* OnCommand(const char* name, std::function<void(QAction*)> run, bool enable = true);
   // A key press seen before the focused control (the window sees every key first).
   bool FormKeyPress(QWidget* target, QKeyEvent* event);
   // Shows the focused control's hint in the key hint window, or hides the window.

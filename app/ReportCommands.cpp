@@ -118,14 +118,8 @@ void TReportCommands::Connect() {
                   {"MReport_Print", &TFormVELM::MReport_PrintClick},
                   {"BPrint", &TFormVELM::MReport_PrintClick},
                   {"MReport_Pdf", &TFormVELM::MReport_PdfClick}};
-  for (const auto& c : commands) {
-    if (auto* action = FWindow.findChild<QAction*>(QString::fromLatin1(c.Name))) {
-      action->setEnabled(true);
-      TFormVELM* window = &FWindow;
-      QObject::connect(action, &QAction::triggered, window,
-                       [window, action, h = c.Handler] { (window->*h)(action); });
-    }
-  }
+  for (const auto& c : commands)
+    FWindow.OnCommand(c.Name, [this, h = c.Handler](QAction* a) { (FWindow.*h)(a); });
 }
 
 void TReportCommands::Print() {

@@ -34,15 +34,10 @@ QString ChooseItemDialog(QWidget* parent, const QString& title, const QStringLis
 
 void TSimulatorCommands::Connect() {
   if (!FWindow.FSetup.ChooseItem) FWindow.FSetup.ChooseItem = ChooseItemDialog;
-  TFormVELM* window = &FWindow;
-  for (const auto& [name, handler] : {std::pair{"BHysys", &TFormVELM::BHysysClick},
-                                      std::pair{"BProii", &TFormVELM::BProiiClick}}) {
-    if (auto* action = window->findChild<QAction*>(QString::fromLatin1(name))) {
-      action->setEnabled(true);
-      QObject::connect(action, &QAction::triggered, window,
-                       [window, h = handler] { window->Guard([&] { (window->*h)(); }); });
-    }
-  }
+  for (const auto& [name, handler] :
+       {std::pair{"BHysys", &TFormVELM::BHysysClick}, std::pair{"BProii", &TFormVELM::BProiiClick}})
+    FWindow.OnCommand(name,
+                      [this, h = handler](QAction*) { FWindow.Guard([&] { (FWindow.*h)(); }); });
 }
 
 void TSimulatorCommands::ImportHysysColumn() {
